@@ -1,0 +1,72 @@
+#include "app/main.h"
+
+#include "app/command_line.h"
+#include "app/numbers.h"
+#include "preview/preview.h"
+#include "saver/saver_window.h"
+#include "settings/settings_dialog.h"
+#include "settings/settings_file.h"
+
+namespace nyamo {
+
+namespace {
+
+constexpr std::string_view kSaverCaption = "Amberpaw";
+constexpr std::string_view kDialogCaption = "Nyamoの設定";
+
+MainOutcome PreviewBranch(App& app, WindowHandle host) {
+    Grobal& g = app.g;
+    g.IsSaver = kFalse;
+    Rect rect;
+    // A handle that names no window would leave a 0 x 0 preview that nothing
+    // ever ends; end the program at once instead.
+    if (!app.platform.GetWindowRect(host, rect)) return MainOutcome::Ignored;
+    g.WinLeft = 0;
+    g.WinTop = 0;
+    const ScreenMetrics screen = app.platform.Screen();
+    g.ScrW = ToInt32(CheckedReal(double{screen.twips_per_pixel_x} * Sub32(rect.right, rect.left)));
+    g.ScrH = ToInt32(CheckedReal(double{screen.twips_per_pixel_y} * Sub32(rect.bottom, rect.top)));
+    PreviewSetUp(app, host);
+    return MainOutcome::PreviewStarted;
+}
+
+MainOutcome SaverBranch(App& app) {
+    Grobal& g = app.g;
+    g.IsSaver = kTrue;
+    g.WinLeft = 0;
+    g.WinTop = 0;
+    const ScreenMetrics screen = app.platform.Screen();
+    g.ScrW = ToInt32(CheckedDivide(screen.width_twips, screen.twips_per_pixel_x));
+    g.ScrH = ToInt32(CheckedDivide(screen.height_twips, screen.twips_per_pixel_y));
+    StartSaver(app);
+    return MainOutcome::SaverStarted;
+}
+
+MainOutcome SettingsBranch(App& app) {
+    app.platform.ProcessPendingEvents();
+    app.g.IsSaver = kFalse;
+    ShowSettings(app);
+    return MainOutcome::SettingsShown;
+}
+
+}  // namespace
+
+MainOutcome Main(App& app) {
+    // Both lookups are always made, the saver's first.
+    const WindowHandle saver = app.platform.FindWindowByCaption(kSaverCaption);
+    const WindowHandle dialog = app.platform.FindWindowByCaption(kDialogCaption);
+    if (saver != 0 || dialog != 0) return MainOutcome::AnotherInstance;
+
+    LoadSettings(app);
+
+    const ParsedCommandLine parsed = ParseCommandLine(app.platform.CommandLine());
+    const std::string& s = parsed.mode_switch;
+    // A 32-bit handle widens by sign extension, as the system widens handles.
+    if (s == "/P" || s == "/p")
+        return PreviewBranch(app, static_cast<WindowHandle>(static_cast<std::intptr_t>(parsed.host_handle)));
+    if (s == "/S" || s == "/s") return SaverBranch(app);
+    if (s == "/C" || s == "/c" || s.empty()) return SettingsBranch(app);
+    return MainOutcome::Ignored;
+}
+
+}  // namespace nyamo

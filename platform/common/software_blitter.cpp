@@ -1,0 +1,72 @@
+#include "platform/common/software_blitter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace nyamo {
+
+PixelBuffer::PixelBuffer(std::int32_t w, std::int32_t h)
+    : width(std::max(w, 0)),
+      height(std::max(h, 0)),
+      pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u) {}
+
+PixelBuffer::PixelBuffer(PixelView source) : PixelBuffer(source.width, source.height) {
+    for (std::int32_t y = 0; y < height; ++y)
+        std::memcpy(&pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width)],
+                    source.pixels + static_cast<std::ptrdiff_t>(y) * source.stride,
+                    static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+}
+
+namespace {
+
+template <typename Combine>
+void Rows(std::uint32_t* d, std::ptrdiff_t d_stride, const std::uint32_t* s, std::ptrdiff_t s_stride,
+          std::int32_t w, std::int32_t h, Combine combine) {
+    for (std::int32_t y = 0; y < h; ++y, d += d_stride, s += s_stride)
+        for (std::int32_t x = 0; x < w; ++x) d[x] = combine(s[x], d[x]);
+}
+
+}  // namespace
+
+void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                  PixelView src, std::int32_t sx, std::int32_t sy, RasterOp op) {
+    // Work in 64 bits so that no corner of a far-away rectangle overflows.
+    std::int64_t x0 = dx, y0 = dy, x1 = std::int64_t{dx} + width, y1 = std::int64_t{dy} + height;
+    const std::int64_t shift_x = std::int64_t{sx} - dx, shift_y = std::int64_t{sy} - dy;
+    x0 = std::max({x0, std::int64_t{0}, -shift_x});
+    y0 = std::max({y0, std::int64_t{0}, -shift_y});
+    x1 = std::min({x1, std::int64_t{dst.width}, std::int64_t{src.width} - shift_x});
+    y1 = std::min({y1, std::int64_t{dst.height}, std::int64_t{src.height} - shift_y});
+    if (x0 >= x1 || y0 >= y1) return;
+    const auto w = static_cast<std::int32_t>(x1 - x0), h = static_cast<std::int32_t>(y1 - y0);
+
+    const std::uint32_t* s = src.pixels + (y0 + shift_y) * src.stride + (x0 + shift_x);
+    std::uint32_t* d = dst.pixels + y0 * dst.stride + x0;
+
+    // A source that overlaps its own target is read from a copy first.
+    std::vector<std::uint32_t> copy;
+    std::ptrdiff_t s_stride = src.stride;
+    if (src.pixels == dst.pixels) {
+        copy.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (std::int32_t y = 0; y < h; ++y)
+            std::memcpy(&copy[static_cast<std::size_t>(y) * static_cast<std::size_t>(w)], s + y * s_stride,
+                        static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+        s = copy.data();
+        s_stride = w;
+    }
+
+    switch (op) {
+        case RasterOp::SrcCopy:
+            for (std::int32_t y = 0; y < h; ++y)
+                std::memcpy(d + y * dst.stride, s + y * s_stride, static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+            break;
+        case RasterOp::SrcErase:
+            Rows(d, dst.stride, s, s_stride, w, h, [](std::uint32_t a, std::uint32_t b) { return a & ~b; });
+            break;
+        case RasterOp::SrcInvert:
+            Rows(d, dst.stride, s, s_stride, w, h, [](std::uint32_t a, std::uint32_t b) { return a ^ b; });
+            break;
+    }
+}
+
+}  // namespace nyamo

@@ -1,0 +1,42 @@
+// The three raster operations on 32-bit pixels, bit for bit on every channel:
+// SRCCOPY dst = src, SRCERASE dst = src AND NOT dst, SRCINVERT dst = src XOR dst.
+// Backends without a blitter of their own (headless, X11) compose frames with it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace nyamo {
+
+struct PixelSpan {
+    std::uint32_t* pixels = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t stride = 0;  // in pixels
+};
+
+// An owned surface, every pixel black when made.
+struct PixelBuffer {
+    PixelBuffer() = default;
+    PixelBuffer(std::int32_t w, std::int32_t h);
+    explicit PixelBuffer(PixelView source);
+
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    PixelSpan span() { return {pixels.data(), width, height, width}; }
+    PixelView view() const { return {pixels.data(), width, height, width}; }
+    std::uint32_t at(std::int32_t x, std::int32_t y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+    }
+};
+
+// Combine the width x height rectangle of src at (sx, sy) into dst at
+// (dx, dy), clipped to both surfaces. The source may be the target itself.
+void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                  PixelView src, std::int32_t sx, std::int32_t sy, RasterOp op);
+
+}  // namespace nyamo

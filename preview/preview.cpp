@@ -1,0 +1,37 @@
+#include "preview/preview.h"
+
+#include "app/numbers.h"
+#include "assets/embedded.h"
+#include "assets/pictures.h"
+
+namespace nyamo {
+
+float PreviewImageSize(std::int32_t twips, float twips_per_pixel) {
+    return static_cast<float>(CheckedDivide(twips, twips_per_pixel));
+}
+
+void PreviewSetUp(App& app, WindowHandle host) {
+    const Picture desktop = DecodePicture(PreviewPng(0));
+    const Picture blank = DecodePicture(PreviewPng(1));
+    app.platform.LoadPreviewWindow(desktop.view(), blank.view());
+    app.platform.EmbedPreviewIn(host);
+    StartPreview(app);
+}
+
+void StartPreview(App& app) {
+    Platform& p = app.platform;
+    const Grobal& g = app.g;
+    p.SetPreviewWindowRect(static_cast<float>(g.WinLeft), static_cast<float>(g.WinTop), static_cast<float>(g.ScrW),
+                           static_cast<float>(g.ScrH));
+    const ScreenMetrics screen = p.Screen();
+    for (Control image : {Control::Prev0, Control::Prev1}) {
+        p.SetPreviewImageRect(image, PreviewImageSize(g.ScrW, screen.twips_per_pixel_x),
+                              PreviewImageSize(g.ScrH, screen.twips_per_pixel_y), 0, 0);
+        p.SetPreviewImageVisible(image, false);
+    }
+    if (g.SaverType == 1) p.SetPreviewImageVisible(Control::Prev0, true);
+    if (g.SaverType == 2) p.SetPreviewImageVisible(Control::Prev1, true);
+    p.ShowPreviewWindow();
+}
+
+}  // namespace nyamo

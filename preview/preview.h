@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/app.h"
+
+namespace nyamo {
+
+// Load the preview window, make it a child of host and call StartPreview.
+void PreviewSetUp(App& app, WindowHandle host);
+
+// Cover the host window with the sample picture of the chosen background.
+// ScrW and ScrH hold the host's size in twips.
+void StartPreview(App& app);
+
+// The sample picture's size in pixels for a host size in twips.
+float PreviewImageSize(std::int32_t twips, float twips_per_pixel);
+
+}  // namespace nyamo

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/app.h"
+
+namespace nyamo {
+
+// Stamp frame `frame` of sprite sheet `sheet`, masked, into the composition
+// buffer with its top-left corner at cat catIndex's X, Y: first the mask row
+// with SRCERASE, then the colour row with SRCINVERT, so that the kitten's
+// pixels replace the background and everything around it stays as it was.
+void DrawCat(App& app, std::int32_t catIndex, std::int32_t sheet, std::int32_t frame, std::int32_t width,
+             std::int32_t height);
+
+}  // namespace nyamo
