@@ -1,5 +1,6 @@
 # Writes a C++ source that holds the bytes of the given files.
-# Usage: cmake -DOUTPUT=<file.cpp> -DFILES="name1=path1;name2=path2" -P embed_files.cmake
+# Usage: cmake -DOUTPUT=<file.cpp> -DFILES="name1=path1|name2=path2" -P embed_files.cmake
+string(REPLACE "|" ";" FILES "${FILES}")
 set(source "// Generated from the files in assets/ by cmake/embed_files.cmake.\n#include <cstdint>\n#include <cstddef>\n\nnamespace nyamo::embedded {\n")
 foreach(entry IN LISTS FILES)
   string(REPLACE "=" ";" parts "${entry}")
