@@ -171,12 +171,13 @@ def tail_points(pose, base):
         # hangs back and down, the tip lifting a little
         ctrl = [(bx, by), (bx - 8, by + 0.5), (bx - 11 + s, by + 7), (bx - 8.5 + s, by + 13)]
     elif pose.tail == "mid":
-        ctrl = [(bx, by), (bx - 7, by - 0.5), (bx - 10 + s, by - 6), (bx - 10 + s, by - 14)]
+        # on its way up: out behind and rising
+        ctrl = [(bx, by), (bx - 8, by - 0.5), (bx - 11.5 + s, by - 7), (bx - 9 + s, by - 17)]
     elif pose.tail == "high":
         # a question mark: up, then the tip curls forward
         ctrl = [(bx, by), (bx - 8, by - 3), (bx - 9 + s, by - 17), (bx - 4 + s, by - 21)]
     else:  # "wrap": lying along the ground round the seated kitten
-        ctrl = [(bx, by), (bx - 6, by + 4), (bx + 2, by + 8.5), (bx + 16, by + 8.2)]
+        ctrl = [(bx, by), (bx - 5, by + 5.5), (bx + 6, by + 8), (bx + 24, by + 6.6)]
     return bezier(*ctrl, n=40)
 
 
@@ -248,9 +249,9 @@ def head_group(doc, pose, cx, cy):
     # white muzzle and chin
     fx = cx + 5.5   # centre line of the face
     doc.raw(f"<g{clip}>")
-    doc.shape(ellipse(fx - 2.2, cy + 7.0, 4.6, 3.6), fill=WHITE)
-    doc.shape(ellipse(fx + 3.2, cy + 7.0, 4.4, 3.5), fill=WHITE)
-    doc.shape(ellipse(fx + 0.5, cy + 10.0, 5.5, 3.2), fill=WHITE)
+    doc.shape(ellipse(fx - 2.6, cy + 7.0, 5.0, 3.9), fill=WHITE)
+    doc.shape(ellipse(fx + 3.4, cy + 7.0, 4.8, 3.8), fill=WHITE)
+    doc.shape(ellipse(fx + 0.5, cy + 10.5, 6.5, 3.6), fill=WHITE)
     doc.raw("</g>")
     # blush
     doc.shape(ellipse(fx + 7.4, cy + 4.6, 2.2, 1.3), fill=BLUSH, extra=' opacity="0.85"')
@@ -265,7 +266,7 @@ def head_group(doc, pose, cx, cy):
             f'{fmt(fx + 0.1)},{fmt(cy + 6.9)} Q{fmt(fx + 1.4)},{fmt(cy + 8.6)} {fmt(fx + 2.8)},{fmt(cy + 7.2)}" '
             f'fill="none" stroke="{INK}" stroke-width="0.75" stroke-linecap="round"/>')
     # eyes: the far one a little smaller and nearer the middle of the head
-    for ex, rx, ry in ((fx - 5.6, 2.6, 3.3), (fx + 5.0, 2.8, 3.5)):
+    for ex, rx, ry in ((fx - 5.8, 2.7, 3.5), (fx + 5.1, 3.0, 3.7)):
         ey = cy + 0.3
         draw_eye(doc, pose.eyes, ex, ey, rx, ry)
     doc.raw("</g>")
@@ -345,8 +346,6 @@ def draw_walk(doc, pose):
 
 
 def draw_sit(doc, pose):
-    # the tail lies round the front of the feet
-    draw_tail(doc, pose, (12.5, 60.0))
     haunch = ellipse(21.0, 57.5, 12.5, 11.3)
     trunk = ellipse(30.5, 51.0, 10.0, 13.0, rot=18)
     hind_foot = ellipse(31.5, 66.8, 6.0, 2.5)
@@ -366,6 +365,9 @@ def draw_sit(doc, pose):
     doc.raw("</g>")
     # haunch contour so the thigh reads
     doc.raw(f'<path d="M14,52 Q20,48 27,53 Q30,57 30,64" fill="none" stroke="{INK}" stroke-width="0.8" stroke-linecap="round"/>')
+
+    # the tail comes round from behind and lies over the front of the feet
+    draw_tail(doc, pose, (11.0, 60.5), w0=4.6, w1=3.6)
 
     hx, hy = 39.0, 31.5
     if pose.paws == 1:
