@@ -142,10 +142,14 @@ class Doc:
     def raw(self, text):
         self.out.append(text)
 
-    def svg(self, size=70):
+    def svg(self, size=70, shift=0.0, margin=0):
+        # margin widens the view on every side; only used to measure how far
+        # a pose really reaches before it is fitted into its cell
+        v = f"{-margin} {-margin} {70 + 2 * margin} {70 + 2 * margin}"
         return (f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" '
-                f'viewBox="0 0 70 70"><defs>{"".join(self.defs)}</defs>'
-                + "".join(self.out) + "</svg>\n")
+                f'viewBox="{v}"><defs>{"".join(self.defs)}</defs>'
+                f'<g transform="translate({fmt(shift)} 0)">'
+                + "".join(self.out) + "</g></svg>\n")
 
 
 # ---------------------------------------------------------------------------
@@ -159,7 +163,9 @@ def leg_shapes(leg, width):
     fx, fy = leg.foot
     mx = (hx + fx) / 2 + leg.knee
     my = (hy + fy) / 2
-    stem = line(f"M{fmt(hx)},{fmt(hy)} Q{fmt(mx)},{fmt(my)} {fmt(fx)},{fmt(fy - 2.2)}", width)
+    # the stem stops high enough that its rounded end, outline included,
+    # stays above the sole
+    stem = line(f"M{fmt(hx)},{fmt(hy)} Q{fmt(mx)},{fmt(my)} {fmt(fx)},{fmt(fy - 3.0)}", width)
     paw = ellipse(fx + 0.6, fy - 1.9, width * 0.62, 1.9)
     return [stem, paw]
 
@@ -172,12 +178,12 @@ def tail_points(pose, base):
         ctrl = [(bx, by), (bx - 8, by + 0.5), (bx - 11 + s, by + 7), (bx - 8.5 + s, by + 13)]
     elif pose.tail == "mid":
         # on its way up: out behind and rising
-        ctrl = [(bx, by), (bx - 8, by - 0.5), (bx - 11.5 + s, by - 7), (bx - 9 + s, by - 17)]
+        ctrl = [(bx, by), (bx - 7, by - 0.5), (bx - 10 + s, by - 7), (bx - 8.5 + s, by - 17)]
     elif pose.tail == "high":
         # a question mark: up, then the tip curls forward
         ctrl = [(bx, by), (bx - 8, by - 3), (bx - 9 + s, by - 17), (bx - 4 + s, by - 21)]
     else:  # "wrap": lying along the ground round the seated kitten
-        ctrl = [(bx, by), (bx - 5, by + 5.5), (bx + 6, by + 8), (bx + 24, by + 6.6)]
+        ctrl = [(bx, by), (bx - 5, by + 5.5), (bx + 6, by + 8), (bx + 24, by + 6.2)]
     return bezier(*ctrl, n=40)
 
 
@@ -348,9 +354,9 @@ def draw_walk(doc, pose):
 def draw_sit(doc, pose):
     haunch = ellipse(21.0, 57.5, 12.5, 11.3)
     trunk = ellipse(30.5, 51.0, 10.0, 13.0, rot=18)
-    hind_foot = ellipse(31.5, 66.8, 6.0, 2.5)
+    hind_foot = ellipse(31.5, 66.3, 6.0, 2.5)
     front_leg_base = ellipse(36.5, 58.0, 4.0, 9.5, rot=8)
-    front_foot = ellipse(40.0, 66.9, 3.6, 2.4)
+    front_foot = ellipse(40.0, 66.4, 3.6, 2.4)
     group = [haunch, trunk, hind_foot, front_leg_base, front_foot]
     doc.underlay(group)
     for s in group:
@@ -367,7 +373,7 @@ def draw_sit(doc, pose):
     doc.raw(f'<path d="M14,52 Q20,48 27,53 Q30,57 30,64" fill="none" stroke="{INK}" stroke-width="0.8" stroke-linecap="round"/>')
 
     # the tail comes round from behind and lies over the front of the feet
-    draw_tail(doc, pose, (11.0, 60.5), w0=4.6, w1=3.6)
+    draw_tail(doc, pose, (11.0, 59.8), w0=4.6, w1=3.6)
 
     hx, hy = 39.0, 31.5
     if pose.paws == 1:
@@ -391,13 +397,19 @@ def draw_sit(doc, pose):
     doc.shape(ellipse(nx + 0.6, ny - 0.7, 1.8, 1.5, rot=-30), fill=WHITE)
 
 
-def frame_svg(pose, size=70):
+# The walking kitten is drawn a little left of where it finally sits in the
+# cell; this moves it so the tail clears the left border and the nose stays
+# inside the 57 columns it may use.
+WALK_SHIFT = 1.0
+
+
+def frame_svg(pose, size=70, margin=0):
     doc = Doc()
     if pose.kind == "sit":
         draw_sit(doc, pose)
-    else:
-        draw_walk(doc, pose)
-    return doc.svg(size)
+        return doc.svg(size, 0.0, margin)
+    draw_walk(doc, pose)
+    return doc.svg(size, WALK_SHIFT, margin)
 
 
 # ---------------------------------------------------------------------------

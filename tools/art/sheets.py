@@ -24,6 +24,7 @@ CELL = 70
 FRAMES = 11
 SUPER = 8
 COVER = 0.5
+MARGIN = 2
 
 
 def render_svg(svg_text, size):
@@ -53,12 +54,20 @@ def fold(rgba):
 def render_frames(svg_dir=None):
     """Colour and mask of the eleven right-facing frames."""
     out = []
+    m = MARGIN * SUPER
     for i, pose in enumerate(kitten.frames()):
-        svg = kitten.frame_svg(pose)
         if svg_dir:
             with open(os.path.join(svg_dir, f"frame{i:02d}.svg"), "w") as fh:
-                fh.write(svg)
-        out.append(fold(render_svg(svg, CELL * SUPER)))
+                fh.write(kitten.frame_svg(pose))
+        # render a little beyond the cell: anything drawn out there would be
+        # cut off in the sheet, losing its outline, so it is refused instead
+        rgba = render_svg(kitten.frame_svg(pose, margin=MARGIN), (CELL + 2 * MARGIN) * SUPER)
+        inner = rgba[m:-m, m:-m]
+        outside = rgba[..., 3].copy()
+        outside[m:-m, m:-m] = 0
+        if outside.any():
+            raise SystemExit(f"frame {i}: the drawing runs off the edge of its cell")
+        out.append(fold(inner))
     return out
 
 
