@@ -3,6 +3,8 @@
 // that the AND/XOR drawing needs, the mirrored sheet, the repeated frames,
 // and the sizes and formats of the sample pictures and the icon.
 
+// Static, so this file can be linked next to any other copy of the decoder.
+#define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 

@@ -32,7 +32,7 @@ def svg_source(size):
     # the shadow falls one pixel down-right at every size, so small icons keep
     # it as a crisp edge instead of a smear
     off = 32.0 / size * (1.0 if size <= 16 else 1.4)
-    x, y, fs = 15.2, 27.4, 29.0
+    x, y, fs = 15.0, 26.9, 29.0
     return SVG.format(size=size, glyph=GLYPH, font=FONT, fs=fs,
                       x=x, y=y, sx=x + off, sy=y + off)
 

@@ -379,7 +379,7 @@ def draw_sit(doc, pose):
     if pose.paws == 1:
         near_paw, far_paw, tilt = (48.5, 44.0), (44.0, 46.0), 6.0
     else:
-        near_paw, far_paw, tilt = (50.0, 38.0), (44.5, 44.5), 12.0
+        near_paw, far_paw, tilt = (47.5, 35.0), (44.0, 45.5), 8.0
     # far arm raised behind
     far = [line(f"M35,52 Q40,50 {fmt(far_paw[0])},{fmt(far_paw[1])}", 4.6),
            ellipse(far_paw[0], far_paw[1], 2.6, 2.3)]
@@ -389,7 +389,9 @@ def draw_sit(doc, pose):
     head_group(doc, replace(pose, head_tilt=tilt), hx, hy)
     # near arm, raised to the face in front of the head
     nx, ny = near_paw
-    arm = [line(f"M37,53 Q{fmt(nx - 4)},{fmt(ny + 8)} {fmt(nx)},{fmt(ny)}", 5.0),
+    # the elbow stays low and forward, so a paw raised high bends the arm
+    ex, ey = max(nx - 4, 44.5), max(ny + 8, 49.0)
+    arm = [line(f"M37,53 Q{fmt(ex)},{fmt(ey)} {fmt(nx)},{fmt(ny)}", 5.0),
            ellipse(nx, ny - 0.3, 3.0, 2.7, rot=-30)]
     doc.underlay(arm)
     doc.shape(arm[0], stroke=FUR)
