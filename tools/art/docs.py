@@ -90,9 +90,41 @@ def gif(sheets, order, delay_cs, path, background=(255, 255, 255)):
 WALK = [1, 2, 3, 4, 5, 6, 7, 0]
 
 
+def stroll_gif(sheets, path, width=300, step=3):
+    """A kitten crossing a strip the way the saver moves it: a few pixels per
+    tick, a blink at the end of one stride, and a wash before walking on."""
+    ticks = []   # (x, frame)
+    x = -CELL
+    rested = blinked = False
+    while x < width:
+        for f in WALK:
+            if f == 0 and not blinked and x > width // 4:
+                f, blinked = 8, True
+            x += step
+            ticks.append((x, f))
+        if not rested and x > width // 2 - CELL // 2:
+            rested = True
+            ticks += [(x, 9 if k % 2 == 0 else 10) for k in range(8)]
+    with tempfile.TemporaryDirectory() as tmp:
+        names = []
+        for i, (x, f) in enumerate(ticks):
+            strip = Image.new("RGB", (width, CELL), (255, 255, 255))
+            # the part of the strip under the cell, drawn over with the kitten
+            left = max(0, x)
+            under = strip.crop((x, 0, x + CELL, CELL))
+            cell = Image.fromarray(compose(sheets[0], f, under))
+            strip.paste(cell.crop((left - x, 0, CELL, CELL)), (left, 0))
+            name = os.path.join(tmp, f"{i:03d}.png")
+            strip.save(name)
+            names.append(name)
+        subprocess.run(["convert", "-delay", "11", "-loop", "0", *names,
+                        "-layers", "Optimize", path], check=True)
+
+
 def build(sheets, docs_dir):
     contact_sheet(sheets, os.path.join(docs_dir, "kitten_contact_sheet.png"))
     # three plain strides, then one that ends in the happy blink
     order = WALK * 3 + WALK[:-1] + [8]
     gif(sheets, order, 11, os.path.join(docs_dir, "kitten_walk.gif"))
-    gif(sheets, [9, 10] * 6, 22, os.path.join(docs_dir, "kitten_rest.gif"))
+    gif(sheets, [9, 10] * 6, 11, os.path.join(docs_dir, "kitten_rest.gif"))
+    stroll_gif(sheets, os.path.join(docs_dir, "kitten_stroll.gif"))
