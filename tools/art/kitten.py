@@ -49,6 +49,7 @@ class Pose:
     legs: dict = field(default_factory=dict)
     tail: str = "low"                  # "low", "mid", "high"
     tail_sway: float = 0.0
+    lean: float = 0.0                  # degrees the body tips up at the front
     eyes: str = "open"                 # "open", "happy", "shut"
     paws: int = 0                      # washing variant for the seated pose
 
@@ -308,7 +309,19 @@ def body_walk(doc, pose):
 
 def draw_walk(doc, pose):
     b = pose.bob
-    legs = pose.legs
+    # body, tail and head tip about the hind hip; the hips go with them while
+    # the paws stay where they are on the ground
+    px, py = 15.0, 54.0 + b
+    ang = math.radians(-pose.lean)
+
+    def tipped(pt):
+        dx, dy = pt[0] - px, pt[1] - py
+        return (px + dx * math.cos(ang) - dy * math.sin(ang),
+                py + dx * math.sin(ang) + dy * math.cos(ang))
+
+    legs = {k: replace(v, hip=tipped(v.hip)) for k, v in pose.legs.items()}
+    tip_open = f'<g transform="rotate({fmt(-pose.lean)} {fmt(px)} {fmt(py)})">'
+
     # far legs first, shaded, each with its own outline
     for name in ("far_hind", "far_front"):
         sh = leg_shapes(legs[name], 5.0)
@@ -318,17 +331,24 @@ def draw_walk(doc, pose):
                 doc.shape(s, stroke=FUR_FAR)
             else:
                 doc.shape(s, fill=FUR_FAR)
+    doc.raw(tip_open)
     draw_tail(doc, pose, (11.5, 47.5 + b))
+    doc.raw("</g>")
     body, rump, chest = body_walk(doc, pose)
     near = leg_shapes(legs["near_hind"], 5.6) + leg_shapes(legs["near_front"], 5.4)
-    doc.underlay([body, rump, chest] + near)
+    # one outline round body and near legs together, so no seam where they join
+    doc.raw(tip_open)
+    doc.underlay([body, rump, chest])
+    doc.raw("</g>")
+    doc.underlay(near)
+    doc.raw(tip_open)
     for s in (body, rump, chest):
         doc.shape(s, fill=FUR)
     clip = doc.clip([body, rump, chest])
     # back stripes
     doc.raw(f'<g{clip} fill="none" stroke="{STRIPE}" stroke-linecap="round">')
-    for x, lean in ((12.0, -1.5), (17.5, -1.0), (23.0, -0.5), (28.5, 0.0)):
-        doc.raw(f'<path d="M{fmt(x + lean)},{fmt(40 + b)} Q{fmt(x + 1.8)},{fmt(45 + b)} {fmt(x + 0.4)},{fmt(49.5 + b)}" '
+    for x, slant in ((12.0, -1.5), (17.5, -1.0), (23.0, -0.5), (28.5, 0.0)):
+        doc.raw(f'<path d="M{fmt(x + slant)},{fmt(40 + b)} Q{fmt(x + 1.8)},{fmt(45 + b)} {fmt(x + 0.4)},{fmt(49.5 + b)}" '
                 f'stroke-width="2.1"/>')
     doc.raw(f'<path d="M6,{fmt(46 + b)} Q10,{fmt(43.5 + b)} 13,{fmt(44 + b)}" stroke-width="1.8"/>')
     doc.raw("</g>")
@@ -336,6 +356,7 @@ def draw_walk(doc, pose):
     doc.raw(f"<g{clip}>")
     doc.shape(ellipse(27, 60.0 + b, 13.5, 4.6), fill=WHITE)
     doc.shape(ellipse(40.0, 53.5 + b, 5.5, 7.5, rot=-20), fill=WHITE)
+    doc.raw("</g>")
     doc.raw("</g>")
     for s in near:
         if s[0] == "line":
@@ -348,7 +369,9 @@ def draw_walk(doc, pose):
         for dx in (0.0, 1.8):
             doc.raw(f'<path d="M{fmt(fx + dx)},{fmt(fy - 0.4)} L{fmt(fx + dx)},{fmt(fy - 1.6)}" '
                     f'stroke="{FUR_FAR}" stroke-width="0.6" fill="none"/>')
+    doc.raw(tip_open)
     head_group(doc, pose, 40.0 + pose.head_dx, 35.5 + b + pose.head_dy)
+    doc.raw("</g>")
 
 
 def draw_sit(doc, pose):
@@ -447,7 +470,7 @@ def frames():
     f[0] = walk_pose(7, "low")
     f[1] = walk_pose(0, "low")
     f[2] = walk_pose(1, "mid")
-    f[3] = replace(walk_pose(2, "high"), head_dy=-1.2)   # stands tall
+    f[3] = replace(walk_pose(2, "high"), head_dy=-0.8, lean=2.5)   # stands tall
     f[4] = walk_pose(3, "high")
     f[5] = walk_pose(4, "high")
     f[6] = walk_pose(5, "mid")
