@@ -269,17 +269,15 @@ def head_group(doc, pose, cx, cy):
     if pose.paws == 1:
         # a little pink tongue while licking the paw
         doc.shape(ellipse(fx + 0.4, cy + 9.3, 1.4, 1.5), fill=PINK_DARK)
-    doc.raw(f'<path d="M{fmt(fx - 2.6)},{fmt(cy + 7.2)} Q{fmt(fx - 1.2)},{fmt(cy + 8.6)} '
-            f'{fmt(fx + 0.1)},{fmt(cy + 6.9)} Q{fmt(fx + 1.4)},{fmt(cy + 8.6)} {fmt(fx + 2.8)},{fmt(cy + 7.2)}" '
-            f'fill="none" stroke="{INK}" stroke-width="0.75" stroke-linecap="round"/>')
-    # eyes: the far one a little smaller and nearer the middle of the head
-    for ex, rx, ry in ((fx - 5.8, 2.7, 3.5), (fx + 5.1, 3.0, 3.7)):
+    doc.raw(f'<path d="M{fmt(fx - 2.9)},{fmt(cy + 7.0)} Q{fmt(fx - 1.4)},{fmt(cy + 9.3)} '
+            f'{fmt(fx + 0.1)},{fmt(cy + 6.6)} Q{fmt(fx + 1.6)},{fmt(cy + 9.3)} {fmt(fx + 3.1)},{fmt(cy + 7.0)}" '
+            f'fill="none" stroke="{INK}" stroke-width="1.05" stroke-linecap="round" stroke-linejoin="round"/>')
+    # eyes: with the face turned to the right, the right-hand eye is the far
+    # one, a little narrower and tucked inside the cheek's contour
+    for ex, rx, ry in ((fx - 5.6, 3.0, 3.7), (fx + 4.8, 2.6, 3.5)):
         ey = cy + 0.3
         draw_eye(doc, pose.eyes, ex, ey, rx, ry)
     doc.raw("</g>")
-
-
-EYE_BOX = None   # filled in by eye_region()
 
 
 def draw_eye(doc, mode, ex, ey, rx, ry):
