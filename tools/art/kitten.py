@@ -19,8 +19,7 @@ OUTLINE = 1.15          # visible width of the black outline, in sprite pixels
 
 INK = "#161616"         # outline and eye lines
 FUR = "#bdbdc3"         # light grey coat
-FUR_SHADE = "#a2a2aa"   # far legs and the shaded underside, one step darker
-FUR_FAR = "#8e8e97"
+FUR_FAR = "#8e8e97"     # legs on the far side, in shadow behind the body
 STRIPE = "#6d6d77"      # tabby stripes
 STRIPE_DARK = "#4a4a52" # tail tip
 WHITE = "#ffffff"
@@ -35,7 +34,7 @@ EYE_RIM = "#3d62b8"
 @dataclass
 class Leg:
     hip: tuple            # attachment point, inside the body
-    foot: tuple           # centre of the paw's sole (y = ground when planted)
+    foot: tuple           # bottom middle of the paw (y = GROUND when planted)
     knee: float = 0.0     # sideways bend of the middle joint (+ = forward)
 
 
@@ -47,11 +46,11 @@ class Pose:
     head_dy: float = 0.0
     head_tilt: float = 0.0             # degrees, + turns the face down
     legs: dict = field(default_factory=dict)
-    tail: str = "low"                  # "low", "mid", "high"
+    tail: str = "low"                  # "low", "mid", "high", "wrap"
     tail_sway: float = 0.0
     lean: float = 0.0                  # degrees the body tips up at the front
     eyes: str = "open"                 # "open", "happy", "shut"
-    paws: int = 0                      # washing variant for the seated pose
+    paws: int = 0                      # seated: 1 licks the paw, 2 rubs the face
 
 
 # ---------------------------------------------------------------------------

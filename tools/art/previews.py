@@ -3,10 +3,9 @@ black screen with a few of them."""
 
 import random
 
-import numpy as np
 from PIL import Image, ImageDraw
 
-from sheets import CELL, sprite_rgba
+from sheets import sprite_rgba
 
 W, H = 240, 180
 TASKBAR = 14
