@@ -467,7 +467,7 @@ def frames():
     f[0] = walk_pose(7, "low")
     f[1] = walk_pose(0, "low")
     f[2] = walk_pose(1, "mid")
-    f[3] = replace(walk_pose(2, "high"), head_dy=-0.8, lean=2.5)   # stands tall
+    f[3] = replace(walk_pose(2, "high"), lean=2.0)   # stands tall
     f[4] = walk_pose(3, "high")
     f[5] = walk_pose(4, "high")
     f[6] = walk_pose(5, "mid")
