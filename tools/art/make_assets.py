@@ -20,7 +20,7 @@ def main():
     docs_dir = os.path.join(root, "docs")
     os.makedirs(assets, exist_ok=True)
     os.makedirs(docs_dir, exist_ok=True)
-    svg_dir = os.environ.get("NYAMO_SVG_DIR")  # set to keep the per-frame SVGs for inspection
+    svg_dir = os.environ.get("NYAMO_SVG_DIR")  # set to keep the per-frame SVGs to look at
     if svg_dir:
         os.makedirs(svg_dir, exist_ok=True)
 
