@@ -1,0 +1,448 @@
+// The settings dialog with FLTK 1.3, and the seam's dialog operations of the
+// X11 backend.
+#include "platform/x11/fltk_dialog.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Round_Button.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+#include <X11/Xatom.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "assets/embedded.h"
+#include "assets/pictures.h"
+#include "platform/x11/x11_platform.h"
+#include "settings/dialog_design.h"
+
+namespace nyamo::x11 {
+
+namespace {
+
+// A proportional face with Japanese glyphs (Debian's fonts-noto-cjk). FLTK's
+// Xft names start with a style letter; a blank is the regular style. It
+// replaces FLTK's default face, so the message box shows Japanese too.
+constexpr const char* kDialogFace = " Noto Sans CJK JP";
+
+// The frame's title stands on its top border, as a group box draws it.
+class TitledFrame : public Fl_Group {
+public:
+    TitledFrame(int x, int y, int w, int h, const char* title) : Fl_Group(x, y, w, h) {
+        copy_label(title);
+        align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
+        box(FL_NO_BOX);
+    }
+
+protected:
+    void draw() override {
+        fl_font(labelfont(), labelsize());
+        const int text_height = fl_height();
+        const int line = y() + text_height / 2;
+        fl_color(color());
+        fl_rectf(x(), y(), w(), h());
+        fl_draw_box(FL_ENGRAVED_FRAME, x(), line, w(), h() - (line - y()), color());
+        int text_width = 0, ignored = 0;
+        fl_measure(label(), text_width, ignored, 0);
+        fl_color(color());
+        fl_rectf(x() + 6, y(), text_width + 4, text_height);
+        fl_color(labelcolor());
+        fl_draw(label(), x() + 8, y() + text_height - fl_descent());
+        draw_children();
+    }
+};
+
+// A horizontal scroll bar whose change reaches the program as the system's
+// scroll bar reports it: at once for an arrow, a click in the track or a
+// key, but for a dragged thumb only when the drag ends with a new value.
+class DialogScrollBar : public Fl_Scrollbar {
+public:
+    DialogScrollBar(int x, int y, int w, int h) : Fl_Scrollbar(x, y, w, h) {
+        type(FL_HORIZONTAL);
+        linesize(1);
+        // A thumb this small makes a click in the track move by one, the
+        // bar's large change.
+        slider_size(0.01);
+        when(FL_WHEN_CHANGED);
+    }
+    bool dragging() const { return thumb_drag_; }
+    std::function<void()> on_change;
+
+    int handle(int event) override {
+        switch (event) {
+            case FL_SHORTCUT:
+                return 0;  // keys move only the bar that has the focus
+            case FL_PUSH: {
+                value_at_push_ = value();
+                const int result = Fl_Scrollbar::handle(event);
+                const int mx = Fl::event_x();
+                thumb_drag_ = value() == value_at_push_ && mx >= x() + h() && mx < x() + w() - h();
+                return result;
+            }
+            case FL_RELEASE: {
+                const int result = Fl_Scrollbar::handle(event);
+                if (thumb_drag_) {
+                    thumb_drag_ = false;
+                    if (value() != value_at_push_ && on_change) on_change();
+                }
+                return result;
+            }
+            default:
+                return Fl_Scrollbar::handle(event);
+        }
+    }
+
+private:
+    bool thumb_drag_ = false;
+    double value_at_push_ = 0;
+};
+
+int ToPixels(std::int32_t twips, float tpp) { return static_cast<int>(std::nearbyint(twips / double{tpp})); }
+
+}  // namespace
+
+struct FltkDialog::Widgets {
+    Fl_Double_Window* window = nullptr;
+    TitledFrame* frame = nullptr;
+    Fl_Round_Button* opt[2] = {};
+    DialogScrollBar* bar[2] = {};
+    Fl_Box* label[5] = {};
+    Fl_Button* button[2] = {};
+    const DialogEvents* events = nullptr;
+    std::vector<unsigned char> icon_rgba;
+    std::unique_ptr<Fl_RGB_Image> icon;
+    bool loaded = false;
+    bool report = false;
+    int origin_x = 0, origin_y = 0;
+
+    Fl_Widget* Find(Control c) const {
+        switch (c) {
+            case Control::Frame: return frame;
+            case Control::Opt0: return opt[0];
+            case Control::Opt1: return opt[1];
+            case Control::Label1: return label[0];
+            case Control::Label2: return label[1];
+            case Control::Label3: return label[2];
+            case Control::Label4: return label[3];
+            case Control::Label5: return label[4];
+            case Control::HScroll0: return bar[0];
+            case Control::HScroll1: return bar[1];
+            case Control::But0: return button[0];
+            case Control::But1: return button[1];
+            default: return nullptr;
+        }
+    }
+
+    // With NYAMO_DIALOG_REPORT set, the dialog writes what it shows to
+    // standard output, one line per state, for tests that drive it.
+    void ReportState(const char* why) const {
+        if (!report || !loaded) return;
+        std::printf("state %s opt0=%d opt1=%d bar0=%d bar1=%d label2=\"%s\" label4=\"%s\"\n", why, opt[0]->value(),
+                    opt[1]->value(), static_cast<int>(bar[0]->value()), static_cast<int>(bar[1]->value()),
+                    label[1]->label(), label[3]->label());
+        std::fflush(stdout);
+    }
+    void ReportLayout() const {
+        if (!report) return;
+        std::printf("window %d %d %d %d\n", window->x(), window->y(), window->w(), window->h());
+        const char* names[] = {"Frame", "Opt0", "Opt1", "Label1", "Label2", "Label3", "Label4", "Label5",
+                               "HScroll0", "HScroll1", "But0", "But1"};
+        const Control controls[] = {Control::Frame, Control::Opt0, Control::Opt1, Control::Label1,
+                                    Control::Label2, Control::Label3, Control::Label4, Control::Label5,
+                                    Control::HScroll0, Control::HScroll1, Control::But0, Control::But1};
+        for (int i = 0; i < 12; ++i) {
+            const Fl_Widget* w = Find(controls[i]);
+            std::printf("control %s %d %d %d %d size=%d text=\"%s\"\n", names[i], w->x(), w->y(), w->w(), w->h(),
+                        w->labelsize(), w->label() != nullptr ? w->label() : "");
+        }
+        std::fflush(stdout);
+    }
+    void Report(const char* line) const {
+        if (!report) return;
+        std::printf("%s\n", line);
+        std::fflush(stdout);
+    }
+};
+
+namespace {
+
+void ButtonClicked(Fl_Widget* widget, void* data) {
+    auto* w = static_cast<FltkDialog::Widgets*>(data);
+    const std::int16_t index = widget == w->button[0] ? 0 : 1;
+    w->Report(index == 0 ? "click OK" : "click Cancel");
+    if (w->events->button_click) w->events->button_click(index);
+}
+
+void OptionClicked(Fl_Widget* /*widget*/, void* data) {
+    // No code of the program runs for an option click; only the report.
+    static_cast<FltkDialog::Widgets*>(data)->ReportState("option");
+}
+
+void BarChanged(Fl_Widget* widget, void* /*data*/) {
+    auto* bar = static_cast<DialogScrollBar*>(widget);
+    if (bar->dragging()) return;  // reported when the drag ends
+    bar->on_change();
+}
+
+void WindowCallback(Fl_Widget* /*widget*/, void* data) {
+    auto* w = static_cast<FltkDialog::Widgets*>(data);
+    // FLTK closes a window on Esc; this dialog binds Esc to nothing.
+    if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+    // The close box: the dialog goes without any code of the program, so
+    // nothing is saved.
+    w->Report("closed by the close box");
+    w->loaded = false;
+    w->window->hide();
+}
+
+}  // namespace
+
+FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, float tpp, int origin_x, int origin_y)
+    : w_(std::make_unique<Widgets>()) {
+    Widgets& w = *w_;
+    w.events = &events;
+    w.report = std::getenv("NYAMO_DIALOG_REPORT") != nullptr;
+    w.origin_x = origin_x;
+    w.origin_y = origin_y;
+    Fl::set_font(FL_HELVETICA, kDialogFace);
+    Fl::visible_focus(1);
+    // Design sizes in pixels at 96 dots per inch: 8 points for the form's
+    // default font, 11.25 and 9.75 points for the Gothic face.
+    constexpr int kDefaultPx = 11, kOptionPx = 15, kLabelPx = 13;
+
+    w.window = new Fl_Double_Window(312, 230);
+    w.window->copy_label(std::string(caption).c_str());
+    w.window->xclass("nyamo");
+    w.window->callback(WindowCallback, &w);
+
+    w.frame = new TitledFrame(20, 15, 170, 80, std::string(kFrameText).c_str());
+    w.frame->labelsize(kDefaultPx);
+    const TwipsBox boxes[2] = {kOpt0DesignTwips, kOpt1DesignTwips};
+    const std::string_view option_texts[2] = {kOptDesktopText, kOptBlankText};
+    for (int i = 0; i < 2; ++i) {
+        w.opt[i] = new Fl_Round_Button(20 + ToPixels(boxes[i].left, tpp), 15 + ToPixels(boxes[i].top, tpp),
+                                       ToPixels(boxes[i].width, tpp), ToPixels(boxes[i].height, tpp));
+        w.opt[i]->copy_label(std::string(option_texts[i]).c_str());
+        w.opt[i]->type(FL_RADIO_BUTTON);
+        w.opt[i]->labelsize(kOptionPx);
+        w.opt[i]->callback(OptionClicked, &w);
+    }
+    w.frame->end();
+    // Moving the frame moves the options with it, at their size.
+    w.frame->resizable(nullptr);
+
+    const ScrollRange ranges[2] = {kCatNumBar, kSpeedBar};
+    for (int i = 0; i < 2; ++i) {
+        w.bar[i] = new DialogScrollBar(20 + 140 * i, 135, 130, 18);
+        w.bar[i]->bounds(ranges[i].min, ranges[i].max);
+        w.bar[i]->value(ranges[i].design_value);
+        w.bar[i]->callback(BarChanged, &w);
+        const auto index = static_cast<std::int16_t>(i);
+        Widgets* widgets = &w;
+        w.bar[i]->on_change = [widgets, index] {
+            if (widgets->events->scroll_change) widgets->events->scroll_change(index);
+            widgets->ReportState("scroll");
+        };
+    }
+    for (int i = 0; i < 2; ++i) {
+        w.button[i] = new Fl_Button(220, 20 + 30 * i, 70, 25);
+        w.button[i]->copy_label(std::string(i == 0 ? kOkText : kCancelText).c_str());
+        w.button[i]->labelsize(kDefaultPx);
+        w.button[i]->callback(ButtonClicked, &w);
+    }
+    const std::string_view label_texts[5] = {kLabel1Text, kValueDesignText, kLabel3Text, kValueDesignText,
+                                             kInfoLineText};
+    const int label_px[5] = {kLabelPx, kDefaultPx, kLabelPx, kLabelPx, kDefaultPx};
+    for (int i = 0; i < 5; ++i) {
+        w.label[i] = new Fl_Box(20, 115, 90, 20);
+        w.label[i]->copy_label(std::string(label_texts[i]).c_str());
+        w.label[i]->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+        w.label[i]->labelsize(label_px[i]);
+    }
+    w.window->end();
+    // A fixed single border: the user cannot resize it.
+    w.window->size_range(w.window->w(), w.window->h(), w.window->w(), w.window->h());
+
+    const Picture icon = DecodePicture(IconPng());
+    if (icon.width > 0) {
+        w.icon_rgba.reserve(icon.pixels.size() * 4);
+        for (std::uint32_t p : icon.pixels) {
+            w.icon_rgba.push_back(static_cast<unsigned char>(p >> 16));
+            w.icon_rgba.push_back(static_cast<unsigned char>(p >> 8));
+            w.icon_rgba.push_back(static_cast<unsigned char>(p));
+            w.icon_rgba.push_back(static_cast<unsigned char>(p >> 24));
+        }
+        w.icon = std::make_unique<Fl_RGB_Image>(w.icon_rgba.data(), icon.width, icon.height, 4);
+        w.window->icon(w.icon.get());
+    }
+    w.loaded = true;
+}
+
+FltkDialog::~FltkDialog() {
+    if (w_->window != nullptr) {
+        w_->window->hide();
+        delete w_->window;
+    }
+}
+
+bool FltkDialog::loaded() const { return w_->loaded; }
+int FltkDialog::client_width() const { return w_->window->w(); }
+int FltkDialog::client_height() const { return w_->window->h(); }
+
+void FltkDialog::set_client_size(int width, int height) {
+    Fl_Window* window = w_->window;
+    window->size_range(width, height, width, height);
+    // The window's own resize would scale its children; they keep their
+    // places, as the core has placed them or will.
+    Fl_Widget* resizable = window->resizable();
+    window->resizable(nullptr);
+    window->size(width, height);
+    window->resizable(resizable);
+}
+
+void FltkDialog::set_position(int left, int top) { w_->window->position(w_->origin_x + left, w_->origin_y + top); }
+int FltkDialog::left() const { return w_->window->x() - w_->origin_x; }
+int FltkDialog::top() const { return w_->window->y() - w_->origin_y; }
+
+void FltkDialog::SetFontPixels(Control control, int pixels) {
+    if (Fl_Widget* widget = w_->Find(control)) {
+        widget->labelsize(pixels);
+        widget->redraw();
+    }
+}
+
+void FltkDialog::SelectOption(Control option) {
+    if (auto* button = static_cast<Fl_Round_Button*>(w_->Find(option))) button->setonly();
+}
+
+bool FltkDialog::OptionSelected(Control option) const {
+    const auto* button = static_cast<const Fl_Round_Button*>(w_->Find(option));
+    return button != nullptr && button->value() != 0;
+}
+
+std::int16_t FltkDialog::ScrollValue(Control bar) const {
+    const auto* scroll = static_cast<const Fl_Scrollbar*>(w_->Find(bar));
+    return scroll == nullptr ? 0 : static_cast<std::int16_t>(std::lround(scroll->value()));
+}
+
+void FltkDialog::SetScrollValue(Control bar, std::int16_t value) {
+    // The valuator's own setter calls no callback.
+    if (auto* scroll = static_cast<Fl_Scrollbar*>(w_->Find(bar))) static_cast<Fl_Valuator*>(scroll)->value(value);
+}
+
+void FltkDialog::SetText(Control label, std::string_view text) {
+    if (Fl_Widget* widget = w_->Find(label)) {
+        widget->copy_label(std::string(text).c_str());
+        widget->redraw();
+    }
+}
+
+void FltkDialog::SetBounds(Control control, int width, int height, int left, int top) {
+    Fl_Widget* widget = w_->Find(control);
+    if (widget == nullptr) return;
+    // Options are placed inside the frame; FLTK keeps every child's position
+    // relative to the window.
+    if (control == Control::Opt0 || control == Control::Opt1) {
+        left += w_->frame->x();
+        top += w_->frame->y();
+    }
+    widget->resize(left, top, width, height);
+    w_->window->redraw();
+}
+
+void FltkDialog::Show() {
+    Widgets& w = *w_;
+    w.window->show();
+    // Only a close box on the title bar: no minimise or maximise button.
+    struct {
+        unsigned long flags, functions, decorations;
+        long input_mode;
+        unsigned long status;
+    } hints{1 | 2, 4 | 32, 2 | 8 | 16, 0, 0};
+    const Atom motif = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(fl_display, fl_xid(w.window), motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&hints), 5);
+    XFlush(fl_display);
+    w.ReportLayout();
+    w.ReportState("shown");
+}
+
+void FltkDialog::Unload() {
+    Widgets& w = *w_;
+    w.loaded = false;
+    w.window->hide();
+    Fl::flush();
+}
+
+void FltkDialog::Alert(std::string_view caption, std::string_view text) {
+    w_->Report(("alert " + std::string(text)).c_str());
+    fl_message_title(std::string(caption).c_str());
+    fl_alert("%s", std::string(text).c_str());
+}
+
+// --- The seam's dialog operations ------------------------------------------------
+
+void X11Platform::LoadSettingsDialog(std::string_view caption) {
+    dialog_ = std::make_unique<FltkDialog>(caption, dialog_events_, twips_per_pixel_, primary_.left, primary_.top);
+}
+
+// Before its window maps, no manager has framed the dialog, so its outer
+// size is its client size; the core's arithmetic then gives the client 300 x
+// 200 pixels exactly, and the manager adds its frame around that.
+float X11Platform::DialogOuterWidth() { return static_cast<float>(dialog_->client_width()) * twips_per_pixel_; }
+float X11Platform::DialogOuterHeight() { return static_cast<float>(dialog_->client_height()) * twips_per_pixel_; }
+std::int32_t X11Platform::DialogClientWidth() { return dialog_->client_width(); }
+std::int32_t X11Platform::DialogClientHeight() { return dialog_->client_height(); }
+void X11Platform::SetDialogOuterWidth(float twips) {
+    dialog_->set_client_size(std::max(TwipsToPixels(twips), 1), dialog_->client_height());
+}
+void X11Platform::SetDialogOuterHeight(float twips) {
+    dialog_->set_client_size(dialog_->client_width(), std::max(TwipsToPixels(twips), 1));
+}
+void X11Platform::SetDialogLeft(float twips) { dialog_->set_position(TwipsToPixels(twips), dialog_->top()); }
+void X11Platform::SetDialogTop(float twips) { dialog_->set_position(dialog_->left(), TwipsToPixels(twips)); }
+
+void X11Platform::SetControlFontSize(Control control, float points) {
+    // FLTK sizes text in pixels: points x dots per inch / 72, and the dots
+    // per inch are 1440 / twips per pixel.
+    const int pixels = static_cast<int>(std::lround(double{points} * 20.0 / double{twips_per_pixel_}));
+    dialog_->SetFontPixels(control, std::max(pixels, 1));
+}
+
+void X11Platform::SetOptionSelected(Control option) { dialog_->SelectOption(option); }
+bool X11Platform::IsOptionSelected(Control option) { return dialog_->OptionSelected(option); }
+std::int16_t X11Platform::ScrollValue(Control bar) { return dialog_->ScrollValue(bar); }
+void X11Platform::SetScrollValue(Control bar, std::int16_t value) { dialog_->SetScrollValue(bar, value); }
+void X11Platform::SetLabelText(Control label, std::string_view text) { dialog_->SetText(label, text); }
+void X11Platform::ShowSettingsDialog() { dialog_->Show(); }
+void X11Platform::UnloadSettingsDialog() {
+    if (dialog_) dialog_->Unload();
+}
+void X11Platform::ShowError(std::string_view caption, std::string_view text) {
+    if (dialog_) dialog_->Alert(caption, text);
+}
+
+void X11Platform::SetControlBounds(Control control, std::int32_t width, std::int32_t height, std::int32_t left,
+                                   std::int32_t top) {
+    if (control == Control::FocusSink) {
+        // The sink was made at (-50, 0), 30 x 30: outside the visible area.
+        if (saver_.sink != 0)
+            XMoveResizeWindow(display_, saver_.sink, left, top, static_cast<unsigned>(std::max(width, 1)),
+                              static_cast<unsigned>(std::max(height, 1)));
+        return;
+    }
+    if (dialog_) dialog_->SetBounds(control, width, height, left, top);
+}
+
+}  // namespace nyamo::x11

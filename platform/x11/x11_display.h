@@ -1,0 +1,63 @@
+// The X connection and the Xlib helpers every part of the X11 backend shares:
+// a trap for X errors, window names, the window tree walk of the
+// single-instance guard, window rectangles and the primary screen.
+// Included only by files of platform/x11; the core never sees Xlib.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace nyamo::x11 {
+
+// Xlib's default error handler ends the process on any error. Windows of
+// other clients (the preview's host, the window xscreensaver gives us) can
+// vanish between two requests, so the backend installs a handler that only
+// counts errors; ErrorTrap checks a group of requests for one.
+void InstallQuietErrorHandler();
+
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* display);
+    // Flush the requests made since construction and tell whether any failed.
+    bool Failed();
+
+private:
+    Display* display_;
+    unsigned long first_serial_;
+};
+
+// A window id read from a handle of the seam; 0 when it cannot be one
+// (X ids are 29 bits wide, so anything beyond 32 bits names no window).
+Window WindowFromHandle(WindowHandle handle);
+
+// The window's name: _NET_WM_NAME (UTF-8) when set, else WM_NAME.
+std::optional<std::string> WindowName(Display* display, Window window);
+// Set both WM_NAME and _NET_WM_NAME, in UTF-8.
+void SetWindowName(Display* display, Window window, std::string_view name);
+
+// A window anywhere below root whose name is exactly caption, or 0. The walk
+// goes through the whole tree, so a window that a manager has reparented
+// into its frame is found as well.
+Window FindWindowNamed(Display* display, Window root, std::string_view caption);
+
+// The window's outer rectangle (border included) in root coordinates.
+std::optional<Rect> WindowRectOnRoot(Display* display, Window window);
+
+// The primary output's rectangle in root coordinates (XRandR), or the whole
+// screen where no output is marked primary or RandR is absent.
+Rect PrimaryScreenRect(Display* display);
+
+// A cursor with no visible pixel.
+Cursor BlankCursor(Display* display, Window window);
+
+// The program's icon as _NET_WM_ICON (ARGB, 32 x 32).
+void SetWindowIcon(Display* display, Window window);
+
+}  // namespace nyamo::x11

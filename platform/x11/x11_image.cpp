@@ -1,0 +1,186 @@
+#include "platform/x11/x11_image.h"
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "platform/x11/x11_display.h"
+
+namespace nyamo::x11 {
+
+namespace {
+
+// Where an 8-bit channel lands in a pixel of the given mask, and back.
+struct Channel {
+    unsigned long mask = 0;
+    int shift = 0;  // position of the mask's lowest bit
+    int bits = 0;
+
+    explicit Channel(unsigned long m) : mask(m) {
+        if (m == 0) return;
+        shift = std::countr_zero(m);
+        bits = std::popcount(m);
+    }
+    unsigned long Pack(std::uint32_t value8) const {
+        if (bits == 0) return 0;
+        const unsigned long v = bits >= 8 ? value8 << (bits - 8) : value8 >> (8 - bits);
+        return (v << shift) & mask;
+    }
+    std::uint32_t Unpack(unsigned long pixel) const {
+        if (bits == 0) return 0;
+        const unsigned long v = (pixel & mask) >> shift;
+        if (bits >= 8) return static_cast<std::uint32_t>(v >> (bits - 8));
+        return static_cast<std::uint32_t>(v * 255 / ((1ul << bits) - 1));  // 5 or 6 bits spread over 0..255
+    }
+};
+
+// The common case on every desktop today: 32 bits per pixel in the host's
+// byte order with the channels where BGRX keeps them, so rows copy as they are.
+bool SameLayoutAsBgrx(const XImage* image) {
+    const int host_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    return image->bits_per_pixel == 32 && image->byte_order == host_order && image->red_mask == 0xFF0000 &&
+           image->green_mask == 0x00FF00 && image->blue_mask == 0x0000FF;
+}
+
+void WriteArea(XImage* image, PixelView src, Rect area) {
+    if (SameLayoutAsBgrx(image)) {
+        const auto row_bytes = static_cast<std::size_t>(area.right - area.left) * 4;
+        for (int y = area.top; y < area.bottom; ++y) {
+            const std::uint32_t* from = src.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(src.stride) + area.left;
+            char* to = image->data + static_cast<std::size_t>(y) * static_cast<std::size_t>(image->bytes_per_line) +
+                       static_cast<std::size_t>(area.left) * 4;
+            std::memcpy(to, from, row_bytes);
+        }
+        return;
+    }
+    const Channel red(image->red_mask), green(image->green_mask), blue(image->blue_mask);
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            const std::uint32_t p = src.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(src.stride) + static_cast<std::size_t>(x)];
+            XPutPixel(image, x, y, red.Pack((p >> 16) & 0xFF) | green.Pack((p >> 8) & 0xFF) | blue.Pack(p & 0xFF));
+        }
+}
+
+Rect Clip(Rect area, int width, int height) {
+    return Rect{std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, width), std::min(area.bottom, height)};
+}
+
+}  // namespace
+
+WindowImage::WindowImage(Display* display, Window window, Visual* visual, int depth, int width, int height)
+    : display_(display), window_(window), width_(std::max(width, 1)), height_(std::max(height, 1)) {
+    gc_ = XCreateGC(display_, window_, 0, nullptr);
+    if (TryShm(visual, depth)) return;
+    image_ = XCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                          static_cast<unsigned>(width_), static_cast<unsigned>(height_), 32, 0);
+    if (image_ != nullptr)
+        image_->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height_), 1));
+}
+
+bool WindowImage::TryShm(Visual* visual, int depth) {
+    if (!XShmQueryExtension(display_)) return false;
+    image_ = XShmCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &shm_,
+                             static_cast<unsigned>(width_), static_cast<unsigned>(height_));
+    if (image_ == nullptr) return false;
+    const auto bytes = static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height_);
+    shm_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (shm_.shmid < 0) {
+        XDestroyImage(image_);
+        image_ = nullptr;
+        return false;
+    }
+    shm_.shmaddr = image_->data = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
+    shm_.readOnly = False;
+    bool attached = false;
+    if (shm_.shmaddr != reinterpret_cast<char*>(-1)) {
+        // A server on another machine accepts the request and then fails it
+        // with an error, so the attach is checked under a trap.
+        ErrorTrap trap(display_);
+        XShmAttach(display_, &shm_);
+        attached = !trap.Failed();
+    }
+    // Marked for removal now: the segment goes with the last detach, even
+    // if the program ends abruptly.
+    shmctl(shm_.shmid, IPC_RMID, nullptr);
+    if (!attached) {
+        if (shm_.shmaddr != reinterpret_cast<char*>(-1)) shmdt(shm_.shmaddr);
+        image_->data = nullptr;
+        XDestroyImage(image_);
+        image_ = nullptr;
+        shm_ = {};
+        return false;
+    }
+    shm_attached_ = true;
+    return true;
+}
+
+WindowImage::~WindowImage() {
+    if (shm_attached_) {
+        XShmDetach(display_, &shm_);
+        XSync(display_, False);
+        if (image_ != nullptr) {
+            image_->data = nullptr;
+            XDestroyImage(image_);
+        }
+        shmdt(shm_.shmaddr);
+    } else if (image_ != nullptr) {
+        XDestroyImage(image_);  // frees the calloc'ed data too
+    }
+    if (gc_ != nullptr) XFreeGC(display_, gc_);
+}
+
+void WindowImage::Put(PixelView src, Rect area) {
+    if (image_ == nullptr) return;
+    area = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
+    if (area.right <= area.left || area.bottom <= area.top) return;
+    WriteArea(image_, src, area);
+    const auto w = static_cast<unsigned>(area.right - area.left);
+    const auto h = static_cast<unsigned>(area.bottom - area.top);
+    if (shm_attached_) {
+        XShmPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h, False);
+        // The next frame rewrites the shared memory: wait until the server
+        // has read this one.
+        XSync(display_, False);
+    } else {
+        XPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h);
+        XFlush(display_);
+    }
+}
+
+bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, int y, int w, int h, PixelSpan dst) {
+    w = std::min(w, dst.width);
+    h = std::min(h, dst.height);
+    if (w <= 0 || h <= 0) return false;
+    ErrorTrap trap(display);
+    XImage* image = XGetImage(display, drawable, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
+    if (trap.Failed() || image == nullptr) {
+        if (image != nullptr) XDestroyImage(image);
+        return false;
+    }
+    if (image->red_mask == 0 && visual != nullptr) {
+        image->red_mask = visual->red_mask;
+        image->green_mask = visual->green_mask;
+        image->blue_mask = visual->blue_mask;
+    }
+    const bool direct = SameLayoutAsBgrx(image);
+    const Channel red(image->red_mask), green(image->green_mask), blue(image->blue_mask);
+    for (int row = 0; row < h; ++row) {
+        std::uint32_t* to = dst.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(dst.stride);
+        if (direct) {
+            const auto* from = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::size_t>(row) * static_cast<std::size_t>(image->bytes_per_line));
+            for (int col = 0; col < w; ++col) to[col] = from[col] & 0x00FFFFFF;
+            continue;
+        }
+        for (int col = 0; col < w; ++col) {
+            const unsigned long p = XGetPixel(image, col, row);
+            to[col] = (red.Unpack(p) << 16) | (green.Unpack(p) << 8) | blue.Unpack(p);
+        }
+    }
+    XDestroyImage(image);
+    return true;
+}
+
+}  // namespace nyamo::x11

@@ -1,0 +1,85 @@
+// The entry point of the Linux program: the xscreensaver hack when asked
+// for, otherwise Main with the X11 backend, then the loop of the mode that
+// Main started.
+#include <FL/Fl.H>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/main.h"
+#include "platform/x11/x11_display.h"
+#include "platform/x11/x11_hack.h"
+#include "platform/x11/x11_loop.h"
+
+namespace {
+
+// The command line as Windows hands it over: the arguments after the
+// program's path, separated by one blank.
+std::string JoinArguments(const std::vector<std::string>& args) {
+    std::string line;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (i > 0) line += ' ';
+        line += args[i];
+    }
+    return line;
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+    using namespace nyamo;
+    using namespace nyamo::x11;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fprintf(stderr,
+                     "nyamo: cannot open the X display%s%s: it needs a running X server (set DISPLAY).\n"
+                     "To render frames without a display, use nyamo-render.\n",
+                     std::getenv("DISPLAY") != nullptr ? " " : "",
+                     std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
+        return 1;
+    }
+    InstallQuietErrorHandler();
+    X11Platform platform(display, JoinArguments(args));
+    App app(platform);
+    platform.set_dialog_events(DialogEvents{
+        [&app](std::int16_t index) { Deliver([&] { But_Click(app, index); }); },
+        [&app](std::int16_t index) { Deliver([&] { HScroll1_Change(app, index); }); },
+    });
+
+    MainOutcome outcome = MainOutcome::Ignored;
+    Deliver([&] { outcome = Main(app); });
+    switch (outcome) {
+        case MainOutcome::AnotherInstance:
+        case MainOutcome::Ignored:
+            return 0;
+        case MainOutcome::SettingsShown:
+            // FLTK runs the dialog's events on its own connection.
+            while (platform.DialogLoaded()) Fl::wait();
+            Fl::flush();
+            return 0;
+        case MainOutcome::SaverStarted:
+        case MainOutcome::PreviewStarted:
+            RunLoop(
+                platform, [&] { Deliver([&] { Timer1_Timer(app); }); },
+                [&](SaverInput input) {
+                    if (input == SaverInput::Click) Deliver([&] { Form_Click(app); });
+                    if (input == SaverInput::Key) Deliver([&] { picfocus_KeyDown(app, 0, 0); });
+                });
+            return 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto hack = nyamo::x11::ParseHackRequest(args, std::getenv("XSCREENSAVER_WINDOW"));
+    if (const auto* error = std::get_if<nyamo::x11::HackUsageError>(&hack)) {
+        std::fprintf(stderr,
+                     "nyamo: %s\nusage: nyamo [-root | -window-id ID] [-count 1-50] [-speed 1-10] [-desktop | -blank]\n",
+                     error->message.c_str());
+        return 2;
+    }
+    if (const auto* request = std::get_if<nyamo::x11::HackRequest>(&hack)) return nyamo::x11::RunHack(*request);
+    return RunProgram(args);
+}

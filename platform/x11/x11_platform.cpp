@@ -1,0 +1,256 @@
+// Process services, the guard's window search, profile files, surfaces, the
+// timer and the translation of X events for the loop.
+#include "platform/x11/x11_platform.h"
+
+#include <X11/Xresource.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/x11/fltk_dialog.h"
+#include "platform/x11/x11_display.h"
+#include "platform/x11/x11_image.h"
+#include "settings/profile_file.h"
+
+namespace nyamo::x11 {
+
+namespace {
+
+// Xft.dpi is what desktops set when they scale text; without it X clients
+// assume 96 dots per inch, which is also Windows' 15 twips per pixel.
+float DotsPerInch(Display* display) {
+    const char* value = XGetDefault(display, "Xft", "dpi");
+    if (value != nullptr) {
+        char* end = nullptr;
+        const double dpi = std::strtod(value, &end);
+        if (end != value && dpi >= 24 && dpi <= 960) return static_cast<float>(dpi);
+    }
+    return 96.0f;
+}
+
+std::filesystem::path ExecutableFolder() {
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return std::filesystem::current_path(error);
+    return exe.parent_path();
+}
+
+std::filesystem::path UserConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    if (xdg != nullptr && xdg[0] == '/') return std::filesystem::path(xdg) / "nyamo";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home != nullptr && home[0] != '\0' ? home : "/") / ".config" / "nyamo";
+}
+
+}  // namespace
+
+X11Platform::X11Platform(Display* display, std::string command_line)
+    : display_(display),
+      screen_number_(DefaultScreen(display)),
+      root_(RootWindow(display, DefaultScreen(display))),
+      command_line_(std::move(command_line)),
+      primary_(PrimaryScreenRect(display)),
+      twips_per_pixel_(1440.0f / DotsPerInch(display)) {}
+
+X11Platform::~X11Platform() {
+    if (SaverLoaded()) UnloadSaverWindow();
+    EndPreview();
+}
+
+bool X11Platform::DialogLoaded() const { return dialog_ != nullptr && dialog_->loaded(); }
+
+int X11Platform::TwipsToPixels(float twips) const {
+    return static_cast<int>(std::nearbyint(double{twips} / double{twips_per_pixel_}));
+}
+
+// --- Process services --------------------------------------------------------
+
+std::string X11Platform::CommandLine() { return command_line_; }
+
+std::string X11Platform::SettingsFolder() {
+    // Beside the executable, as on Windows, where the user may write (a build
+    // tree, a portable folder); an installed program keeps its settings where
+    // Linux users expect them.
+    const std::filesystem::path beside = ExecutableFolder();
+    if (access(beside.c_str(), W_OK) == 0) return beside.string();
+    return UserConfigFolder().string();
+}
+
+char X11Platform::PathSeparator() { return '/'; }
+
+ScreenMetrics X11Platform::Screen() {
+    const float tpp = twips_per_pixel_;
+    return {tpp * static_cast<float>(primary_.right - primary_.left),
+            tpp * static_cast<float>(primary_.bottom - primary_.top), tpp, tpp};
+}
+
+void X11Platform::ProcessPendingEvents() {
+    // Only the settings branch asks, before any window of ours exists; what
+    // is pending then concerns no window of the program.
+    XSync(display_, False);
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        Translate(event);
+    }
+}
+
+std::uint64_t X11Platform::ClockReading() {
+    return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
+// --- Windows of other processes ----------------------------------------------
+
+WindowHandle X11Platform::FindWindowByCaption(std::string_view caption) {
+    return FindWindowNamed(display_, root_, caption);
+}
+
+bool X11Platform::GetWindowRect(WindowHandle window, Rect& rect) {
+    const Window id = WindowFromHandle(window);
+    if (id == 0) return false;
+    const auto found = WindowRectOnRoot(display_, id);
+    if (!found) return false;
+    // Screen coordinates count from the primary screen's corner, as Windows
+    // counts them from the primary monitor's.
+    rect = Rect{found->left - primary_.left, found->top - primary_.top, found->right - primary_.left,
+                found->bottom - primary_.top};
+    return true;
+}
+
+// --- Profile file ------------------------------------------------------------
+
+std::int32_t X11Platform::ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
+                                        const std::string& path) {
+    return ReadProfileInt(section, key, fallback, path);
+}
+
+bool X11Platform::ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
+                                     const std::string& path) {
+    // The per-user folder is made on the first save; a failure shows as a
+    // failed write below.
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::exists(folder, error)) {
+        std::filesystem::create_directories(folder, error);
+        if (!error)
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace,
+                                         error);
+    }
+    return WriteProfileString(section, key, value, path, "\n");
+}
+
+// --- Surfaces ------------------------------------------------------------------
+
+SurfaceHandle X11Platform::CreateSurface(std::int32_t width, std::int32_t height) {
+    surfaces_.emplace(next_surface_, PixelBuffer(width, height));
+    return next_surface_++;
+}
+
+SurfaceHandle X11Platform::CreateSurfaceFrom(PixelView pixels) {
+    surfaces_.emplace(next_surface_, PixelBuffer(pixels));
+    return next_surface_++;
+}
+
+void X11Platform::DestroySurface(SurfaceHandle surface) { surfaces_.erase(surface); }
+
+void X11Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
+                         std::int32_t height, SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
+    const auto d = surfaces_.find(dst);
+    const auto s = surfaces_.find(src);
+    if (d == surfaces_.end() || s == surfaces_.end()) return;
+    SoftwareBlit(d->second.span(), dx, dy, width, height, s->second.view(), sx, sy, op);
+}
+
+void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
+    const auto d = surfaces_.find(dst);
+    if (d == surfaces_.end()) return;
+    if (saver_.foreign) {
+        // The hack's "desktop" is what its window shows when it starts: the
+        // root window's picture for -root, the host's picture otherwise.
+        CapturePixels(display_, saver_.window, saver_.visual, 0, 0, width, height, d->second.span());
+        return;
+    }
+    XWindowAttributes root_attributes{};
+    XGetWindowAttributes(display_, root_, &root_attributes);
+    CapturePixels(display_, root_, root_attributes.visual, primary_.left, primary_.top, width, height,
+                  d->second.span());
+}
+
+// --- Timer and events ----------------------------------------------------------
+
+void X11Platform::SetTimerInterval(std::int32_t milliseconds) {
+    timer_ms_ = milliseconds > 0 ? milliseconds : 1;
+    next_tick_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timer_ms_);
+}
+
+int X11Platform::MillisecondsToTick() const {
+    if (!SaverLoaded() || timer_ms_ <= 0) return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(next_tick_ - std::chrono::steady_clock::now());
+    return left.count() <= 0 ? 0 : static_cast<int>(left.count());
+}
+
+bool X11Platform::TakeDueTick() {
+    if (!SaverLoaded() || timer_ms_ <= 0) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < next_tick_) return false;
+    // A late tick is not made up for: like a system timer, the next one
+    // comes a whole interval after this one.
+    next_tick_ = now + std::chrono::milliseconds(timer_ms_);
+    return true;
+}
+
+SaverInput X11Platform::Translate(const XEvent& event) {
+    const Window window = event.xany.window;
+    if (saver_.window != 0 && (window == saver_.window || window == saver_.sink)) {
+        switch (event.type) {
+            case Expose:
+                if (event.xexpose.count == 0 && saver_.image && saver_.screen.width > 0)
+                    saver_.image->Put(saver_.screen.view(), Rect{0, 0, saver_.screen.width, saver_.screen.height});
+                return SaverInput::Nothing;
+            case KeyPress:
+                return saver_.foreign ? SaverInput::Nothing : SaverInput::Key;
+            case ButtonPress:
+                return saver_.foreign ? SaverInput::Nothing : SaverInput::Click;
+            case VisibilityNotify:
+                // Something was mapped above the saver: stay on top.
+                if (!saver_.foreign && event.xvisibility.state != VisibilityUnobscured) XRaiseWindow(display_, saver_.window);
+                return SaverInput::Nothing;
+            case ConfigureNotify:
+                if (saver_.foreign && (event.xconfigure.width != saver_.width || event.xconfigure.height != saver_.height)) {
+                    saver_.width = event.xconfigure.width;
+                    saver_.height = event.xconfigure.height;
+                    saver_.image.reset();
+                    saver_.screen = PixelBuffer();
+                    return SaverInput::TargetResized;
+                }
+                return SaverInput::Nothing;
+            case DestroyNotify:
+                if (saver_.foreign && event.xdestroywindow.window == saver_.window) {
+                    // The hack's window went: nothing is left to draw into.
+                    saver_.image.reset();
+                    saver_ = SaverWindow{};
+                }
+                return SaverInput::Nothing;
+            default:
+                return SaverInput::Nothing;
+        }
+    }
+    if (preview_.window != 0) {
+        if (event.type == DestroyNotify &&
+            (event.xdestroywindow.window == preview_.window || event.xdestroywindow.window == preview_.host)) {
+            // The host went, and our child with it: the preview is over.
+            EndPreview();
+            return SaverInput::Nothing;
+        }
+        if (event.type == Expose && window == preview_.window && event.xexpose.count == 0 && preview_.image)
+            preview_.image->Put(preview_.screen.view(), Rect{0, 0, preview_.screen.width, preview_.screen.height});
+    }
+    return SaverInput::Nothing;
+}
+
+bool X11Platform::UsesShm() const { return saver_.image != nullptr && saver_.image->uses_shm(); }
+
+}  // namespace nyamo::x11

@@ -1,0 +1,193 @@
+// The X11 backend of the seam.
+//
+// Implemented:
+// - process services: the command line from argv, the settings folder (the
+//   executable's folder when writable, else $XDG_CONFIG_HOME/nyamo), screen
+//   metrics of the XRandR primary output with the DPI of Xft.dpi (96 when
+//   unset), a monotonic clock;
+// - the guard's window search over the whole window tree (reparenting
+//   managers included) and window rectangles of other clients;
+// - profile files through the portable reader and writer ("\n" line endings
+//   for new files);
+// - surfaces in memory, composed with the software blitter; the desktop
+//   captured from the root window;
+// - the saver window (override-redirect, blank pointer, keyboard and pointer
+//   grabbed, MIT-SHM upload with an XPutImage fallback), its timer, pointer
+//   polling; the preview as a child of a foreign window, its sample
+//   stretched smoothly; the xscreensaver hack's target window;
+// - the settings dialog with FLTK 1.3 (platform/x11/fltk_dialog.cpp).
+// Not implemented: a text caret (X has none: GetCaretPos gives a fixed point).
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/common/software_blitter.h"
+#include "platform/platform.h"
+
+namespace nyamo::x11 {
+
+class WindowImage;
+class FltkDialog;
+
+// What the event loop hands to the core, translated from one X event.
+enum class SaverInput { Nothing, Click, Key, TargetResized };
+
+// Events of the settings dialog that reach the core.
+struct DialogEvents {
+    std::function<void(std::int16_t)> button_click;
+    std::function<void(std::int16_t)> scroll_change;
+};
+
+class X11Platform : public Platform {
+public:
+    X11Platform(Display* display, std::string command_line);
+    ~X11Platform() override;
+    X11Platform(const X11Platform&) = delete;
+    X11Platform& operator=(const X11Platform&) = delete;
+
+    Display* display() const { return display_; }
+
+    // --- For the shell's loops ---------------------------------------------
+    bool SaverLoaded() const { return saver_.window != 0 || saver_.foreign; }
+    bool PreviewLoaded() const { return preview_.window != 0; }
+    bool DialogLoaded() const;
+    bool AnyWindowLoaded() const { return SaverLoaded() || PreviewLoaded() || DialogLoaded(); }
+    // Milliseconds until the timer's next tick (0 if due), or -1 without a timer.
+    int MillisecondsToTick() const;
+    // True once per due tick; the next tick is then one interval later.
+    bool TakeDueTick();
+    // Handle what the backend handles itself (exposure, destruction) and
+    // tell the shell what it must deliver to the core.
+    SaverInput Translate(const XEvent& event);
+    void set_dialog_events(DialogEvents events) { dialog_events_ = std::move(events); }
+    const DialogEvents& dialog_events() const { return dialog_events_; }
+
+    // The xscreensaver hack: frames go into a window of another client at
+    // its size; input and ending stay with that client. False if the window
+    // does not exist.
+    bool AdoptHackWindow(Window window);
+    // The hack window's current size.
+    std::int32_t HackWidth() const { return saver_.width; }
+    std::int32_t HackHeight() const { return saver_.height; }
+    bool UsesShm() const;
+
+    // --- Platform ------------------------------------------------------------
+    std::string CommandLine() override;
+    std::string SettingsFolder() override;
+    char PathSeparator() override;
+    ScreenMetrics Screen() override;
+    void ProcessPendingEvents() override;
+    std::uint64_t ClockReading() override;
+    WindowHandle FindWindowByCaption(std::string_view caption) override;
+    bool GetWindowRect(WindowHandle window, Rect& rect) override;
+    std::int32_t ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
+                               const std::string& path) override;
+    bool ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
+                            const std::string& path) override;
+    SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;
+    SurfaceHandle CreateSurfaceFrom(PixelView pixels) override;
+    void DestroySurface(SurfaceHandle surface) override;
+    void BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) override;
+    void CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) override;
+    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
+    void SetSaverWindowRect(float left, float top, float width, float height) override;
+    void ShowSaverWindow() override;
+    void HideSaverWindow() override;
+    void FocusSaverSink() override;
+    void SetSaverPointer(PointerShape shape) override;
+    void MakeSaverTopmost() override;
+    void SetTimerInterval(std::int32_t milliseconds) override;
+    void PresentSaverFrame(SurfaceHandle src, Rect area) override;
+    void UnloadSaverWindow() override;
+    void GetCaretPos(Point& point) override;
+    void GetCursorPos(Point& point) override;
+    void LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) override;
+    bool EmbedPreviewIn(WindowHandle host) override;
+    void SetPreviewWindowRect(float left, float top, float width, float height) override;
+    void SetPreviewImageRect(Control image, float width, float height, float left, float top) override;
+    void SetPreviewImageVisible(Control image, bool visible) override;
+    void ShowPreviewWindow() override;
+    void LoadSettingsDialog(std::string_view caption) override;
+    float DialogOuterWidth() override;
+    float DialogOuterHeight() override;
+    std::int32_t DialogClientWidth() override;
+    std::int32_t DialogClientHeight() override;
+    void SetDialogOuterWidth(float twips) override;
+    void SetDialogOuterHeight(float twips) override;
+    void SetDialogLeft(float twips) override;
+    void SetDialogTop(float twips) override;
+    void SetControlFontSize(Control control, float points) override;
+    void SetOptionSelected(Control option) override;
+    bool IsOptionSelected(Control option) override;
+    std::int16_t ScrollValue(Control bar) override;
+    void SetScrollValue(Control bar, std::int16_t value) override;
+    void SetLabelText(Control label, std::string_view text) override;
+    void ShowSettingsDialog() override;
+    void UnloadSettingsDialog() override;
+    void ShowError(std::string_view caption, std::string_view text) override;
+    void SetControlBounds(Control control, std::int32_t width, std::int32_t height, std::int32_t left,
+                          std::int32_t top) override;
+
+private:
+    struct SaverWindow {
+        Window window = 0;
+        Window sink = 0;  // the focus sink: an input-only child outside the visible area
+        bool foreign = false;  // the hack draws into a window of another client
+        bool mapped = false;
+        bool sink_focus = false;
+        bool grabbed = false;
+        bool pointer_hidden = false;
+        Cursor blank = 0;
+        int left = 0, top = 0, width = 0, height = 0;  // pixels, in the primary screen
+        Visual* visual = nullptr;
+        int depth = 0;
+        PixelBuffer screen;  // what the window shows, for repaints
+        std::unique_ptr<WindowImage> image;
+    };
+    struct PreviewImage {
+        int width = 0, height = 0, left = 0, top = 0;
+        bool visible = false;
+    };
+    struct PreviewWindow {
+        Window window = 0;
+        Window host = 0;
+        int width = 0, height = 0;
+        PixelBuffer samples[2];
+        PreviewImage images[2];
+        PixelBuffer screen;
+        std::unique_ptr<WindowImage> image;
+    };
+
+    float TwipsPerPixel() const { return twips_per_pixel_; }
+    int TwipsToPixels(float twips) const;
+    void EnsureSaverImage();
+    void GrabInput();
+    void ReleaseInput();
+    void ComposePreview();
+    void EndPreview();
+
+    Display* display_;
+    int screen_number_;
+    Window root_;
+    std::string command_line_;
+    Rect primary_;
+    float twips_per_pixel_ = 15.0f;
+    std::map<SurfaceHandle, PixelBuffer> surfaces_;
+    SurfaceHandle next_surface_ = 1;
+    SaverWindow saver_;
+    PreviewWindow preview_;
+    std::unique_ptr<FltkDialog> dialog_;
+    DialogEvents dialog_events_;
+    int timer_ms_ = 0;
+    std::chrono::steady_clock::time_point next_tick_{};
+};
+
+}  // namespace nyamo::x11

@@ -1,0 +1,221 @@
+// The full-screen saver window, and the foreign window the xscreensaver hack
+// draws into.
+//
+// The window is override-redirect rather than a managed window asking for
+// _NET_WM_STATE_FULLSCREEN: a manager may move a full-screen window to the
+// monitor it prefers, animate it, keep panels above it or ignore the request
+// (and without a manager nothing would honour it at all), while an
+// override-redirect window gets exactly the primary output's rectangle and
+// the top of the stack from the server itself. The price is that no manager
+// gives it the focus, so the saver grabs the keyboard (every key reaches the
+// focus sink) and the pointer (the blank cursor hides it on every monitor and
+// every button reaches the window), as xscreensaver does with its own window.
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include "platform/x11/x11_display.h"
+#include "platform/x11/x11_image.h"
+#include "platform/x11/x11_platform.h"
+
+namespace nyamo::x11 {
+
+namespace {
+
+constexpr long kSaverEvents = ExposureMask | KeyPressMask | ButtonPressMask | VisibilityChangeMask | StructureNotifyMask;
+
+bool OnRoot(int left, int top, int width, int height, int root_width, int root_height) {
+    return left < root_width && top < root_height && left + width > 0 && top + height > 0;
+}
+
+}  // namespace
+
+void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) {
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = BlackPixel(display_, screen_number_);
+    attributes.event_mask = kSaverEvents;
+    const unsigned long mask = CWOverrideRedirect | CWBackPixel | CWEventMask;
+    saver_ = SaverWindow{};
+    saver_.visual = DefaultVisual(display_, screen_number_);
+    saver_.depth = DefaultDepth(display_, screen_number_);
+    saver_.width = saver_.height = 1;
+    saver_.window = XCreateWindow(display_, root_, 0, 0, 1, 1, 0, saver_.depth, InputOutput, saver_.visual, mask,
+                                  &attributes);
+    SetWindowName(display_, saver_.window, caption);
+    SetWindowIcon(display_, saver_.window);
+    XClassHint class_hint{const_cast<char*>("nyamo"), const_cast<char*>("Nyamo")};
+    XSetClassHint(display_, saver_.window, &class_hint);
+
+    // The focus sink: an input-only child that never shows; the keyboard
+    // grab reports every key to it.
+    XSetWindowAttributes sink_attributes{};
+    sink_attributes.event_mask = KeyPressMask;
+    saver_.sink = XCreateWindow(display_, saver_.window, -50, 0, 30, 30, 0, 0, InputOnly, CopyFromParent,
+                                CWEventMask, &sink_attributes);
+    XMapWindow(display_, saver_.sink);
+    saver_.blank = BlankCursor(display_, saver_.window);
+    SetTimerInterval(timer_ms);
+    XSync(display_, False);
+}
+
+void X11Platform::SetSaverWindowRect(float left, float top, float width, float height) {
+    if (saver_.window == 0 || saver_.foreign) return;
+    saver_.left = TwipsToPixels(left);
+    saver_.top = TwipsToPixels(top);
+    const int w = std::max(TwipsToPixels(width), 1);
+    const int h = std::max(TwipsToPixels(height), 1);
+    if (w != saver_.width || h != saver_.height) saver_.image.reset();
+    saver_.width = w;
+    saver_.height = h;
+    XMoveResizeWindow(display_, saver_.window, primary_.left + saver_.left, primary_.top + saver_.top,
+                      static_cast<unsigned>(w), static_cast<unsigned>(h));
+}
+
+void X11Platform::EnsureSaverImage() {
+    if (!saver_.image)
+        saver_.image = std::make_unique<WindowImage>(display_, saver_.window, saver_.visual, saver_.depth, saver_.width,
+                                                     saver_.height);
+}
+
+void X11Platform::ShowSaverWindow() {
+    if (saver_.window == 0 || saver_.foreign) return;
+    XMapRaised(display_, saver_.window);
+    saver_.mapped = true;
+    if (saver_.sink_focus) XSetInputFocus(display_, saver_.sink, RevertToParent, CurrentTime);
+    // Only a window on the screen takes the input: the first show, beyond
+    // the screen's corner, is there to give the sink the focus unseen.
+    const int root_width = DisplayWidth(display_, screen_number_);
+    const int root_height = DisplayHeight(display_, screen_number_);
+    if (OnRoot(primary_.left + saver_.left, primary_.top + saver_.top, saver_.width, saver_.height, root_width,
+               root_height))
+        GrabInput();
+    if (saver_.screen.width > 0) {
+        EnsureSaverImage();
+        saver_.image->Put(saver_.screen.view(), Rect{0, 0, saver_.screen.width, saver_.screen.height});
+    }
+    XSync(display_, False);
+}
+
+void X11Platform::HideSaverWindow() {
+    if (saver_.window == 0 || saver_.foreign) return;
+    ReleaseInput();
+    XUnmapWindow(display_, saver_.window);
+    saver_.mapped = false;
+    // The desktop copy that may follow must not see the window.
+    XSync(display_, False);
+}
+
+void X11Platform::FocusSaverSink() {
+    saver_.sink_focus = true;
+    if (saver_.mapped) XSetInputFocus(display_, saver_.sink, RevertToParent, CurrentTime);
+}
+
+void X11Platform::GrabInput() {
+    if (saver_.grabbed) return;
+    // Another client (an open menu, a running drag) may hold a grab for a
+    // moment; keep trying for about a second, as xscreensaver does.
+    bool keyboard = false, pointer = false;
+    for (int attempt = 0; attempt < 50 && !(keyboard && pointer); ++attempt) {
+        if (!keyboard)
+            keyboard = XGrabKeyboard(display_, saver_.sink, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+        if (!pointer)
+            pointer = XGrabPointer(display_, saver_.window, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None,
+                                   saver_.pointer_hidden ? saver_.blank : None, CurrentTime) == GrabSuccess;
+        if (!(keyboard && pointer)) usleep(20000);
+    }
+    saver_.grabbed = true;
+}
+
+void X11Platform::ReleaseInput() {
+    if (!saver_.grabbed) return;
+    XUngrabKeyboard(display_, CurrentTime);
+    XUngrabPointer(display_, CurrentTime);
+    saver_.grabbed = false;
+}
+
+void X11Platform::SetSaverPointer(PointerShape shape) {
+    if (saver_.window == 0 || saver_.foreign) return;
+    saver_.pointer_hidden = shape == PointerShape::Invisible;
+    if (saver_.pointer_hidden)
+        XDefineCursor(display_, saver_.window, saver_.blank);
+    else
+        XUndefineCursor(display_, saver_.window);
+    if (saver_.grabbed)
+        XChangeActivePointerGrab(display_, ButtonPressMask, saver_.pointer_hidden ? saver_.blank : None, CurrentTime);
+    XFlush(display_);
+}
+
+void X11Platform::MakeSaverTopmost() {
+    if (saver_.window == 0 || saver_.foreign) return;
+    // Override-redirect windows stack where the server puts them: on top
+    // when raised. VisibilityNotify (see Translate) raises it again when a
+    // later window covers it.
+    XRaiseWindow(display_, saver_.window);
+    XFlush(display_);
+}
+
+void X11Platform::PresentSaverFrame(SurfaceHandle src, Rect area) {
+    const auto s = surfaces_.find(src);
+    if (s == surfaces_.end() || saver_.window == 0) return;
+    const PixelBuffer& frame = s->second;
+    if (saver_.screen.width != saver_.width || saver_.screen.height != saver_.height)
+        saver_.screen = PixelBuffer(saver_.width, saver_.height);
+    SoftwareBlit(saver_.screen.span(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 frame.view(), area.left, area.top, RasterOp::SrcCopy);
+    // A hidden window keeps the frame for its next show.
+    if (!saver_.mapped && !saver_.foreign) return;
+    EnsureSaverImage();
+    saver_.image->Put(saver_.screen.view(), area);
+}
+
+void X11Platform::UnloadSaverWindow() {
+    if (saver_.foreign) {
+        saver_.image.reset();
+        saver_ = SaverWindow{};
+        return;
+    }
+    if (saver_.window == 0) return;
+    ReleaseInput();
+    saver_.image.reset();
+    XDestroyWindow(display_, saver_.window);
+    if (saver_.blank != 0) XFreeCursor(display_, saver_.blank);
+    XSync(display_, False);
+    saver_ = SaverWindow{};
+}
+
+void X11Platform::GetCaretPos(Point& point) {
+    // X has no system caret: a text cursor is drawn by each client inside
+    // its own windows and the server never learns where it is. A fixed
+    // reading keeps the caret half of the wake-up test quiet; the keyboard
+    // grab already ends the saver on the typing that would move a caret.
+    point = Point{0, 0};
+}
+
+void X11Platform::GetCursorPos(Point& point) {
+    Window root_return = 0, child = 0;
+    int root_x = 0, root_y = 0, win_x = 0, win_y = 0;
+    unsigned int buttons = 0;
+    if (XQueryPointer(display_, root_, &root_return, &child, &root_x, &root_y, &win_x, &win_y, &buttons))
+        point = Point{root_x - primary_.left, root_y - primary_.top};
+}
+
+bool X11Platform::AdoptHackWindow(Window window) {
+    ErrorTrap trap(display_);
+    XWindowAttributes attributes{};
+    const Status ok = XGetWindowAttributes(display_, window, &attributes);
+    if (ok == 0 || trap.Failed()) return false;
+    saver_ = SaverWindow{};
+    saver_.window = window;
+    saver_.foreign = true;
+    saver_.mapped = true;
+    saver_.visual = attributes.visual;
+    saver_.depth = attributes.depth;
+    saver_.width = attributes.width;
+    saver_.height = attributes.height;
+    // Only structure and exposure: input belongs to the window's owner.
+    XSelectInput(display_, window, StructureNotifyMask | ExposureMask);
+    return !trap.Failed();
+}
+
+}  // namespace nyamo::x11
