@@ -267,7 +267,9 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
     for (int i = 0; i < 5; ++i) {
         w.label[i] = new Fl_Box(20, 115, 90, 20);
         w.label[i]->copy_label(std::string(label_texts[i]).c_str());
-        w.label[i]->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+        // Not clipped to the box: " 20" is wider than 20 pixels in this face, and
+        // the window itself cuts what passes its edge.
+        w.label[i]->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE);
         w.label[i]->labelsize(label_px[i]);
     }
     w.window->end();

@@ -1,0 +1,466 @@
+#!/usr/bin/env bash
+# packages: libxfixes-dev
+# The X11 suite: the real nyamo binary on a real X server (Xvfb), driven by
+# xdotool and by x11_probe (a small Xlib client built with the program), with
+# openbox where a reparenting window manager matters. Needs xvfb, xdotool,
+# x11-utils, openbox and imagemagick.
+# Usage: tests/x11/run-x11-suite.sh BUILD_DIR
+set -u
+build=$(cd "${1:?usage: run-x11-suite.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(cd "$here/../.." && pwd)
+probe=$build/tests/x11/x11_probe
+for f in "$build/platform/x11/nyamo" "$probe"; do
+  [ -x "$f" ] || { echo "x11 suite: $f is missing (build first)"; exit 1; }
+done
+
+work=$(mktemp -d /tmp/nyamo-x11.XXXXXX)
+chmod 755 "$work"
+# The program keeps its settings beside itself when it may write there: a
+# copy in a folder of the suite's own keeps the build tree clean.
+mkdir -p "$work/bin"
+cp "$build/platform/x11/nyamo" "$work/bin/nyamo"
+nyamo=$work/bin/nyamo
+ini=$work/bin/Nyamo_07.ini
+
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+display=""
+for n in $(seq 91 160); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "x11 suite: no free display number"; exit 1; }
+Xvfb ":$display" -screen 0 1024x768x24 -noreset -nolisten tcp -ac >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || { echo "x11 suite: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+unset XSCREENSAVER_WINDOW
+
+passed=0
+failed=0
+check() {  # check NAME COMMAND...: one line per check
+  local name=$1; shift
+  if "$@"; then echo "PASS $name"; passed=$((passed + 1)); else echo "FAIL $name"; failed=$((failed + 1)); fi
+}
+
+# --- helpers -------------------------------------------------------------------
+start() {  # start OUTFILE ARGS...: nyamo in the background, its pid in $npid
+  local out=$1; shift
+  "$nyamo" "$@" >"$out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+}
+ended_within() {  # ended_within PID SECONDS: the process ended; its status in $status
+  local pid=$1 limit=$2 i
+  for i in $(seq $((limit * 20))); do
+    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+window_named() {  # window_named CAPTION SECONDS: its id in $wid
+  local i
+  for i in $(seq $(($2 * 20))); do
+    wid=$("$probe" find "$1" 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+no_window() { ! "$probe" find Amberpaw >/dev/null && ! "$probe" find "Nyamoの設定" >/dev/null; }
+settings() { printf '[Nyamo Saver]\nCatNum=%s\nSaverType=%s\nSaverSpeed=%s\n' "$1" "$2" "$3" >"$ini"; }
+report_has() { grep -qF -- "$2" "$1"; }
+wait_report() {  # wait_report FILE TEXT SECONDS
+  local i
+  for i in $(seq $(($3 * 20))); do report_has "$1" "$2" && return 0; sleep 0.05; done
+  return 1
+}
+make_host() {  # make_host WxH: a window of another client, its id in $host, the probe's pid in $host_pid
+  "$probe" host "$1" >"$work/host.out" &
+  host_pid=$!
+  pids+=("$host_pid")
+  local i
+  for i in $(seq 40); do host=$(head -n 1 "$work/host.out"); [ -n "$host" ] && return 0; sleep 0.05; done
+  return 1
+}
+drop_host() { kill "$host_pid" 2>/dev/null; wait "$host_pid" 2>/dev/null; }
+
+# --- dispatch --------------------------------------------------------------------
+dispatch_ignored() {
+  local arg
+  for arg in /a -s s /x "/p"; do
+    timeout 5 "$nyamo" "$arg" >/dev/null 2>&1 || return 1
+    no_window || return 1
+  done
+}
+check "dispatch: /a, -s, s, /x and /p without a window end at once with status 0" dispatch_ignored
+
+dispatch_overflow() {
+  timeout 5 "$nyamo" "/p 99999999999" >/dev/null 2>&1
+  local rc=$?
+  [ "$rc" -ne 0 ] && [ "$rc" -ne 124 ] && no_window
+}
+check "dispatch: a handle beyond 32 bits ends with a non-zero status, no window" dispatch_overflow
+
+dispatch_bogus_id() {
+  make_host 50x50 || return 1
+  local unused=$((host + 0x1000))
+  drop_host
+  timeout 5 "$nyamo" "/p $unused" >/dev/null 2>&1 && no_window
+}
+check "dispatch: /p with an id that names no window ends at once" dispatch_bogus_id
+
+dispatch_no_display() {
+  local out
+  out=$(DISPLAY= timeout 5 "$nyamo" /s 2>&1)
+  [ $? -eq 1 ] && grep -q "nyamo-render" <<<"$out"
+}
+check "dispatch: without a display it says so and points to nyamo-render" dispatch_no_display
+
+# --- the saver ---------------------------------------------------------------------
+saver_start() {  # saver_start CATS TYPE SPEED
+  settings "$1" "$2" "$3"
+  start "$work/saver.out" /s
+  window_named Amberpaw 5
+}
+
+saver_geometry() {
+  make_host 200x150 || return 1   # another window that the saver must cover
+  saver_start 20 2 10 || return 1
+  sleep 0.5
+  local info
+  info=$("$probe" info "$wid")
+  drop_host
+  [ "$info" = "0 0 1024 768 override=1 mapped=1" ] || { echo "  saver window: $info"; return 1; }
+}
+check "saver: window named Amberpaw covers the primary screen exactly, override-redirect" saver_geometry
+
+check "saver: _NET_WM_NAME is Amberpaw in UTF-8" \
+  bash -c "xprop -id $wid _NET_WM_NAME | grep -q '_NET_WM_NAME(UTF8_STRING) = \"Amberpaw\"'"
+
+saver_stays_on_top() {
+  "$probe" on-top "$wid" >/dev/null || return 1
+  make_host 300x300 || return 1    # a window mapped later goes above at first
+  sleep 0.5
+  local result=0
+  "$probe" on-top "$wid" >/dev/null || result=1
+  drop_host
+  return $result
+}
+check "saver: stays above other windows, also one mapped after it" saver_stays_on_top
+check "saver: keyboard grabbed" "$probe" keyboard-grabbed
+check "saver: pointer invisible" "$probe" cursor-blank
+
+kittens_over_black() {
+  sleep 1
+  local stats total black colours
+  stats=$("$probe" stats "$wid" 0 0 1024 768)
+  read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+  echo "  $stats"
+  # Mostly black, with kittens of many shades on it.
+  [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ]
+}
+check "saver: kittens over black (blank background)" kittens_over_black
+
+saver_ends_on_move() {
+  xdotool mousemove_relative 1 0
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && no_window
+}
+check "saver: a one-pixel pointer move ends it" saver_ends_on_move
+check "saver: the pointer is visible again after the end" bash -c "! '$probe' cursor-blank >/dev/null"
+
+saver_ends_on() {  # saver_ends_on xdotool-args...
+  saver_start 5 2 1 || return 1
+  sleep 0.6
+  kill -0 "$npid" 2>/dev/null || return 1     # still running on its own
+  xdotool "$@"
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && no_window
+}
+check "saver: a key ends it" saver_ends_on key a
+check "saver: a click ends it" saver_ends_on click 1
+
+kittens_over_desktop() {
+  "$probe" paint-root || return 1
+  "$probe" save root "$work/desktop.ppm" || return 1
+  saver_start 20 1 10 || return 1
+  sleep 1.2
+  local differ total
+  read -r differ total <<<"$("$probe" compare root "$work/desktop.ppm")"
+  echo "  $differ of $total pixels differ from the desktop"
+  xdotool key a
+  ended_within "$npid" 3 || return 1
+  # The desktop shows through everywhere but under the kittens.
+  [ "$differ" -gt 500 ] && [ "$differ" -lt $((total * 20 / 100)) ]
+}
+check "saver: kittens over the captured desktop" kittens_over_desktop
+
+# --- the guard ----------------------------------------------------------------------
+guard_against_saver() {
+  saver_start 5 2 1 || return 1
+  local result=0 arg
+  for arg in /c /s ""; do
+    timeout 5 "$nyamo" $arg >/dev/null 2>&1 || result=1
+  done
+  "$probe" find "Nyamoの設定" >/dev/null && result=1
+  [ "$("$probe" find Amberpaw | wc -l)" -eq 1 ] || result=1
+  xdotool key a
+  ended_within "$npid" 3 || result=1
+  return $result
+}
+check "guard: a running saver makes /c, /s and no argument end at once" guard_against_saver
+
+# --- the preview ---------------------------------------------------------------------
+preview_in_host() {  # preview_in_host WxH TYPE SAMPLE
+  settings 20 "$2" 5
+  make_host "$1" || return 1
+  start "$work/preview.out" "/p $((host))"
+  local i kids=""
+  for i in $(seq 60); do kids=$("$probe" children "$host"); [[ "$kids" == *mapped* && "$kids" != *unmapped* ]] && break; sleep 0.05; done
+  local w=${1%x*} h=${1#*x}
+  [[ "$kids" == "1 "*":0,0,${w}x${h},mapped" ]] || { echo "  host children: $kids"; return 1; }
+  sleep 0.3
+  "$probe" save "$host" "$work/preview.ppm" || return 1
+  convert "$source_dir/assets/$3" -filter Triangle -resize "${w}x${h}!" "$work/expected.png"
+  local rmse
+  rmse=$(compare -metric RMSE "$work/expected.png" "$work/preview.ppm" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/')
+  echo "  normalised RMSE against the stretched sample: $rmse"
+  awk -v e="$rmse" 'BEGIN { exit !(e < 0.08) }'
+}
+preview_ends_with_host() {
+  drop_host
+  ended_within "$npid" 3 && [ "$status" -eq 0 ]
+}
+check "preview: desktop sample fills a 320x240 host" preview_in_host 320x240 1 preview_desktop.png
+check "preview: ends when its host window is destroyed" preview_ends_with_host
+check "preview: blank sample stretched to a wide 400x100 host" preview_in_host 400x100 2 preview_blank.png
+check "preview: ends again with its host" preview_ends_with_host
+
+# --- the settings dialog ---------------------------------------------------------------
+dialog_start() {  # dialog_start ARGS...: report in $work/dialog.out
+  export NYAMO_DIALOG_REPORT=1
+  start "$work/dialog.out" "$@"
+  unset NYAMO_DIALOG_REPORT
+  window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5
+}
+click_at() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.15; }
+
+dialog_defaults() {
+  rm -f "$ini"
+  dialog_start || return 1
+  local r=$work/dialog.out
+  report_has "$r" 'state shown opt0=1 opt1=0 bar0=20 bar1=5 label2=" 20" label4=" 5"' &&
+    report_has "$r" "window 362 284 300 200" &&
+    report_has "$r" 'control Frame 20 15 170 80 size=11 text="背景の設定"' &&
+    report_has "$r" 'control Opt0 36 27 141 29 size=13 text="Desktop"' &&
+    report_has "$r" 'control Opt1 36 59 141 29 size=13 text="Blank Screen"' &&
+    report_has "$r" 'control Label1 20 115 90 20 size=13 text="猫の出現数："' &&
+    report_has "$r" 'control Label3 160 115 90 20 size=13 text="移動の早さ："' &&
+    report_has "$r" 'control HScroll0 20 135 130 18' && report_has "$r" 'control HScroll1 160 135 130 18' &&
+    report_has "$r" 'control Label5 80 170 270 20' &&
+    report_has "$r" 'control But0 220 20 70 25 size=13 text="OK"' &&
+    report_has "$r" 'control But1 220 50 70 25 size=13 text="キャンセル"' &&
+    [ "$("$probe" info "$wid" | cut -d' ' -f1-4)" = "362 284 300 200" ]
+}
+check "dialog: defaults, 300x200 client centred, controls where designed" dialog_defaults
+
+dialog_guard() {
+  local result=0 arg
+  for arg in /s /c "/p $((wid))"; do timeout 5 "$nyamo" $arg >/dev/null 2>&1 || result=1; done
+  "$probe" find Amberpaw >/dev/null && result=1
+  [ "$("$probe" find "Nyamoの設定" | wc -l)" -eq 1 ] || result=1
+  return $result
+}
+check "guard: an open dialog makes /s, /c and /p end at once" dialog_guard
+
+dialog_esc_stays() {
+  xdotool mousemove --window "$wid" 150 100 key Escape
+  sleep 0.5
+  kill -0 "$npid" 2>/dev/null
+}
+check "dialog: Esc does not close it" dialog_esc_stays
+
+dialog_ok_writes() {
+  local r=$work/dialog.out
+  click_at 60 72                       # Blank Screen
+  click_at 144 144                     # first bar's right arrow: 21
+  click_at 284 144                     # second bar's right arrow: 6
+  wait_report "$r" 'state scroll opt0=0 opt1=1 bar0=21 bar1=6 label2=" 21" label4=" 6"' 3 || return 1
+  click_at 255 32                      # OK
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] &&
+    [ "$(cat "$ini")" = "$(printf '[Nyamo Saver]\nCatNum=21\nSaverType=2\nSaverSpeed=6')" ]
+}
+check "dialog: arrows update both labels, OK writes all three keys and ends" dialog_ok_writes
+
+dialog_drag() {
+  settings 1 1 1
+  dialog_start || return 1
+  local r=$work/dialog.out before
+  xdotool mousemove --window "$wid" 22 144 mousedown 1
+  sleep 0.1
+  xdotool mousemove --window "$wid" 60 144
+  sleep 0.1
+  xdotool mousemove --window "$wid" 90 144
+  sleep 0.3
+  before=$(grep -c '^state scroll' "$r")
+  xdotool mouseup 1
+  wait_report "$r" "state scroll" 3 || return 1
+  local line
+  line=$(grep '^state scroll' "$r" | tail -n 1)
+  echo "  during the drag: $before changes; after: $line"
+  [ "$before" -eq 0 ] && [[ "$line" =~ bar0=([0-9]+).*label2=\"\ ([0-9]+)\" ]] &&
+    [ "${BASH_REMATCH[1]}" -gt 1 ] && [ "${BASH_REMATCH[1]}" = "${BASH_REMATCH[2]}" ]
+}
+check "dialog: a dragged thumb changes the labels only when the drag ends" dialog_drag
+
+dialog_cancel() {
+  local before
+  before=$(cat "$ini")
+  click_at 284 144
+  click_at 255 62                      # キャンセル
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && [ "$(cat "$ini")" = "$before" ]
+}
+check "dialog: キャンセル after changes writes nothing and ends" dialog_cancel
+
+dialog_close_box() {
+  rm -f "$ini"
+  dialog_start /c || return 1
+  click_at 144 144
+  "$probe" close "$wid"
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && [ ! -e "$ini" ]
+}
+check "dialog: the close box writes nothing and ends" dialog_close_box
+
+dialog_under_manager() {
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  local wm=$!
+  pids+=("$wm")
+  sleep 1
+  settings 7 2 3
+  dialog_start "/c:1234" || { kill "$wm"; return 1; }
+  local result=0 parent
+  parent=$(xwininfo -id "$wid" -tree | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+  [ "$parent" != "$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')" ] || { echo "  not reparented"; result=1; }
+  report_has "$work/dialog.out" 'state shown opt0=0 opt1=1 bar0=7 bar1=3 label2=" 7" label4=" 3"' || result=1
+  timeout 5 "$nyamo" /s >/dev/null 2>&1 || result=1
+  "$probe" find Amberpaw >/dev/null && result=1
+  "$probe" close "$wid"
+  ended_within "$npid" 3 || result=1
+  grep -q "CatNum=7" "$ini" || result=1
+  kill "$wm"; wait "$wm" 2>/dev/null
+  return $result
+}
+check "guard and dialog under a reparenting manager (openbox): found, close box ends it" dialog_under_manager
+
+# --- where the settings live ------------------------------------------------------------
+xdg_fallback() {
+  # The program's folder belongs to root; the user may not write there.
+  mkdir -p "$work/home"
+  chown nobody "$work/home"
+  chmod 755 "$work/bin"
+  rm -f "$ini"
+  HOME=$work/home setpriv --reuid=nobody --regid=nogroup --clear-groups env NYAMO_DIALOG_REPORT=1 "$nyamo" /c \
+    >"$work/dialog.out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+  window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5 || return 1
+  click_at 255 32
+  ended_within "$npid" 3 && [ ! -e "$ini" ] && grep -q "CatNum=20" "$work/home/.config/nyamo/Nyamo_07.ini"
+}
+check "settings: an unwritable program folder saves to ~/.config/nyamo" xdg_fallback
+
+save_failure_shown() {
+  mkdir -p "$work/roothome"
+  chmod 755 "$work/roothome"   # owned by root: nobody cannot make .config there
+  HOME=$work/roothome setpriv --reuid=nobody --regid=nogroup --clear-groups env NYAMO_DIALOG_REPORT=1 "$nyamo" /c \
+    >"$work/dialog.out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+  window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5 || return 1
+  click_at 255 32
+  wait_report "$work/dialog.out" "alert The settings were not saved" 3 || return 1
+  sleep 0.5
+  kill -0 "$npid" 2>/dev/null || return 1            # waits for the user
+  local alert
+  alert=$("$probe" find Nyamo | head -n 1)
+  [ -n "$alert" ] || { echo "  no message window"; return 1; }
+  xdotool mousemove --window "$alert" 20 20 key Return
+  ended_within "$npid" 3 && [ ! -e "$work/roothome/.config" ]
+}
+check "settings: a failed save is shown, then the dialog closes" save_failure_shown
+
+# --- the xscreensaver hack -----------------------------------------------------------------
+hack_in_window() {
+  settings 20 1 5
+  make_host 300x200 || return 1
+  start "$work/hack.out" -window-id "$host" -count 12 -speed 10 -blank
+  sleep 1.5
+  local stats total black colours
+  stats=$("$probe" stats "$host" 0 0 300 200)
+  read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+  echo "  $stats"
+  kill -0 "$npid" 2>/dev/null && [ "$black" -gt $((total * 50 / 100)) ] && [ "$black" -lt "$total" ] &&
+    [ "$colours" -gt 8 ]
+}
+check "hack: -window-id draws kittens over black into the given window" hack_in_window
+
+hack_ignores_input() {
+  xdotool mousemove_relative 5 5 key a click 1
+  sleep 0.5
+  kill -0 "$npid" 2>/dev/null
+}
+check "hack: input is left to xscreensaver (no end on a move, key or click)" hack_ignores_input
+
+hack_ends_with_window() {
+  drop_host
+  ended_within "$npid" 3 && [ "$status" -eq 0 ]
+}
+check "hack: ends when its window is destroyed" hack_ends_with_window
+
+hack_from_environment() {
+  make_host 200x150 || return 1
+  local result=0
+  # /c stays the settings dialog even inside xscreensaver's environment.
+  XSCREENSAVER_WINDOW=$host timeout 5 "$nyamo" /a >/dev/null 2>&1 || result=1
+  XSCREENSAVER_WINDOW=$host "$nyamo" -count 5 >"$work/hack.out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+  sleep 1
+  local stats
+  stats=$("$probe" stats "$host" 0 0 200 150)
+  echo "  $stats"
+  [[ "$stats" == *"colours=1" ]] && result=1         # still the host's plain white
+  drop_host
+  ended_within "$npid" 3 || result=1
+  return $result
+}
+check "hack: XSCREENSAVER_WINDOW names the window; /a still ends at once" hack_from_environment
+
+hack_bad_input() {
+  timeout 5 "$nyamo" -window-id 0x7ffff00 >/dev/null 2>&1
+  local missing=$?
+  timeout 5 "$nyamo" -root -count many >/dev/null 2>&1
+  local bad=$?
+  echo "  missing window: $missing, bad option: $bad"
+  [ "$missing" -eq 1 ] && [ "$bad" -eq 2 ]
+}
+check "hack: a missing window and a bad option end with distinct errors" hack_bad_input
+
+install_rules() {
+  cmake --install "$build" --prefix "$work/prefix" --component Unspecified >/dev/null 2>&1 || return 1
+  local xml=$work/prefix/share/xscreensaver/config/nyamo.xml
+  [ -x "$work/prefix/libexec/xscreensaver/nyamo" ] && [ -f "$xml" ] &&
+    grep -q 'arg="-count %"' "$xml" && grep -q 'low="1" high="50" default="20"' "$xml" &&
+    grep -q 'arg="-speed %"' "$xml" && grep -q 'low="1" high="10" default="5"' "$xml" &&
+    grep -q 'arg-set="-blank"' "$xml" && grep -q '<command arg="-root"/>' "$xml"
+}
+check "install: the hack and its xscreensaver config go where xscreensaver looks" install_rules
+
+echo "x11 suite: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,281 @@
+// A small Xlib client that the X11 suite uses to look at what the program
+// did and to play the parts of other clients: a preview host, a window
+// manager's close command, a screenshot comparison.
+//
+//   x11_probe find CAPTION          ids (hex) of windows named CAPTION anywhere
+//   x11_probe info ID               x y w h override mapped of a window, root coords
+//   x11_probe on-top ID             "top" if ID's top-level is the highest mapped one
+//   x11_probe children ID           count of ID's children and their geometry
+//   x11_probe host WxH              make a window, print its id, destroy it on SIGTERM
+//   x11_probe close ID              send WM_DELETE_WINDOW, as a close box does
+//   x11_probe save ID FILE          the window's pixels as a binary PPM
+//   x11_probe compare ID FILE       pixels that differ from FILE, and the total
+//   x11_probe stats ID X Y W H      pixels in the area: total, black, distinct colours
+//   x11_probe keyboard-grabbed      "grabbed" if another client holds the keyboard
+//   x11_probe cursor-blank          "blank" if the pointer's current image is empty
+//   x11_probe paint-root            a known picture as the root background:
+//                                   red = x * 255 / (w - 1), green = y * 255 / (h - 1), blue 96
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void Stop(int) { g_stop = 1; }
+int Ignore(Display*, XErrorEvent*) { return 0; }
+
+Window ParseId(const char* text) { return static_cast<Window>(std::strtoul(text, nullptr, 0)); }
+
+std::optional<std::string> Name(Display* d, Window w) {
+    for (const char* property : {"_NET_WM_NAME", "WM_NAME"}) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, rest = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, w, XInternAtom(d, property, False), 0, 1024, False, AnyPropertyType, &type, &format,
+                               &count, &rest, &data) == Success &&
+            data != nullptr) {
+            std::string text(reinterpret_cast<char*>(data), count);
+            XFree(data);
+            if (type != None) return text;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<Window> Children(Display* d, Window w) {
+    Window root = 0, parent = 0, *kids = nullptr;
+    unsigned int n = 0;
+    std::vector<Window> out;
+    if (XQueryTree(d, w, &root, &parent, &kids, &n) != 0) out.assign(kids, kids + n);
+    if (kids != nullptr) XFree(kids);
+    return out;
+}
+
+Window TopLevel(Display* d, Window w) {
+    const Window root = DefaultRootWindow(d);
+    for (;;) {
+        Window r = 0, parent = 0, *kids = nullptr;
+        unsigned int n = 0;
+        if (XQueryTree(d, w, &r, &parent, &kids, &n) == 0) return w;
+        if (kids != nullptr) XFree(kids);
+        if (parent == root || parent == 0) return w;
+        w = parent;
+    }
+}
+
+struct Pixels {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgb;
+};
+
+std::optional<Pixels> Grab(Display* d, Window w, int x, int y, int width, int height) {
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(d, w, &a) == 0) return std::nullopt;
+    if (width <= 0) width = a.width;
+    if (height <= 0) height = a.height;
+    XImage* image = XGetImage(d, w, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (image == nullptr) return std::nullopt;
+    Pixels p{width, height, {}};
+    p.rgb.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    for (int row = 0; row < height; ++row)
+        for (int col = 0; col < width; ++col) {
+            const unsigned long v = XGetPixel(image, col, row);
+            p.rgb.push_back(static_cast<unsigned char>((v >> 16) & 0xFF));
+            p.rgb.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
+            p.rgb.push_back(static_cast<unsigned char>(v & 0xFF));
+        }
+    XDestroyImage(image);
+    return p;
+}
+
+int Usage() {
+    std::fprintf(stderr, "x11_probe: unknown command (see the source's header)\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr) {
+        std::fprintf(stderr, "x11_probe: no display\n");
+        return 2;
+    }
+    XSetErrorHandler(Ignore);
+    const std::string command = argv[1];
+    const Window root = DefaultRootWindow(d);
+
+    if (command == "find" && argc == 3) {
+        std::vector<Window> pending{root};
+        bool found = false;
+        while (!pending.empty()) {
+            const Window w = pending.back();
+            pending.pop_back();
+            if (const auto name = Name(d, w); name && *name == argv[2]) {
+                std::printf("0x%lx\n", w);
+                found = true;
+            }
+            for (Window c : Children(d, w)) pending.push_back(c);
+        }
+        return found ? 0 : 1;
+    }
+    if (command == "info" && argc == 3) {
+        const Window w = ParseId(argv[2]);
+        XWindowAttributes a{};
+        if (XGetWindowAttributes(d, w, &a) == 0) return 1;
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(d, w, root, 0, 0, &x, &y, &child);
+        std::printf("%d %d %d %d override=%d mapped=%d\n", x, y, a.width, a.height, a.override_redirect ? 1 : 0,
+                    a.map_state == IsViewable ? 1 : 0);
+        return 0;
+    }
+    if (command == "on-top" && argc == 3) {
+        const Window top = TopLevel(d, ParseId(argv[2]));
+        Window highest = 0;
+        for (Window c : Children(d, root)) {
+            XWindowAttributes a{};
+            if (XGetWindowAttributes(d, c, &a) != 0 && a.map_state == IsViewable) highest = c;
+        }
+        std::printf("%s\n", highest == top ? "top" : "below");
+        return highest == top ? 0 : 1;
+    }
+    if (command == "children" && argc == 3) {
+        const auto kids = Children(d, ParseId(argv[2]));
+        std::printf("%zu", kids.size());
+        for (Window c : kids) {
+            XWindowAttributes a{};
+            XGetWindowAttributes(d, c, &a);
+            std::printf(" 0x%lx:%d,%d,%dx%d,%s", c, a.x, a.y, a.width, a.height,
+                        a.map_state == IsViewable ? "mapped" : "unmapped");
+        }
+        std::printf("\n");
+        return 0;
+    }
+    if (command == "host" && argc == 3) {
+        int w = 0, h = 0;
+        if (std::sscanf(argv[2], "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) return Usage();
+        const int screen = DefaultScreen(d);
+        const Window host = XCreateSimpleWindow(d, root, 10, 10, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
+                                                WhitePixel(d, screen), WhitePixel(d, screen));
+        XStoreName(d, host, "preview host");
+        XMapWindow(d, host);
+        XSync(d, False);
+        std::printf("0x%lx\n", host);
+        std::fflush(stdout);
+        std::signal(SIGTERM, Stop);
+        std::signal(SIGINT, Stop);
+        while (!g_stop) usleep(20000);
+        XDestroyWindow(d, host);
+        XSync(d, False);
+        return 0;
+    }
+    if (command == "close" && argc == 3) {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = ParseId(argv[2]);
+        e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+        XSync(d, False);
+        return 0;
+    }
+    if ((command == "save" || command == "compare") && argc == 4) {
+        const auto p = Grab(d, ParseId(argv[2]), 0, 0, 0, 0);
+        if (!p) return 1;
+        if (command == "save") {
+            std::ofstream out(argv[3], std::ios::binary);
+            out << "P6\n" << p->w << " " << p->h << "\n255\n";
+            out.write(reinterpret_cast<const char*>(p->rgb.data()), static_cast<std::streamsize>(p->rgb.size()));
+            return out ? 0 : 1;
+        }
+        std::ifstream in(argv[3], std::ios::binary);
+        std::string magic;
+        int w = 0, h = 0, max = 0;
+        in >> magic >> w >> h >> max;
+        in.get();
+        if (magic != "P6" || w != p->w || h != p->h) {
+            std::printf("size differs\n");
+            return 1;
+        }
+        std::vector<unsigned char> ref(p->rgb.size());
+        in.read(reinterpret_cast<char*>(ref.data()), static_cast<std::streamsize>(ref.size()));
+        long differ = 0;
+        for (std::size_t i = 0; i < ref.size(); i += 3)
+            if (std::memcmp(&ref[i], &p->rgb[i], 3) != 0) ++differ;
+        std::printf("%ld %ld\n", differ, static_cast<long>(w) * h);
+        return 0;
+    }
+    if (command == "stats" && argc == 7) {
+        const auto p = Grab(d, ParseId(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                            std::atoi(argv[6]));
+        if (!p) return 1;
+        long black = 0;
+        std::set<unsigned long> colours;
+        for (std::size_t i = 0; i < p->rgb.size(); i += 3) {
+            const unsigned long c = (p->rgb[i] << 16) | (p->rgb[i + 1] << 8) | p->rgb[i + 2];
+            if (c == 0) ++black;
+            colours.insert(c);
+        }
+        std::printf("total=%ld black=%ld colours=%zu\n", static_cast<long>(p->w) * p->h, black, colours.size());
+        return 0;
+    }
+    if (command == "keyboard-grabbed") {
+        const int status = XGrabKeyboard(d, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        if (status == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
+        XSync(d, False);
+        std::printf("%s\n", status == AlreadyGrabbed ? "grabbed" : "free");
+        return status == AlreadyGrabbed ? 0 : 1;
+    }
+    if (command == "cursor-blank") {
+        int event_base = 0, error_base = 0;
+        if (!XFixesQueryExtension(d, &event_base, &error_base)) return 2;
+        XFixesCursorImage* image = XFixesGetCursorImage(d);
+        if (image == nullptr) return 2;
+        bool blank = true;
+        for (int i = 0; i < image->width * image->height; ++i)
+            if ((image->pixels[i] >> 24) != 0) blank = false;
+        XFree(image);
+        std::printf("%s\n", blank ? "blank" : "visible");
+        return blank ? 0 : 1;
+    }
+    if (command == "paint-root") {
+        const int screen = DefaultScreen(d);
+        const int w = DisplayWidth(d, screen), h = DisplayHeight(d, screen);
+        const Pixmap pixmap = XCreatePixmap(d, root, static_cast<unsigned>(w), static_cast<unsigned>(h),
+                                            static_cast<unsigned>(DefaultDepth(d, screen)));
+        XImage* image = XGetImage(d, pixmap, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
+        if (image == nullptr) return 1;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                XPutPixel(image, x, y, (static_cast<unsigned long>(x * 255 / (w - 1)) << 16) |
+                                           (static_cast<unsigned long>(y * 255 / (h - 1)) << 8) | 96);
+        const GC gc = XCreateGC(d, pixmap, 0, nullptr);
+        XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
+        XSetWindowBackgroundPixmap(d, root, pixmap);
+        XClearWindow(d, root);
+        XFreeGC(d, gc);
+        XFreePixmap(d, pixmap);
+        XDestroyImage(image);
+        XSync(d, False);
+        return 0;
+    }
+    return Usage();
+}
