@@ -45,6 +45,15 @@ public:
         box(FL_NO_BOX);
     }
 
+    // Tab and arrows pass on to the window, which knows the tab order.
+    int handle(int event) override {
+        if (event == FL_KEYBOARD) {
+            const int key = Fl::event_key();
+            if (key == FL_Tab || key == FL_Up || key == FL_Down || key == FL_Left || key == FL_Right) return 0;
+        }
+        return Fl_Group::handle(event);
+    }
+
 protected:
     void draw() override {
         fl_font(labelfont(), labelsize());
@@ -83,6 +92,13 @@ public:
         switch (event) {
             case FL_SHORTCUT:
                 return 0;  // keys move only the bar that has the focus
+            case FL_FOCUS:
+            case FL_UNFOCUS:
+                redraw();
+                return 1;  // a tab stop, as the system's scroll bar is
+            case FL_KEYBOARD:
+                // FLTK moves a scroll bar by keys only as a shortcut.
+                return Fl_Scrollbar::handle(FL_SHORTCUT);
             case FL_PUSH: {
                 value_at_push_ = value();
                 const int result = Fl_Scrollbar::handle(event);
@@ -108,12 +124,33 @@ private:
     double value_at_push_ = 0;
 };
 
+// The dialog's window; after each key it tells the report where the focus
+// went, so a test can follow the tab order.
+class DialogWindow : public Fl_Double_Window {
+public:
+    DialogWindow(int w, int h) : Fl_Double_Window(w, h) {}
+    std::function<void()> after_key;
+    // Tab and the arrow keys, handled as the dialog defines them before
+    // FLTK's own navigation (which moves by position on the screen) sees them.
+    std::function<bool(int key, bool shift)> navigate;
+    int handle(int event) override {
+        if (event == FL_KEYBOARD && navigate &&
+            navigate(Fl::event_key(), (Fl::event_state() & FL_SHIFT) != 0)) {
+            if (after_key) after_key();
+            return 1;
+        }
+        const int result = Fl_Double_Window::handle(event);
+        if ((event == FL_KEYBOARD || event == FL_SHORTCUT) && after_key) after_key();
+        return result;
+    }
+};
+
 int ToPixels(std::int32_t twips, float tpp) { return static_cast<int>(std::nearbyint(twips / double{tpp})); }
 
 }  // namespace
 
 struct FltkDialog::Widgets {
-    Fl_Double_Window* window = nullptr;
+    DialogWindow* window = nullptr;
     TitledFrame* frame = nullptr;
     Fl_Round_Button* opt[2] = {};
     DialogScrollBar* bar[2] = {};
@@ -148,10 +185,45 @@ struct FltkDialog::Widgets {
     // standard output, one line per state, for tests that drive it.
     void ReportState(const char* why) const {
         if (!report || !loaded) return;
-        std::printf("state %s opt0=%d opt1=%d bar0=%d bar1=%d label2=\"%s\" label4=\"%s\"\n", why, opt[0]->value(),
-                    opt[1]->value(), static_cast<int>(bar[0]->value()), static_cast<int>(bar[1]->value()),
-                    label[1]->label(), label[3]->label());
+        std::printf("state %s opt0=%d opt1=%d bar0=%d bar1=%d label2=\"%s\" label4=\"%s\" focus=%s\n", why,
+                    opt[0]->value(), opt[1]->value(), static_cast<int>(bar[0]->value()),
+                    static_cast<int>(bar[1]->value()), label[1]->label(), label[3]->label(), FocusName());
         std::fflush(stdout);
+    }
+    // The tab order: Opt0, Opt1, HScroll0, HScroll1, But0, But1. Arrows in the
+    // frame select the other option, as in a group of option buttons.
+    bool Navigate(int key, bool shift) {
+        Fl_Widget* order[] = {opt[0], opt[1], bar[0], bar[1], button[0], button[1]};
+        constexpr int kCount = 6;
+        int current = -1;
+        for (int i = 0; i < kCount; ++i)
+            if (Fl::focus() == order[i]) current = i;
+        if (key == FL_Tab) {
+            const int next = current < 0 ? 0 : (current + (shift ? kCount - 1 : 1)) % kCount;
+            order[next]->take_focus();
+            return true;
+        }
+        if (current == 0 || current == 1) {
+            int target = -1;
+            if (key == FL_Up || key == FL_Left) target = 0;
+            if (key == FL_Down || key == FL_Right) target = 1;
+            if (target < 0) return false;
+            opt[target]->setonly();
+            opt[target]->take_focus();
+            return true;
+        }
+        // Arrows on a button do nothing; the focused bar takes them itself.
+        return key == FL_Up || key == FL_Down || key == FL_Left || key == FL_Right;
+    }
+    const char* FocusName() const {
+        const Fl_Widget* f = Fl::focus();
+        if (f == opt[0]) return "Opt0";
+        if (f == opt[1]) return "Opt1";
+        if (f == bar[0]) return "HScroll0";
+        if (f == bar[1]) return "HScroll1";
+        if (f == button[0]) return "But0";
+        if (f == button[1]) return "But1";
+        return "other";
     }
     void ReportLayout() const {
         if (!report) return;
@@ -221,10 +293,12 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
     // default font, 11.25 and 9.75 points for the Gothic face.
     constexpr int kDefaultPx = 11, kOptionPx = 15, kLabelPx = 13;
 
-    w.window = new Fl_Double_Window(312, 230);
+    w.window = new DialogWindow(312, 230);
     w.window->copy_label(std::string(caption).c_str());
     w.window->xclass("nyamo");
     w.window->callback(WindowCallback, &w);
+    w.window->after_key = [widgets = &w] { widgets->ReportState("key"); };
+    w.window->navigate = [widgets = &w](int key, bool shift) { return widgets->Navigate(key, shift); };
 
     w.frame = new TitledFrame(20, 15, 170, 80, std::string(kFrameText).c_str());
     w.frame->labelsize(kDefaultPx);
@@ -366,6 +440,9 @@ void FltkDialog::SetBounds(Control control, int width, int height, int left, int
 void FltkDialog::Show() {
     Widgets& w = *w_;
     w.window->show();
+    // The first control of the tab order starts with the focus, whoever
+    // (a manager, or the pointer without one) gives the window the keyboard.
+    w.opt[0]->take_focus();
     // Only a close box on the title bar: no minimise or maximise button.
     struct {
         unsigned long flags, functions, decorations;

@@ -155,8 +155,8 @@ saver_stays_on_top() {
   return $result
 }
 check "saver: stays above other windows, also one mapped after it" saver_stays_on_top
-check "saver: keyboard grabbed" "$probe" keyboard-grabbed
-check "saver: pointer invisible" "$probe" cursor-blank
+check "saver: keyboard grabbed" bash -c "'$probe' keyboard-grabbed >/dev/null"
+check "saver: pointer invisible" bash -c "'$probe' cursor-blank >/dev/null"
 
 kittens_over_black() {
   sleep 1
@@ -244,6 +244,9 @@ check "preview: ends again with its host" preview_ends_with_host
 
 # --- the settings dialog ---------------------------------------------------------------
 dialog_start() {  # dialog_start ARGS...: report in $work/dialog.out
+  # A dialog left open by a failed check would make this one end at once.
+  local w
+  for w in $("$probe" find "Nyamoの設定"); do "$probe" close "$w"; sleep 0.3; done
   export NYAMO_DIALOG_REPORT=1
   start "$work/dialog.out" "$@"
   unset NYAMO_DIALOG_REPORT
@@ -269,6 +272,14 @@ dialog_defaults() {
     [ "$("$probe" info "$wid" | cut -d' ' -f1-4)" = "362 284 300 200" ]
 }
 check "dialog: defaults, 300x200 client centred, controls where designed" dialog_defaults
+
+dialog_title_and_icon() {
+  xprop -id "$wid" _NET_WM_NAME | grep -q '= "Nyamoの設定"' &&
+    xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (32 x 32)' &&
+    xprop -id "$wid" WM_NORMAL_HINTS | grep -q 'program specified minimum size: 300 by 200' &&
+    xprop -id "$wid" WM_NORMAL_HINTS | grep -q 'program specified maximum size: 300 by 200'
+}
+check "dialog: title Nyamoの設定, the icon, a fixed size" dialog_title_and_icon
 
 dialog_guard() {
   local result=0 arg
@@ -298,11 +309,31 @@ dialog_ok_writes() {
 }
 check "dialog: arrows update both labels, OK writes all three keys and ends" dialog_ok_writes
 
+dialog_tab_order() {
+  settings 10 1 3
+  dialog_start || return 1
+  local r=$work/dialog.out
+  xdotool mousemove --window "$wid" 150 100
+  local k
+  for k in Down Tab Right Tab Right Tab Tab Tab shift+Tab Up; do xdotool key "$k"; sleep 0.1; done
+  sleep 0.3
+  local focus
+  # Modifier keys report too; uniq keeps the moves.
+  focus=$(grep -a '^state key' "$r" | sed 's/.*focus=//' | uniq | tr '\n' ' ')
+  echo "  focus after each key: $focus"
+  [ "$focus" = "Opt1 HScroll0 HScroll1 But0 But1 Opt0 But1 " ] || return 1
+  report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=3 label2=" 11" label4=" 3" focus=HScroll0' &&
+    report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=4 label2=" 11" label4=" 4" focus=HScroll1' &&
+    "$probe" close "$wid" && ended_within "$npid" 3 && grep -q "CatNum=10" "$ini"
+}
+check "dialog: tab order Opt0, Opt1, bars, OK, キャンセル; arrows select and move" dialog_tab_order
+
 dialog_drag() {
   settings 1 1 1
   dialog_start || return 1
   local r=$work/dialog.out before
-  xdotool mousemove --window "$wid" 22 144 mousedown 1
+  # At value 1 the thumb stands just right of the left arrow (18 pixels).
+  xdotool mousemove --window "$wid" 42 144 mousedown 1
   sleep 0.1
   xdotool mousemove --window "$wid" 60 144
   sleep 0.1
@@ -428,10 +459,10 @@ hack_from_environment() {
   local result=0
   # /c stays the settings dialog even inside xscreensaver's environment.
   XSCREENSAVER_WINDOW=$host timeout 5 "$nyamo" /a >/dev/null 2>&1 || result=1
-  XSCREENSAVER_WINDOW=$host "$nyamo" -count 5 >"$work/hack.out" 2>&1 &
+  XSCREENSAVER_WINDOW=$host "$nyamo" -count 5 -speed 10 >"$work/hack.out" 2>&1 &
   npid=$!
   pids+=("$npid")
-  sleep 1
+  sleep 2   # kittens start beyond the edges
   local stats
   stats=$("$probe" stats "$host" 0 0 200 150)
   echo "  $stats"

@@ -37,7 +37,13 @@ volatile std::sig_atomic_t g_stop = 0;
 void Stop(int) { g_stop = 1; }
 int Ignore(Display*, XErrorEvent*) { return 0; }
 
-Window ParseId(const char* text) { return static_cast<Window>(std::strtoul(text, nullptr, 0)); }
+Display* g_display = nullptr;
+
+// A window id in decimal or 0x hexadecimal, or "root".
+Window ParseId(const char* text) {
+    if (std::strcmp(text, "root") == 0) return DefaultRootWindow(g_display);
+    return static_cast<Window>(std::strtoul(text, nullptr, 0));
+}
 
 std::optional<std::string> Name(Display* d, Window w) {
     for (const char* property : {"_NET_WM_NAME", "WM_NAME"}) {
@@ -117,6 +123,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     XSetErrorHandler(Ignore);
+    g_display = d;
     const std::string command = argv[1];
     const Window root = DefaultRootWindow(d);
 
