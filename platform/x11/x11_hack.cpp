@@ -111,6 +111,14 @@ std::variant<std::monostate, HackRequest, HackUsageError> ParseHackRequest(const
         if (!explicit_target) return std::monostate{};
         return HackUsageError{problem};
     }
+    // Under xscreensaver, -root means its window, as hacks find their
+    // "virtual root" through XSCREENSAVER_WINDOW.
+    if (request.root && request.window == 0 && from_environment) {
+        if (const auto id = ReadWindowId(xscreensaver_window)) {
+            request.root = false;
+            request.window = *id;
+        }
+    }
     if (!request.root && request.window == 0) {
         const auto id = from_environment ? ReadWindowId(xscreensaver_window) : std::nullopt;
         if (!id) return HackUsageError{"XSCREENSAVER_WINDOW does not hold a window id"};

@@ -459,7 +459,8 @@ hack_from_environment() {
   local result=0
   # /c stays the settings dialog even inside xscreensaver's environment.
   XSCREENSAVER_WINDOW=$host timeout 5 "$nyamo" /a >/dev/null 2>&1 || result=1
-  XSCREENSAVER_WINDOW=$host "$nyamo" -count 5 -speed 10 >"$work/hack.out" 2>&1 &
+  # xscreensaver runs its hacks with -root and names its own window.
+  XSCREENSAVER_WINDOW=$host "$nyamo" -root -count 5 -speed 10 >"$work/hack.out" 2>&1 &
   npid=$!
   pids+=("$npid")
   sleep 2   # kittens start beyond the edges
@@ -471,7 +472,7 @@ hack_from_environment() {
   ended_within "$npid" 3 || result=1
   return $result
 }
-check "hack: XSCREENSAVER_WINDOW names the window; /a still ends at once" hack_from_environment
+check "hack: XSCREENSAVER_WINDOW names the window, also with -root; /a still ends at once" hack_from_environment
 
 hack_bad_input() {
   timeout 5 "$nyamo" -window-id 0x7ffff00 >/dev/null 2>&1
@@ -482,6 +483,26 @@ hack_bad_input() {
   [ "$missing" -eq 1 ] && [ "$bad" -eq 2 ]
 }
 check "hack: a missing window and a bad option end with distinct errors" hack_bad_input
+
+dialog_at_120_dpi() {
+  # Xft.dpi 120 is 12 twips per pixel: 8-point fonts (13 pixels), the options'
+  # design twips give larger boxes, the client stays 300 x 200.
+  xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	120
+"
+  rm -f "$ini"
+  dialog_start
+  local started=$? r=$work/dialog.out result=0
+  xprop -root -remove RESOURCE_MANAGER
+  [ $started -eq 0 ] || return 1
+  report_has "$r" "window 362 284 300 200" &&
+    report_has "$r" 'control Opt0 40 30 176 36 size=13' && report_has "$r" 'control Opt1 40 70 176 36 size=13' &&
+    report_has "$r" 'control Label1 20 115 90 20 size=13' && report_has "$r" 'control But1 220 50 70 25 size=13' ||
+    result=1
+  "$probe" close "$wid"
+  ended_within "$npid" 3 || result=1
+  return $result
+}
+check "dialog: at 120 dots per inch the client is 300x200, fonts 8 points, options in twips" dialog_at_120_dpi
 
 install_rules() {
   cmake --install "$build" --prefix "$work/prefix" --component Unspecified >/dev/null 2>&1 || return 1
