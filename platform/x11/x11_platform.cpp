@@ -251,6 +251,4 @@ SaverInput X11Platform::Translate(const XEvent& event) {
     return SaverInput::Nothing;
 }
 
-bool X11Platform::UsesShm() const { return saver_.image != nullptr && saver_.image->uses_shm(); }
-
 }  // namespace nyamo::x11

@@ -76,7 +76,6 @@ public:
     // The hack window's current size.
     std::int32_t HackWidth() const { return saver_.width; }
     std::int32_t HackHeight() const { return saver_.height; }
-    bool UsesShm() const;
 
     // --- Platform ------------------------------------------------------------
     std::string CommandLine() override;

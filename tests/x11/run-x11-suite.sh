@@ -504,6 +504,32 @@ dialog_at_120_dpi() {
 }
 check "dialog: at 120 dots per inch the client is 300x200, fonts 8 points, options in twips" dialog_at_120_dpi
 
+without_shm() {
+  # A second server without MIT-SHM: frames go up through plain XPutImage.
+  local n=$((display + 1)) i
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 640x480x24 -noreset -nolisten tcp -ac -extension MIT-SHM >"$work/xvfb2.log" 2>&1 &
+  local second=$!
+  pids+=("$second")
+  local saved=$DISPLAY result=0
+  export DISPLAY=":$n"
+  for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  if xdpyinfo | grep -q MIT-SHM; then echo "  MIT-SHM still offered"; result=1; fi
+  saver_start 20 2 10 || result=1
+  sleep 1.2
+  local stats total black colours
+  stats=$("$probe" stats root 0 0 640 480)
+  read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+  echo "  $stats"
+  [ "$black" -gt $((total * 70 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ] || result=1
+  xdotool key a
+  ended_within "$npid" 3 || result=1
+  export DISPLAY=$saved
+  kill "$second"; wait "$second" 2>/dev/null
+  return $result
+}
+check "saver: kittens on a server without MIT-SHM (XPutImage fallback), 640x480" without_shm
+
 install_rules() {
   cmake --install "$build" --prefix "$work/prefix" --component Unspecified >/dev/null 2>&1 || return 1
   local xml=$work/prefix/share/xscreensaver/config/nyamo.xml
