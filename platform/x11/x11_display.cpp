@@ -115,6 +115,19 @@ Rect PrimaryScreenRect(Display* display) {
     if (!XRRQueryExtension(display, &event_base, &error_base)) return whole;
     int major = 0, minor = 0;
     if (!XRRQueryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 3)) return whole;
+    // RandR 1.5 monitors are what desktops treat as screens (also those
+    // made of part of an output, or of several); one of them may be primary.
+    if (major > 1 || minor >= 5) {
+        int count = 0;
+        XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
+        std::optional<Rect> found;
+        for (int i = 0; i < count && monitors != nullptr; ++i)
+            if (monitors[i].primary && monitors[i].width > 0 && monitors[i].height > 0)
+                found = Rect{monitors[i].x, monitors[i].y, monitors[i].x + monitors[i].width,
+                             monitors[i].y + monitors[i].height};
+        if (monitors != nullptr) XRRFreeMonitors(monitors);
+        if (found) return *found;
+    }
     const RROutput primary = XRRGetOutputPrimary(display, root);
     if (primary == None) return whole;
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);

@@ -50,8 +50,8 @@ Window FindWindowNamed(Display* display, Window root, std::string_view caption);
 // The window's outer rectangle (border included) in root coordinates.
 std::optional<Rect> WindowRectOnRoot(Display* display, Window window);
 
-// The primary output's rectangle in root coordinates (XRandR), or the whole
-// screen where no output is marked primary or RandR is absent.
+// The primary screen's rectangle in root coordinates: the XRandR primary
+// monitor, else the primary output, else the whole X screen.
 Rect PrimaryScreenRect(Display* display);
 
 // A cursor with no visible pixel.

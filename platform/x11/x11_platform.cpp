@@ -39,7 +39,7 @@ std::filesystem::path ExecutableFolder() {
 
 std::filesystem::path UserConfigFolder() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // A relative XDG_CONFIG_HOME is to be ignored, as the XDG base directory rules say.
     if (xdg != nullptr && xdg[0] == '/') return std::filesystem::path(xdg) / "nyamo";
     const char* home = std::getenv("HOME");
     return std::filesystem::path(home != nullptr && home[0] != '\0' ? home : "/") / ".config" / "nyamo";

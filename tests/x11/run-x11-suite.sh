@@ -504,11 +504,35 @@ dialog_at_120_dpi() {
 }
 check "dialog: at 120 dots per inch the client is 300x200, fonts 8 points, options in twips" dialog_at_120_dpi
 
+primary_monitor() {
+  # Two monitors side by side, the right one (400 pixels on) primary.
+  "$probe" monitors 400 624 || return 1
+  local result=0 info
+  saver_start 10 2 10 || result=1
+  sleep 0.3
+  info=$("$probe" info "$wid")
+  [ "$info" = "400 0 624 768 override=1 mapped=1" ] || { echo "  saver window: $info"; result=1; }
+  xdotool key a
+  ended_within "$npid" 3 || result=1
+  rm -f "$ini"
+  if dialog_start; then
+    report_has "$work/dialog.out" "window 562 284 300 200" || { grep '^window' "$work/dialog.out"; result=1; }
+    "$probe" close "$wid"
+    ended_within "$npid" 3 || result=1
+  else
+    result=1
+  fi
+  "$probe" monitors off
+  return $result
+}
+check "saver and dialog: the primary of two RandR monitors (saver covers it, dialog centred on it)" primary_monitor
+
 without_shm() {
-  # A second server without MIT-SHM: frames go up through plain XPutImage.
+  # A second server without MIT-SHM and with 16-bit colour: frames go up
+  # through plain XPutImage and are converted pixel by pixel.
   local n=$((display + 1)) i
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 640x480x24 -noreset -nolisten tcp -ac -extension MIT-SHM >"$work/xvfb2.log" 2>&1 &
+  Xvfb ":$n" -screen 0 640x480x16 -noreset -nolisten tcp -ac -extension MIT-SHM >"$work/xvfb2.log" 2>&1 &
   local second=$!
   pids+=("$second")
   local saved=$DISPLAY result=0
@@ -528,7 +552,7 @@ without_shm() {
   kill "$second"; wait "$second" 2>/dev/null
   return $result
 }
-check "saver: kittens on a server without MIT-SHM (XPutImage fallback), 640x480" without_shm
+check "saver: kittens on a 16-bit server without MIT-SHM (XPutImage fallback)" without_shm
 
 install_rules() {
   cmake --install "$build" --prefix "$work/prefix" --component Unspecified >/dev/null 2>&1 || return 1

@@ -13,12 +13,16 @@
 //   x11_probe stats ID X Y W H      pixels in the area: total, black, distinct colours
 //   x11_probe keyboard-grabbed      "grabbed" if another client holds the keyboard
 //   x11_probe cursor-blank          "blank" if the pointer's current image is empty
+//   x11_probe monitors W1 W2        split the screen into two side-by-side RandR
+//                                   monitors W1 and W2 pixels wide, the right one
+//                                   primary; "monitors off" removes them
 //   x11_probe paint-root            a known picture as the root background:
 //                                   red = x * 255 / (w - 1), green = y * 255 / (h - 1), blue 96
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/extensions/Xrandr.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -29,6 +33,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -262,6 +267,35 @@ int main(int argc, char** argv) {
         XFree(image);
         std::printf("%s\n", blank ? "blank" : "visible");
         return blank ? 0 : 1;
+    }
+    if (command == "monitors" && (argc == 4 || argc == 3)) {
+        const Atom left = XInternAtom(d, "NYAMO-LEFT", False), right = XInternAtom(d, "NYAMO-RIGHT", False);
+        if (argc == 3) {
+            XRRDeleteMonitor(d, root, left);
+            XRRDeleteMonitor(d, root, right);
+            XSync(d, False);
+            return 0;
+        }
+        const int w1 = std::atoi(argv[2]), w2 = std::atoi(argv[3]);
+        const int h = DisplayHeight(d, DefaultScreen(d));
+        int x = 0;
+        for (const auto& [name, width, primary] : {std::tuple{left, w1, False}, std::tuple{right, w2, True}}) {
+            XRRMonitorInfo* m = XRRAllocateMonitor(d, 0);
+            m->name = name;
+            m->primary = primary;
+            m->automatic = True;
+            m->x = x;
+            m->y = 0;
+            m->width = width;
+            m->height = h;
+            m->mwidth = width / 4;
+            m->mheight = h / 4;
+            XRRSetMonitor(d, root, m);
+            XFree(m);
+            x += width;
+        }
+        XSync(d, False);
+        return 0;
     }
     if (command == "paint-root") {
         const int screen = DefaultScreen(d);
