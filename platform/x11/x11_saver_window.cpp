@@ -33,9 +33,11 @@ bool OnRoot(int left, int top, int width, int height, int root_width, int root_h
 void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) {
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
-    attributes.background_pixel = BlackPixel(display_, screen_number_);
+    // No background: on the map the server would first paint it, a flash of
+    // colour over the desktop before the first frame goes up.
+    attributes.background_pixmap = None;
     attributes.event_mask = kSaverEvents;
-    const unsigned long mask = CWOverrideRedirect | CWBackPixel | CWEventMask;
+    const unsigned long mask = CWOverrideRedirect | CWBackPixmap | CWEventMask;
     saver_ = SaverWindow{};
     saver_.visual = DefaultVisual(display_, screen_number_);
     saver_.depth = DefaultDepth(display_, screen_number_);
