@@ -198,6 +198,12 @@ struct FltkDialog::Widgets {
         int current = -1;
         for (int i = 0; i < kCount; ++i)
             if (Fl::focus() == order[i]) current = i;
+        // A focused button is chosen by Enter as by the space bar; with the
+        // focus elsewhere Enter does nothing, as no button is the default.
+        if ((key == FL_Enter || key == FL_KP_Enter) && (current == 4 || current == 5)) {
+            order[current]->do_callback();
+            return true;
+        }
         if (key == FL_Tab) {
             const int next = current < 0 ? 0 : (current + (shift ? kCount - 1 : 1)) % kCount;
             order[next]->take_focus();

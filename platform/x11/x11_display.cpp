@@ -57,7 +57,18 @@ Window WindowFromHandle(WindowHandle handle) {
 
 std::optional<std::string> WindowName(Display* display, Window window) {
     if (auto net = TextProperty(display, window, Intern(display, "_NET_WM_NAME"))) return net;
-    return TextProperty(display, window, XA_WM_NAME);
+    // WM_NAME may be Latin-1, compound text or UTF-8: let Xlib convert it.
+    XTextProperty property{};
+    if (XGetWMName(display, window, &property) == 0 || property.value == nullptr) return std::nullopt;
+    std::optional<std::string> name;
+    char** list = nullptr;
+    int count = 0;
+    if (Xutf8TextPropertyToTextList(display, &property, &list, &count) >= Success && list != nullptr) {
+        if (count > 0) name = std::string(list[0]);
+        XFreeStringList(list);
+    }
+    XFree(property.value);
+    return name;
 }
 
 void SetWindowName(Display* display, Window window, std::string_view name) {
@@ -65,9 +76,15 @@ void SetWindowName(Display* display, Window window, std::string_view name) {
     const int length = static_cast<int>(name.size());
     const Atom utf8 = Intern(display, "UTF8_STRING");
     XChangeProperty(display, window, Intern(display, "_NET_WM_NAME"), utf8, 8, PropModeReplace, bytes, length);
-    // WM_NAME in UTF-8 too: the guard of another instance compares bytes,
-    // and tools such as xdotool read it as they find it.
-    XChangeProperty(display, window, XA_WM_NAME, utf8, 8, PropModeReplace, bytes, length);
+    // WM_NAME for older tools, in the encoding the ICCCM asks for (STRING
+    // where Latin-1 holds the text, compound text otherwise).
+    const std::string text(name);
+    char* list[] = {const_cast<char*>(text.c_str())};
+    XTextProperty property{};
+    if (Xutf8TextListToTextProperty(display, list, 1, XStdICCTextStyle, &property) >= Success) {
+        XSetWMName(display, window, &property);
+        XFree(property.value);
+    }
 }
 
 Window FindWindowNamed(Display* display, Window root, std::string_view caption) {

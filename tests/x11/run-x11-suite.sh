@@ -142,8 +142,9 @@ saver_geometry() {
 }
 check "saver: window named Amberpaw covers the primary screen exactly, override-redirect" saver_geometry
 
-check "saver: _NET_WM_NAME is Amberpaw in UTF-8" \
-  bash -c "xprop -id $wid _NET_WM_NAME | grep -q '_NET_WM_NAME(UTF8_STRING) = \"Amberpaw\"'"
+check "saver: _NET_WM_NAME (UTF-8) and WM_NAME are Amberpaw" \
+  bash -c "xprop -id $wid _NET_WM_NAME | grep -q '_NET_WM_NAME(UTF8_STRING) = \"Amberpaw\"' &&
+           xprop -id $wid WM_NAME | grep -q 'WM_NAME(STRING) = \"Amberpaw\"'"
 
 saver_stays_on_top() {
   "$probe" on-top "$wid" >/dev/null || return 1
@@ -327,6 +328,20 @@ dialog_tab_order() {
     "$probe" close "$wid" && ended_within "$npid" 3 && grep -q "CatNum=10" "$ini"
 }
 check "dialog: tab order Opt0, Opt1, bars, OK, キャンセル; arrows select and move" dialog_tab_order
+
+dialog_enter_on_focused_button() {
+  settings 10 1 3
+  dialog_start || return 1
+  local before
+  before=$(cat "$ini")
+  xdotool mousemove --window "$wid" 150 100
+  xdotool key Return            # on an option: nothing
+  sleep 0.3
+  kill -0 "$npid" 2>/dev/null || return 1
+  xdotool key Right Tab Right Tab Tab Tab Return   # キャンセル has the focus
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && [ "$(cat "$ini")" = "$before" ]
+}
+check "dialog: Enter chooses only a focused button (キャンセル here, nothing saved)" dialog_enter_on_focused_button
 
 dialog_drag() {
   settings 1 1 1
