@@ -489,6 +489,22 @@ hack_from_environment() {
 }
 check "hack: XSCREENSAVER_WINDOW names the window, also with -root; /a still ends at once" hack_from_environment
 
+hack_on_root() {
+  start "$work/hack.out" -root -count 15 -speed 10 -blank
+  sleep 1.5
+  local stats total black colours result=0
+  stats=$("$probe" stats root 0 0 1024 768)
+  read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+  echo "  $stats"
+  [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ] || result=1
+  no_window || result=1                  # no window of its own
+  kill -0 "$npid" 2>/dev/null || result=1
+  kill "$npid"                           # how xscreensaver ends a hack
+  ended_within "$npid" 3 || result=1
+  return $result
+}
+check "hack: -root draws kittens over black on the root window, ends on SIGTERM" hack_on_root
+
 hack_bad_input() {
   timeout 5 "$nyamo" -window-id 0x7ffff00 >/dev/null 2>&1
   local missing=$?
