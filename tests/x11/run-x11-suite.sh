@@ -241,6 +241,24 @@ preview_ends_with_host() {
 check "preview: desktop sample fills a 320x240 host" preview_in_host 320x240 1 preview_desktop.png
 check "preview: ends when its host window is destroyed" preview_ends_with_host
 check "preview: blank sample stretched to a wide 400x100 host" preview_in_host 400x100 2 preview_blank.png
+
+second_preview() {
+  # The guard looks only for the saver and the dialog.
+  local first_host=$host first_host_pid=$host_pid first=$npid
+  make_host 160x120 || return 1
+  start "$work/preview2.out" "/p $((host))"
+  sleep 0.8
+  local result=0
+  kill -0 "$npid" 2>/dev/null && kill -0 "$first" 2>/dev/null || result=1
+  [[ "$("$probe" children "$host")" == "1 "*":0,0,160x120,mapped" ]] || result=1
+  drop_host
+  ended_within "$npid" 3 || result=1
+  host=$first_host
+  host_pid=$first_host_pid
+  npid=$first
+  return $result
+}
+check "preview: a second preview beside a running one is not refused" second_preview
 check "preview: ends again with its host" preview_ends_with_host
 
 # --- the settings dialog ---------------------------------------------------------------
@@ -403,6 +421,26 @@ dialog_under_manager() {
   return $result
 }
 check "guard and dialog under a reparenting manager (openbox): found, close box ends it" dialog_under_manager
+
+saver_under_manager() {
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  local wm=$! result=0 info
+  pids+=("$wm")
+  sleep 1
+  make_host 300x200 || result=1       # a managed window with a frame
+  saver_start 10 2 10 || result=1
+  sleep 0.5
+  info=$("$probe" info "$wid")
+  [ "$info" = "0 0 1024 768 override=1 mapped=1" ] || { echo "  saver window: $info"; result=1; }
+  "$probe" on-top "$wid" >/dev/null || result=1
+  "$probe" keyboard-grabbed >/dev/null || result=1
+  xdotool key space
+  ended_within "$npid" 3 || result=1
+  drop_host
+  kill "$wm"; wait "$wm" 2>/dev/null
+  return $result
+}
+check "saver under a window manager (openbox): exact, on top, keyboard grabbed, a key ends it" saver_under_manager
 
 # --- where the settings live ------------------------------------------------------------
 xdg_fallback() {
