@@ -171,6 +171,9 @@ kittens_over_black() {
   [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ]
 }
 check "saver: kittens over black (blank background)" kittens_over_black
+# The frames go up through a shared memory segment that the saver made.
+check "saver: MIT-SHM upload where the server offers it" \
+  bash -c "ipcs -m -p | awk -v pid=$npid '\$3 == pid { found = 1 } END { exit !found }'"
 
 saver_ends_on_move() {
   xdotool mousemove_relative 1 0
@@ -611,6 +614,9 @@ without_shm() {
   if xdpyinfo | grep -q MIT-SHM; then echo "  MIT-SHM still offered"; result=1; fi
   saver_start 20 2 10 || result=1
   sleep 1.2
+  if ipcs -m -p | awk -v pid="$npid" '$3 == pid { found = 1 } END { exit !found }'; then
+    echo "  shared memory used without MIT-SHM"; result=1
+  fi
   local stats total black colours
   stats=$("$probe" stats root 0 0 640 480)
   read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
