@@ -1,5 +1,6 @@
 #include "platform/x11/x11_hack.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
