@@ -33,7 +33,9 @@ enum ControlId : int {
 // The dialog's client area as designed, before the core sizes it.
 constexpr int kDesignClientWidth = 312;
 constexpr int kDesignClientHeight = 230;
-constexpr DWORD kDialogStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// No WS_CLIPCHILDREN: the group box paints only its frame and caption, so the
+// dialog's own background must fill the space inside it.
+constexpr DWORD kDialogStyle = WS_CAPTION | WS_SYSMENU;
 // The form's default font, used by every control whose size the core does
 // not set (the frame).
 constexpr float kDefaultPoints = 9.0f;
@@ -108,6 +110,7 @@ void Win32Platform::LoadSettingsDialog(std::string_view caption) {
                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance_, this);
     if (dialog_ == nullptr) return;
     WindowCreated();
+    GiveIcon(dialog_);
     CreateDialogControls();
 }
 

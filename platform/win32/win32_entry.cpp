@@ -22,6 +22,8 @@ void Win32Platform::RegisterClasses() {
     const auto small_icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                                                           GetSystemMetrics(SM_CXSMICON),
                                                           GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    icon_ = icon;
+    small_icon_ = small_icon;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.hInstance = instance_;
@@ -50,6 +52,11 @@ void Win32Platform::RegisterClasses() {
     wc.lpszClassName = kDialogClass;
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     RegisterClassExW(&wc);
+}
+
+void Win32Platform::GiveIcon(HWND window) {
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
 }
 
 void Win32Platform::WindowGone() {

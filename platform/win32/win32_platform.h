@@ -160,6 +160,9 @@ private:
     void Deliver(Handler&& handler);
 
     void RegisterClasses();
+    // The icon on the window itself as well as on its class, so that it is
+    // also what other programs (the taskbar, Alt+Tab) ask the window for.
+    void GiveIcon(HWND window);
     // A top-level window of the program is created / has gone.
     void WindowCreated() { ++live_windows_; }
     void WindowGone();
@@ -186,6 +189,8 @@ private:
     std::wstring JapaneseFace();
 
     HINSTANCE instance_;
+    HICON icon_ = nullptr;
+    HICON small_icon_ = nullptr;
     App* app_ = nullptr;
     bool in_handler_ = false;
     int live_windows_ = 0;

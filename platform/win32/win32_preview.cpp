@@ -37,7 +37,9 @@ void Win32Platform::LoadPreviewWindow(PixelView desktop_sample, PixelView blank_
     // looks for.
     preview_ = CreateWindowExW(WS_EX_TOOLWINDOW, kPreviewClass, L"Form2", WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                                nullptr, nullptr, instance_, this);
-    if (preview_ != nullptr) WindowCreated();
+    if (preview_ == nullptr) return;
+    WindowCreated();
+    GiveIcon(preview_);
 }
 
 bool Win32Platform::EmbedPreviewIn(WindowHandle host) {

@@ -37,6 +37,7 @@ void Win32Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer
                              nullptr, nullptr, instance_, this);
     if (saver_ == nullptr) return;
     WindowCreated();
+    GiveIcon(saver_);
     sink_ = CreateWindowExW(0, kSinkClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, saver_, nullptr, instance_, this);
     timer_ms_ = static_cast<UINT>(timer_ms > 0 ? timer_ms : 1);
     SetTimer(saver_, kTickTimer, timer_ms_, nullptr);

@@ -106,6 +106,15 @@ void PrintRect(const char* name, const RECT& r) {
     std::printf("%s=%ld %ld %ld %ld\n", name, r.left, r.top, r.right, r.bottom);
 }
 
+// The window's own icon, as the taskbar asks for it (class data is not
+// readable from another process).
+bool HasIcon(HWND window) {
+    DWORD_PTR big = 0, small = 0;
+    SendMessageTimeoutW(window, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 2000, &big);
+    SendMessageTimeoutW(window, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 2000, &small);
+    return big != 0 && small != 0;
+}
+
 int Info(const char* caption) {
     HWND window = Need(caption);
     RECT outer, client;
@@ -123,10 +132,10 @@ int Info(const char* caption) {
     std::printf("client_origin=%ld %ld\n", origin.x, origin.y);
     std::printf("style=%08lx\n", static_cast<unsigned long>(GetWindowLongPtrW(window, GWL_STYLE)));
     std::printf("exstyle=%08lx\n", static_cast<unsigned long>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
-    std::printf("class_icon=%d\n", GetClassLongPtrW(window, GCLP_HICON) != 0 ? 1 : 0);
-    std::printf("class_small_icon=%d\n", GetClassLongPtrW(window, GCLP_HICONSM) != 0 ? 1 : 0);
+    std::printf("icon=%d\n", HasIcon(window) ? 1 : 0);
     std::printf("owner=%p\n", static_cast<void*>(GetWindow(window, GW_OWNER)));
     std::printf("screen=%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    std::printf("hscroll_arrow=%d\n", GetSystemMetrics(SM_CXHSCROLL));
     return 0;
 }
 
@@ -362,6 +371,7 @@ int Preview(DWORD ms, const char* program, const char* format, int width, int he
         std::printf("child_style=%08lx\n", static_cast<unsigned long>(GetWindowLongPtrW(child, GWL_STYLE)));
         std::printf("child_parent_is_host=%d\n", GetAncestor(child, GA_PARENT) == host ? 1 : 0);
         std::printf("child_caption=%s\n", TextOf(child).c_str());
+        std::printf("child_icon=%d\n", HasIcon(child) ? 1 : 0);
     }
     const bool running_before = WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
     std::printf("running_with_host=%d\n", running_before ? 1 : 0);
