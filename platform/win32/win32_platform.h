@@ -205,7 +205,6 @@ private:
     HCURSOR invisible_cursor_ = nullptr;
     PointerShape pointer_ = PointerShape::Default;
     UINT timer_ms_ = 200;
-    bool timer_running_ = false;
 
     // The preview window.
     HWND preview_ = nullptr;

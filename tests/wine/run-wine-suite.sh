@@ -41,7 +41,11 @@ WORK=$(mktemp -d /tmp/nyamo-wine.XXXXXX)
 # Readable by the unprivileged user of the write-access checks.
 chmod 755 "$WORK"
 XVFB_PID=
+# NYAMO_WINE_ARTIFACTS=<folder> keeps the screenshots for a human to look at.
 cleanup() {
+    if [ -n "${NYAMO_WINE_ARTIFACTS:-}" ]; then
+        mkdir -p "$NYAMO_WINE_ARTIFACTS" && cp "$WORK"/*.png "$NYAMO_WINE_ARTIFACTS/" 2>/dev/null
+    fi
     [ -n "${WINEPREFIX:-}" ] && WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1
     [ -d "$WORK/nobody/prefix" ] && as_nobody wineserver -k >/dev/null 2>&1
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
@@ -83,7 +87,7 @@ winpath() { echo "Z:${1//\//\\}"; }
 SCR_WIN=$(winpath "$SAVER_DIR/Nyamo_07.scr")
 INI_WIN=$(winpath "$INI")
 
-probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+probe() { "$WINE" "$PROBE" "$@" 2>>"$WORK/probe.err" | tr -d '\r'; }
 field() { grep -m1 "^$2=" <<<"$1" | cut -d= -f2-; }
 DIALOG="Nyamoの設定"
 SAVER="Amberpaw"
@@ -150,6 +154,7 @@ check "gdi blit check ran to its count line" grep -q "^gdi blit check: " <<<"$BL
 run_case() {
     local out
     out=$(probe run 6000 "$SCR_WIN" "\"$SCR_WIN\"$3")
+    [ -z "$out" ] && echo "(probe printed nothing; its errors: $(tail -3 "$WORK/probe.err" | tr '\n' ' '))"
     expect "$1: exit status" "$2" "$(field "$out" exit)"
     expect "$1: no window" "0" "$(field "$out" windows)"
 }
@@ -191,6 +196,11 @@ check "dialog has a taskbar button (not a tool window, no owner)" test $((EXSTYL
 import -window root "$WORK/dialog.png"
 WARM=$(convert "$WORK/dialog.png" -crop "24x24+$L+$T" -fx "(r>0.6 && r>g && g>b && b<0.45) ? 1 : 0" -format "%[fx:round(mean*w*h)]" info:)
 check "dialog bears the icon in its title bar ($WARM warm pixels)" test "${WARM:-0}" -ge 20
+# Label5 runs past the window's right edge by design; its text must end
+# before it: no ink in the last 12 pixel columns of its row.
+read -r CX CY <<<"$(field "$INFO" client_origin)"
+INK=$(convert "$WORK/dialog.png" -crop "12x20+$((CX + 288))+$((CY + 170))" -colorspace gray -fx "(u<0.5) ? 1 : 0" -format "%[fx:round(mean*w*h)]" info:)
+check "the information line fits inside the window ($INK dark pixels at the edge)" test "${INK:-1}" -eq 0
 
 CONTROLS=$(probe controls "$DIALOG")
 # id class x y w h text
@@ -534,6 +544,28 @@ write_ini "[Nyamo Saver]" "SaverType=2"
 preview_case "/p <handle>" "/p H" 152 112
 preview_case "/p:<handle>, wide host" "/p:H" 400 100
 preview_case "/P <handle> after one leading blank" " /P H" 120 90
+
+# --- 120 dots per inch: 12 twips per pixel ----------------------------------------------
+# The client area stays 300 x 200 and the pixel geometry set by the program
+# stays; the option buttons keep their design in twips, so they grow.
+"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f >/dev/null 2>&1
+rm -f "$INI"
+start_scr /c
+check "120 dpi: the dialog opens" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+INFO=$(probe info "$DIALOG")
+expect "120 dpi: client area is still 300 x 200" "300 200" "$(field "$INFO" client)"
+read -r L T R B <<<"$(field "$INFO" rect)"
+check "120 dpi: dialog is centred" test $((2 * L + R - L - SCREEN_W)) -ge -1 -a $((2 * L + R - L - SCREEN_W)) -le 1 \
+    -a $((2 * T + B - T - SCREEN_H)) -ge -1 -a $((2 * T + B - T - SCREEN_H)) -le 1
+C=$(probe controls "$DIALOG")
+geometry() { local l; l=$(control_line "$C" "$1"); echo "$(control_field "$l" x) $(control_field "$l" y) $(control_field "$l" w) $(control_field "$l" h)"; }
+expect "120 dpi: Desktop option at its twips design (240, 180, 2115 x 435)" "40 30 176 36" "$(geometry 101)"
+expect "120 dpi: Blank Screen option at its twips design (240, 660, 2115 x 435)" "40 70 176 36" "$(geometry 102)"
+expect "120 dpi: scroll bars keep their pixel geometry" "20 135 130 18" "$(geometry 103)"
+probe close "$DIALOG" >/dev/null
+expect "120 dpi: the close box ends the program" "0" "$(wait_exit 8)"
+stop_scr
+"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 # --- Nothing left behind --------------------------------------------------------------
 LEFT=$("$WINE" winedbg --command "info process" 2>/dev/null | tr -d '\r' | grep -ci "nyamo_07" || true)
