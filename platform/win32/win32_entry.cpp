@@ -70,6 +70,10 @@ int Win32Platform::RunMessageLoop() {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got < 0) return 1;
+        if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == host_watch_ && host_watch_ != 0) {
+            WatchPreviewHost();
+            continue;
+        }
         // The dialog's keyboard interface (tab order, arrows between the
         // option buttons) comes from the system's dialog manager.
         if (dialog_ != nullptr && IsDialogMessageW(dialog_, &message)) continue;

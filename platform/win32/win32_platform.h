@@ -180,6 +180,7 @@ private:
 
     // Preview helpers.
     void PaintPreview(HWND window);
+    void WatchPreviewHost();
 
     // Dialog helpers.
     HWND DialogControl(Control control) const;
@@ -209,6 +210,7 @@ private:
     // The preview window.
     HWND preview_ = nullptr;
     HWND preview_host_ = nullptr;
+    UINT_PTR host_watch_ = 0;  // a thread timer: it outlives the window it watches
     std::array<Win32Surface, 2> samples_{};
     std::array<RECT, 2> sample_rects_{};
     std::array<bool, 2> sample_visible_{};

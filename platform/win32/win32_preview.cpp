@@ -10,10 +10,11 @@ namespace nyamo {
 
 namespace {
 
-constexpr UINT_PTR kHostWatch = 2;
-// How often the host is looked for. The child is destroyed with its parent
-// on Windows, but a parent in another process may go without that reaching
-// the child (seen under Wine): then the watch ends the preview.
+// How often the host is looked for. The child is destroyed with its parent,
+// but when the host's process dies rather than closing its window, the
+// child may vanish with it without a message to this process (seen under
+// Wine): then the watch notices and ends the program. It is a thread timer,
+// since a window timer would vanish with the window.
 constexpr UINT kHostWatchMs = 250;
 
 int ImageIndex(Control image) { return image == Control::Prev1 ? 1 : 0; }
@@ -49,7 +50,7 @@ bool Win32Platform::EmbedPreviewIn(WindowHandle host) {
     SetWindowLongPtrW(preview_, GWL_STYLE, style | WS_CHILD);
     SetParent(preview_, parent);
     preview_host_ = parent;
-    SetTimer(preview_, kHostWatch, kHostWatchMs, nullptr);
+    host_watch_ = SetTimer(nullptr, 0, kHostWatchMs, nullptr);
     return true;
 }
 
@@ -104,18 +105,30 @@ void Win32Platform::PaintPreview(HWND window) {
     EndPaint(window, &paint);
 }
 
+void Win32Platform::WatchPreviewHost() {
+    if (preview_ == nullptr) return;
+    if (!IsWindow(preview_)) {
+        // Gone with a dead host, without WM_DESTROY reaching us.
+        KillTimer(nullptr, host_watch_);
+        host_watch_ = 0;
+        preview_ = nullptr;
+        preview_host_ = nullptr;
+        WindowGone();
+        return;
+    }
+    if (!IsWindow(preview_host_)) DestroyWindow(preview_);
+}
+
 LRESULT Win32Platform::OnPreviewMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_TIMER:
-            if (wparam == kHostWatch && (preview_host_ == nullptr || !IsWindow(preview_host_))) DestroyWindow(window);
-            return 0;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
             PaintPreview(window);
             return 0;
         case WM_DESTROY:
-            KillTimer(window, kHostWatch);
+            if (host_watch_ != 0) KillTimer(nullptr, host_watch_);
+            host_watch_ = 0;
             preview_ = nullptr;
             preview_host_ = nullptr;
             WindowGone();

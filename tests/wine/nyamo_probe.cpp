@@ -18,6 +18,7 @@
 //   msgbox-ok <caption>            press the message box's OK
 //   run <ms> <program> <command line>  start a process, wait, report exit and windows
 //   preview <ms> <program> <format> <w> <h>  host a preview, check it, destroy the host
+//   host <ms> <program> <format> <w> <h>     host a preview and keep it until killed
 //   version <file>                 the version record and resources of a file
 //   cursor                         facts about the current pointer
 //   fonts                          which Japanese faces the system has
@@ -308,7 +309,13 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 // with a small borderless child where the monitor picture goes. The probe
 // starts the saver with that child's handle, checks what it embedded, then
 // destroys the page and times the saver's end.
-int Preview(DWORD ms, const char* program, const char* format, int width, int height) {
+struct Hosted {
+    HWND page = nullptr;
+    HWND host = nullptr;
+    PROCESS_INFORMATION process{};
+};
+
+bool StartHosted(Hosted& hosted, const char* program, const char* format, int width, int height) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
     wc.lpfnWndProc = &HostProc;
@@ -316,10 +323,11 @@ int Preview(DWORD ms, const char* program, const char* format, int width, int he
     wc.lpszClassName = L"ProbeHost";
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&wc);
-    HWND page = CreateWindowExW(0, L"ProbeHost", L"Probe display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                width + 200, height + 200, nullptr, nullptr, instance, nullptr);
-    HWND host = CreateWindowExW(0, L"ProbeHost", L"", WS_CHILD | WS_VISIBLE, 50, 60, width, height, page, nullptr,
-                                instance, nullptr);
+    hosted.page = CreateWindowExW(0, L"ProbeHost", L"Probe display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                                  40, width + 200, height + 200, nullptr, nullptr, instance, nullptr);
+    hosted.host = CreateWindowExW(0, L"ProbeHost", L"", WS_CHILD | WS_VISIBLE, 50, 60, width, height, hosted.page,
+                                  nullptr, instance, nullptr);
+    HWND host = hosted.host;
     SleepPumping(200);
 
     char handle_text[64];
@@ -339,11 +347,19 @@ int Preview(DWORD ms, const char* program, const char* format, int width, int he
     const std::wstring app = Widen(program);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &hosted.process)) {
         std::printf("start failed %lu\n", GetLastError());
-        return 2;
+        return false;
     }
+    return true;
+}
+
+int Preview(DWORD ms, const char* program, const char* format, int width, int height) {
+    Hosted hosted;
+    if (!StartHosted(hosted, program, format, width, height)) return 2;
+    HWND page = hosted.page, host = hosted.host;
+    PROCESS_INFORMATION& process = hosted.process;
 
     // Wait for the child to appear and to be shown.
     HWND child = nullptr;
@@ -395,6 +411,23 @@ int Preview(DWORD ms, const char* program, const char* format, int width, int he
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    return 0;
+}
+
+// A host that is killed rather than closed: its windows go without any
+// message to the saver. Prints "ready" once the preview is in place.
+int HostOnly(DWORD ms, const char* program, const char* format, int width, int height) {
+    Hosted hosted;
+    if (!StartHosted(hosted, program, format, width, height)) return 2;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        HWND child = GetWindow(hosted.host, GW_CHILD);
+        if (child != nullptr && IsWindowVisible(child)) break;
+        SleepPumping(20);
+    }
+    std::printf(GetWindow(hosted.host, GW_CHILD) != nullptr ? "ready\n" : "no child\n");
+    std::fflush(stdout);
+    SleepPumping(ms);
     return 0;
 }
 
@@ -576,6 +609,8 @@ int wmain(int argc, wchar_t** wargv) {
         status = Run(static_cast<DWORD>(num(2)), arg(3), arg(4));
     } else if (command == "preview") {
         status = Preview(static_cast<DWORD>(num(2)), arg(3), arg(4), num(5), num(6));
+    } else if (command == "host") {
+        status = HostOnly(static_cast<DWORD>(num(2)), arg(3), arg(4), num(5), num(6));
     } else if (command == "version") {
         status = Version(arg(2));
     } else if (command == "cursor") {

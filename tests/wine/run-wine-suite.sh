@@ -545,6 +545,19 @@ preview_case "/p <handle>" "/p H" 152 112
 preview_case "/p:<handle>, wide host" "/p:H" 400 100
 preview_case "/P <handle> after one leading blank" " /P H" 120 90
 
+# nyamo_running: how many Nyamo processes the prefix has.
+nyamo_running() { "$WINE" winedbg --command "info process" 2>/dev/null | tr -d '\r' | grep -ci "nyamo_07" || true; }
+# A host that is killed: no message reaches the preview; its watch ends it.
+"$WINE" "$PROBE" host 30000 "$SCR_WIN" "/p H" 160 120 >"$WORK/host.out" 2>/dev/null &
+HOST_PID=$!
+for _ in $(seq 100); do grep -q "ready" "$WORK/host.out" 2>/dev/null && break; sleep 0.1; done
+expect "killed host: the preview was in place" "1" "$(grep -c "^ready" "$WORK/host.out")"
+expect "killed host: the saver runs while the host lives" "1" "$(nyamo_running)"
+kill -9 "$HOST_PID" 2>/dev/null
+wait "$HOST_PID" 2>/dev/null
+for _ in $(seq 30); do [ "$(nyamo_running)" == 0 ] && break; sleep 0.1; done
+expect "killed host: the preview ends within 3 s" "0" "$(nyamo_running)"
+
 # --- 120 dots per inch: 12 twips per pixel ----------------------------------------------
 # The client area stays 300 x 200 and the pixel geometry set by the program
 # stays; the option buttons keep their design in twips, so they grow.
@@ -568,8 +581,7 @@ stop_scr
 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 # --- Nothing left behind --------------------------------------------------------------
-LEFT=$("$WINE" winedbg --command "info process" 2>/dev/null | tr -d '\r' | grep -ci "nyamo_07" || true)
-expect "no Nyamo process left running" "0" "$LEFT"
+expect "no Nyamo process left running" "0" "$(nyamo_running)"
 
 echo "wine suite: $PASSED passed, $FAILED failed"
 [ "$FAILED" -eq 0 ]
