@@ -344,6 +344,17 @@ expect "the close box ends the program" "0" "$(wait_exit 8)"
 check "the close box after changes leaves the file as it was" cmp -s "$INI" "$WORK/ini.before"
 stop_scr
 
+# OK without a change still writes all three keys: the one present is
+# replaced in place, the missing ones follow in order, other sections stay.
+write_ini "[Other]" "Keep=yes" "[Nyamo Saver]" "SaverSpeed=3"
+start_scr /c
+check "/c opens the dialog over a partial settings file" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+probe click "$DIALOG" 105 >/dev/null
+expect "OK without changes ends the program" "0" "$(wait_exit 8)"
+expect "OK without changes writes all keys and keeps the rest of the file" \
+    "[Other]|Keep=yes|[Nyamo Saver]|SaverSpeed=3|CatNum=20|SaverType=1" "$(ini_text | paste -sd'|')"
+stop_scr
+
 # A damaged file: values forced into range, nothing lost by reading.
 write_ini "[Nyamo Saver]" "CatNum=abc" "SaverType=7" "SaverSpeed=99"
 cp "$INI" "$WORK/ini.before"
@@ -488,6 +499,14 @@ wake "a left click ends the saver" click 1
 wake "a right click ends the saver" click 3
 WAKE_SWITCH=/S wake "/S starts the saver too (ended by a key)" key space
 WAKE_SWITCH=/Sxyz wake "/Sxyz starts the saver (first two characters count)" key Escape
+
+# Only the first two characters after leading blanks count.
+# (Into a file: the saver keeps the probe's output open while it runs.)
+"$WINE" "$PROBE" run 3000 "$SCR_WIN" "\"$SCR_WIN\"  /s" >"$WORK/run.out" 2>/dev/null
+OUT=$(tr -d '\r' <"$WORK/run.out")
+expect "/s after a leading blank starts the saver" "running Amberpaw" "$(field "$OUT" exit) $(field "$OUT" window)"
+probe saver-click "$SAVER" >/dev/null
+check "leading-blank saver ends on a click" saver_gone 3000
 
 saver_up /s
 probe saver-click "$SAVER" >/dev/null
