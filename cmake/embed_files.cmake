@@ -1,8 +1,6 @@
 # Writes a C++ source that holds the bytes of the given files.
-# Usage: cmake -DOUTPUT=<file.cpp> -DFILES="name1=path1;name2=path2" -P embed_files.cmake
-# Ninja hands the list over with its separators still escaped ("\;"),
-# Makefiles without: accept both.
-string(REPLACE "\\;" ";" FILES "${FILES}")
+# Usage: cmake -DOUTPUT=<file.cpp> -DFILES="name1=path1|name2=path2" -P embed_files.cmake
+string(REPLACE "|" ";" FILES "${FILES}")
 set(source "// Generated from the files in assets/ by cmake/embed_files.cmake.\n#include <cstdint>\n#include <cstddef>\n\nnamespace nyamo::embedded {\n")
 foreach(entry IN LISTS FILES)
   string(REPLACE "=" ";" parts "${entry}")

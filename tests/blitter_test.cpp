@@ -1,0 +1,188 @@
+#include "platform/common/software_blitter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/headless/headless_platform.h"
+#include "saver/draw_cat.h"
+
+namespace nyamo {
+namespace {
+
+PixelBuffer RandomBuffer(std::int32_t w, std::int32_t h, std::mt19937& rng) {
+    PixelBuffer b(w, h);
+    for (auto& p : b.pixels) p = rng();
+    return b;
+}
+
+// The raster operations pixel by pixel, straight from their definitions.
+std::uint32_t Combine(RasterOp op, std::uint32_t src, std::uint32_t dst) {
+    switch (op) {
+        case RasterOp::SrcCopy: return src;
+        case RasterOp::SrcErase: return src & ~dst;
+        case RasterOp::SrcInvert: return src ^ dst;
+    }
+    return 0;
+}
+
+PixelBuffer Reference(const PixelBuffer& dst, std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h,
+                      const PixelBuffer& src, std::int32_t sx, std::int32_t sy, RasterOp op) {
+    PixelBuffer out = dst;
+    for (std::int32_t y = 0; y < h; ++y)
+        for (std::int32_t x = 0; x < w; ++x) {
+            const std::int32_t tx = dx + x, ty = dy + y, fx = sx + x, fy = sy + y;
+            if (tx < 0 || ty < 0 || tx >= dst.width || ty >= dst.height) continue;
+            if (fx < 0 || fy < 0 || fx >= src.width || fy >= src.height) continue;
+            out.pixels[static_cast<std::size_t>(ty * out.width + tx)] = Combine(op, src.at(fx, fy), dst.at(tx, ty));
+        }
+    return out;
+}
+
+TEST(SoftwareBlit, EveryOperationIsBitExactOnRandomSurfaces) {
+    std::mt19937 rng(1234);
+    for (RasterOp op : {RasterOp::SrcCopy, RasterOp::SrcErase, RasterOp::SrcInvert}) {
+        for (int trial = 0; trial < 300; ++trial) {
+            const PixelBuffer src = RandomBuffer(1 + rng() % 40, 1 + rng() % 40, rng);
+            PixelBuffer dst = RandomBuffer(1 + rng() % 40, 1 + rng() % 40, rng);
+            const std::int32_t dx = static_cast<std::int32_t>(rng() % 80) - 40, dy = static_cast<std::int32_t>(rng() % 80) - 40;
+            const std::int32_t sx = static_cast<std::int32_t>(rng() % 60) - 10, sy = static_cast<std::int32_t>(rng() % 60) - 10;
+            const std::int32_t w = static_cast<std::int32_t>(rng() % 50), h = static_cast<std::int32_t>(rng() % 50);
+            const PixelBuffer expected = Reference(dst, dx, dy, w, h, src, sx, sy, op);
+            SoftwareBlit(dst.span(), dx, dy, w, h, src.view(), sx, sy, op);
+            ASSERT_EQ(dst.pixels, expected.pixels) << "op " << static_cast<int>(op) << " trial " << trial;
+        }
+    }
+}
+
+TEST(SoftwareBlit, ClipsAtEveryEdgeAndCorner) {
+    std::mt19937 rng(99);
+    const PixelBuffer src = RandomBuffer(70, 70, rng);
+    for (std::int32_t dx : {-70, -69, -35, 0, 15, 30, 31, 100}) {
+        for (std::int32_t dy : {-70, -69, -35, 0, 15, 30, 31, 100}) {
+            PixelBuffer dst = RandomBuffer(100, 100, rng);
+            const PixelBuffer expected = Reference(dst, dx, dy, 70, 70, src, 0, 0, RasterOp::SrcCopy);
+            SoftwareBlit(dst.span(), dx, dy, 70, 70, src.view(), 0, 0, RasterOp::SrcCopy);
+            ASSERT_EQ(dst.pixels, expected.pixels) << dx << "," << dy;
+        }
+    }
+    // A cell at -69 shows exactly its rightmost column.
+    PixelBuffer dst(100, 100);
+    SoftwareBlit(dst.span(), -69, 0, 70, 70, src.view(), 0, 0, RasterOp::SrcCopy);
+    EXPECT_EQ(dst.at(0, 5), src.at(69, 5));
+    EXPECT_EQ(dst.at(1, 5), 0u);
+}
+
+TEST(SoftwareBlit, FarAwayAndDegenerateRectanglesDrawNothing) {
+    std::mt19937 rng(5);
+    const PixelBuffer src = RandomBuffer(10, 10, rng);
+    PixelBuffer dst = RandomBuffer(10, 10, rng);
+    const PixelBuffer before = dst;
+    for (auto [dx, dy, w, h] : {std::array{2147483600, 0, 100, 10}, std::array{-2147483647, -2147483647, 5, 5},
+                                std::array{0, 0, 0, 10}, std::array{0, 0, -5, 10}, std::array{10, 0, 10, 10}}) {
+        SoftwareBlit(dst.span(), dx, dy, w, h, src.view(), 0, 0, RasterOp::SrcInvert);
+        EXPECT_EQ(dst.pixels, before.pixels);
+    }
+}
+
+TEST(SoftwareBlit, ASurfaceCopiedOntoItselfReadsTheOldPixels) {
+    std::mt19937 rng(8);
+    PixelBuffer b = RandomBuffer(20, 20, rng);
+    const PixelBuffer expected = Reference(b, 3, 2, 15, 15, b, 0, 0, RasterOp::SrcCopy);
+    SoftwareBlit(b.span(), 3, 2, 15, 15, b.view(), 0, 0, RasterOp::SrcCopy);
+    EXPECT_EQ(b.pixels, expected.pixels);
+}
+
+// A sheet with a square kitten: frame n's mask is black on an inset square,
+// its colour a distinct value there and white elsewhere.
+PixelBuffer TestSheet(bool mirrored) {
+    PixelBuffer sheet(770, 140);
+    for (std::int32_t frame = 0; frame < 11; ++frame)
+        for (std::int32_t y = 0; y < 70; ++y)
+            for (std::int32_t x = 0; x < 70; ++x) {
+                const std::int32_t cx = mirrored ? 69 - x : x;
+                const bool cat = cx >= 5 && cx < 50 && y >= 10 + frame && y < 70 && (cx + y) % 7 != 0;
+                const auto i = static_cast<std::size_t>(y * 770 + frame * 70 + x);
+                sheet.pixels[i] = cat ? 0x00102030u + static_cast<std::uint32_t>(frame * 0x010101 + cx + (y << 8)) : 0x00FFFFFFu;
+                sheet.pixels[i + 70 * 770] = cat ? 0u : 0x00FFFFFFu;
+            }
+    return sheet;
+}
+
+class MaskedDrawing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.saver.Pat[0] = platform.CreateSurfaceFrom(sheet0.view());
+        app.saver.Pat[1] = platform.CreateSurfaceFrom(sheet1.view());
+        std::mt19937 rng(77);
+        background = RandomBuffer(200, 150, rng);
+        for (auto& p : background.pixels) p &= 0x00FFFFFFu;
+        app.saver.scr_work = platform.CreateSurfaceFrom(background.view());
+    }
+    const PixelBuffer& work() { return *platform.surface(app.saver.scr_work); }
+
+    HeadlessWorld world;
+    HeadlessPlatform platform{world};
+    App app{platform};
+    PixelBuffer sheet0 = TestSheet(false), sheet1 = TestSheet(true), background;
+};
+
+TEST_F(MaskedDrawing, KittenReplacesTheBackgroundOnlyUnderItsMask) {
+    app.g.Cats[3] = CatRec{40, 30, 2, 1, 1, 5};
+    DrawCat(app, 3, 0, 4, 70, 70);
+    for (std::int32_t y = 0; y < 150; ++y)
+        for (std::int32_t x = 0; x < 200; ++x) {
+            const bool inside = x >= 40 && x < 110 && y >= 30 && y < 100;
+            const bool cat = inside && sheet0.at(280 + x - 40, 70 + y - 30) == 0;
+            const std::uint32_t want = cat ? sheet0.at(280 + x - 40, y - 30) : background.at(x, y);
+            ASSERT_EQ(work().at(x, y), want) << x << "," << y;
+        }
+    EXPECT_EQ(app.drawn[3].sheet, 0);
+    EXPECT_EQ(app.drawn[3].frame, 4);
+}
+
+TEST_F(MaskedDrawing, DrawingTwiceEqualsDrawingOnce) {
+    app.g.Cats[0] = CatRec{10, 10, 2, 1, 1, 5};
+    DrawCat(app, 0, 1, 9, 70, 70);
+    const PixelBuffer once = work();
+    DrawCat(app, 0, 1, 9, 70, 70);
+    EXPECT_EQ(work().pixels, once.pixels);
+}
+
+TEST_F(MaskedDrawing, HigherIndexIsInFrontWhereCellsOverlap) {
+    app.g.Cats[0] = CatRec{20, 20, 2, 1, 1, 5};
+    app.g.Cats[1] = CatRec{40, 30, 2, 1, 1, 5};
+    DrawCat(app, 0, 0, 0, 70, 70);
+    DrawCat(app, 1, 0, 2, 70, 70);
+    // (51, 60) lies on both kittens; the later one covers it.
+    ASSERT_EQ(sheet0.at(31, 70 + 40), 0u);
+    ASSERT_EQ(sheet0.at(140 + 11, 70 + 30), 0u);
+    EXPECT_EQ(work().at(51, 60), sheet0.at(140 + 11, 30));
+}
+
+TEST_F(MaskedDrawing, SheetOneDrawsTheMirrorImageOfSheetZero) {
+    app.g.Cats[0] = CatRec{60, 40, 2, 1, 1, 5};
+    app.saver.scr_work = platform.CreateSurface(200, 150);
+    DrawCat(app, 0, 0, 5, 70, 70);
+    const PixelBuffer right = work();
+    app.saver.scr_work = platform.CreateSurface(200, 150);
+    DrawCat(app, 0, 1, 5, 70, 70);
+    for (std::int32_t y = 40; y < 110; ++y)
+        for (std::int32_t x = 0; x < 70; ++x) ASSERT_EQ(work().at(60 + x, y), right.at(60 + 69 - x, y));
+}
+
+TEST_F(MaskedDrawing, CellsBeyondTheEdgesDrawInPartOrNotAtAll) {
+    const PixelBuffer before = work();
+    for (auto [x, y] : {std::pair{-70, 0}, {200, 0}, {0, -70}, {0, 150}, {-500, -500}}) {
+        app.g.Cats[2] = CatRec{x, y, 1, 1, 1, 5};
+        DrawCat(app, 2, 1, 3, 70, 70);
+        EXPECT_EQ(work().pixels, before.pixels);
+    }
+    app.g.Cats[2] = CatRec{-69, 100, 1, 1, 1, 5};
+    DrawCat(app, 2, 1, 0, 70, 70);
+    for (std::int32_t y = 0; y < 150; ++y)
+        for (std::int32_t x = 1; x < 200; ++x) ASSERT_EQ(work().at(x, y), before.at(x, y));
+}
+
+}  // namespace
+}  // namespace nyamo

@@ -1,0 +1,50 @@
+// How long one tick of the saver takes on the headless backend: a full-screen
+// background copy, up to 50 masked kittens and the copy to the window.
+#include <benchmark/benchmark.h>
+
+#include "app/main.h"
+#include "platform/headless/headless_platform.h"
+#include "saver/saver_window.h"
+
+namespace nyamo {
+namespace {
+
+void Tick(benchmark::State& state) {
+    const auto width = static_cast<std::int32_t>(state.range(0));
+    const auto height = static_cast<std::int32_t>(state.range(1));
+    HeadlessWorld world(width, height);
+    HeadlessPlatform platform(world);
+    App app(platform);
+    app.g.IsSaver = kTrue;
+    app.g.ScrW = width;
+    app.g.ScrH = height;
+    app.g.CatNum = static_cast<std::int32_t>(state.range(2));
+    app.g.SaverType = 1;
+    app.g.SaverSpeed = 5;
+    StartSaver(app);
+    for (auto _ : state) Timer1_Timer(app);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Tick)->Args({1024, 768, 20})->Args({1920, 1080, 50})->Args({3840, 2160, 50})->Unit(benchmark::kMillisecond);
+
+void MaskedDraws(benchmark::State& state) {
+    HeadlessWorld world(1920, 1080);
+    HeadlessPlatform platform(world);
+    App app(platform);
+    app.g.IsSaver = kTrue;
+    app.g.ScrW = 1920;
+    app.g.ScrH = 1080;
+    app.g.CatNum = 50;
+    app.g.SaverType = 2;
+    app.g.SaverSpeed = 5;
+    StartSaver(app);
+    for (auto _ : state)
+        for (std::int32_t i = 0; i < 50; ++i) {
+            platform.BitBlt(app.saver.scr_work, 40 * i, 20 * i, 70, 70, app.saver.Pat[0], 70, 70, RasterOp::SrcErase);
+            platform.BitBlt(app.saver.scr_work, 40 * i, 20 * i, 70, 70, app.saver.Pat[0], 70, 0, RasterOp::SrcInvert);
+        }
+}
+BENCHMARK(MaskedDraws)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace nyamo

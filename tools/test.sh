@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the unit tests (also under
+# AddressSanitizer and UndefinedBehaviorSanitizer), the X11 suite under Xvfb
+# and the Windows suite under Wine.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup-debian.sh || exit 1
+
+jobs=$(nproc)
+failed=()
+step() {
+  local name=$1; shift
+  echo "=== $name"
+  if "$@"; then echo "=== $name: ok"; else echo "=== $name: FAILED"; failed+=("$name"); fi
+}
+
+build_and_test() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DNYAMO_WERROR=ON "$@" >/dev/null &&
+    ninja -C "$dir" -j "$jobs" &&
+    ctest --test-dir "$dir" -j "$jobs" --output-on-failure
+}
+
+step "unit tests" build_and_test build
+step "unit tests with sanitizers" build_and_test build-asan -DNYAMO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+if [ -x tests/x11/run-x11-suite.sh ] || [ -f tests/x11/run-x11-suite.sh ]; then
+  step "X11 suite" bash tests/x11/run-x11-suite.sh build
+fi
+if [ -f tests/wine/run-wine-suite.sh ]; then
+  step "Windows build" bash -c "cmake -S . -B build-win -G Ninja -DNYAMO_WERROR=ON \
+      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null && ninja -C build-win -j $jobs"
+  step "Wine suite" bash tests/wine/run-wine-suite.sh build-win
+fi
+
+if [ ${#failed[@]} -ne 0 ]; then
+  echo "FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "every test passed"
