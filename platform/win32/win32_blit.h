@@ -23,8 +23,8 @@ inline bool ClipBlit(BlitRect& r, std::int32_t dst_width, std::int32_t dst_heigh
     x1 = std::min({x1, std::int64_t{dst_width}, std::int64_t{src_width} - shift_x});
     y1 = std::min({y1, std::int64_t{dst_height}, std::int64_t{src_height} - shift_y});
     if (x0 >= x1 || y0 >= y1) return false;
-    r = {static_cast<std::int32_t>(x0),          static_cast<std::int32_t>(y0),
-         static_cast<std::int32_t>(x1 - x0),     static_cast<std::int32_t>(y1 - y0),
+    r = {static_cast<std::int32_t>(x0),           static_cast<std::int32_t>(y0),
+         static_cast<std::int32_t>(x1 - x0),      static_cast<std::int32_t>(y1 - y0),
          static_cast<std::int32_t>(x0 + shift_x), static_cast<std::int32_t>(y0 + shift_y)};
     return true;
 }

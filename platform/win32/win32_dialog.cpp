@@ -44,10 +44,9 @@ constexpr float kDefaultPoints = 9.0f;
 // its Japanese and its English name, then common Japanese proportional
 // Gothic faces, then the CJK faces free systems (and Wine on them) carry.
 constexpr const wchar_t* kFaceCandidates[] = {
-    L"ＭＳ Ｐゴシック", L"MS PGothic",      L"Meiryo UI",        L"Yu Gothic UI",
-    L"MS UI Gothic",    L"Noto Sans CJK JP", L"Noto Sans JP",     L"IPAPGothic",
-    L"IPAexGothic",     L"VL PGothic",       L"TakaoPGothic",     L"Source Han Sans JP",
-    L"Droid Sans Fallback", L"WenQuanYi Zen Hei", L"WenQuanYi Micro Hei",
+    L"ＭＳ Ｐゴシック",  L"MS PGothic",         L"Meiryo UI",           L"Yu Gothic UI",      L"MS UI Gothic",
+    L"Noto Sans CJK JP", L"Noto Sans JP",       L"IPAPGothic",          L"IPAexGothic",       L"VL PGothic",
+    L"TakaoPGothic",     L"Source Han Sans JP", L"Droid Sans Fallback", L"WenQuanYi Zen Hei", L"WenQuanYi Micro Hei",
 };
 
 int CALLBACK NoteFace(const LOGFONTW* /*font*/, const TEXTMETRICW* /*metrics*/, DWORD /*type*/, LPARAM found) {
@@ -115,12 +114,11 @@ void Win32Platform::LoadSettingsDialog(std::string_view caption) {
 }
 
 void Win32Platform::CreateDialogControls() {
-    const auto make = [this](Control control, const wchar_t* cls, std::string_view text, DWORD style, int id,
-                             RECT r) {
+    const auto make = [this](Control control, const wchar_t* cls, std::string_view text, DWORD style, int id, RECT r) {
         const std::wstring wide = Widen(text);
         HWND child = CreateWindowExW(0, cls, wide.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left,
-                                     r.top, r.right, r.bottom, dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     instance_, nullptr);
+                                     r.top, r.right, r.bottom, dialog_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
         controls_[control] = child;
         return child;
     };
@@ -143,7 +141,8 @@ void Win32Platform::CreateDialogControls() {
     frame_origin_ = {20, 15};
     PlaceOptionButtons();
 
-    for (const auto& [control, range] : {std::pair{Control::HScroll0, kCatNumBar}, std::pair{Control::HScroll1, kSpeedBar}}) {
+    for (const auto& [control, range] :
+         {std::pair{Control::HScroll0, kCatNumBar}, std::pair{Control::HScroll1, kSpeedBar}}) {
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
@@ -157,8 +156,9 @@ void Win32Platform::CreateDialogControls() {
 
     // Every control starts in the form's default font; the core then sets
     // the size of all but the frame and the bars.
-    frame_font_ = MakeFont(JapaneseFace(), kDefaultPoints);
-    for (const auto& [control, window] : controls_) SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(frame_font_), FALSE);
+    default_font_ = MakeFont(JapaneseFace(), kDefaultPoints);
+    for (const auto& [control, window] : controls_)
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(default_font_), FALSE);
 }
 
 // The option buttons keep their design geometry, held in twips relative to
@@ -168,7 +168,8 @@ void Win32Platform::PlaceOptionButtons() {
     const auto px = [](std::int32_t twips, float factor) {
         return static_cast<int>(std::nearbyint(double{static_cast<float>(twips)} / double{factor}));
     };
-    for (const auto& [control, box] : {std::pair{Control::Opt0, kOpt0DesignTwips}, std::pair{Control::Opt1, kOpt1DesignTwips}}) {
+    for (const auto& [control, box] :
+         {std::pair{Control::Opt0, kOpt0DesignTwips}, std::pair{Control::Opt1, kOpt1DesignTwips}}) {
         HWND option = DialogControl(control);
         if (option == nullptr) continue;
         SetWindowPos(option, nullptr, frame_origin_.x + px(box.left, tx), frame_origin_.y + px(box.top, ty),
@@ -237,8 +238,7 @@ void Win32Platform::SetControlFontSize(Control control, float points) {
 }
 
 void Win32Platform::SetOptionSelected(Control option) {
-    if (dialog_ != nullptr)
-        CheckRadioButton(dialog_, kOpt0Id, kOpt1Id, option == Control::Opt1 ? kOpt1Id : kOpt0Id);
+    if (dialog_ != nullptr) CheckRadioButton(dialog_, kOpt0Id, kOpt1Id, option == Control::Opt1 ? kOpt1Id : kOpt0Id);
 }
 
 bool Win32Platform::IsOptionSelected(Control option) {
@@ -348,7 +348,8 @@ LRESULT Win32Platform::OnDialogMessage(HWND window, UINT message, WPARAM wparam,
             return 0;  // IDOK and IDCANCEL (Enter, Esc) do nothing
         }
         case WM_HSCROLL:
-            if (lparam != 0) OnScroll(reinterpret_cast<HWND>(lparam), LOWORD(wparam), static_cast<short>(HIWORD(wparam)));
+            if (lparam != 0)
+                OnScroll(reinterpret_cast<HWND>(lparam), LOWORD(wparam), static_cast<short>(HIWORD(wparam)));
             return 0;
         case WM_DESTROY:
             // The close box ends here without the core: nothing is saved.

@@ -12,16 +12,16 @@ Win32Platform::~Win32Platform() {
     for (auto& [handle, surface] : surfaces_) FreeWin32Surface(surface);
     for (Win32Surface* s : {&saver_image_, &samples_[0], &samples_[1]}) FreeWin32Surface(*s);
     for (auto& [control, font] : fonts_) DeleteObject(font);
-    if (frame_font_ != nullptr) DeleteObject(frame_font_);
+    if (default_font_ != nullptr) DeleteObject(default_font_);
     if (invisible_cursor_ != nullptr) DestroyCursor(invisible_cursor_);
 }
 
 void Win32Platform::RegisterClasses() {
     const auto icon = static_cast<HICON>(
         LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    const auto small_icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                                          GetSystemMetrics(SM_CXSMICON),
-                                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    const auto small_icon =
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     icon_ = icon;
     small_icon_ = small_icon;
     WNDCLASSEXW wc{};
@@ -70,7 +70,8 @@ int Win32Platform::RunMessageLoop() {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got < 0) return 1;
-        if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == host_watch_ && host_watch_ != 0) {
+        if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == host_watch_ &&
+            host_watch_ != 0) {
             WatchPreviewHost();
             continue;
         }

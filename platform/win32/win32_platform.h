@@ -219,7 +219,7 @@ private:
     HWND dialog_ = nullptr;
     std::map<Control, HWND> controls_;
     std::map<Control, HFONT> fonts_;
-    HFONT frame_font_ = nullptr;
+    HFONT default_font_ = nullptr;
     std::array<std::int16_t, 2> reported_scroll_{};  // the values the labels last showed
     POINT frame_origin_{};
     std::wstring japanese_face_;

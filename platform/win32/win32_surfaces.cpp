@@ -79,8 +79,8 @@ void Win32Platform::DestroySurface(SurfaceHandle surface) {
     surfaces_.erase(it);
 }
 
-void Win32Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
-                           std::int32_t height, SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
+void Win32Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                           SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
     Win32Surface* d = FindSurface(dst);
     Win32Surface* s = FindSurface(src);
     if (d == nullptr || s == nullptr || d->dc == nullptr || s->dc == nullptr) return;

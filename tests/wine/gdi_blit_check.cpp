@@ -60,9 +60,12 @@ void Fill(std::mt19937& rng, std::uint32_t* pixels, std::size_t count, bool full
 constexpr nyamo::RasterOp kOps[] = {nyamo::RasterOp::SrcCopy, nyamo::RasterOp::SrcErase, nyamo::RasterOp::SrcInvert};
 const char* OpName(nyamo::RasterOp op) {
     switch (op) {
-        case nyamo::RasterOp::SrcCopy: return "SRCCOPY";
-        case nyamo::RasterOp::SrcErase: return "SRCERASE";
-        case nyamo::RasterOp::SrcInvert: return "SRCINVERT";
+        case nyamo::RasterOp::SrcCopy:
+            return "SRCCOPY";
+        case nyamo::RasterOp::SrcErase:
+            return "SRCERASE";
+        case nyamo::RasterOp::SrcInvert:
+            return "SRCINVERT";
     }
     return "?";
 }
@@ -123,7 +126,8 @@ std::string OneCase(std::mt19937& rng, nyamo::RasterOp op, bool preclip, bool fu
 
     for (int y = 0; y < dh; ++y)
         for (int x = 0; x < dw; ++x) {
-            const std::uint32_t got = dst.bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(dw) + static_cast<std::size_t>(x)];
+            const std::uint32_t got =
+                dst.bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(dw) + static_cast<std::size_t>(x)];
             const std::uint32_t want = expected.at(x, y);
             if (got != want) {
                 char text[256];
@@ -174,7 +178,8 @@ void MaskedSprite() {
         const std::uint32_t want = (sh[4 + x] & ~bg[x]) ^ sh[x];
         ok = ok && background.bits[x] == want;
     }
-    Report(ok, "gdi masked sprite SRCERASE then SRCINVERT by the formulas", "pixels differ from (mask & ~dst) ^ colour");
+    Report(ok, "gdi masked sprite SRCERASE then SRCINVERT by the formulas",
+           "pixels differ from (mask & ~dst) ^ colour");
 }
 
 }  // namespace

@@ -150,8 +150,8 @@ int Controls(const char* caption) {
         const auto style = static_cast<unsigned long>(GetWindowLongPtrW(child, GWL_STYLE));
         const LRESULT check = SendMessageW(child, BM_GETCHECK, 0, 0);
         std::printf("id=%d class=%s x=%ld y=%ld w=%ld h=%ld style=%08lx checked=%d visible=%d text=[%s]\n",
-                    GetDlgCtrlID(child), ClassOf(child).c_str(), r.left - origin.x, r.top - origin.y,
-                    r.right - r.left, r.bottom - r.top, style,
+                    GetDlgCtrlID(child), ClassOf(child).c_str(), r.left - origin.x, r.top - origin.y, r.right - r.left,
+                    r.bottom - r.top, style,
                     ClassOf(child) == "Button" || ClassOf(child) == "BUTTON" ? static_cast<int>(check) : -1,
                     IsWindowVisible(child) ? 1 : 0, TextOf(child).c_str());
     }
@@ -323,8 +323,8 @@ bool StartHosted(Hosted& hosted, const char* program, const char* format, int wi
     wc.lpszClassName = L"ProbeHost";
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&wc);
-    hosted.page = CreateWindowExW(0, L"ProbeHost", L"Probe display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                                  40, width + 200, height + 200, nullptr, nullptr, instance, nullptr);
+    hosted.page = CreateWindowExW(0, L"ProbeHost", L"Probe display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                  width + 200, height + 200, nullptr, nullptr, instance, nullptr);
     hosted.host = CreateWindowExW(0, L"ProbeHost", L"", WS_CHILD | WS_VISIBLE, 50, 60, width, height, hosted.page,
                                   nullptr, instance, nullptr);
     HWND host = hosted.host;
@@ -456,8 +456,8 @@ int Version(const char* file) {
     }
     std::vector<char> data(size);
     GetFileVersionInfoW(path.c_str(), 0, size, data.data());
-    for (const wchar_t* name : {L"OriginalFilename", L"ProductName", L"FileDescription", L"FileVersion",
-                                L"ProductVersion", L"InternalName"})
+    for (const wchar_t* name :
+         {L"OriginalFilename", L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion", L"InternalName"})
         std::printf("%s=%s\n", Narrow(name).c_str(), VersionString(data, name).c_str());
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixed_size = 0;
@@ -466,7 +466,8 @@ int Version(const char* file) {
                     fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF);
 
     HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    std::printf("icon_group_1=%d\n", module != nullptr && FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON) != nullptr ? 1 : 0);
+    std::printf("icon_group_1=%d\n",
+                module != nullptr && FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON) != nullptr ? 1 : 0);
     HRSRC manifest = module != nullptr ? FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST) : nullptr;
     if (manifest != nullptr) {
         const DWORD length = SizeofResource(module, manifest);
