@@ -9,6 +9,9 @@
 #include "platform/win32/win32_platform.h"
 #include "settings/dialog_design.h"
 
+// After <windows.h>, which it needs.
+#include <commctrl.h>
+
 namespace nyamo {
 
 namespace {
@@ -102,6 +105,12 @@ HWND Win32Platform::DialogControl(Control control) const {
 }
 
 void Win32Platform::LoadSettingsDialog(std::string_view caption) {
+    // The manifest asks for common controls 6: registering their classes
+    // gives the buttons and bars the system's current look.
+    INITCOMMONCONTROLSEX common{};
+    common.dwSize = sizeof common;
+    common.dwICC = ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&common);
     const std::wstring title = Widen(caption);
     RECT outer{0, 0, kDesignClientWidth, kDesignClientHeight};
     AdjustWindowRectEx(&outer, kDialogStyle, FALSE, 0);

@@ -8,8 +8,9 @@
 // presented frame and repaints from it; the preview stretches its sample with
 // HALFTONE; the settings dialog is a plain window of native controls driven
 // by IsDialogMessageW in the message loop.
-// Not implemented: nothing of the seam. Multi-monitor: the saver covers the
-// primary screen only, as designed.
+// Not implemented: nothing of the seam is left out. Outside it: no reaction
+// to WM_DPICHANGED (a dialog dragged to a monitor of another DPI keeps its
+// pixel layout), and the saver covers the primary screen only, as designed.
 //
 // This header is private to platform/win32: it includes <windows.h>, which
 // the core never sees.
