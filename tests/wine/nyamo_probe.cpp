@@ -13,6 +13,7 @@
 //   scroll <caption> <id> <code> [pos]  send WM_HSCROLL for scroll bar <id>
 //   click <caption> <id>           post BM_CLICK to control <id>
 //   close <caption>                post the close box's command (SC_CLOSE)
+//   closebox <caption>             the screen point of the close box (by hit test)
 //   saver-click <caption>          post a left button press to the window
 //   msgbox <caption> <ms>          wait for a message box, print its texts
 //   msgbox-ok <caption>            press the message box's OK
@@ -203,6 +204,31 @@ int Click(const char* caption, int id) {
 
 int Close(const char* caption) {
     PostMessageW(Need(caption), WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+}
+
+// Where a user would click to close the window: the centre of the points of
+// the title bar for which the window itself answers HTCLOSE.
+int CloseBox(const char* caption) {
+    HWND window = Need(caption);
+    RECT r;
+    GetWindowRect(window, &r);
+    long sum_x = 0, sum_y = 0, count = 0;
+    for (LONG y = r.top; y < r.top + 40 && y < r.bottom; ++y)
+        for (LONG x = r.right - 60; x < r.right; ++x) {
+            DWORD_PTR hit = 0;
+            SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit);
+            if (hit == HTCLOSE) {
+                sum_x += x;
+                sum_y += y;
+                ++count;
+            }
+        }
+    if (count == 0) {
+        std::printf("no close box\n");
+        return 1;
+    }
+    std::printf("%ld %ld\n", sum_x / count, sum_y / count);
     return 0;
 }
 
@@ -600,6 +626,8 @@ int wmain(int argc, wchar_t** wargv) {
         status = Click(arg(2), num(3));
     } else if (command == "close") {
         status = Close(arg(2));
+    } else if (command == "closebox") {
+        status = CloseBox(arg(2));
     } else if (command == "saver-click") {
         status = SaverClick(arg(2));
     } else if (command == "msgbox") {

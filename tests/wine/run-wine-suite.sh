@@ -54,17 +54,27 @@ cleanup() {
 trap cleanup EXIT
 
 # --- A private X server and Wine prefix ---------------------------------------
-DISPLAY_NUMBER=
-for n in $(seq 91 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then DISPLAY_NUMBER=$n; break; fi
-done
-if [ -z "$DISPLAY_NUMBER" ]; then echo "no free X display" >&2; exit 2; fi
 SCREEN_W=1024
 SCREEN_H=768
-Xvfb ":$DISPLAY_NUMBER" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -noreset -nolisten tcp -ac >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DISPLAY_NUMBER"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A free display number; another suite may take the same one at the same
+# moment, so a server that does not come up sends us to the next number.
+for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -noreset -nolisten tcp -ac >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 50); do
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    if kill -0 "$XVFB_PID" 2>/dev/null && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        break
+    fi
+    kill "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+done
+if [ -z "$XVFB_PID" ]; then echo "no X display could be started" >&2; exit 2; fi
 
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$WINE" wineboot -i >/dev/null 2>&1
@@ -236,30 +246,35 @@ TAB_STOPS=$(while read -r line; do
 done <<<"$CONTROLS")
 expect "tab stops in tab order: chosen option, HScroll0, HScroll1, OK, Cancel" "101 103 104 105 106 " "$TAB_STOPS"
 
+# Real keys from here: the pointer rests on the dialog (without a window
+# manager the keyboard follows the pointer).
+read -r CX CY <<<"$(field "$INFO" client_origin)"
+xdotool mousemove $((CX + 150)) $((CY + 100))
 FOCUS_WALK="$(probe focus "$DIALOG")"
 for _ in 1 2 3 4 5; do
-    probe key "$DIALOG" 9 >/dev/null
+    xdotool key Tab
     sleep 0.3
     FOCUS_WALK="$FOCUS_WALK $(probe focus "$DIALOG")"
 done
 expect "Tab walks option, bars, OK, Cancel and back" "101 103 104 105 106 101" "$FOCUS_WALK"
 expect "tabbing does not change the choice" "1 0" \
     "$(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
-probe key "$DIALOG" 40 >/dev/null
+xdotool key Down
 sleep 0.3
 expect "arrow down moves to Blank Screen and chooses it" "102 0 1" \
     "$(probe focus "$DIALOG") $(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
-probe key "$DIALOG" 38 >/dev/null
+xdotool key Up
 sleep 0.3
 expect "arrow up goes back to Desktop" "101 1 0" \
     "$(probe focus "$DIALOG") $(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
-probe key "$DIALOG" 9 >/dev/null
+xdotool key Tab
 sleep 0.2
 
-probe key "$DIALOG" 13 >/dev/null
-probe key "$DIALOG" 27 >/dev/null
+FOCUS_BEFORE_KEYS=$(probe focus "$DIALOG")
+xdotool key Return
+xdotool key Escape
 sleep 0.8
-check "Enter and Esc do not close the dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 100
+check "Enter and Esc do not close the dialog (focus on control $FOCUS_BEFORE_KEYS)" quiet "$WINE" "$PROBE" wait "$DIALOG" 100
 
 # scroll <bar id> <code> [pos]; then the labels' texts
 SB_LINELEFT=0 SB_LINERIGHT=1 SB_PAGELEFT=2 SB_PAGERIGHT=3 SB_THUMBPOSITION=4 SB_THUMBTRACK=5 SB_LEFT=6 SB_RIGHT=7 SB_ENDSCROLL=8
@@ -339,9 +354,21 @@ start_scr
 check "no argument opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
 scroll 103 $SB_LINERIGHT
 probe click "$DIALOG" 101 >/dev/null
-probe close "$DIALOG" >/dev/null
-expect "the close box ends the program" "0" "$(wait_exit 8)"
+read -r BX BY <<<"$(probe closebox "$DIALOG")"
+check "the dialog has a close box" test -n "${BY:-}"
+xdotool mousemove "${BX:-0}" "${BY:-0}" click 1
+expect "a real click on the close box ends the program" "0" "$(wait_exit 8)"
 check "the close box after changes leaves the file as it was" cmp -s "$INI" "$WORK/ini.before"
+stop_scr
+
+# Alt+F4, the close box's keyboard equivalent, with real keys.
+start_scr /c
+check "the dialog opens for Alt+F4" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+scroll 104 $SB_LINELEFT
+read -r CX CY <<<"$(field "$(probe info "$DIALOG")" client_origin)"
+xdotool mousemove $((CX + 150)) $((CY + 100)) key alt+F4
+expect "Alt+F4 ends the program" "0" "$(wait_exit 8)"
+check "Alt+F4 after changes leaves the file as it was" cmp -s "$INI" "$WORK/ini.before"
 stop_scr
 
 # OK without a change still writes all three keys: the one present is
