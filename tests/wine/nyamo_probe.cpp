@@ -9,7 +9,6 @@
 //   info <caption>                 key=value facts about the window
 //   controls <caption>             one line per child control, in z-order (= tab order)
 //   focus <caption>                the id of the control that has the keyboard focus
-//   key <caption> <vk>             post a key press (down and up) to the focused control
 //   scroll <caption> <id> <code> [pos]  send WM_HSCROLL for scroll bar <id>
 //   click <caption> <id>           post BM_CLICK to control <id>
 //   close <caption>                post the close box's command (SC_CLOSE)
@@ -23,7 +22,6 @@
 //   version <file>                 the version record and resources of a file
 //   cursor                         facts about the current pointer
 //   fonts                          which Japanese faces the system has
-//   screen                         the primary screen's size
 //   pattern <ms>                   show a full-screen window with a known pattern
 #include <windows.h>
 
@@ -171,16 +169,6 @@ int Focus(const char* caption) {
     HWND window = Need(caption);
     HWND focus = FocusOf(window);
     std::printf("%d\n", focus == nullptr ? 0 : GetDlgCtrlID(focus));
-    return 0;
-}
-
-int Key(const char* caption, int vk) {
-    HWND window = Need(caption);
-    HWND target = FocusOf(window);
-    if (target == nullptr) target = window;
-    const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
-    PostMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(vk), static_cast<LPARAM>(1 | (scan << 16)));
-    PostMessageW(target, WM_KEYUP, static_cast<WPARAM>(vk), static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
     return 0;
 }
 
@@ -618,8 +606,6 @@ int wmain(int argc, wchar_t** wargv) {
         status = Controls(arg(2));
     } else if (command == "focus") {
         status = Focus(arg(2));
-    } else if (command == "key") {
-        status = Key(arg(2), num(3));
     } else if (command == "scroll") {
         status = Scroll(arg(2), num(3), num(4), num(5));
     } else if (command == "click") {
@@ -646,9 +632,6 @@ int wmain(int argc, wchar_t** wargv) {
         status = Cursor();
     } else if (command == "fonts") {
         status = Fonts();
-    } else if (command == "screen") {
-        std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        status = 0;
     } else if (command == "pattern") {
         status = Pattern(static_cast<DWORD>(num(2)));
     } else {

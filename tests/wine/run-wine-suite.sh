@@ -131,6 +131,7 @@ write_ini() { printf '%s\r\n' "$@" >"$INI"; }
 ini_text() { tr -d '\r' <"$INI" 2>/dev/null; }
 
 echo "wine suite: display $DISPLAY, prefix $WINEPREFIX"
+echo "wine suite: Japanese faces offered by Wine: $(probe fonts | paste -sd' ')"
 
 # --- Build products ---------------------------------------------------------------
 check "scr is a 64-bit GUI executable" grep -q "PE32+ executable (GUI) x86-64" <<<"$(file "$BUILD/Nyamo_07.scr")"
@@ -599,6 +600,13 @@ HOST_PID=$!
 for _ in $(seq 100); do grep -q "ready" "$WORK/host.out" 2>/dev/null && break; sleep 0.1; done
 expect "killed host: the preview was in place" "1" "$(grep -c "^ready" "$WORK/host.out")"
 expect "killed host: the saver runs while the host lives" "1" "$(nyamo_running)"
+# A running preview is no reason to refuse a start: the guard looks only
+# for the saver and the dialog.
+"$WINE" "$PROBE" run 3000 "$SCR_WIN" "\"$SCR_WIN\" /c" >"$WORK/run.out" 2>/dev/null
+OUT=$(tr -d '\r' <"$WORK/run.out")
+expect "a running preview does not stop the dialog from opening" "running $DIALOG" "$(field "$OUT" exit) $(field "$OUT" window)"
+probe close "$DIALOG" >/dev/null
+quiet "$WINE" "$PROBE" gone "$DIALOG" 5000
 kill -9 "$HOST_PID" 2>/dev/null
 wait "$HOST_PID" 2>/dev/null
 for _ in $(seq 30); do [ "$(nyamo_running)" == 0 ] && break; sleep 0.1; done
