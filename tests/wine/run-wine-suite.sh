@@ -383,6 +383,23 @@ expect "OK without changes writes all keys and keeps the rest of the file" \
     "[Other]|Keep=yes|[Nyamo Saver]|SaverSpeed=3|CatNum=20|SaverType=1" "$(ini_text | paste -sd'|')"
 stop_scr
 
+# A folder whose name no ANSI code page of the West can spell: the wide
+# functions find the settings file there and write it there.
+WIDE_DIR=$WORK/猫の部屋
+mkdir -p "$WIDE_DIR"
+cp "$BUILD/Nyamo_07.scr" "$WIDE_DIR/"
+printf '%s\r\n' "[Nyamo Saver]" "CatNum=33" >"$WIDE_DIR/Nyamo_07.ini"
+rm -f "$WORK/exit"
+( "$WINE" "$WIDE_DIR/Nyamo_07.scr" /c >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
+SCR_SHELL_PID=$!
+check "a saver in a Japanese-named folder opens its dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+expect "it reads the settings file in that folder" " 33" "$(label_text 108)"
+probe click "$DIALOG" 105 >/dev/null
+expect "OK ends it" "0" "$(wait_exit 8)"
+expect "OK writes the file in that folder" "[Nyamo Saver]|CatNum=33|SaverType=1|SaverSpeed=5" \
+    "$(tr -d '\r' <"$WIDE_DIR/Nyamo_07.ini" | paste -sd'|')"
+stop_scr
+
 # A damaged file: values forced into range, nothing lost by reading.
 write_ini "[Nyamo Saver]" "CatNum=abc" "SaverType=7" "SaverSpeed=99"
 cp "$INI" "$WORK/ini.before"
@@ -608,7 +625,7 @@ expect "a running preview does not stop the dialog from opening" "running $DIALO
 probe close "$DIALOG" >/dev/null
 quiet "$WINE" "$PROBE" gone "$DIALOG" 5000
 kill -9 "$HOST_PID" 2>/dev/null
-wait "$HOST_PID" 2>/dev/null
+{ wait "$HOST_PID"; } 2>/dev/null
 for _ in $(seq 30); do [ "$(nyamo_running)" == 0 ] && break; sleep 0.1; done
 expect "killed host: the preview ends within 3 s" "0" "$(nyamo_running)"
 
