@@ -139,12 +139,16 @@ IMPORTS=$(x86_64-w64-mingw32-objdump -p "$BUILD/Nyamo_07.scr" 2>/dev/null | sed 
 check "scr needs only system DLLs (static runtime: $IMPORTS)" \
     test -n "$IMPORTS" -a -z "$(grep -E 'libstdc|libgcc|libwinpthread' <<<"$IMPORTS")"
 
+# The version the build gave the program.
+SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
+PROJECT_VERSION=$(sed -n 's/^project(Nyamo VERSION \([0-9.]*\).*/\1/p' "$SOURCE_DIR/CMakeLists.txt")
 VERSION=$(probe version "$SCR_WIN")
 expect "version record OriginalFilename" "Nyamo_07.Scr" "$(field "$VERSION" OriginalFilename)"
 expect "version record ProductName" "Nyamo" "$(field "$VERSION" ProductName)"
 check "version record FileDescription" test -n "$(field "$VERSION" FileDescription)"
-expect "version record FileVersion" "0.7.0" "$(field "$VERSION" FileVersion)"
-expect "version record fixed file version" "0.7.0.0" "$(field "$VERSION" fixed)"
+expect "version record FileVersion" "$PROJECT_VERSION" "$(field "$VERSION" FileVersion)"
+expect "version record ProductVersion" "$PROJECT_VERSION" "$(field "$VERSION" ProductVersion)"
+expect "version record fixed file version" "$PROJECT_VERSION.0" "$(field "$VERSION" fixed)"
 expect "icon resource 1" "1" "$(field "$VERSION" icon_group_1)"
 expect "manifest: per-monitor v2 DPI awareness with system fallback" "1" "$(field "$VERSION" manifest_permonitorv2)"
 expect "manifest: asInvoker" "1" "$(field "$VERSION" manifest_asinvoker)"
