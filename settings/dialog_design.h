@@ -19,7 +19,7 @@ inline constexpr std::string_view kLabel1Text = "猫の出現数：";
 inline constexpr std::string_view kLabel3Text = "移動の早さ：";
 inline constexpr std::string_view kValueDesignText = "0";  // replaced before the dialog shows
 // Only its first 220 pixels are inside the window; keep it short.
-inline constexpr std::string_view kInfoLineText = "Move the mouse or press a key to wake.";
+inline constexpr std::string_view kInfoLineText = "Any key or mouse move ends it.";
 inline constexpr std::string_view kOkText = "OK";
 inline constexpr std::string_view kCancelText = "キャンセル";
 

@@ -1,0 +1,139 @@
+// Process services: command line, folders, screen metrics, clock, other
+// processes' windows, and the UTF-8 <-> UTF-16 conversion every call needs.
+#include <cmath>
+#include <vector>
+
+#include "platform/win32/win32_platform.h"
+
+namespace nyamo {
+
+std::wstring Widen(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+    return narrow;
+}
+
+// The program's own path is skipped by the system's rule (quoted, or up to
+// the first blank), then the one blank that separates it from the
+// arguments. Any further blanks belong to the arguments: the core reads the
+// host handle from a fixed character position of the untrimmed text.
+std::string Win32Platform::CommandLine() {
+    const wchar_t* line = GetCommandLineW();
+    if (line == nullptr) return {};
+    const wchar_t* p = line;
+    if (*p == L'"') {
+        ++p;
+        while (*p != L'\0' && *p != L'"') ++p;
+        if (*p == L'"') ++p;
+    } else {
+        while (*p != L'\0' && *p != L' ' && *p != L'\t') ++p;
+    }
+    if (*p == L' ' || *p == L'\t') ++p;
+    return Narrow(p);
+}
+
+std::string Win32Platform::SettingsFolder() {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return ".";
+        if (length < path.size()) {
+            std::wstring module(path.data(), length);
+            const auto slash = module.find_last_of(L"\\/");
+            return Narrow(slash == std::wstring::npos ? std::wstring(L".") : module.substr(0, slash));
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+char Win32Platform::PathSeparator() { return '\\'; }
+
+namespace {
+
+int ScreenDpi(int axis) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, axis);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+float Win32Platform::TwipsPerPixelX() { return 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX)); }
+float Win32Platform::TwipsPerPixelY() { return 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY)); }
+
+// Twips back to whole pixels, a half going to the even neighbour as every
+// real stored into an integer does in this program.
+int Win32Platform::PixelsFromTwipsX(float twips) {
+    return static_cast<int>(std::nearbyint(double{twips} / double{TwipsPerPixelX()}));
+}
+int Win32Platform::PixelsFromTwipsY(float twips) {
+    return static_cast<int>(std::nearbyint(double{twips} / double{TwipsPerPixelY()}));
+}
+
+ScreenMetrics Win32Platform::Screen() {
+    const float tx = TwipsPerPixelX();
+    const float ty = TwipsPerPixelY();
+    return {tx * static_cast<float>(GetSystemMetrics(SM_CXSCREEN)),
+            ty * static_cast<float>(GetSystemMetrics(SM_CYSCREEN)), tx, ty};
+}
+
+void Win32Platform::ProcessPendingEvents() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Not ours to take: the loop that follows must still see it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::uint64_t Win32Platform::ClockReading() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<std::uint64_t>(now.QuadPart);
+}
+
+WindowHandle Win32Platform::FindWindowByCaption(std::string_view caption) {
+    const std::wstring wide = Widen(caption);
+    return reinterpret_cast<WindowHandle>(FindWindowW(nullptr, wide.c_str()));
+}
+
+bool Win32Platform::GetWindowRect(WindowHandle window, Rect& rect) {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    RECT r;
+    if (window == 0 || !IsWindow(hwnd) || !::GetWindowRect(hwnd, &r)) return false;
+    rect = {r.left, r.top, r.right, r.bottom};
+    return true;
+}
+
+// The profile file: the system's own reader and writer, wide versions, so a
+// folder with any name works.
+std::int32_t Win32Platform::ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
+                                          const std::string& path) {
+    const std::wstring wsection = Widen(section), wkey = Widen(key), wpath = Widen(path);
+    return static_cast<std::int32_t>(GetPrivateProfileIntW(wsection.c_str(), wkey.c_str(), fallback, wpath.c_str()));
+}
+
+bool Win32Platform::ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
+                                       const std::string& path) {
+    const std::wstring wsection = Widen(section), wkey = Widen(key), wvalue = Widen(value), wpath = Widen(path);
+    return WritePrivateProfileStringW(wsection.c_str(), wkey.c_str(), wvalue.c_str(), wpath.c_str()) != FALSE;
+}
+
+}  // namespace nyamo

@@ -1,0 +1,206 @@
+// The full-screen saver window: a borderless popup with no taskbar button,
+// an off-screen child that holds the keyboard focus, a timer, an invisible
+// pointer, and a retained image of the last frame to repaint from.
+#include "app/app.h"
+#include "app/main.h"
+#include "platform/win32/win32_platform.h"
+
+namespace nyamo {
+
+namespace {
+
+constexpr UINT_PTR kTickTimer = 1;
+
+// The key's shift state as the key handler receives it: 1 shift, 2 control, 4 alt.
+std::int32_t ShiftState() {
+    std::int32_t shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
+    if (GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
+
+// Alt, F10 and Alt+key would otherwise open the (absent) window menu and eat
+// the keys that follow.
+bool IsSystemKeyFollowUp(UINT message, WPARAM wparam) {
+    return message == WM_SYSKEYUP || message == WM_SYSCHAR || message == WM_SYSDEADCHAR ||
+           (message == WM_SYSCOMMAND && ((wparam & 0xFFF0) == SC_KEYMENU || (wparam & 0xFFF0) == SC_SCREENSAVE));
+}
+
+}  // namespace
+
+void Win32Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) {
+    const std::wstring title = Widen(caption);
+    saver_ = CreateWindowExW(WS_EX_TOOLWINDOW, kSaverClass, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                             nullptr, nullptr, instance_, this);
+    if (saver_ == nullptr) return;
+    WindowCreated();
+    GiveIcon(saver_);
+    sink_ = CreateWindowExW(0, kSinkClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, saver_, nullptr, instance_, this);
+    timer_ms_ = static_cast<UINT>(timer_ms > 0 ? timer_ms : 1);
+    SetTimer(saver_, kTickTimer, timer_ms_, nullptr);
+}
+
+void Win32Platform::SetSaverWindowRect(float left, float top, float width, float height) {
+    if (saver_ == nullptr) return;
+    SetWindowPos(saver_, nullptr, PixelsFromTwipsX(left), PixelsFromTwipsY(top), PixelsFromTwipsX(width),
+                 PixelsFromTwipsY(height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Platform::ShowSaverWindow() {
+    if (saver_ == nullptr) return;
+    ShowWindow(saver_, SW_SHOW);
+    SetForegroundWindow(saver_);
+    // The first frame is already in the retained image: put it on the screen
+    // now rather than when the loop gets round to WM_PAINT.
+    UpdateWindow(saver_);
+    if (pointer_ == PointerShape::Invisible) SetCursor(invisible_cursor_);
+}
+
+void Win32Platform::HideSaverWindow() {
+    if (saver_ != nullptr) ShowWindow(saver_, SW_HIDE);
+}
+
+void Win32Platform::FocusSaverSink() {
+    if (sink_ != nullptr) SetFocus(sink_);
+}
+
+HCURSOR Win32Platform::CurrentSaverCursor() const {
+    return pointer_ == PointerShape::Invisible ? invisible_cursor_ : LoadCursorW(nullptr, IDC_ARROW);
+}
+
+void Win32Platform::SetSaverPointer(PointerShape shape) {
+    pointer_ = shape;
+    if (shape == PointerShape::Invisible && invisible_cursor_ == nullptr) {
+        // 32 x 32, every pixel transparent: AND mask all ones, XOR mask all zeros.
+        BYTE and_mask[32 * 32 / 8];
+        BYTE xor_mask[32 * 32 / 8];
+        for (BYTE& b : and_mask) b = 0xFF;
+        for (BYTE& b : xor_mask) b = 0x00;
+        invisible_cursor_ = CreateCursor(instance_, 0, 0, 32, 32, and_mask, xor_mask);
+    }
+    // The pointer changes at once, not only on its next move.
+    SetCursor(CurrentSaverCursor());
+}
+
+void Win32Platform::MakeSaverTopmost() {
+    if (saver_ != nullptr)
+        SetWindowPos(saver_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void Win32Platform::SetTimerInterval(std::int32_t milliseconds) {
+    timer_ms_ = static_cast<UINT>(milliseconds > 0 ? milliseconds : 1);
+    if (saver_ != nullptr) SetTimer(saver_, kTickTimer, timer_ms_, nullptr);
+}
+
+void Win32Platform::EnsureSaverImage(std::int32_t width, std::int32_t height) {
+    if (saver_image_.width == width && saver_image_.height == height) return;
+    FreeWin32Surface(saver_image_);
+    saver_image_ = MakeWin32Surface(width, height);
+}
+
+void Win32Platform::PresentSaverFrame(SurfaceHandle src, Rect area) {
+    Win32Surface* s = FindSurface(src);
+    if (saver_ == nullptr || s == nullptr || s->dc == nullptr) return;
+    RECT client;
+    GetClientRect(saver_, &client);
+    EnsureSaverImage(client.right, client.bottom);
+    if (saver_image_.dc == nullptr) return;
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    ::BitBlt(saver_image_.dc, area.left, area.top, w, h, s->dc, area.left, area.top, SRCCOPY);
+    HDC window = GetDC(saver_);
+    ::BitBlt(window, area.left, area.top, w, h, saver_image_.dc, area.left, area.top, SRCCOPY);
+    ReleaseDC(saver_, window);
+    GdiFlush();
+}
+
+void Win32Platform::PaintSaver(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    const RECT& r = paint.rcPaint;
+    if (saver_image_.dc != nullptr)
+        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, saver_image_.dc, r.left, r.top, SRCCOPY);
+    else
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EndPaint(window, &paint);
+}
+
+void Win32Platform::UnloadSaverWindow() {
+    if (saver_ == nullptr) return;
+    KillTimer(saver_, kTickTimer);
+    DestroyWindow(saver_);
+}
+
+void Win32Platform::GetCaretPos(Point& point) {
+    POINT p;
+    if (::GetCaretPos(&p)) point = {p.x, p.y};
+}
+
+void Win32Platform::GetCursorPos(Point& point) {
+    POINT p;
+    if (::GetCursorPos(&p)) point = {p.x, p.y};
+}
+
+LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_TIMER:
+            if (wparam == kTickTimer) Deliver([](App& app) { Timer1_Timer(app); });
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+        case WM_XBUTTONDBLCLK:
+            Deliver([](App& app) { Form_Click(app); });
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            // The sink holds the focus; should the window itself get a key
+            // (focus lost and regained by the system), it wakes all the same.
+            Deliver([wparam](App& app) { picfocus_KeyDown(app, static_cast<std::int32_t>(wparam), ShiftState()); });
+            return 0;
+        case WM_SETFOCUS:
+            // Activation gives the focus back to the sink, the control that held it.
+            if (sink_ != nullptr) SetFocus(sink_);
+            return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lparam) == HTCLIENT) {
+                SetCursor(CurrentSaverCursor());
+                return TRUE;
+            }
+            break;
+        case WM_ERASEBKGND:
+            return 1;  // every pixel comes from the retained frame: no flicker
+        case WM_PAINT:
+            PaintSaver(window);
+            return 0;
+        case WM_DESTROY:
+            KillTimer(window, kTickTimer);
+            saver_ = nullptr;
+            sink_ = nullptr;
+            FreeWin32Surface(saver_image_);
+            WindowGone();
+            return 0;
+        default:
+            if (IsSystemKeyFollowUp(message, wparam)) return 0;
+            break;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT Win32Platform::OnSinkMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (IsKeyDown(message)) {
+        Deliver([wparam](App& app) { picfocus_KeyDown(app, static_cast<std::int32_t>(wparam), ShiftState()); });
+        return 0;
+    }
+    if (message == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
+    if (IsSystemKeyFollowUp(message, wparam)) return 0;
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+}  // namespace nyamo

@@ -1,0 +1,109 @@
+// Surfaces: 32-bit top-down DIB sections, each selected into its own memory
+// DC for its whole life, so every raster operation is one GDI BitBlt.
+#include <cstring>
+
+#include "platform/win32/win32_blit.h"
+#include "platform/win32/win32_platform.h"
+
+namespace nyamo {
+
+namespace {
+
+// A DIB section is zero-filled when made: black in BGRX.
+Win32Surface MakeSurface(std::int32_t width, std::int32_t height) {
+    Win32Surface s;
+    if (width <= 0 || height <= 0) return s;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, like the seam's rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) return s;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (dc == nullptr) {
+        DeleteObject(bitmap);
+        return s;
+    }
+    s.dc = dc;
+    s.bitmap = bitmap;
+    s.old_bitmap = SelectObject(dc, bitmap);
+    s.bits = static_cast<std::uint32_t*>(bits);
+    s.width = width;
+    s.height = height;
+    return s;
+}
+
+void FreeSurface(Win32Surface& s) {
+    if (s.dc != nullptr) {
+        SelectObject(s.dc, s.old_bitmap);
+        DeleteDC(s.dc);
+    }
+    if (s.bitmap != nullptr) DeleteObject(s.bitmap);
+    s = Win32Surface{};
+}
+
+}  // namespace
+
+Win32Surface MakeWin32Surface(std::int32_t width, std::int32_t height) { return MakeSurface(width, height); }
+void FreeWin32Surface(Win32Surface& surface) { FreeSurface(surface); }
+
+Win32Surface* Win32Platform::FindSurface(SurfaceHandle handle) {
+    const auto it = surfaces_.find(handle);
+    return it == surfaces_.end() ? nullptr : &it->second;
+}
+
+SurfaceHandle Win32Platform::CreateSurface(std::int32_t width, std::int32_t height) {
+    surfaces_.emplace(next_surface_, MakeSurface(width, height));
+    return next_surface_++;
+}
+
+SurfaceHandle Win32Platform::CreateSurfaceFrom(PixelView pixels) {
+    Win32Surface s = MakeSurface(pixels.width, pixels.height);
+    if (s.bits != nullptr)
+        for (std::int32_t y = 0; y < s.height; ++y)
+            std::memcpy(s.bits + static_cast<std::ptrdiff_t>(y) * s.width,
+                        pixels.pixels + static_cast<std::ptrdiff_t>(y) * pixels.stride,
+                        static_cast<std::size_t>(s.width) * sizeof(std::uint32_t));
+    surfaces_.emplace(next_surface_, s);
+    return next_surface_++;
+}
+
+void Win32Platform::DestroySurface(SurfaceHandle surface) {
+    const auto it = surfaces_.find(surface);
+    if (it == surfaces_.end()) return;
+    FreeSurface(it->second);
+    surfaces_.erase(it);
+}
+
+void Win32Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                           SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
+    Win32Surface* d = FindSurface(dst);
+    Win32Surface* s = FindSurface(src);
+    if (d == nullptr || s == nullptr || d->dc == nullptr || s->dc == nullptr) return;
+    BlitRect r{dx, dy, width, height, sx, sy};
+    if (!ClipBlit(r, d->width, d->height, s->width, s->height)) return;
+    GdiFlush();
+    ::BitBlt(d->dc, r.dx, r.dy, r.width, r.height, s->dc, r.sx, r.sy, static_cast<DWORD>(op));
+}
+
+// The desktop as the screen shows it now; the saver window is hidden while
+// this runs, so it never copies itself.
+void Win32Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
+    Win32Surface* d = FindSurface(dst);
+    if (d == nullptr || d->dc == nullptr) return;
+    const HWND desktop = GetDesktopWindow();
+    HDC screen = GetDC(desktop);
+    if (screen == nullptr) return;
+    BlitRect r{0, 0, width, height, 0, 0};
+    if (ClipBlit(r, d->width, d->height, GetSystemMetrics(SM_CXVIRTUALSCREEN) + GetSystemMetrics(SM_XVIRTUALSCREEN),
+                 GetSystemMetrics(SM_CYVIRTUALSCREEN) + GetSystemMetrics(SM_YVIRTUALSCREEN)))
+        ::BitBlt(d->dc, r.dx, r.dy, r.width, r.height, screen, r.sx, r.sy, SRCCOPY);
+    ReleaseDC(desktop, screen);
+    GdiFlush();
+}
+
+}  // namespace nyamo

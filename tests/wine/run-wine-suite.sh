@@ -1,0 +1,672 @@
+#!/usr/bin/env bash
+# The end-to-end suite of Nyamo_07.scr under Wine in a private Xvfb, driven
+# the way the screen-saver host and a user drive it: switches on the command
+# line, a host window for the preview, real pointer and key events (xdotool),
+# screenshots of the root window, and the probe program looking at the
+# windows from inside Wine.
+#
+# Usage: tests/wine/run-wine-suite.sh <build-win-dir>
+# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk binutils-mingw-w64-x86-64 file procps
+#
+# Prints one line per check (PASS/FAIL name) and a closing count line; the
+# exit status is non-zero when any check failed.
+set -u
+
+if [ $# -ne 1 ] || [ ! -f "$1/Nyamo_07.scr" ]; then
+    echo "usage: $0 <build-win-dir>   (the folder that holds Nyamo_07.scr)" >&2
+    exit 2
+fi
+BUILD=$(cd "$1" && pwd)
+PROBE_BUILT=$BUILD/tests/wine/nyamo_probe.exe
+BLIT_CHECK=$BUILD/tests/wine/gdi_blit_check.exe
+WINE=$(command -v wine || echo /usr/lib/wine/wine64)
+
+PASSED=0
+FAILED=0
+pass() { echo "PASS $1"; PASSED=$((PASSED + 1)); }
+fail() { echo "FAIL $1${2:+: $2}"; FAILED=$((FAILED + 1)); }
+# check <name> <command...>: the command's success is the check's.
+check() {
+    local name=$1
+    shift
+    if "$@"; then pass "$name"; else fail "$name"; fi
+}
+quiet() { "$@" >/dev/null 2>&1; }
+# expect <name> <wanted> <got>
+expect() {
+    if [ "$2" == "$3" ]; then pass "$1"; else fail "$1" "wanted [$2], got [$3]"; fi
+}
+
+WORK=$(mktemp -d /tmp/nyamo-wine.XXXXXX)
+# Readable by the unprivileged user of the write-access checks.
+chmod 755 "$WORK"
+XVFB_PID=
+# NYAMO_WINE_ARTIFACTS=<folder> keeps the screenshots for a human to look at.
+cleanup() {
+    if [ -n "${NYAMO_WINE_ARTIFACTS:-}" ]; then
+        mkdir -p "$NYAMO_WINE_ARTIFACTS" && cp "$WORK"/*.png "$NYAMO_WINE_ARTIFACTS/" 2>/dev/null
+    fi
+    [ -n "${WINEPREFIX:-}" ] && WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1
+    [ -d "$WORK/nobody/prefix" ] && as_nobody wineserver -k >/dev/null 2>&1
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    chmod -R u+w "$WORK" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# --- A private X server and Wine prefix ---------------------------------------
+SCREEN_W=1024
+SCREEN_H=768
+# A free display number; another suite may take the same one at the same
+# moment, so a server that does not come up sends us to the next number.
+for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -noreset -nolisten tcp -ac >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 50); do
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    if kill -0 "$XVFB_PID" 2>/dev/null && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        break
+    fi
+    kill "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+done
+if [ -z "$XVFB_PID" ]; then echo "no X display could be started" >&2; exit 2; fi
+
+export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$WINE" wineboot -i >/dev/null 2>&1
+# Without a window manager Wine waits for one on every hide and destroy.
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# Wine's caption font has no Japanese glyphs; link it to a CJK face so the
+# title bar is legible on screenshots (the program's own controls choose a
+# Japanese face themselves).
+"$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma /t REG_MULTI_SZ \
+    /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f >/dev/null 2>&1
+"$WINE" wineboot -r >/dev/null 2>&1
+
+PROBE=$WORK/nyamo_probe.exe
+cp "$PROBE_BUILT" "$PROBE"
+SAVER_DIR=$WORK/saver
+mkdir -p "$SAVER_DIR"
+cp "$BUILD/Nyamo_07.scr" "$SAVER_DIR/"
+INI=$SAVER_DIR/Nyamo_07.ini
+winpath() { echo "Z:${1//\//\\}"; }
+SCR_WIN=$(winpath "$SAVER_DIR/Nyamo_07.scr")
+INI_WIN=$(winpath "$INI")
+
+probe() { "$WINE" "$PROBE" "$@" 2>>"$WORK/probe.err" | tr -d '\r'; }
+field() { grep -m1 "^$2=" <<<"$1" | cut -d= -f2-; }
+DIALOG="Nyamoの設定"
+SAVER="Amberpaw"
+
+# start_scr <args...>: start the saver from the shell as a user or the host
+# would; its exit status lands in $WORK/exit when it ends.
+start_scr() {
+    rm -f "$WORK/exit"
+    ( "$WINE" "$SAVER_DIR/Nyamo_07.scr" "$@" >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
+    SCR_SHELL_PID=$!
+}
+# wait_exit <seconds>: the status of the last started instance, or "running".
+wait_exit() {
+    local tenths=$(($1 * 10))
+    for _ in $(seq "$tenths"); do
+        if [ -f "$WORK/exit" ]; then cat "$WORK/exit"; return; fi
+        sleep 0.1
+    done
+    echo running
+}
+# Anything still running from a failed check is ended before the next one.
+stop_scr() {
+    if [ -n "${SCR_SHELL_PID:-}" ] && [ ! -f "$WORK/exit" ]; then
+        local pid
+        for pid in $(pgrep -P "$SCR_SHELL_PID"); do kill "$pid" 2>/dev/null; done
+        wait "$SCR_SHELL_PID" 2>/dev/null
+    fi
+    SCR_SHELL_PID=
+}
+write_ini() { printf '%s\r\n' "$@" >"$INI"; }
+ini_text() { tr -d '\r' <"$INI" 2>/dev/null; }
+
+echo "wine suite: display $DISPLAY, prefix $WINEPREFIX"
+echo "wine suite: Japanese faces offered by Wine: $(probe fonts | paste -sd' ')"
+
+# --- Build products ---------------------------------------------------------------
+check "scr is a 64-bit GUI executable" grep -q "PE32+ executable (GUI) x86-64" <<<"$(file "$BUILD/Nyamo_07.scr")"
+IMPORTS=$(x86_64-w64-mingw32-objdump -p "$BUILD/Nyamo_07.scr" 2>/dev/null | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
+check "scr needs only system DLLs (static runtime: $IMPORTS)" \
+    test -n "$IMPORTS" -a -z "$(grep -E 'libstdc|libgcc|libwinpthread' <<<"$IMPORTS")"
+
+# The version the build gave the program.
+SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
+PROJECT_VERSION=$(sed -n 's/^project(Nyamo VERSION \([0-9.]*\).*/\1/p' "$SOURCE_DIR/CMakeLists.txt")
+VERSION=$(probe version "$SCR_WIN")
+expect "version record OriginalFilename" "Nyamo_07.Scr" "$(field "$VERSION" OriginalFilename)"
+expect "version record ProductName" "Nyamo" "$(field "$VERSION" ProductName)"
+check "version record FileDescription" test -n "$(field "$VERSION" FileDescription)"
+expect "version record FileVersion" "$PROJECT_VERSION" "$(field "$VERSION" FileVersion)"
+expect "version record ProductVersion" "$PROJECT_VERSION" "$(field "$VERSION" ProductVersion)"
+expect "version record fixed file version" "$PROJECT_VERSION.0" "$(field "$VERSION" fixed)"
+expect "icon resource 1" "1" "$(field "$VERSION" icon_group_1)"
+expect "manifest: per-monitor v2 DPI awareness with system fallback" "1" "$(field "$VERSION" manifest_permonitorv2)"
+expect "manifest: asInvoker" "1" "$(field "$VERSION" manifest_asinvoker)"
+expect "manifest: common controls 6" "1" "$(field "$VERSION" manifest_comctl6)"
+
+# --- GDI against the software blitter ---------------------------------------------
+BLIT_OUT=$("$WINE" "$BLIT_CHECK" 2>/dev/null | tr -d '\r')
+while IFS= read -r line; do
+    case $line in
+        PASS\ *) pass "${line#PASS }" ;;
+        FAIL\ *) fail "${line#FAIL }" ;;
+    esac
+done <<<"$BLIT_OUT"
+check "gdi blit check ran to its count line" grep -q "^gdi blit check: " <<<"$BLIT_OUT"
+
+# --- Switches that show nothing ---------------------------------------------------
+# run_case <name> <wanted exit> <command line after the program>
+run_case() {
+    local out
+    out=$(probe run 6000 "$SCR_WIN" "\"$SCR_WIN\"$3")
+    [ -z "$out" ] && echo "(probe printed nothing; its errors: $(tail -3 "$WORK/probe.err" | tr '\n' ' '))"
+    expect "$1: exit status" "$2" "$(field "$out" exit)"
+    expect "$1: no window" "0" "$(field "$out" windows)"
+}
+rm -f "$INI"
+run_case "switch /a (password request) ends at once" 0 " /a"
+run_case "switch -s ends at once" 0 " -s"
+run_case "switch s (no slash) ends at once" 0 " s"
+run_case "switch /x ends at once" 0 " /x"
+run_case "preview of a handle that names no window ends at once" 0 " /p 12345"
+run_case "preview of handle 0 ends at once" 0 " /p"
+run_case "host handle beyond 32 bits is an overflow (status 6)" 6 " /p 99999999999"
+run_case "host handle beyond 32 bits with /p: is an overflow" 6 " /p:4294967296"
+run_case "handle overflow ends even the saver switch" 6 " /s 99999999999"
+check "ignored switches leave no settings file" test ! -e "$INI"
+
+# --- The settings dialog ----------------------------------------------------------
+# dialog_controls: the probe's control list, one line per control.
+control_line() { grep -m1 "^id=$2 " <<<"$1"; }
+control_field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<<"$1"; }
+control_text() { sed -n 's/.* text=\[\(.*\)\]$/\1/p' <<<"$1"; }
+label_text() { control_text "$(control_line "$(probe controls "$DIALOG")" "$1")"; }
+
+start_scr /c
+check "/c opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 15000
+INFO=$(probe info "$DIALOG")
+expect "dialog client area is 300 x 200" "300 200" "$(field "$INFO" client)"
+read -r L T R B <<<"$(field "$INFO" rect)"
+OW=$((R - L)); OH=$((B - T))
+check "dialog is centred horizontally" test $((2 * L + OW - SCREEN_W)) -ge -1 -a $((2 * L + OW - SCREEN_W)) -le 1
+check "dialog is centred vertically" test $((2 * T + OH - SCREEN_H)) -ge -1 -a $((2 * T + OH - SCREEN_H)) -le 1
+STYLE=$((16#$(field "$INFO" style)))
+EXSTYLE=$((16#$(field "$INFO" exstyle)))
+check "dialog has a caption and a close box (WS_CAPTION, WS_SYSMENU)" test $((STYLE & 0x00C80000)) -eq $((0x00C80000))
+check "dialog has a fixed border (no WS_THICKFRAME)" test $((STYLE & 0x00040000)) -eq 0
+check "dialog has no minimise or maximise box" test $((STYLE & 0x00030000)) -eq 0
+check "dialog has a taskbar button (not a tool window, no owner)" test $((EXSTYLE & 0x80)) -eq 0 -a "$(field "$INFO" owner)" == "0000000000000000"
+# The icon as the title bar shows it: a yellow-to-red picture left of the
+# caption (Wine answers no questions about another process's icons).
+import -window root "$WORK/dialog.png"
+WARM=$(convert "$WORK/dialog.png" -crop "24x24+$L+$T" -fx "(r>0.6 && r>g && g>b && b<0.45) ? 1 : 0" -format "%[fx:round(mean*w*h)]" info:)
+check "dialog bears the icon in its title bar ($WARM warm pixels)" test "${WARM:-0}" -ge 20
+# Label5 runs past the window's right edge by design; its text must end
+# before it: no ink in the last 12 pixel columns of its row.
+read -r CX CY <<<"$(field "$INFO" client_origin)"
+INK=$(convert "$WORK/dialog.png" -crop "12x20+$((CX + 288))+$((CY + 170))" -colorspace gray -fx "(u<0.5) ? 1 : 0" -format "%[fx:round(mean*w*h)]" info:)
+check "the information line fits inside the window ($INK dark pixels at the edge)" test "${INK:-1}" -eq 0
+
+CONTROLS=$(probe controls "$DIALOG")
+# id class x y w h text
+while IFS='|' read -r id cls x y w h text; do
+    line=$(control_line "$CONTROLS" "$id")
+    got="$(control_field "$line" class | tr 'A-Z' 'a-z') $(control_field "$line" x) $(control_field "$line" y) $(control_field "$line" w) $(control_field "$line" h)"
+    expect "dialog control $id ($cls) geometry" "$cls $x $y $w $h" "$got"
+    [ "$text" != "*" ] && expect "dialog control $id text" "$text" "$(control_text "$line")"
+done <<'EOF'
+100|button|20|15|170|80|背景の設定
+101|button|36|27|141|29|Desktop
+102|button|36|59|141|29|Blank Screen
+103|scrollbar|20|135|130|18|
+104|scrollbar|160|135|130|18|
+105|button|220|20|70|25|OK
+106|button|220|50|70|25|キャンセル
+107|static|20|115|90|20|猫の出現数：
+108|static|110|115|20|20| 20
+109|static|160|115|90|20|移動の早さ：
+110|static|250|115|20|20| 5
+111|static|80|170|270|20|*
+EOF
+check "Label5 holds an information line" test -n "$(control_text "$(control_line "$CONTROLS" 111)")"
+expect "defaults: Desktop selected" "1 0" "$(control_field "$(control_line "$CONTROLS" 101)" checked) $(control_field "$(control_line "$CONTROLS" 102)" checked)"
+opt_kind() { printf '%d' $((16#$(control_field "$(control_line "$CONTROLS" "$1")" style) & 0xF)); }
+expect "options are auto radio buttons, buttons plain push buttons (no default)" "9 9 0 0 7" \
+    "$(opt_kind 101) $(opt_kind 102) $(opt_kind 105) $(opt_kind 106) $(opt_kind 100)"
+# The option group is one tab stop, the chosen option, as in every Windows
+# dialog; the arrow keys move within the group.
+TAB_STOPS=$(while read -r line; do
+    s=$((16#$(control_field "$line" style)))
+    [ $((s & 0x00010000)) -ne 0 ] && printf '%s ' "$(sed -n 's/^id=\([0-9]*\).*/\1/p' <<<"$line")"
+done <<<"$CONTROLS")
+expect "tab stops in tab order: chosen option, HScroll0, HScroll1, OK, Cancel" "101 103 104 105 106 " "$TAB_STOPS"
+
+# Real keys from here: the pointer rests on the dialog (without a window
+# manager the keyboard follows the pointer).
+read -r CX CY <<<"$(field "$INFO" client_origin)"
+xdotool mousemove $((CX + 150)) $((CY + 100))
+FOCUS_WALK="$(probe focus "$DIALOG")"
+for _ in 1 2 3 4 5; do
+    xdotool key Tab
+    sleep 0.3
+    FOCUS_WALK="$FOCUS_WALK $(probe focus "$DIALOG")"
+done
+expect "Tab walks option, bars, OK, Cancel and back" "101 103 104 105 106 101" "$FOCUS_WALK"
+expect "tabbing does not change the choice" "1 0" \
+    "$(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
+xdotool key Down
+sleep 0.3
+expect "arrow down moves to Blank Screen and chooses it" "102 0 1" \
+    "$(probe focus "$DIALOG") $(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
+xdotool key Up
+sleep 0.3
+expect "arrow up goes back to Desktop" "101 1 0" \
+    "$(probe focus "$DIALOG") $(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
+xdotool key Tab
+sleep 0.2
+
+FOCUS_BEFORE_KEYS=$(probe focus "$DIALOG")
+xdotool key Return
+xdotool key Escape
+sleep 0.8
+check "Enter and Esc do not close the dialog (focus on control $FOCUS_BEFORE_KEYS)" quiet "$WINE" "$PROBE" wait "$DIALOG" 100
+
+# scroll <bar id> <code> [pos]; then the labels' texts
+SB_LINELEFT=0 SB_LINERIGHT=1 SB_PAGELEFT=2 SB_PAGERIGHT=3 SB_THUMBPOSITION=4 SB_THUMBTRACK=5 SB_LEFT=6 SB_RIGHT=7 SB_ENDSCROLL=8
+scroll() { probe scroll "$DIALOG" "$@" >/dev/null; }
+scroll 103 $SB_LINERIGHT
+expect "arrow right moves the cat count by 1" " 21" "$(label_text 108)"
+scroll 103 $SB_PAGERIGHT
+expect "a click in the track moves the cat count by 1" " 22" "$(label_text 108)"
+scroll 103 $SB_LINELEFT
+scroll 103 $SB_PAGELEFT
+expect "arrow and track leftwards move it back by 1 each" " 20" "$(label_text 108)"
+scroll 103 $SB_THUMBTRACK 40
+expect "a dragged thumb leaves the label alone while it moves" " 20" "$(label_text 108)"
+scroll 103 $SB_THUMBPOSITION 40
+scroll 103 $SB_ENDSCROLL
+expect "the label follows when the drag ends" " 40" "$(label_text 108)"
+scroll 104 $SB_RIGHT
+scroll 104 $SB_LINERIGHT
+expect "speed stops at 10" " 10" "$(label_text 110)"
+scroll 104 $SB_LEFT
+scroll 104 $SB_LINELEFT
+expect "speed stops at 1" " 1" "$(label_text 110)"
+expect "moving one bar refreshes the other label too" " 40" "$(label_text 108)"
+scroll 104 $SB_THUMBPOSITION 7
+scroll 104 $SB_ENDSCROLL
+
+# Real pointer input on the first bar: its right arrow, then the track left
+# of the thumb.
+read -r CX CY <<<"$(field "$(probe info "$DIALOG")" client_origin)"
+xdotool mousemove $((CX + 20 + 130 - 6)) $((CY + 135 + 9)) click 1
+sleep 0.5
+expect "a real click on the right arrow adds 1" " 41" "$(label_text 108)"
+xdotool mousemove $((CX + 20 + 22)) $((CY + 135 + 9)) click 1
+sleep 0.5
+expect "a real click in the track left of the thumb takes 1" " 40" "$(label_text 108)"
+probe click "$DIALOG" 102 >/dev/null
+sleep 0.3
+C=$(probe controls "$DIALOG")
+expect "choosing Blank Screen clears Desktop" "0 1" \
+    "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)"
+check "nothing is written before OK" test ! -e "$INI"
+# OK with a real click.
+xdotool mousemove $((CX + 220 + 35)) $((CY + 20 + 12)) click 1
+expect "OK ends the program" "0" "$(wait_exit 8)"
+expect "OK writes the three settings to a new file" "[Nyamo Saver]|CatNum=40|SaverType=2|SaverSpeed=7" "$(ini_text | paste -sd'|')"
+stop_scr
+
+# The saved values come back; a dragged thumb; Cancel keeps the file.
+write_ini "[Other]" "Keep=yes" "[Nyamo Saver]" "CatNum=1" "SaverType=2" "SaverSpeed=10"
+cp "$INI" "$WORK/ini.before"
+start_scr /c:1234
+check "/c:1234 opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+C=$(probe controls "$DIALOG")
+expect "stored values are shown: Blank Screen, 1 cat, speed 10" "0 1 [ 1] [ 10]" \
+    "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked) [$(control_text "$(control_line "$C" 108)")] [$(control_text "$(control_line "$C" 110)")]"
+read -r CX CY <<<"$(field "$(probe info "$DIALOG")" client_origin)"
+ARROW=$(field "$(probe info "$DIALOG")" hscroll_arrow)
+xdotool mousemove $((CX + 20 + ARROW + 4)) $((CY + 135 + 9)) mousedown 1
+sleep 0.2
+xdotool mousemove_relative 25 0
+sleep 0.2
+xdotool mousemove_relative 25 0
+sleep 0.4
+DURING=$(label_text 108)
+xdotool mouseup 1
+sleep 0.5
+AFTER=$(label_text 108)
+expect "a real thumb drag keeps the label while dragging" " 1" "$DURING"
+check "a real thumb drag updates the label when released" test "$AFTER" != " 1" -a -n "$AFTER"
+probe click "$DIALOG" 101 >/dev/null
+probe click "$DIALOG" 106 >/dev/null
+expect "キャンセル ends the program" "0" "$(wait_exit 8)"
+check "キャンセル after changes leaves the file as it was" cmp -s "$INI" "$WORK/ini.before"
+stop_scr
+
+start_scr
+check "no argument opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+scroll 103 $SB_LINERIGHT
+probe click "$DIALOG" 101 >/dev/null
+read -r BX BY <<<"$(probe closebox "$DIALOG")"
+check "the dialog has a close box" test -n "${BY:-}"
+xdotool mousemove "${BX:-0}" "${BY:-0}" click 1
+expect "a real click on the close box ends the program" "0" "$(wait_exit 8)"
+check "the close box after changes leaves the file as it was" cmp -s "$INI" "$WORK/ini.before"
+stop_scr
+
+# Alt+F4, the close box's keyboard equivalent, with real keys.
+start_scr /c
+check "the dialog opens for Alt+F4" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+scroll 104 $SB_LINELEFT
+read -r CX CY <<<"$(field "$(probe info "$DIALOG")" client_origin)"
+xdotool mousemove $((CX + 150)) $((CY + 100)) key alt+F4
+expect "Alt+F4 ends the program" "0" "$(wait_exit 8)"
+check "Alt+F4 after changes leaves the file as it was" cmp -s "$INI" "$WORK/ini.before"
+stop_scr
+
+# OK without a change still writes all three keys: the one present is
+# replaced in place, the missing ones follow in order, other sections stay.
+write_ini "[Other]" "Keep=yes" "[Nyamo Saver]" "SaverSpeed=3"
+start_scr /c
+check "/c opens the dialog over a partial settings file" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+probe click "$DIALOG" 105 >/dev/null
+expect "OK without changes ends the program" "0" "$(wait_exit 8)"
+expect "OK without changes writes all keys and keeps the rest of the file" \
+    "[Other]|Keep=yes|[Nyamo Saver]|SaverSpeed=3|CatNum=20|SaverType=1" "$(ini_text | paste -sd'|')"
+stop_scr
+
+# A folder whose name no ANSI code page of the West can spell: the wide
+# functions find the settings file there and write it there.
+WIDE_DIR=$WORK/猫の部屋
+mkdir -p "$WIDE_DIR"
+cp "$BUILD/Nyamo_07.scr" "$WIDE_DIR/"
+printf '%s\r\n' "[Nyamo Saver]" "CatNum=33" >"$WIDE_DIR/Nyamo_07.ini"
+rm -f "$WORK/exit"
+( "$WINE" "$WIDE_DIR/Nyamo_07.scr" /c >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
+SCR_SHELL_PID=$!
+check "a saver in a Japanese-named folder opens its dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+expect "it reads the settings file in that folder" " 33" "$(label_text 108)"
+probe click "$DIALOG" 105 >/dev/null
+expect "OK ends it" "0" "$(wait_exit 8)"
+expect "OK writes the file in that folder" "[Nyamo Saver]|CatNum=33|SaverType=1|SaverSpeed=5" \
+    "$(tr -d '\r' <"$WIDE_DIR/Nyamo_07.ini" | paste -sd'|')"
+stop_scr
+
+# A damaged file: values forced into range, nothing lost by reading.
+write_ini "[Nyamo Saver]" "CatNum=abc" "SaverType=7" "SaverSpeed=99"
+cp "$INI" "$WORK/ini.before"
+start_scr /C
+check "/C opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+C=$(probe controls "$DIALOG")
+expect "damaged values are forced into range: Desktop, 1, 10" "1 0 [ 1] [ 10]" \
+    "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked) [$(control_text "$(control_line "$C" 108)")] [$(control_text "$(control_line "$C" 110)")]"
+
+# The guard while the dialog is open.
+run_case "guard: /s while the dialog is open" 0 " /s"
+run_case "guard: /c while the dialog is open" 0 " /c"
+run_case "guard: /p while the dialog is open" 0 " /p 12345"
+probe close "$DIALOG" >/dev/null
+expect "close box ends the damaged-file dialog" "0" "$(wait_exit 8)"
+check "reading a damaged file does not change it" cmp -s "$INI" "$WORK/ini.before"
+stop_scr
+
+# A failed save: the settings file cannot be written (here a folder has
+# taken its name). The user is told, then the dialog closes as usual.
+rm -f "$INI"
+mkdir "$INI"
+start_scr /c
+check "dialog opens beside an unwritable settings file" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+scroll 103 $SB_LINERIGHT
+probe click "$DIALOG" 105 >/dev/null
+MSG=$(probe msgbox "Nyamo" 8000)
+check "failed save shows a message" grep -q "not saved" <<<"$MSG"
+check "the message names the settings file" grep -qF "$INI_WIN" <<<"$MSG"
+probe msgbox-ok "Nyamo" >/dev/null
+expect "after the message the dialog closes and the program ends" "0" "$(wait_exit 8)"
+check "the folder in the file's place is untouched" test -d "$INI" -a -z "$(ls -A "$INI")"
+stop_scr
+rmdir "$INI"
+
+# An ordinary user (not root, whose writes Wine cannot refuse): the saver in
+# a folder the user may not write to, as it is in the system folder, and a
+# read-only settings file in the user's own folder. Same message both times.
+# Run as root (as CI does), the suite plays that user as "nobody" with a
+# prefix of its own; run as an ordinary user, it is that user.
+NOBODY_HOME=$WORK/nobody
+mkdir -p "$NOBODY_HOME"
+if [ "$(id -u)" -eq 0 ]; then
+    chown 65534:65534 "$NOBODY_HOME"
+    as_nobody() {
+        setpriv --reuid=65534 --regid=65534 --clear-groups \
+            env HOME="$NOBODY_HOME" WINEPREFIX="$NOBODY_HOME/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+            DISPLAY="$DISPLAY" "$@"
+    }
+    as_nobody "$WINE" wineboot -i >/dev/null 2>&1
+    as_nobody "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+else
+    as_nobody() { "$@"; }
+fi
+nobody_save_case() {
+    local name=$1 folder=$2
+    local ini=$folder/Nyamo_07.ini
+    rm -f "$WORK/ini.before"
+    [ -e "$ini" ] && cp "$ini" "$WORK/ini.before"
+    rm -f "$WORK/exit"
+    ( as_nobody "$WINE" "$folder/Nyamo_07.scr" /c >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
+    SCR_SHELL_PID=$!
+    check "$name: dialog opens" quiet as_nobody "$WINE" "$PROBE" wait "$DIALOG" 15000
+    as_nobody "$WINE" "$PROBE" click "$DIALOG" 105 >/dev/null 2>&1
+    local msg
+    msg=$(as_nobody "$WINE" "$PROBE" msgbox "Nyamo" 8000 2>/dev/null | tr -d '\r')
+    check "$name: failed save shows a message" grep -q "not saved" <<<"$msg"
+    check "$name: the message names the settings file" grep -qF "$(winpath "$ini")" <<<"$msg"
+    as_nobody "$WINE" "$PROBE" msgbox-ok "Nyamo" >/dev/null 2>&1
+    expect "$name: the program ends after the message" "0" "$(wait_exit 8)"
+    if [ -e "$WORK/ini.before" ]; then
+        check "$name: the file is unchanged" cmp -s "$ini" "$WORK/ini.before"
+    else
+        check "$name: no file appears" test ! -e "$ini"
+    fi
+    stop_scr
+}
+SYSTEM_DIR=$WORK/system
+mkdir -p "$SYSTEM_DIR"
+cp "$BUILD/Nyamo_07.scr" "$SYSTEM_DIR/"
+chmod 555 "$SYSTEM_DIR"
+nobody_save_case "user without write access to the saver's folder" "$SYSTEM_DIR"
+USER_DIR=$NOBODY_HOME/saver
+mkdir -p "$USER_DIR"
+cp "$BUILD/Nyamo_07.scr" "$USER_DIR/"
+printf '%s\r\n' "[Nyamo Saver]" "CatNum=3" >"$USER_DIR/Nyamo_07.ini"
+[ "$(id -u)" -eq 0 ] && chown -R 65534:65534 "$USER_DIR"
+chmod 444 "$USER_DIR/Nyamo_07.ini"
+nobody_save_case "user with a read-only settings file" "$USER_DIR"
+[ "$(id -u)" -eq 0 ] && as_nobody wineserver -k >/dev/null 2>&1
+
+# --- The full-screen saver -------------------------------------------------------
+# saver_up <switch>: start the saver and wait for its window.
+saver_up() {
+    start_scr "$@"
+    "$WINE" "$PROBE" wait "$SAVER" 15000 >/dev/null 2>&1
+}
+saver_gone() { "$WINE" "$PROBE" gone "$SAVER" "$1" >/dev/null 2>&1; }
+non_black_fraction() { convert "$1" -fill white +opaque black -colorspace gray -format "%[fx:mean]" info:; }
+
+# Fast and many, so that kittens have walked well into the screen within a
+# few seconds.
+write_ini "[Nyamo Saver]" "CatNum=50" "SaverType=2" "SaverSpeed=10"
+xdotool mousemove 500 400
+check "/s opens the saver window" saver_up /s
+INFO=$(probe info "$SAVER")
+expect "saver covers the primary screen" "0 0 $SCREEN_W $SCREEN_H" "$(field "$INFO" rect)"
+STYLE=$((16#$(field "$INFO" style)))
+EXSTYLE=$((16#$(field "$INFO" exstyle)))
+check "saver window is topmost (WS_EX_TOPMOST)" test $((EXSTYLE & 0x8)) -ne 0
+check "saver window has no taskbar button (WS_EX_TOOLWINDOW)" test $((EXSTYLE & 0x80)) -ne 0
+check "saver window is a borderless popup" test $((STYLE & 0x80000000)) -ne 0 -a $((STYLE & 0x00C40000)) -eq 0
+CURSOR=$(probe cursor)
+expect "pointer over the saver is not the arrow" "0" "$(field "$CURSOR" arrow)"
+sleep 1.5
+check "saver keeps running without input" quiet "$WINE" "$PROBE" wait "$SAVER" 100
+for _ in 1 2 3 4 5 6 7 8; do
+    import -window root "$WORK/saver_black.png"
+    FRACTION=$(non_black_fraction "$WORK/saver_black.png")
+    awk -v f="$FRACTION" 'BEGIN { exit !(f > 0.002) }' && break
+    sleep 0.5
+done
+check "screenshot: kittens over black (0.2% to 30% of the screen not black, got $FRACTION)" \
+    awk -v f="$FRACTION" 'BEGIN { exit !(f > 0.002 && f < 0.3) }'
+sleep 0.5
+import -window root "$WORK/saver_black2.png"
+MOVED=$(compare -metric AE "$WORK/saver_black.png" "$WORK/saver_black2.png" null: 2>&1 | cut -d' ' -f1)
+check "screenshot: the kittens move between frames ($MOVED pixels changed)" test "${MOVED%%.*}" -gt 0
+run_case "guard: /c while the saver runs" 0 " /c"
+run_case "guard: /s while the saver runs" 0 " /s"
+xdotool mousemove_relative 1 0
+check "a one-pixel pointer move ends the saver" saver_gone 3000
+expect "the saver's process ends after the move" "0" "$(wait_exit 5)"
+stop_scr
+
+# wake <name> <xdotool args...>
+wake() {
+    local name=$1
+    shift
+    if ! saver_up "${WAKE_SWITCH:-/s}"; then fail "$name" "the saver did not start"; stop_scr; return; fi
+    sleep 1
+    xdotool "$@"
+    if saver_gone 3000; then pass "$name"; else fail "$name"; fi
+    expect "$name: process ends" "0" "$(wait_exit 5)"
+    stop_scr
+}
+wake "a key (A) ends the saver" key a
+wake "Alt alone ends the saver" key alt
+wake "F10 ends the saver" key F10
+wake "a left click ends the saver" click 1
+wake "a right click ends the saver" click 3
+WAKE_SWITCH=/S wake "/S starts the saver too (ended by a key)" key space
+WAKE_SWITCH=/Sxyz wake "/Sxyz starts the saver (first two characters count)" key Escape
+
+# Only the first two characters after leading blanks count.
+# (Into a file: the saver keeps the probe's output open while it runs.)
+"$WINE" "$PROBE" run 3000 "$SCR_WIN" "\"$SCR_WIN\"  /s" >"$WORK/run.out" 2>/dev/null
+OUT=$(tr -d '\r' <"$WORK/run.out")
+expect "/s after a leading blank starts the saver" "running Amberpaw" "$(field "$OUT" exit) $(field "$OUT" window)"
+probe saver-click "$SAVER" >/dev/null
+check "leading-blank saver ends on a click" saver_gone 3000
+
+saver_up /s
+probe saver-click "$SAVER" >/dev/null
+check "a click message on the saver window ends it" saver_gone 3000
+expect "click message: process ends" "0" "$(wait_exit 5)"
+stop_scr
+
+# Over a known desktop: a full-screen pattern window stands in for it.
+"$WINE" "$PROBE" pattern 60000 >/dev/null 2>&1 &
+PATTERN_PID=$!
+"$WINE" "$PROBE" wait "Probe desktop" 10000 >/dev/null 2>&1
+sleep 1
+import -window root "$WORK/desktop.png"
+write_ini "[Nyamo Saver]" "CatNum=50" "SaverType=1" "SaverSpeed=10"
+check "/s with the desktop background opens the saver" saver_up /s
+TOTAL=$((SCREEN_W * SCREEN_H))
+for _ in 1 2 3 4 5 6 7 8; do
+    sleep 0.5
+    import -window root "$WORK/saver_desktop.png"
+    DIFF=$(compare -metric AE "$WORK/desktop.png" "$WORK/saver_desktop.png" null: 2>&1 | cut -d' ' -f1)
+    awk -v d="$DIFF" -v t="$TOTAL" 'BEGIN { exit !(d > 0.001 * t) }' && break
+done
+check "screenshot: the desktop shows behind the kittens (differing pixels $DIFF of $TOTAL)" \
+    awk -v d="$DIFF" -v t="$TOTAL" 'BEGIN { exit !(d > 0.001 * t && d < 0.3 * t) }'
+BLACK_FRACTION=$(non_black_fraction "$WORK/saver_desktop.png")
+check "screenshot: the desktop copy is not black (non-black $BLACK_FRACTION)" awk -v f="$BLACK_FRACTION" 'BEGIN { exit !(f > 0.9) }'
+xdotool mousemove_relative -- -1 0
+check "desktop background: a pointer move ends the saver" saver_gone 3000
+expect "desktop background: process ends" "0" "$(wait_exit 5)"
+stop_scr
+kill "$PATTERN_PID" 2>/dev/null
+for pid in $(pgrep -P "$PATTERN_PID"); do kill "$pid" 2>/dev/null; done
+wait "$PATTERN_PID" 2>/dev/null
+
+# --- The preview -------------------------------------------------------------------
+# preview_case <name> <format (H = host handle)> <w> <h>
+preview_case() {
+    local out
+    out=$(probe preview 8000 "$SCR_WIN" "$2" "$3" "$4")
+    expect "$1: a child appears in the host" "1" "$(field "$out" child)"
+    expect "$1: it is the preview window of the saver's process" "NyamoPreviewWindow 1" \
+        "$(field "$out" child_class) $(field "$out" child_pid_is_saver)"
+    expect "$1: at the host's top-left with its size" "0 0 $3 $4" "$(field "$out" child_offset) $(field "$out" child_size)"
+    local style=$((16#$(field "$out" child_style)))
+    check "$1: a visible child window (WS_CHILD)" test $((style & 0x40000000)) -ne 0 -a "$(field "$out" child_visible)" == 1
+    expect "$1: parent is the host" "1" "$(field "$out" child_parent_is_host)"
+    expect "$1: runs while the host exists" "1" "$(field "$out" running_with_host)"
+    expect "$1: ends with status 0 when the host goes" "0" "$(field "$out" exit_after_host)"
+    local ms
+    ms=$(field "$out" exit_ms)
+    check "$1: ends within 2 s of the host (took ${ms:-?} ms)" test "${ms:-99999}" -lt 2000
+}
+write_ini "[Nyamo Saver]" "SaverType=2"
+preview_case "/p <handle>" "/p H" 152 112
+preview_case "/p:<handle>, wide host" "/p:H" 400 100
+preview_case "/P <handle> after one leading blank" " /P H" 120 90
+
+# nyamo_running: how many Nyamo processes the prefix has.
+nyamo_running() { "$WINE" winedbg --command "info process" 2>/dev/null | tr -d '\r' | grep -ci "nyamo_07" || true; }
+# A host that is killed: no message reaches the preview; its watch ends it.
+"$WINE" "$PROBE" host 30000 "$SCR_WIN" "/p H" 160 120 >"$WORK/host.out" 2>/dev/null &
+HOST_PID=$!
+for _ in $(seq 100); do grep -q "ready" "$WORK/host.out" 2>/dev/null && break; sleep 0.1; done
+expect "killed host: the preview was in place" "1" "$(grep -c "^ready" "$WORK/host.out")"
+expect "killed host: the saver runs while the host lives" "1" "$(nyamo_running)"
+# A running preview is no reason to refuse a start: the guard looks only
+# for the saver and the dialog.
+"$WINE" "$PROBE" run 3000 "$SCR_WIN" "\"$SCR_WIN\" /c" >"$WORK/run.out" 2>/dev/null
+OUT=$(tr -d '\r' <"$WORK/run.out")
+expect "a running preview does not stop the dialog from opening" "running $DIALOG" "$(field "$OUT" exit) $(field "$OUT" window)"
+probe close "$DIALOG" >/dev/null
+quiet "$WINE" "$PROBE" gone "$DIALOG" 5000
+kill -9 "$HOST_PID" 2>/dev/null
+{ wait "$HOST_PID"; } 2>/dev/null
+for _ in $(seq 30); do [ "$(nyamo_running)" == 0 ] && break; sleep 0.1; done
+expect "killed host: the preview ends within 3 s" "0" "$(nyamo_running)"
+
+# --- 120 dots per inch: 12 twips per pixel ----------------------------------------------
+# The client area stays 300 x 200 and the pixel geometry set by the program
+# stays; the option buttons keep their design in twips, so they grow.
+"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f >/dev/null 2>&1
+rm -f "$INI"
+start_scr /c
+check "120 dpi: the dialog opens" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
+INFO=$(probe info "$DIALOG")
+expect "120 dpi: client area is still 300 x 200" "300 200" "$(field "$INFO" client)"
+read -r L T R B <<<"$(field "$INFO" rect)"
+check "120 dpi: dialog is centred" test $((2 * L + R - L - SCREEN_W)) -ge -1 -a $((2 * L + R - L - SCREEN_W)) -le 1 \
+    -a $((2 * T + B - T - SCREEN_H)) -ge -1 -a $((2 * T + B - T - SCREEN_H)) -le 1
+C=$(probe controls "$DIALOG")
+geometry() { local l; l=$(control_line "$C" "$1"); echo "$(control_field "$l" x) $(control_field "$l" y) $(control_field "$l" w) $(control_field "$l" h)"; }
+expect "120 dpi: Desktop option at its twips design (240, 180, 2115 x 435)" "40 30 176 36" "$(geometry 101)"
+expect "120 dpi: Blank Screen option at its twips design (240, 660, 2115 x 435)" "40 70 176 36" "$(geometry 102)"
+expect "120 dpi: scroll bars keep their pixel geometry" "20 135 130 18" "$(geometry 103)"
+probe close "$DIALOG" >/dev/null
+expect "120 dpi: the close box ends the program" "0" "$(wait_exit 8)"
+stop_scr
+"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+
+# --- Nothing left behind --------------------------------------------------------------
+expect "no Nyamo process left running" "0" "$(nyamo_running)"
+
+echo "wine suite: $PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
