@@ -31,8 +31,7 @@ int BarIndex(Control bar) { return bar == Control::HScroll1 ? 1 : 0; }
 HeadlessPlatform::HeadlessPlatform(HeadlessWorld& world) : world_(world) {}
 
 const PixelBuffer* HeadlessPlatform::surface(SurfaceHandle handle) const {
-    const auto it = surfaces_.find(handle);
-    return it == surfaces_.end() ? nullptr : &it->second;
+    return surfaces_.Find(handle);
 }
 
 void HeadlessPlatform::NoticeDestroyedWindows() {
@@ -92,32 +91,25 @@ bool HeadlessPlatform::ProfileWriteString(std::string_view section, std::string_
 
 SurfaceHandle HeadlessPlatform::CreateSurface(std::int32_t width, std::int32_t height) {
     Log("CreateSurface " + std::to_string(width) + "x" + std::to_string(height));
-    surfaces_.emplace(next_surface_, PixelBuffer(width, height));
-    return next_surface_++;
+    return surfaces_.Create(width, height);
 }
 
-SurfaceHandle HeadlessPlatform::CreateSurfaceFrom(PixelView pixels) {
-    surfaces_.emplace(next_surface_, PixelBuffer(pixels));
-    return next_surface_++;
-}
+SurfaceHandle HeadlessPlatform::CreateSurfaceFrom(PixelView pixels) { return surfaces_.CreateFrom(pixels); }
 
-void HeadlessPlatform::DestroySurface(SurfaceHandle surface) { surfaces_.erase(surface); }
+void HeadlessPlatform::DestroySurface(SurfaceHandle surface) { surfaces_.Destroy(surface); }
 
 void HeadlessPlatform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
                               std::int32_t height, SurfaceHandle src, std::int32_t sx, std::int32_t sy,
                               RasterOp op) {
-    const auto d = surfaces_.find(dst);
-    const auto s = surfaces_.find(src);
-    if (d == surfaces_.end() || s == surfaces_.end()) return;
-    SoftwareBlit(d->second.span(), dx, dy, width, height, s->second.view(), sx, sy, op);
+    surfaces_.Blit(dst, dx, dy, width, height, src, sx, sy, op);
 }
 
 void HeadlessPlatform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
     Log("CopyDesktop " + std::to_string(width) + "x" + std::to_string(height));
     saver_.visible_during_desktop_copy = saver_.visible;
-    const auto d = surfaces_.find(dst);
-    if (d == surfaces_.end()) return;
-    SoftwareBlit(d->second.span(), 0, 0, width, height, world_.desktop().view(), 0, 0, RasterOp::SrcCopy);
+    PixelBuffer* target = surfaces_.Find(dst);
+    if (target == nullptr) return;
+    SoftwareBlit(target->span(), 0, 0, width, height, world_.desktop().view(), 0, 0, RasterOp::SrcCopy);
 }
 
 void HeadlessPlatform::LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) {
@@ -167,12 +159,12 @@ void HeadlessPlatform::SetTimerInterval(std::int32_t milliseconds) {
 }
 
 void HeadlessPlatform::PresentSaverFrame(SurfaceHandle src, Rect area) {
-    const auto s = surfaces_.find(src);
-    if (s == surfaces_.end()) return;
-    if (saver_.screen.width != s->second.width || saver_.screen.height != s->second.height)
-        saver_.screen = PixelBuffer(s->second.width, s->second.height);
+    const PixelBuffer* source = surfaces_.Find(src);
+    if (source == nullptr) return;
+    if (saver_.screen.width != source->width || saver_.screen.height != source->height)
+        saver_.screen = PixelBuffer(source->width, source->height);
     SoftwareBlit(saver_.screen.span(), area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 s->second.view(), area.left, area.top, RasterOp::SrcCopy);
+                 source->view(), area.left, area.top, RasterOp::SrcCopy);
     ++saver_.presents;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/common/software_blitter.h"
+#include "platform/common/surface_table.h"
 #include "platform/headless/headless_world.h"
 #include "platform/platform.h"
 
@@ -161,8 +162,7 @@ private:
     HeadlessWorld& world_;
     std::string command_line_;
     std::string settings_folder_ = ".";
-    std::map<SurfaceHandle, PixelBuffer> surfaces_;
-    SurfaceHandle next_surface_ = 1;
+    SurfaceTable surfaces_;
     HeadlessSaverWindow saver_;
     HeadlessPreviewWindow preview_;
     HeadlessDialog dialog_;

@@ -145,38 +145,31 @@ bool X11Platform::ProfileWriteString(std::string_view section, std::string_view 
 // --- Surfaces ------------------------------------------------------------------
 
 SurfaceHandle X11Platform::CreateSurface(std::int32_t width, std::int32_t height) {
-    surfaces_.emplace(next_surface_, PixelBuffer(width, height));
-    return next_surface_++;
+    return surfaces_.Create(width, height);
 }
 
-SurfaceHandle X11Platform::CreateSurfaceFrom(PixelView pixels) {
-    surfaces_.emplace(next_surface_, PixelBuffer(pixels));
-    return next_surface_++;
-}
+SurfaceHandle X11Platform::CreateSurfaceFrom(PixelView pixels) { return surfaces_.CreateFrom(pixels); }
 
-void X11Platform::DestroySurface(SurfaceHandle surface) { surfaces_.erase(surface); }
+void X11Platform::DestroySurface(SurfaceHandle surface) { surfaces_.Destroy(surface); }
 
 void X11Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
                          std::int32_t height, SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
-    const auto d = surfaces_.find(dst);
-    const auto s = surfaces_.find(src);
-    if (d == surfaces_.end() || s == surfaces_.end()) return;
-    SoftwareBlit(d->second.span(), dx, dy, width, height, s->second.view(), sx, sy, op);
+    surfaces_.Blit(dst, dx, dy, width, height, src, sx, sy, op);
 }
 
 void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
-    const auto d = surfaces_.find(dst);
-    if (d == surfaces_.end()) return;
+    PixelBuffer* target = surfaces_.Find(dst);
+    if (target == nullptr) return;
     if (saver_.foreign) {
         // The hack's "desktop" is what its window shows when it starts: the
         // root window's picture for -root, the host's picture otherwise.
-        CapturePixels(display_, saver_.window, saver_.visual, 0, 0, width, height, d->second.span());
+        CapturePixels(display_, saver_.window, saver_.visual, 0, 0, width, height, target->span());
         return;
     }
     XWindowAttributes root_attributes{};
     XGetWindowAttributes(display_, root_, &root_attributes);
     CapturePixels(display_, root_, root_attributes.visual, primary_.left, primary_.top, width, height,
-                  d->second.span());
+                  target->span());
 }
 
 // --- Timer and events ----------------------------------------------------------

@@ -29,6 +29,7 @@
 #include <string>
 
 #include "platform/common/software_blitter.h"
+#include "platform/common/surface_table.h"
 #include "platform/platform.h"
 
 namespace nyamo::x11 {
@@ -179,8 +180,7 @@ private:
     std::string command_line_;
     Rect primary_;
     float twips_per_pixel_ = 15.0f;
-    std::map<SurfaceHandle, PixelBuffer> surfaces_;
-    SurfaceHandle next_surface_ = 1;
+    SurfaceTable surfaces_;
     SaverWindow saver_;
     PreviewWindow preview_;
     std::unique_ptr<FltkDialog> dialog_;

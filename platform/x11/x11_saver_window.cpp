@@ -158,9 +158,9 @@ void X11Platform::MakeSaverTopmost() {
 }
 
 void X11Platform::PresentSaverFrame(SurfaceHandle src, Rect area) {
-    const auto s = surfaces_.find(src);
-    if (s == surfaces_.end() || saver_.window == 0) return;
-    const PixelBuffer& frame = s->second;
+    const PixelBuffer* source = surfaces_.Find(src);
+    if (source == nullptr || saver_.window == 0) return;
+    const PixelBuffer& frame = *source;
     if (saver_.screen.width != saver_.width || saver_.screen.height != saver_.height)
         saver_.screen = PixelBuffer(saver_.width, saver_.height);
     SoftwareBlit(saver_.screen.span(), area.left, area.top, area.right - area.left, area.bottom - area.top,
