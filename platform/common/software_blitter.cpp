@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/common/blit_clip.h"
+
 namespace nyamo {
 
 PixelBuffer::PixelBuffer(std::int32_t w, std::int32_t h)
@@ -30,18 +32,12 @@ void Rows(std::uint32_t* d, std::ptrdiff_t d_stride, const std::uint32_t* s, std
 
 void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                   PixelView src, std::int32_t sx, std::int32_t sy, RasterOp op) {
-    // Work in 64 bits so that no corner of a far-away rectangle overflows.
-    std::int64_t x0 = dx, y0 = dy, x1 = std::int64_t{dx} + width, y1 = std::int64_t{dy} + height;
-    const std::int64_t shift_x = std::int64_t{sx} - dx, shift_y = std::int64_t{sy} - dy;
-    x0 = std::max({x0, std::int64_t{0}, -shift_x});
-    y0 = std::max({y0, std::int64_t{0}, -shift_y});
-    x1 = std::min({x1, std::int64_t{dst.width}, std::int64_t{src.width} - shift_x});
-    y1 = std::min({y1, std::int64_t{dst.height}, std::int64_t{src.height} - shift_y});
-    if (x0 >= x1 || y0 >= y1) return;
-    const auto w = static_cast<std::int32_t>(x1 - x0), h = static_cast<std::int32_t>(y1 - y0);
+    BlitRect r{dx, dy, width, height, sx, sy};
+    if (!ClipBlit(r, dst.width, dst.height, src.width, src.height)) return;
+    const std::int32_t w = r.width, h = r.height;
 
-    const std::uint32_t* s = src.pixels + (y0 + shift_y) * src.stride + (x0 + shift_x);
-    std::uint32_t* d = dst.pixels + y0 * dst.stride + x0;
+    const std::uint32_t* s = src.pixels + static_cast<std::ptrdiff_t>(r.sy) * src.stride + r.sx;
+    std::uint32_t* d = dst.pixels + static_cast<std::ptrdiff_t>(r.dy) * dst.stride + r.dx;
 
     // A source that overlaps its own target is read from a copy first.
     std::vector<std::uint32_t> copy;

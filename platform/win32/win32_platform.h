@@ -62,6 +62,8 @@ struct Win32Surface {
 // A black width x height surface; an empty one (no DC) if either is 0 or
 // the system refuses.
 Win32Surface MakeWin32Surface(std::int32_t width, std::int32_t height);
+// A new surface holding a copy of the given pixels.
+Win32Surface Win32SurfaceFrom(PixelView pixels);
 void FreeWin32Surface(Win32Surface& surface);
 
 class Win32Platform : public Platform {

@@ -2,7 +2,6 @@
 // window, showing one still sample stretched to the host's size. It ends
 // with its host.
 #include <cmath>
-#include <cstring>
 
 #include "platform/win32/win32_platform.h"
 
@@ -19,21 +18,12 @@ constexpr UINT kHostWatchMs = 250;
 
 int ImageIndex(Control image) { return image == Control::Prev1 ? 1 : 0; }
 
-Win32Surface SurfaceFrom(PixelView pixels) {
-    Win32Surface s = MakeWin32Surface(pixels.width, pixels.height);
-    if (s.bits != nullptr)
-        for (std::int32_t y = 0; y < s.height; ++y)
-            std::memcpy(s.bits + static_cast<std::ptrdiff_t>(y) * s.width,
-                        pixels.pixels + static_cast<std::ptrdiff_t>(y) * pixels.stride,
-                        static_cast<std::size_t>(s.width) * sizeof(std::uint32_t));
-    return s;
-}
 
 }  // namespace
 
 void Win32Platform::LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) {
-    samples_[0] = SurfaceFrom(desktop_sample);
-    samples_[1] = SurfaceFrom(blank_sample);
+    samples_[0] = Win32SurfaceFrom(desktop_sample);
+    samples_[1] = Win32SurfaceFrom(blank_sample);
     // The caption is never shown and is not one the single-instance guard
     // looks for.
     preview_ = CreateWindowExW(WS_EX_TOOLWINDOW, kPreviewClass, L"Form2", WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0,

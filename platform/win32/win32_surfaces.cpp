@@ -2,15 +2,13 @@
 // DC for its whole life, so every raster operation is one GDI BitBlt.
 #include <cstring>
 
-#include "platform/win32/win32_blit.h"
+#include "platform/common/blit_clip.h"
 #include "platform/win32/win32_platform.h"
 
 namespace nyamo {
 
-namespace {
-
 // A DIB section is zero-filled when made: black in BGRX.
-Win32Surface MakeSurface(std::int32_t width, std::int32_t height) {
+Win32Surface MakeWin32Surface(std::int32_t width, std::int32_t height) {
     Win32Surface s;
     if (width <= 0 || height <= 0) return s;
     BITMAPINFO info{};
@@ -37,7 +35,17 @@ Win32Surface MakeSurface(std::int32_t width, std::int32_t height) {
     return s;
 }
 
-void FreeSurface(Win32Surface& s) {
+Win32Surface Win32SurfaceFrom(PixelView pixels) {
+    Win32Surface s = MakeWin32Surface(pixels.width, pixels.height);
+    if (s.bits != nullptr)
+        for (std::int32_t y = 0; y < s.height; ++y)
+            std::memcpy(s.bits + static_cast<std::ptrdiff_t>(y) * s.width,
+                        pixels.pixels + static_cast<std::ptrdiff_t>(y) * pixels.stride,
+                        static_cast<std::size_t>(s.width) * sizeof(std::uint32_t));
+    return s;
+}
+
+void FreeWin32Surface(Win32Surface& s) {
     if (s.dc != nullptr) {
         SelectObject(s.dc, s.old_bitmap);
         DeleteDC(s.dc);
@@ -46,10 +54,6 @@ void FreeSurface(Win32Surface& s) {
     s = Win32Surface{};
 }
 
-}  // namespace
-
-Win32Surface MakeWin32Surface(std::int32_t width, std::int32_t height) { return MakeSurface(width, height); }
-void FreeWin32Surface(Win32Surface& surface) { FreeSurface(surface); }
 
 Win32Surface* Win32Platform::FindSurface(SurfaceHandle handle) {
     const auto it = surfaces_.find(handle);
@@ -57,25 +61,19 @@ Win32Surface* Win32Platform::FindSurface(SurfaceHandle handle) {
 }
 
 SurfaceHandle Win32Platform::CreateSurface(std::int32_t width, std::int32_t height) {
-    surfaces_.emplace(next_surface_, MakeSurface(width, height));
+    surfaces_.emplace(next_surface_, MakeWin32Surface(width, height));
     return next_surface_++;
 }
 
 SurfaceHandle Win32Platform::CreateSurfaceFrom(PixelView pixels) {
-    Win32Surface s = MakeSurface(pixels.width, pixels.height);
-    if (s.bits != nullptr)
-        for (std::int32_t y = 0; y < s.height; ++y)
-            std::memcpy(s.bits + static_cast<std::ptrdiff_t>(y) * s.width,
-                        pixels.pixels + static_cast<std::ptrdiff_t>(y) * pixels.stride,
-                        static_cast<std::size_t>(s.width) * sizeof(std::uint32_t));
-    surfaces_.emplace(next_surface_, s);
+    surfaces_.emplace(next_surface_, Win32SurfaceFrom(pixels));
     return next_surface_++;
 }
 
 void Win32Platform::DestroySurface(SurfaceHandle surface) {
     const auto it = surfaces_.find(surface);
     if (it == surfaces_.end()) return;
-    FreeSurface(it->second);
+    FreeWin32Surface(it->second);
     surfaces_.erase(it);
 }
 

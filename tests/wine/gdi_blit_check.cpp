@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/common/software_blitter.h"
-#include "platform/win32/win32_blit.h"
+#include "platform/common/blit_clip.h"
 
 namespace {
 

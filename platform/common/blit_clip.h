@@ -1,7 +1,7 @@
-// The seam's clipping rule for a block copy, shared by the backend and its
-// GDI check program: the rectangle is cut to both surfaces before GDI sees
-// it, so GDI never reads outside the source bitmap (what it would put there
-// is not defined the same way on every Windows).
+// The seam's clipping rule for a block copy: the rectangle is cut to both
+// surfaces. The software blitter uses it, and so does the Win32 backend
+// before GDI sees a rectangle, so GDI never reads outside the source bitmap
+// (what it would put there is not defined the same way on every Windows).
 #pragma once
 
 #include <algorithm>
