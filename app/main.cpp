@@ -4,15 +4,13 @@
 #include "app/numbers.h"
 #include "preview/preview.h"
 #include "saver/saver_window.h"
+#include "settings/dialog_design.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
 
 namespace nyamo {
 
 namespace {
-
-constexpr std::string_view kSaverCaption = "Amberpaw";
-constexpr std::string_view kDialogCaption = "Nyamoの設定";
 
 MainOutcome PreviewBranch(App& app, WindowHandle host) {
     Grobal& g = app.g;

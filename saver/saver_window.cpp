@@ -10,7 +10,6 @@ namespace nyamo {
 
 namespace {
 
-constexpr std::string_view kSaverCaption = "Amberpaw";
 constexpr std::int32_t kDesignTimerInterval = 200;
 
 void LoadSheets(App& app) {

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <string_view>
+
 #include "app/app.h"
 
 namespace nyamo {
+
+// The saver window's caption; a second start finds a running saver by it.
+inline constexpr std::string_view kSaverCaption = "Amberpaw";
 
 // Build the full-screen saver: window, focus sink, buffers, invisible
 // pointer, recorded caret and pointer, flock and first frame; then show the
