@@ -130,6 +130,14 @@ stop_scr() {
 }
 write_ini() { printf '%s\r\n' "$@" >"$INI"; }
 ini_text() { tr -d '\r' <"$INI" 2>/dev/null; }
+# guard_preview <name>: a preview start into a live host window, which would
+# embed itself if the guard let it through, ends at once and embeds nothing.
+guard_preview() {
+    local out
+    out=$("$WINE" "$PROBE" preview 3000 "$SCR_WIN" "/p H" 160 120 2>>"$WORK/probe.err" | tr -d '\r')
+    expect "$1: no child in the host, ended before the host went" "0 0" \
+        "$(field "$out" child) $(field "$out" running_with_host)"
+}
 
 echo "wine suite: display $DISPLAY, prefix $WINEPREFIX"
 echo "wine suite: Japanese faces offered by Wine: $(probe fonts | paste -sd' ')"
@@ -417,7 +425,7 @@ expect "damaged values are forced into range: Desktop, 1, 10" "1 0 [ 1] [ 10]" \
 # The guard while the dialog is open.
 run_case "guard: /s while the dialog is open" 0 " /s"
 run_case "guard: /c while the dialog is open" 0 " /c"
-run_case "guard: /p while the dialog is open" 0 " /p 12345"
+guard_preview "guard: /p into a real host while the dialog is open"
 probe close "$DIALOG" >/dev/null
 expect "close box ends the damaged-file dialog" "0" "$(wait_exit 8)"
 check "reading a damaged file does not change it" cmp -s "$INI" "$WORK/ini.before"
@@ -535,6 +543,7 @@ MOVED=$(compare -metric AE "$WORK/saver_black.png" "$WORK/saver_black2.png" null
 check "screenshot: the kittens move between frames ($MOVED pixels changed)" test "${MOVED%%.*}" -gt 0
 run_case "guard: /c while the saver runs" 0 " /c"
 run_case "guard: /s while the saver runs" 0 " /s"
+guard_preview "guard: /p into a real host while the saver runs"
 xdotool mousemove_relative 1 0
 check "a one-pixel pointer move ends the saver" saver_gone 3000
 expect "the saver's process ends after the move" "0" "$(wait_exit 5)"
