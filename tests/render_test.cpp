@@ -1,5 +1,6 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/test_folder.h"
 #include "tools/render/image_files.h"
@@ -7,6 +8,12 @@
 
 namespace nyamo::render {
 namespace {
+
+mode_t current_umask() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
 
 TEST(RenderOptions, DefaultsAndValues) {
     const ParseResult none = ParseRenderOptions({});
@@ -56,6 +63,10 @@ TEST(GifFile, FramesAndDelayReadBack) {
         gif.Add(frame);
         ASSERT_TRUE(gif.Close());
     }
+    // A picture others may look at, as any file the user's umask allows.
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666u & ~current_umask());
     int error = 0;
     GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
     ASSERT_NE(gif, nullptr);

@@ -1,6 +1,8 @@
 #include "tools/render/image_files.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <unordered_map>
@@ -35,9 +37,16 @@ bool WritePng(const std::string& path, const PixelBuffer& frame) {
 
 GifWriter::GifWriter(const std::string& path, std::int32_t width, std::int32_t height, std::int32_t delay_ms)
     : width_(width), height_(height), delay_cs_(std::max(2, (delay_ms + 5) / 10)) {
+    // giflib would create the file readable by its owner alone; open it
+    // ourselves so that it gets the usual permissions, as the PNG does.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return;
     int error = 0;
-    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
-    if (gif == nullptr) return;
+    GifFileType* gif = EGifOpenFileHandle(fd, &error);
+    if (gif == nullptr) {
+        close(fd);
+        return;
+    }
     file_ = gif;
     EGifSetGifVersion(gif, true);
     ok_ = EGifPutScreenDesc(gif, width, height, 8, 0, nullptr) == GIF_OK;
