@@ -22,7 +22,6 @@
 //   version <file>                 the version record and resources of a file
 //   cursor                         facts about the current pointer
 //   fonts                          which Japanese faces the system has
-//   pattern <ms>                   show a full-screen window with a known pattern
 #include <windows.h>
 
 #include <cstdio>
@@ -531,50 +530,6 @@ int Fonts() {
     return 0;
 }
 
-// The known desktop: pixel (x, y) has red x, green y, blue x xor y (each
-// modulo 256). Shown full screen until the time is up.
-LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        const int w = client.right, h = client.bottom;
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] =
-                    (static_cast<std::uint32_t>(x & 255) << 16) | (static_cast<std::uint32_t>(y & 255) << 8) |
-                    static_cast<std::uint32_t>((x ^ y) & 255);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(w), static_cast<DWORD>(h), 0, 0, 0, static_cast<UINT>(h),
-                          pixels.data(), &info, DIB_RGB_COLORS);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    if (message == WM_ERASEBKGND) return 1;
-    return DefWindowProcW(window, message, wparam, lparam);
-}
-
-int Pattern(DWORD ms) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &PatternProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"ProbePattern";
-    RegisterClassW(&wc);
-    CreateWindowExW(WS_EX_TOOLWINDOW, L"ProbePattern", L"Probe desktop", WS_POPUP | WS_VISIBLE, 0, 0,
-                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
-    SleepPumping(ms);
-    return 0;
-}
-
 int Usage() {
     std::printf("usage: nyamo_probe <command> ... (see the source)\n");
     return 2;
@@ -632,8 +587,6 @@ int wmain(int argc, wchar_t** wargv) {
         status = Cursor();
     } else if (command == "fonts") {
         status = Fonts();
-    } else if (command == "pattern") {
-        status = Pattern(static_cast<DWORD>(num(2)));
     } else {
         status = Usage();
     }
