@@ -17,7 +17,7 @@
 //   (app/runtime_error.h), which the backend catches at every entry.
 //
 // The backend owns the process entry and the message loop. It calls Main
-// once, then delivers events to the handlers in app/events.h one at a time,
+// once, then delivers events to the handlers in app/main.h one at a time,
 // and ends the process when no window of the program remains loaded.
 #pragma once
 
