@@ -24,8 +24,7 @@ MainOutcome PreviewBranch(App& app, WindowHandle host) {
     const ScreenMetrics screen = app.platform.Screen();
     g.ScrW = ToInt32(CheckedReal(double{screen.twips_per_pixel_x} * Sub32(rect.right, rect.left)));
     g.ScrH = ToInt32(CheckedReal(double{screen.twips_per_pixel_y} * Sub32(rect.bottom, rect.top)));
-    PreviewSetUp(app, host);
-    return MainOutcome::PreviewStarted;
+    return PreviewSetUp(app, host) ? MainOutcome::PreviewStarted : MainOutcome::Ignored;
 }
 
 MainOutcome SaverBranch(App& app) {

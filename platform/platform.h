@@ -180,7 +180,7 @@ public:
     // pictures (desktop, blank), each invisible.
     virtual void LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) = 0;
     // Make the preview window a child of host (style plus WS_CHILD, then
-    // reparent). False if host names no window.
+    // reparent). False if host names no window (any more) or refuses it.
     virtual bool EmbedPreviewIn(WindowHandle host) = 0;
     // Outer position and size in twips, in the parent's client area.
     virtual void SetPreviewWindowRect(float left, float top, float width, float height) = 0;
@@ -190,6 +190,8 @@ public:
                                      float top) = 0;
     virtual void SetPreviewImageVisible(Control image, bool visible) = 0;
     virtual void ShowPreviewWindow() = 0;
+    // Destroy the preview window; used when it could not be placed in its host.
+    virtual void UnloadPreviewWindow() = 0;
 
     // --- The settings dialog -----------------------------------------------
 

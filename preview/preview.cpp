@@ -10,12 +10,16 @@ float PreviewImageSize(std::int32_t twips, float twips_per_pixel) {
     return static_cast<float>(CheckedDivide(twips, twips_per_pixel));
 }
 
-void PreviewSetUp(App& app, WindowHandle host) {
+bool PreviewSetUp(App& app, WindowHandle host) {
     const Picture desktop = DecodePicture(PreviewPng(0));
     const Picture blank = DecodePicture(PreviewPng(1));
     app.platform.LoadPreviewWindow(desktop.view(), blank.view());
-    app.platform.EmbedPreviewIn(host);
+    if (!app.platform.EmbedPreviewIn(host)) {
+        app.platform.UnloadPreviewWindow();
+        return false;
+    }
     StartPreview(app);
+    return true;
 }
 
 void StartPreview(App& app) {

@@ -5,7 +5,9 @@
 namespace nyamo {
 
 // Load the preview window, make it a child of host and call StartPreview.
-void PreviewSetUp(App& app, WindowHandle host);
+// False, with no window left, when the host went before the preview could be
+// placed in it: nothing would ever end a preview that has no host.
+bool PreviewSetUp(App& app, WindowHandle host);
 
 // Cover the host window with the sample picture of the chosen background.
 // ScrW and ScrH hold the host's size in twips.

@@ -6,6 +6,7 @@
 #include "assets/embedded.h"
 #include "assets/pictures.h"
 #include "platform/headless/headless_shell.h"
+#include "preview/preview.h"
 #include "tests/test_folder.h"
 
 namespace nyamo {
@@ -96,6 +97,20 @@ TEST_F(Program, APreviewHandleThatNamesNoWindowEndsAtOnce) {
         EXPECT_EQ(shell->exit_status(), 0);
         EXPECT_FALSE(shell->platform.AnyWindowLoaded());
     }
+}
+
+// The host is measured by Main, then the preview is loaded; a host that
+// goes in between must not leave a preview window that nothing would end.
+TEST_F(Program, APreviewWhoseHostGoesBeforeItIsPlacedLeavesNoWindow) {
+    const WindowHandle host = world.CreateWindow("host", Rect{0, 0, 160, 120});
+    HeadlessPlatform platform(world);
+    App app(platform);
+    app.g.SaverType = 1;
+    world.DestroyWindow(host);
+    EXPECT_FALSE(PreviewSetUp(app, host));
+    EXPECT_FALSE(platform.AnyWindowLoaded());
+    EXPECT_EQ(world.FindTopLevel("Form2"), 0u);
+    EXPECT_FALSE(platform.preview().shown);
 }
 
 TEST_F(Program, GuardRefusesToStartBesideASaverOrDialogAndReadsNothing) {

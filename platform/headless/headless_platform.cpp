@@ -227,6 +227,13 @@ void HeadlessPlatform::ShowPreviewWindow() {
     preview_.shown = true;
 }
 
+void HeadlessPlatform::UnloadPreviewWindow() {
+    Log("UnloadPreviewWindow");
+    world_.DestroyWindow(preview_.handle);
+    preview_.loaded = false;
+    preview_.shown = false;
+}
+
 void HeadlessPlatform::LoadSettingsDialog(std::string_view caption) {
     Log("LoadSettingsDialog " + std::string(caption));
     dialog_ = HeadlessDialog{};

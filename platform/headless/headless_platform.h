@@ -128,6 +128,7 @@ public:
     void SetPreviewImageRect(Control image, float width, float height, float left, float top) override;
     void SetPreviewImageVisible(Control image, bool visible) override;
     void ShowPreviewWindow() override;
+    void UnloadPreviewWindow() override;
     void LoadSettingsDialog(std::string_view caption) override;
     float DialogOuterWidth() override;
     float DialogOuterHeight() override;

@@ -123,6 +123,7 @@ public:
     void SetPreviewImageRect(Control image, float width, float height, float left, float top) override;
     void SetPreviewImageVisible(Control image, bool visible) override;
     void ShowPreviewWindow() override;
+    void UnloadPreviewWindow() override;
 
     // Settings dialog.
     void LoadSettingsDialog(std::string_view caption) override;

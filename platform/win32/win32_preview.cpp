@@ -38,7 +38,8 @@ bool Win32Platform::EmbedPreviewIn(WindowHandle host) {
     if (preview_ == nullptr || host == 0 || !IsWindow(parent)) return false;
     const LONG_PTR style = GetWindowLongPtrW(preview_, GWL_STYLE);
     SetWindowLongPtrW(preview_, GWL_STYLE, style | WS_CHILD);
-    SetParent(preview_, parent);
+    // The host may have gone since it was measured, or refuse the child.
+    if (SetParent(preview_, parent) == nullptr) return false;
     preview_host_ = parent;
     host_watch_ = SetTimer(nullptr, 0, kHostWatchMs, nullptr);
     return true;
@@ -68,6 +69,11 @@ void Win32Platform::ShowPreviewWindow() {
     // Shown without taking the activation from the host's page.
     ShowWindow(preview_, SW_SHOWNA);
     UpdateWindow(preview_);
+}
+
+void Win32Platform::UnloadPreviewWindow() {
+    // WM_DESTROY lets go of the host and counts the window as gone.
+    if (preview_ != nullptr) DestroyWindow(preview_);
 }
 
 void Win32Platform::PaintPreview(HWND window) {

@@ -57,7 +57,7 @@ X11Platform::X11Platform(Display* display, std::string command_line)
 
 X11Platform::~X11Platform() {
     if (SaverLoaded()) UnloadSaverWindow();
-    EndPreview();
+    UnloadPreviewWindow();
 }
 
 bool X11Platform::DialogLoaded() const { return dialog_ != nullptr && dialog_->loaded(); }
@@ -235,7 +235,7 @@ SaverInput X11Platform::Translate(const XEvent& event) {
         if (event.type == DestroyNotify &&
             (event.xdestroywindow.window == preview_.window || event.xdestroywindow.window == preview_.host)) {
             // The host went, and our child with it: the preview is over.
-            EndPreview();
+            UnloadPreviewWindow();
             return SaverInput::Nothing;
         }
         if (event.type == Expose && window == preview_.window && event.xexpose.count == 0 && preview_.image)

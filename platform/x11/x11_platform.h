@@ -115,6 +115,7 @@ public:
     void SetPreviewImageRect(Control image, float width, float height, float left, float top) override;
     void SetPreviewImageVisible(Control image, bool visible) override;
     void ShowPreviewWindow() override;
+    void UnloadPreviewWindow() override;
     void LoadSettingsDialog(std::string_view caption) override;
     float DialogOuterWidth() override;
     float DialogOuterHeight() override;
@@ -172,7 +173,6 @@ private:
     void GrabInput();
     void ReleaseInput();
     void ComposePreview();
-    void EndPreview();
 
     Display* display_;
     int screen_number_;

@@ -50,7 +50,7 @@ PixelBuffer Stretch(const PixelBuffer& sample, int width, int height) {
 }  // namespace
 
 void X11Platform::LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) {
-    EndPreview();
+    UnloadPreviewWindow();
     preview_.samples[0] = PixelBuffer(desktop_sample);
     preview_.samples[1] = PixelBuffer(blank_sample);
     XSetWindowAttributes attributes{};
@@ -123,7 +123,7 @@ void X11Platform::ShowPreviewWindow() {
     XSync(display_, False);
 }
 
-void X11Platform::EndPreview() {
+void X11Platform::UnloadPreviewWindow() {
     if (preview_.window == 0) return;
     preview_.image.reset();
     {
