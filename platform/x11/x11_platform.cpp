@@ -3,7 +3,10 @@
 #include "platform/x11/x11_platform.h"
 
 #include <X11/Xresource.h>
+#include <pwd.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include <cmath>
 #include <cstdlib>
@@ -42,7 +45,12 @@ std::filesystem::path UserConfigFolder() {
     // A relative XDG_CONFIG_HOME is to be ignored, as the XDG base directory rules say.
     if (xdg != nullptr && xdg[0] == '/') return std::filesystem::path(xdg) / "nyamo";
     const char* home = std::getenv("HOME");
-    return std::filesystem::path(home != nullptr && home[0] != '\0' ? home : "/") / ".config" / "nyamo";
+    if (home == nullptr || home[0] == '\0') {
+        // Started without HOME (some service managers do): the account's home.
+        const passwd* account = getpwuid(getuid());
+        home = account != nullptr && account->pw_dir != nullptr ? account->pw_dir : "/";
+    }
+    return std::filesystem::path(home) / ".config" / "nyamo";
 }
 
 }  // namespace
@@ -181,7 +189,9 @@ void X11Platform::SetTimerInterval(std::int32_t milliseconds) {
 
 int X11Platform::MillisecondsToTick() const {
     if (!SaverLoaded() || timer_ms_ <= 0) return -1;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(next_tick_ - std::chrono::steady_clock::now());
+    // Rounded up: a wait rounded down to 0 would spin on the connection for
+    // the last fraction of a millisecond before every tick.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next_tick_ - std::chrono::steady_clock::now());
     return left.count() <= 0 ? 0 : static_cast<int>(left.count());
 }
 
