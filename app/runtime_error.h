@@ -13,6 +13,8 @@ enum class ErrorCode : int {
     SubscriptOutOfRange = 9,
     DivisionByZero = 11,
     InvalidOperation = 5,
+    // Not raised by the core: the status a backend ends with when memory runs out.
+    OutOfMemory = 7,
 };
 
 class RunTimeError : public std::runtime_error {

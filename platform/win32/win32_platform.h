@@ -241,6 +241,10 @@ void Win32Platform::Deliver(Handler&& handler) {
         handler(*app_);
     } catch (const RunTimeError& error) {
         ExitProcess(static_cast<UINT>(error.exit_status()));
+    } catch (...) {
+        // No exception may travel on through the system's window procedures;
+        // the only other failure the core can meet is running out of memory.
+        ExitProcess(static_cast<UINT>(ErrorCode::OutOfMemory));
     }
     in_handler_ = false;
 }
