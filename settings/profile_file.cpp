@@ -4,8 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <cstdio>
 #include <optional>
-#include <sstream>
+#include <random>
 #include <vector>
 
 namespace nyamo {
@@ -26,7 +27,10 @@ std::vector<Line> SplitLines(std::string_view text, std::size_t start) {
     while (pos < text.size()) {
         const std::size_t lf = text.find('\n', pos);
         const std::size_t stop = lf == std::string_view::npos ? text.size() : lf;
-        const std::size_t end = stop > pos && text[stop - 1] == '\r' ? stop - 1 : stop;
+        // A carriage return is part of the line ending only before a line feed;
+        // a lone one at the very end stays in the line, so nothing is appended to it.
+        const bool crlf = lf != std::string_view::npos && stop > pos && text[stop - 1] == '\r';
+        const std::size_t end = crlf ? stop - 1 : stop;
         lines.push_back({pos, end, lf == std::string_view::npos ? text.size() : lf + 1});
         pos = lines.back().next;
     }
@@ -114,13 +118,41 @@ std::int32_t LeadingInteger(std::string_view s) {
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
+// The file's bytes, or nothing when it cannot be opened or a read fails part
+// of the way (a folder in its place, an I/O error): a save must never
+// replace a file with the part of it that could be read.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
+    std::string text;
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) text.append(chunk, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) return std::nullopt;
-    return std::move(buffer).str();
+    return text;
+}
+
+// The file a path stands for: a symbolic link is followed to its target
+// (which need not exist yet), so that saving updates the target and keeps
+// the link.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// A name beside the file that no other save uses at the same moment.
+std::string TemporaryNameFor(const std::string& path) {
+    static const std::uint64_t process_salt = std::random_device{}();
+    static std::uint64_t counter = 0;
+    const std::uint64_t tag = process_salt * 0x9E3779B97F4A7C15ull + ++counter;
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".saving-%016llx", static_cast<unsigned long long>(tag));
+    return path + suffix;
 }
 
 std::string_view LineEndingOf(const std::vector<Line>& lines, std::string_view fallback) {
@@ -178,8 +210,9 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
 }
 
 bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        const std::string& path, std::string_view new_line) {
+                        const std::string& given_path, std::string_view new_line) {
     namespace fs = std::filesystem;
+    const std::string path = FollowLinks(given_path).string();
     std::error_code error;
     const bool exists = fs::exists(path, error);
     if (error) return false;
@@ -191,10 +224,16 @@ bool WriteProfileString(std::string_view section, std::string_view key, std::str
     }
     const std::string new_text = SetProfileValue(old_text, section, key, value, new_line);
 
-    const std::string temporary = path + ".saving";
+    const std::string temporary = TemporaryNameFor(path);
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return false;
+        // The old file's permissions before any byte is written, so that a
+        // private file is never readable by others, not even for a moment.
+        if (exists) {
+            const fs::file_status old_status = fs::status(path, error);
+            if (!error) fs::permissions(temporary, old_status.permissions(), error);
+        }
         out.write(new_text.data(), static_cast<std::streamsize>(new_text.size()));
         out.flush();
         if (!out) {
@@ -203,7 +242,6 @@ bool WriteProfileString(std::string_view section, std::string_view key, std::str
             return false;
         }
     }
-    if (exists) fs::permissions(temporary, fs::status(path, error).permissions(), error);
     fs::rename(temporary, path, error);
     if (error) {
         std::error_code ignored;

@@ -85,6 +85,16 @@ TEST(ProfileText, MissingKeysAreAppendedAtTheEndOfTheirSectionInOrder) {
     EXPECT_EQ(text, "[Nyamo Saver]\nSaverType=1\nCatNum=30\nSaverSpeed=7\n\n[Later]\nx=1\n");
 }
 
+TEST(ProfileText, ALoneCarriageReturnAtTheEndStaysInItsLine) {
+    const std::string text = SetProfileValue("[S]\r\nA=1\r", "S", "K", "5");
+    EXPECT_EQ(text, "[S]\r\nA=1\r\r\nK=5\r\n");
+    TestFolder folder;
+    folder.Write("a.ini", text);
+    EXPECT_EQ(ReadProfileInt("S", "K", -1, folder.file("a.ini")), 5);
+    EXPECT_EQ(ReadProfileInt("S", "A", -1, folder.file("a.ini")), 1);
+    EXPECT_EQ(SetProfileValue("[A]\r\nb=1\r", "S", "K", "5"), "[A]\r\nb=1\r\r\n[S]\r\nK=5\r\n");
+}
+
 TEST(ProfileText, AMissingSectionIsAddedAtTheEnd) {
     EXPECT_EQ(SetProfileValue("", "Nyamo Saver", "CatNum", "30"), "[Nyamo Saver]\r\nCatNum=30\r\n");
     EXPECT_EQ(SetProfileValue("[A]\nb=1", "Nyamo Saver", "CatNum", "30"), "[A]\nb=1\n[Nyamo Saver]\nCatNum=30\n");
@@ -99,8 +109,33 @@ TEST(ProfileWrite, ReplacesTheFileWholeAndReportsSuccess) {
     ASSERT_TRUE(WriteProfileString("Nyamo Saver", "CatNum", "30", path));
     ASSERT_TRUE(WriteProfileString("Nyamo Saver", "SaverType", "2", path));
     EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\n");
-    EXPECT_FALSE(folder.Exists("Nyamo_07.ini.saving"));
+    // No temporary file is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator{}),
+              1);
     EXPECT_EQ(ReadProfileInt("Nyamo Saver", "SaverType", 1, path), 2);
+}
+
+TEST(ProfileWrite, KeepsTheFilesPermissionsAndItsSymbolicLink) {
+    namespace fs = std::filesystem;
+    TestFolder folder;
+    folder.Write("private.ini", "[Nyamo Saver]\nCatNum=3\n");
+    fs::permissions(folder.path() / "private.ini", fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(WriteProfileString("Nyamo Saver", "CatNum", "30", folder.file("private.ini")));
+    EXPECT_EQ(fs::status(folder.path() / "private.ini").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // A settings file that is a link to one kept elsewhere: the target is
+    // updated and the link stays a link; a link to a file not made yet makes it.
+    fs::create_directory(folder.path() / "elsewhere");
+    folder.Write("elsewhere/real.ini", "[Other]\nx=1\n");
+    fs::create_symlink("elsewhere/real.ini", folder.path() / "link.ini");
+    ASSERT_TRUE(WriteProfileString("Nyamo Saver", "CatNum", "7", folder.file("link.ini")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(folder.path() / "link.ini")));
+    EXPECT_EQ(folder.Read("elsewhere/real.ini"), "[Other]\nx=1\n[Nyamo Saver]\nCatNum=7\n");
+    fs::create_symlink("elsewhere/new.ini", folder.path() / "dangling.ini");
+    ASSERT_TRUE(WriteProfileString("Nyamo Saver", "CatNum", "8", folder.file("dangling.ini")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(folder.path() / "dangling.ini")));
+    EXPECT_EQ(ReadProfileInt("Nyamo Saver", "CatNum", 1, folder.file("elsewhere/new.ini")), 8);
 }
 
 TEST(ProfileWrite, FailureLeavesTheOldFileAndSaysSo) {
