@@ -157,7 +157,8 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
         case WM_MBUTTONDBLCLK:
         case WM_XBUTTONDBLCLK:
             Deliver([](App& app) { Form_Click(app); });
-            return 0;
+            // The X buttons' messages are answered TRUE, as the system expects of them.
+            return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             // The sink holds the focus; should the window itself get a key
