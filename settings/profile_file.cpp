@@ -1,10 +1,10 @@
 #include "settings/profile_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <cstdio>
 #include <optional>
 #include <random>
 #include <vector>
@@ -221,6 +221,9 @@ bool WriteProfileString(std::string_view section, std::string_view key, std::str
         std::optional<std::string> file = ReadWholeFile(path);
         if (!file) return false;  // unreadable: never replace what we cannot keep
         old_text = std::move(*file);
+        // A file the user may not write to (made read-only) is left as it is,
+        // even though the folder would let the rename replace it.
+        if (!std::ofstream(path, std::ios::binary | std::ios::app)) return false;
     }
     const std::string new_text = SetProfileValue(old_text, section, key, value, new_line);
 

@@ -483,6 +483,33 @@ save_failure_shown() {
 }
 check "settings: a failed save is shown, then the dialog closes" save_failure_shown
 
+read_only_settings_kept() {
+  # The user may write in the program's folder but has made the settings
+  # file read-only: the save fails and says so, and the file stays as it was.
+  chown nobody "$work/bin"
+  printf '[Nyamo Saver]\nCatNum=9\n' >"$ini"
+  chown nobody "$ini"
+  chmod 444 "$ini"
+  cp "$ini" "$work/ini.before"
+  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work/home" NYAMO_DIALOG_REPORT=1 "$nyamo" /c \
+    >"$work/dialog.out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+  local result=0
+  { window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5; } || result=1
+  [ $result -eq 0 ] && { click_at 255 32; wait_report "$work/dialog.out" "alert The settings were not saved" 3 || result=1; }
+  local alert
+  alert=$("$probe" find Nyamo | head -n 1)
+  [ -n "$alert" ] && xdotool mousemove --window "$alert" 20 20 key Return
+  ended_within "$npid" 3 || { result=1; kill "$npid" 2>/dev/null; }
+  cmp -s "$ini" "$work/ini.before" || result=1
+  [ "$(stat -c %a "$ini")" = 444 ] || result=1
+  chown root "$work/bin"
+  rm -f "$ini"
+  return $result
+}
+check "settings: a read-only settings file is kept and the failed save shown" read_only_settings_kept
+
 # --- the xscreensaver hack -----------------------------------------------------------------
 hack_in_window() {
   settings 20 1 5
