@@ -447,17 +447,35 @@ saver_under_manager() {
 check "saver under a window manager (openbox): exact, on top, keyboard grabbed, a key ends it" saver_under_manager
 
 # --- where the settings live ------------------------------------------------------------
+# dialog_as_nobody HOME: the dialog started by an ordinary user (root may write
+# anywhere); its pid in $npid. Returns once it is shown.
+dialog_as_nobody() {
+  HOME=$1 setpriv --reuid=nobody --regid=nogroup --clear-groups env NYAMO_DIALOG_REPORT=1 "$nyamo" /c \
+    >"$work/dialog.out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+  window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5
+}
+# press_ok_expecting_failure: OK, the failed save's message, which waits for
+# the user, then Return on it.
+press_ok_expecting_failure() {
+  click_at 255 32
+  wait_report "$work/dialog.out" "alert The settings were not saved" 3 || return 1
+  sleep 0.5
+  kill -0 "$npid" 2>/dev/null || return 1
+  local alert
+  alert=$("$probe" find Nyamo | head -n 1)
+  [ -n "$alert" ] || { echo "  no message window"; return 1; }
+  xdotool mousemove --window "$alert" 20 20 key Return
+}
+
 xdg_fallback() {
   # The program's folder belongs to root; the user may not write there.
   mkdir -p "$work/home"
   chown nobody "$work/home"
   chmod 755 "$work/bin"
   rm -f "$ini"
-  HOME=$work/home setpriv --reuid=nobody --regid=nogroup --clear-groups env NYAMO_DIALOG_REPORT=1 "$nyamo" /c \
-    >"$work/dialog.out" 2>&1 &
-  npid=$!
-  pids+=("$npid")
-  window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5 || return 1
+  dialog_as_nobody "$work/home" || return 1
   click_at 255 32
   ended_within "$npid" 3 && [ ! -e "$ini" ] && grep -q "CatNum=20" "$work/home/.config/nyamo/Nyamo_07.ini"
 }
@@ -466,19 +484,8 @@ check "settings: an unwritable program folder saves to ~/.config/nyamo" xdg_fall
 save_failure_shown() {
   mkdir -p "$work/roothome"
   chmod 755 "$work/roothome"   # owned by root: nobody cannot make .config there
-  HOME=$work/roothome setpriv --reuid=nobody --regid=nogroup --clear-groups env NYAMO_DIALOG_REPORT=1 "$nyamo" /c \
-    >"$work/dialog.out" 2>&1 &
-  npid=$!
-  pids+=("$npid")
-  window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5 || return 1
-  click_at 255 32
-  wait_report "$work/dialog.out" "alert The settings were not saved" 3 || return 1
-  sleep 0.5
-  kill -0 "$npid" 2>/dev/null || return 1            # waits for the user
-  local alert
-  alert=$("$probe" find Nyamo | head -n 1)
-  [ -n "$alert" ] || { echo "  no message window"; return 1; }
-  xdotool mousemove --window "$alert" 20 20 key Return
+  dialog_as_nobody "$work/roothome" || return 1
+  press_ok_expecting_failure || return 1
   ended_within "$npid" 3 && [ ! -e "$work/roothome/.config" ]
 }
 check "settings: a failed save is shown, then the dialog closes" save_failure_shown
@@ -491,16 +498,8 @@ read_only_settings_kept() {
   chown nobody "$ini"
   chmod 444 "$ini"
   cp "$ini" "$work/ini.before"
-  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work/home" NYAMO_DIALOG_REPORT=1 "$nyamo" /c \
-    >"$work/dialog.out" 2>&1 &
-  npid=$!
-  pids+=("$npid")
   local result=0
-  { window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5; } || result=1
-  [ $result -eq 0 ] && { click_at 255 32; wait_report "$work/dialog.out" "alert The settings were not saved" 3 || result=1; }
-  local alert
-  alert=$("$probe" find Nyamo | head -n 1)
-  [ -n "$alert" ] && xdotool mousemove --window "$alert" 20 20 key Return
+  { dialog_as_nobody "$work/home" && press_ok_expecting_failure; } || result=1
   ended_within "$npid" 3 || { result=1; kill "$npid" 2>/dev/null; }
   cmp -s "$ini" "$work/ini.before" || result=1
   [ "$(stat -c %a "$ini")" = 444 ] || result=1
