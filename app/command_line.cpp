@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 namespace nyamo {
 

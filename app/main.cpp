@@ -1,7 +1,7 @@
 #include "app/main.h"
 
 #include "app/command_line.h"
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "preview/preview.h"
 #include "saver/saver_window.h"
 #include "settings/dialog_design.h"

@@ -1,9 +1,12 @@
-// The program's entry into the core and the event handlers the backends call.
+// The program's entry into the core. The event handlers the backends call
+// are declared beside their modules and come in with this header.
 #pragma once
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "base/app.h"
+#include "saver/tick.h"
+#include "settings/settings_dialog.h"
 
 namespace nyamo {
 
@@ -19,14 +22,5 @@ enum class MainOutcome {
 // Guard, settings, command line, dispatch. Raises RunTimeError on an
 // overflow (for instance a host handle beyond 32 bits).
 MainOutcome Main(App& app);
-
-// Handlers of the saver window; they act only in the full-screen mode.
-void Timer1_Timer(App& app);
-void Form_Click(App& app);
-void picfocus_KeyDown(App& app, std::int32_t key_code, std::int32_t shift);
-
-// Handlers of the settings dialog.
-void But_Click(App& app, std::int16_t index);
-void HScroll1_Change(App& app, std::int16_t index);
 
 }  // namespace nyamo

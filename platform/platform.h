@@ -14,7 +14,7 @@
 //   reports them through ScreenMetrics.
 // - Failures of the environment come back as values; the core decides.
 //   Programming errors in the core end the program through RunTimeError
-//   (app/runtime_error.h), which the backend catches at every entry.
+//   (base/runtime_error.h), which the backend catches at every entry.
 //
 // The backend owns the process entry and the message loop. It calls Main
 // once, then delivers events to the handlers in app/main.h one at a time,

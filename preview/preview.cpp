@@ -1,6 +1,6 @@
 #include "preview/preview.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "assets/embedded.h"
 #include "assets/pictures.h"
 

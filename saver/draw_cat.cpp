@@ -1,7 +1,7 @@
 #include "saver/draw_cat.h"
 
-#include "app/numbers.h"
-#include "app/runtime_error.h"
+#include "base/numbers.h"
+#include "base/runtime_error.h"
 
 namespace nyamo {
 

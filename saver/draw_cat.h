@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "base/app.h"
 
 namespace nyamo {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "saver/draw_cat.h"
 
 namespace nyamo {

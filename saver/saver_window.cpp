@@ -1,6 +1,6 @@
 #include "saver/saver_window.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "assets/embedded.h"
 #include "assets/pictures.h"
 #include "saver/flock.h"

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/app.h"
+#include "base/app.h"
 
 namespace nyamo {
 

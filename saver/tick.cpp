@@ -1,6 +1,5 @@
 #include "saver/tick.h"
 
-#include "app/main.h"
 #include "saver/flock.h"
 #include "saver/saver_window.h"
 

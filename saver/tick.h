@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "base/app.h"
 
 namespace nyamo {
 
@@ -10,5 +10,10 @@ namespace nyamo {
 // saver if the flag is 1 (a click or a key) or the caret or the pointer has
 // moved since the previous reading.
 void SaverTick(App& app, const std::int16_t& flag);
+
+// Handlers of the saver window; they act only in the full-screen mode.
+void Timer1_Timer(App& app);
+void Form_Click(App& app);
+void picfocus_KeyDown(App& app, std::int32_t key_code, std::int32_t shift);
 
 }  // namespace nyamo

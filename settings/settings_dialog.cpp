@@ -3,9 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "app/main.h"
-#include "app/numbers.h"
-#include "app/runtime_error.h"
+#include "base/numbers.h"
+#include "base/runtime_error.h"
 #include "settings/dialog_design.h"
 #include "settings/settings_file.h"
 

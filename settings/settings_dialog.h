@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "base/app.h"
 
 namespace nyamo {
 
@@ -20,5 +20,9 @@ void PlaceControl(App& app, Control control, const std::int32_t& width, const st
 
 // The integer part of fx / 15 x 10: 10 points at 96 dots per inch.
 float DialogFontSize(std::int32_t fx);
+
+// Handlers of the settings dialog.
+void But_Click(App& app, std::int16_t index);
+void HScroll1_Change(App& app, std::int16_t index);
 
 }  // namespace nyamo

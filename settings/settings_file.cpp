@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "settings/options.h"
 
 namespace nyamo {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app.h"
+#include "base/app.h"
 
 namespace nyamo {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/runtime_error.h"
+#include "base/runtime_error.h"
 
 namespace nyamo {
 namespace {

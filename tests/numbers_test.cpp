@@ -1,11 +1,11 @@
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "app/random.h"
-#include "app/runtime_error.h"
+#include "base/random.h"
+#include "base/runtime_error.h"
 
 namespace nyamo {
 namespace {

@@ -1,6 +1,6 @@
 #include "platform/headless/headless_shell.h"
 
-#include "app/runtime_error.h"
+#include "base/runtime_error.h"
 
 namespace nyamo {
 

@@ -30,7 +30,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/runtime_error.h"
+#include "base/runtime_error.h"
 #include "platform/platform.h"
 
 namespace nyamo {

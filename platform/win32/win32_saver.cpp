@@ -1,7 +1,7 @@
 // The full-screen saver window: a borderless popup with no taskbar button,
 // an off-screen child that holds the keyboard focus, a timer, an invisible
 // pointer, and a retained image of the last frame to repaint from.
-#include "app/app.h"
+#include "base/app.h"
 #include "app/main.h"
 #include "platform/win32/win32_platform.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "assets/embedded.h"
 #include "assets/pictures.h"
 #include "platform/x11/x11_display.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/runtime_error.h"
+#include "base/runtime_error.h"
 #include "platform/x11/x11_platform.h"
 
 namespace nyamo::x11 {

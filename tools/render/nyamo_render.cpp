@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/main.h"
-#include "app/runtime_error.h"
+#include "base/runtime_error.h"
 #include "assets/pictures.h"
 #include "platform/headless/headless_platform.h"
 #include "saver/flock.h"

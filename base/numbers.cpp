@@ -1,10 +1,10 @@
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-#include "app/runtime_error.h"
+#include "base/runtime_error.h"
 
 namespace nyamo {
 

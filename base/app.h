@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/random.h"
-#include "app/state.h"
+#include "base/random.h"
+#include "base/state.h"
 #include "platform/platform.h"
 
 namespace nyamo {
