@@ -57,25 +57,8 @@ trap cleanup EXIT
 # --- A private X server and Wine prefix ---------------------------------------
 SCREEN_W=1024
 SCREEN_H=768
-# A free display number; another suite may take the same one at the same
-# moment, so a server that does not come up sends us to the next number.
-for n in $(seq 91 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -noreset -nolisten tcp -ac >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 50); do
-        kill -0 "$XVFB_PID" 2>/dev/null || break
-        DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    if kill -0 "$XVFB_PID" 2>/dev/null && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-        export DISPLAY=":$n"
-        break
-    fi
-    kill "$XVFB_PID" 2>/dev/null
-    XVFB_PID=
-done
-if [ -z "$XVFB_PID" ]; then echo "no X display could be started" >&2; exit 2; fi
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/private_xvfb.sh"
+start_private_xvfb "${SCREEN_W}x${SCREEN_H}x24" "$WORK/xvfb.log" || exit 2
 
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$WINE" wineboot -i >/dev/null 2>&1

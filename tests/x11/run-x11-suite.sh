@@ -31,16 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 91 160); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "x11 suite: no free display number"; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -noreset -nolisten tcp -ac >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "x11 suite: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+source "$here/../lib/private_xvfb.sh"
+start_private_xvfb 1024x768x24 "$work/xvfb.log" || exit 1
+xvfb_pid=$XVFB_PID
 unset XSCREENSAVER_WINDOW
 
 passed=0
@@ -629,14 +622,10 @@ check "saver and dialog: the primary of two RandR monitors (saver covers it, dia
 without_shm() {
   # A second server without MIT-SHM and with 16-bit colour: frames go up
   # through plain XPutImage and are converted pixel by pixel.
-  local n=$((display + 1)) i
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 640x480x16 -noreset -nolisten tcp -ac -extension MIT-SHM >"$work/xvfb2.log" 2>&1 &
-  local second=$!
+  local saved=$DISPLAY result=0 second
+  start_private_xvfb 640x480x16 "$work/xvfb2.log" -extension MIT-SHM || { export DISPLAY=$saved; return 1; }
+  second=$XVFB_PID
   pids+=("$second")
-  local saved=$DISPLAY result=0
-  export DISPLAY=":$n"
-  for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   if xdpyinfo | grep -q MIT-SHM; then echo "  MIT-SHM still offered"; result=1; fi
   saver_start 20 2 10 || result=1
   sleep 1.2
