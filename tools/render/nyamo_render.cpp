@@ -7,14 +7,12 @@
 #include <iterator>
 #include <vector>
 
-#include "app/main.h"
-#include "base/runtime_error.h"
 #include "assets/pictures.h"
-#include "platform/headless/headless_platform.h"
+#include "base/runtime_error.h"
 #include "saver/flock.h"
-#include "saver/saver_window.h"
 #include "tools/render/image_files.h"
 #include "tools/render/render_options.h"
+#include "tools/render/render_run.h"
 
 namespace nyamo::render {
 namespace {
@@ -51,24 +49,7 @@ int Render(const RenderOptions& o) {
     const std::int32_t width = o.width != 0 ? o.width : desktop.width != 0 ? desktop.width : 1024;
     const std::int32_t height = o.height != 0 ? o.height : desktop.height != 0 ? desktop.height : 768;
 
-    HeadlessWorld world(width, height);
-    world.clock = o.seed;
-    world.clock_step = 1;
-    if (desktop.width != 0)
-        SoftwareBlit(world.desktop().span(), 0, 0, desktop.width, desktop.height, desktop.view(), 0, 0,
-                     RasterOp::SrcCopy);
-    for (auto& p : world.desktop().pixels) p &= 0x00FFFFFFu;
-
-    HeadlessPlatform platform(world);
-    App app(platform);
-    app.rng = Random(o.seed);
-    Grobal& g = app.g;
-    g.IsSaver = kTrue;
-    g.ScrW = width;
-    g.ScrH = height;
-    g.CatNum = o.cats;
-    g.SaverType = o.desktop.empty() ? 2 : 1;
-    g.SaverSpeed = o.speed;
+    RenderRun run(o, desktop, width, height);
 
     std::ofstream trace;
     if (!o.trace.empty()) {
@@ -82,12 +63,12 @@ int Render(const RenderOptions& o) {
     }
 
     try {
-        StartSaver(app);
+        run.Start();
         for (std::int32_t tick = 0;; ++tick) {
-            if (trace.is_open()) TraceTick(trace, tick, app);
-            if (gif) gif->Add(platform.saver_screen());
+            if (trace.is_open()) TraceTick(trace, tick, run.app());
+            if (gif) gif->Add(run.screen());
             if (tick == o.ticks) break;
-            Timer1_Timer(app);
+            run.Tick();
         }
     } catch (const RunTimeError& error) {
         return Fail(std::string("the saver stopped: ") + error.what());
@@ -95,7 +76,7 @@ int Render(const RenderOptions& o) {
 
     if (gif && !gif->Close()) return Fail("cannot write '" + o.gif + "'");
     if (trace.is_open() && !trace.flush()) return Fail("cannot write '" + o.trace + "'");
-    if (!o.png.empty() && !WritePng(o.png, platform.saver_screen())) return Fail("cannot write '" + o.png + "'");
+    if (!o.png.empty() && !WritePng(o.png, run.screen())) return Fail("cannot write '" + o.png + "'");
     for (const std::string* written : {&o.png, &o.gif, &o.trace})
         if (!written->empty()) std::cout << "wrote " << *written << "\n";
     return 0;
