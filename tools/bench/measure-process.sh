@@ -1,0 +1,240 @@
+#!/usr/bin/env bash
+# Whole-process cost of the saver as a user's machine pays it: the CPU of the
+# saver and of everything that draws for it (its X server; under Wine also the
+# wineserver and Wine's own service processes), as a share of one core, and
+# the saver's resident memory. Speed 10, 50 kittens, desktop background, at
+# 1920 x 1080 and 3840 x 2160, each on an Xvfb of its own; 10 s measured after
+# a 2 s warm-up that starts when the saver's window is up. Also the X11
+# saver's start to first frame (over the blank background, whose first frame
+# turns the middle of the screen black; see tools/bench/first_frame.cpp).
+#
+# Usage: tools/bench/measure-process.sh BUILD_DIR BUILD_WIN_DIR
+#   BUILD_DIR      a native build (platform/x11/nyamo, tools/bench/nyamo-first-frame)
+#   BUILD_WIN_DIR  a Windows build (Nyamo_07.scr)
+# Either may be "-" to leave that program out.
+# packages: xvfb wine wine64 xdotool procps
+#
+# Prints one Markdown table (and the load and CPU ticks it was measured
+# under) on standard output; progress goes to standard error.
+set -u
+
+if [ $# -ne 2 ]; then
+    echo "usage: $0 BUILD_DIR|- BUILD_WIN_DIR|-" >&2
+    exit 2
+fi
+NATIVE=
+WINDOWS=
+if [ "$1" != - ]; then
+    NATIVE=$(cd "$1" && pwd) || exit 2
+    for f in platform/x11/nyamo tools/bench/nyamo-first-frame; do
+        [ -x "$NATIVE/$f" ] || { echo "$NATIVE/$f is missing (build first)" >&2; exit 2; }
+    done
+fi
+if [ "$2" != - ]; then
+    WINDOWS=$(cd "$2" && pwd) || exit 2
+    [ -f "$WINDOWS/Nyamo_07.scr" ] || { echo "$WINDOWS/Nyamo_07.scr is missing (build first)" >&2; exit 2; }
+fi
+
+SIZES="1920x1080 3840x2160"
+WARM_UP=2
+WINDOW=10
+FIRST_FRAME_RUNS=5
+HZ=$(getconf CLK_TCK)
+WINE=$(command -v wine || echo /usr/lib/wine/wine64)
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/lib/private_xvfb.sh"
+
+WORK=$(mktemp -d /tmp/nyamo-measure.XXXXXX)
+XVFB_PID=
+SAVER_PID=
+PREFIX=$WORK/prefix
+stop_wine() { [ -d "$PREFIX" ] && WINEPREFIX=$PREFIX wineserver -k >/dev/null 2>&1; }
+stop_xvfb() {
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+}
+cleanup() {
+    [ -n "$SAVER_PID" ] && kill "$SAVER_PID" 2>/dev/null
+    stop_wine
+    stop_xvfb
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+say() { echo "measure: $*" >&2; }
+
+# --- reading /proc ------------------------------------------------------------------
+# ticks PID: user + system CPU time of one process in clock ticks (0 once gone).
+# The fields are counted after the command name's closing parenthesis, as the
+# name may hold spaces.
+ticks() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || { echo 0; return; }
+    stat=${stat##*) }
+    awk '{ print $12 + $13 }' <<<"$stat"
+}
+rss_mb() { awk '/^VmRSS:/ { printf "%.0f", $2 / 1024 }' "/proc/$1/status" 2>/dev/null; }
+now_ns() { date +%s%N; }
+# The processes of our Wine prefix, found by the prefix in their environment.
+wine_processes() {
+    local environ pid
+    for environ in /proc/[0-9]*/environ; do
+        pid=${environ#/proc/}
+        pid=${pid%/environ}
+        tr '\0' '\n' <"$environ" 2>/dev/null | grep -qx "WINEPREFIX=$PREFIX" && echo "$pid"
+    done
+}
+is_saver_under_wine() { tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null | grep -qi 'nyamo_07\.scr'; }
+
+# measure GROUP=PID... : CPU of each group over the window, as a share of one
+# core with one decimal, in the order given: "12.3 4.5".
+measure() {
+    local group pids pid start end before=() after=() i=0 result=()
+    for group in "$@"; do
+        pids=${group#*=}
+        before[i]=0
+        for pid in ${pids//,/ }; do before[i]=$((before[i] + $(ticks "$pid"))); done
+        i=$((i + 1))
+    done
+    start=$(now_ns)
+    sleep "$WINDOW"
+    i=0
+    for group in "$@"; do
+        pids=${group#*=}
+        after[i]=0
+        for pid in ${pids//,/ }; do after[i]=$((after[i] + $(ticks "$pid"))); done
+        i=$((i + 1))
+    done
+    end=$(now_ns)
+    for i in "${!before[@]}"; do
+        result+=("$(awk -v t=$((after[i] - before[i])) -v hz="$HZ" -v ns=$((end - start)) \
+            'BEGIN { printf "%.1f", 100 * t / hz / (ns / 1e9) }')")
+    done
+    echo "${result[*]}"
+}
+
+wait_for_saver_window() {
+    local i
+    for i in $(seq 300); do
+        xdotool search --name '^Amberpaw$' >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# --- the table -------------------------------------------------------------------
+ROWS=()
+declare -A TOTAL
+# row PROGRAM SIZE SAVER XSERVER WINE GOAL RSS FIRST (WINE empty: none)
+row() {
+    local total verdict
+    total=$(awk -v a="$3" -v b="$4" -v c="${5:-0}" 'BEGIN { printf "%.1f", a + b + c }')
+    TOTAL[$1 $2]=$total
+    verdict=$(awk -v t="$total" -v g="$6" 'BEGIN { print (t <= g) ? "met" : "missed" }')
+    ROWS+=("| $1 | $2 | $3 % | $4 % | ${5:+$5 %}${5:-–} | **$total %** | ≤ $6 % ($verdict) | $7 MB | $8 |")
+}
+
+# first_frame: the median and range of FIRST_FRAME_RUNS starts, in ms.
+first_frame() {
+    local bin=$1 runs=() i ms
+    printf '[Nyamo Saver]\nCatNum=50\nSaverType=2\nSaverSpeed=10\n' >"$WORK/bin/Nyamo_07.ini"
+    for i in $(seq "$FIRST_FRAME_RUNS"); do
+        ms=$(HOME=$WORK/home "$NATIVE/tools/bench/nyamo-first-frame" 10000 "$bin" /s) || ms=
+        [ -n "$ms" ] && runs+=("$ms")
+        sleep 0.5
+    done
+    [ ${#runs[@]} -eq 0 ] && { echo "none"; return; }
+    printf '%s\n' "${runs[@]}" | sort -g | awk '{ v[NR] = $1 } END {
+        m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+        printf "%.0f ms (%.0f–%.0f; goal < 100: %s)", m, v[1], v[NR], (m < 100) ? "met" : "missed" }'
+}
+
+measure_x11() {
+    local size=$1 goal=$2 bin=$WORK/bin/nyamo ff cpu rss
+    # The program keeps its settings beside itself: a copy of our own.
+    mkdir -p "$WORK/bin" "$WORK/home"
+    cp "$NATIVE/platform/x11/nyamo" "$bin"
+    start_private_xvfb "${size}x24" "$WORK/xvfb.log" || exit 1
+    say "X11 $size on $DISPLAY: first frame"
+    ff=$(first_frame "$bin")
+    printf '[Nyamo Saver]\nCatNum=50\nSaverType=1\nSaverSpeed=10\n' >"$WORK/bin/Nyamo_07.ini"
+    HOME=$WORK/home "$bin" /s >"$WORK/saver.log" 2>&1 &
+    SAVER_PID=$!
+    wait_for_saver_window || { say "the X11 saver showed no window"; cat "$WORK/saver.log" >&2; exit 1; }
+    sleep "$WARM_UP"
+    say "X11 $size: measuring ${WINDOW} s"
+    cpu=$(measure "saver=$SAVER_PID" "x=$XVFB_PID")
+    rss=$(rss_mb "$SAVER_PID")
+    kill "$SAVER_PID"
+    wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=
+    stop_xvfb
+    read -r saver x <<<"$cpu"
+    row "X11 (nyamo /s)" "$size" "$saver" "$x" "" "$goal" "$rss" "$ff"
+}
+
+make_prefix() {
+    say "making a Wine prefix (not measured)"
+    start_private_xvfb 1024x768x24 "$WORK/xvfb.log" || exit 1
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    WINEPREFIX=$PREFIX "$WINE" wineboot -i >/dev/null 2>&1
+    # Without a window manager Wine waits for one on every hide and destroy.
+    WINEPREFIX=$PREFIX "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    stop_wine
+    stop_xvfb
+    mkdir -p "$WORK/saver"
+    cp "$WINDOWS/Nyamo_07.scr" "$WORK/saver/"
+    printf '[Nyamo Saver]\r\nCatNum=50\r\nSaverType=1\r\nSaverSpeed=10\r\n' >"$WORK/saver/Nyamo_07.ini"
+}
+
+measure_wine() {
+    local size=$1 goal=$2 pid saver="" others="" server cpu rss
+    start_private_xvfb "${size}x24" "$WORK/xvfb.log" || exit 1
+    say "Wine $size on $DISPLAY: starting"
+    WINEPREFIX=$PREFIX "$WINE" "$WORK/saver/Nyamo_07.scr" /s >"$WORK/saver.log" 2>&1 &
+    SAVER_PID=$!
+    wait_for_saver_window || { say "the saver under Wine showed no window"; cat "$WORK/saver.log" >&2; exit 1; }
+    sleep "$WARM_UP"
+    for pid in $(wine_processes); do
+        if is_saver_under_wine "$pid"; then saver+=${saver:+,}$pid; else others+=${others:+,}$pid; fi
+    done
+    [ -n "$saver" ] || { say "no Nyamo_07.scr process under Wine"; exit 1; }
+    say "Wine $size: measuring ${WINDOW} s (saver $saver, Wine's processes $others)"
+    cpu=$(measure "saver=$saver" "x=$XVFB_PID" "wine=$others")
+    rss=0
+    for pid in ${saver//,/ }; do rss=$((rss + $(rss_mb "$pid"))); done
+    stop_wine
+    wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=
+    stop_xvfb
+    read -r saver x server <<<"$cpu"
+    row "Wine (Nyamo_07.scr /s)" "$size" "$saver" "$x" "$server" "$goal" "$rss" "–"
+}
+
+LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
+if [ -n "$NATIVE" ]; then
+    measure_x11 1920x1080 4
+    measure_x11 3840x2160 5
+fi
+if [ -n "$WINDOWS" ]; then
+    make_prefix
+    measure_wine 1920x1080 8
+    measure_wine 3840x2160 12
+fi
+LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
+
+ratio() {
+    local a=${TOTAL[$1 1920x1080]:-} b=${TOTAL[$1 3840x2160]:-}
+    [ -n "$a" ] && [ -n "$b" ] || return
+    awk -v a="$a" -v b="$b" -v name="$1" 'BEGIN {
+        r = (a > 0) ? b / a : 0
+        printf "| %s | 4K / 1080p | | | | **%.2f ×** | ≤ 1.5 × (%s) | | |\n", name, r, (r <= 1.5) ? "met" : "missed" }'
+}
+
+echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load average $LOAD_BEFORE before and $LOAD_AFTER after;"
+echo "CPU as a share of one core over ${WINDOW} s after a ${WARM_UP} s warm-up; speed 10, 50 kittens, desktop background."
+echo
+echo "| program | screen | saver | X server (Xvfb) | Wine's processes | total | goal | saver resident | start to first frame |"
+echo "|---|---|---|---|---|---|---|---|---|"
+printf '%s\n' "${ROWS[@]}"
+[ -n "$NATIVE" ] && ratio "X11 (nyamo /s)"
+[ -n "$WINDOWS" ] && ratio "Wine (Nyamo_07.scr /s)"
+exit 0
