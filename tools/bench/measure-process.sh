@@ -35,11 +35,21 @@ if [ "$2" != - ]; then
     [ -f "$WINDOWS/Nyamo_07.scr" ] || { echo "$WINDOWS/Nyamo_07.scr is missing (build first)" >&2; exit 2; }
 fi
 
-SIZES="1920x1080 3840x2160"
 WARM_UP=2
 WINDOW=10
 FIRST_FRAME_RUNS=5
 HZ=$(getconf CLK_TCK)
+# The measured processes run ahead of the machine's other work (when we may
+# raise them), so that a busy machine does not make the saver fall behind its
+# timer and look cheaper than it is. NYAMO_MEASURE_NICE=0 measures them as
+# ordinary processes.
+NICE=${NYAMO_MEASURE_NICE:--10}
+if nice -n "$NICE" true 2>/dev/null && [ "$(nice -n "$NICE" nice)" = "$NICE" ]; then
+    PRIORITY="niceness $NICE"
+else
+    NICE=0
+    PRIORITY="niceness 0 (no right to raise them)"
+fi
 WINE=$(command -v wine || echo /usr/lib/wine/wine64)
 source "$(dirname "${BASH_SOURCE[0]}")/../../tests/lib/private_xvfb.sh"
 
@@ -79,10 +89,10 @@ wine_processes() {
     for environ in /proc/[0-9]*/environ; do
         pid=${environ#/proc/}
         pid=${pid%/environ}
-        tr '\0' '\n' <"$environ" 2>/dev/null | grep -qx "WINEPREFIX=$PREFIX" && echo "$pid"
+        tr '\0' '\n' 2>/dev/null <"$environ" | grep -qx "WINEPREFIX=$PREFIX" && echo "$pid"
     done
 }
-is_saver_under_wine() { tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null | grep -qi 'nyamo_07\.scr'; }
+is_saver_under_wine() { tr '\0' ' ' 2>/dev/null <"/proc/$1/cmdline" | grep -qi 'nyamo_07\.scr'; }
 
 # measure GROUP=PID... : CPU of each group over the window, as a share of one
 # core with one decimal, in the order given: "12.3 4.5".
@@ -125,11 +135,12 @@ ROWS=()
 declare -A TOTAL
 # row PROGRAM SIZE SAVER XSERVER WINE GOAL RSS FIRST (WINE empty: none)
 row() {
-    local total verdict
+    local total verdict wine=–
+    [ -n "$5" ] && wine="$5 %"
     total=$(awk -v a="$3" -v b="$4" -v c="${5:-0}" 'BEGIN { printf "%.1f", a + b + c }')
     TOTAL[$1 $2]=$total
     verdict=$(awk -v t="$total" -v g="$6" 'BEGIN { print (t <= g) ? "met" : "missed" }')
-    ROWS+=("| $1 | $2 | $3 % | $4 % | ${5:+$5 %}${5:-–} | **$total %** | ≤ $6 % ($verdict) | $7 MB | $8 |")
+    ROWS+=("| $1 | $2 | $3 % | $4 % | $wine | **$total %** | ≤ $6 % ($verdict) | $7 MB | $8 |")
 }
 
 # first_frame: the median and range of FIRST_FRAME_RUNS starts, in ms.
@@ -137,7 +148,7 @@ first_frame() {
     local bin=$1 runs=() i ms
     printf '[Nyamo Saver]\nCatNum=50\nSaverType=2\nSaverSpeed=10\n' >"$WORK/bin/Nyamo_07.ini"
     for i in $(seq "$FIRST_FRAME_RUNS"); do
-        ms=$(HOME=$WORK/home "$NATIVE/tools/bench/nyamo-first-frame" 10000 "$bin" /s) || ms=
+        ms=$(HOME=$WORK/home nice -n "$NICE" "$NATIVE/tools/bench/nyamo-first-frame" 10000 "$bin" /s) || ms=
         [ -n "$ms" ] && runs+=("$ms")
         sleep 0.5
     done
@@ -153,10 +164,11 @@ measure_x11() {
     mkdir -p "$WORK/bin" "$WORK/home"
     cp "$NATIVE/platform/x11/nyamo" "$bin"
     start_private_xvfb "${size}x24" "$WORK/xvfb.log" || exit 1
+    renice -n "$NICE" -p "$XVFB_PID" >/dev/null
     say "X11 $size on $DISPLAY: first frame"
     ff=$(first_frame "$bin")
     printf '[Nyamo Saver]\nCatNum=50\nSaverType=1\nSaverSpeed=10\n' >"$WORK/bin/Nyamo_07.ini"
-    HOME=$WORK/home "$bin" /s >"$WORK/saver.log" 2>&1 &
+    HOME=$WORK/home nice -n "$NICE" "$bin" /s >"$WORK/saver.log" 2>&1 &
     SAVER_PID=$!
     wait_for_saver_window || { say "the X11 saver showed no window"; cat "$WORK/saver.log" >&2; exit 1; }
     sleep "$WARM_UP"
@@ -188,8 +200,10 @@ make_prefix() {
 measure_wine() {
     local size=$1 goal=$2 pid saver="" others="" server cpu rss
     start_private_xvfb "${size}x24" "$WORK/xvfb.log" || exit 1
+    renice -n "$NICE" -p "$XVFB_PID" >/dev/null
     say "Wine $size on $DISPLAY: starting"
-    WINEPREFIX=$PREFIX "$WINE" "$WORK/saver/Nyamo_07.scr" /s >"$WORK/saver.log" 2>&1 &
+    # The wineserver starts here too, and inherits the niceness.
+    WINEPREFIX=$PREFIX nice -n "$NICE" "$WINE" "$WORK/saver/Nyamo_07.scr" /s >"$WORK/saver.log" 2>&1 &
     SAVER_PID=$!
     wait_for_saver_window || { say "the saver under Wine showed no window"; cat "$WORK/saver.log" >&2; exit 1; }
     sleep "$WARM_UP"
@@ -230,7 +244,8 @@ ratio() {
 }
 
 echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load average $LOAD_BEFORE before and $LOAD_AFTER after;"
-echo "CPU as a share of one core over ${WINDOW} s after a ${WARM_UP} s warm-up; speed 10, 50 kittens, desktop background."
+echo "CPU as a share of one core over ${WINDOW} s after a ${WARM_UP} s warm-up; speed 10, 50 kittens, desktop background;"
+echo "the measured processes at $PRIORITY."
 echo
 echo "| program | screen | saver | X server (Xvfb) | Wine's processes | total | goal | saver resident | start to first frame |"
 echo "|---|---|---|---|---|---|---|---|---|"
