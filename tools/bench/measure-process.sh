@@ -14,8 +14,8 @@
 # Either may be "-" to leave that program out.
 # packages: xvfb wine wine64 xdotool procps
 #
-# Prints one Markdown table (and the load and CPU ticks it was measured
-# under) on standard output; progress goes to standard error.
+# Prints one Markdown table (and the load it was measured under) on
+# standard output; progress goes to standard error.
 set -u
 
 if [ $# -ne 2 ]; then
@@ -247,7 +247,7 @@ echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load average 
 echo "CPU as a share of one core over ${WINDOW} s after a ${WARM_UP} s warm-up; speed 10, 50 kittens, desktop background;"
 echo "the measured processes at $PRIORITY."
 echo
-echo "| program | screen | saver | X server (Xvfb) | Wine's processes | total | goal | saver resident | start to first frame |"
+echo "| program | screen | saver | X server (Xvfb) | wineserver and Wine's services | total | goal | saver resident | start to first frame |"
 echo "|---|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${ROWS[@]}"
 [ -n "$NATIVE" ] && ratio "X11 (nyamo /s)"
