@@ -8,11 +8,11 @@ namespace nyamo::render {
 namespace {
 
 // Where the render's clock starts. The saver mixes a clock reading into its
-// random source at start and at every spawn; a run that started the clock at
-// the seed itself would cancel the seed on the first mix (the source's state
-// is the seed's mix, and so is the reading's), leaving every seed the same
-// steps and rests. A clock that reads the same on every run, whatever the
-// seed, keeps runs repeatable and leaves the seed in charge.
+// random source at start and at every spawn, by xor of the reading's mix into
+// a state that began as the seed's mix. A clock started at the seed itself
+// cancelled the seed on that first mix, and every seed got the same steps and
+// rests. A clock that reads the same on every run, whatever the seed, keeps
+// runs repeatable and leaves the seed in charge.
 constexpr std::uint64_t kClockStart = 0x5eed'c10c'0000'0000ULL;
 
 }  // namespace
