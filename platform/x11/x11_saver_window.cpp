@@ -41,6 +41,7 @@ void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_m
     saver_ = SaverWindow{};
     saver_.visual = DefaultVisual(display_, screen_number_);
     saver_.depth = DefaultDepth(display_, screen_number_);
+    saver_.colormap = DefaultColormap(display_, screen_number_);
     saver_.width = saver_.height = 1;
     saver_.window = XCreateWindow(display_, root_, 0, 0, 1, 1, 0, saver_.depth, InputOutput, saver_.visual, mask,
                                   &attributes);
@@ -76,8 +77,8 @@ void X11Platform::SetSaverWindowRect(float left, float top, float width, float h
 
 void X11Platform::EnsureSaverImage() {
     if (!saver_.image)
-        saver_.image = std::make_unique<WindowImage>(display_, saver_.window, saver_.visual, saver_.depth, saver_.width,
-                                                     saver_.height);
+        saver_.image = std::make_unique<WindowImage>(display_, saver_.window, saver_.visual, saver_.depth,
+                                                     saver_.colormap, saver_.width, saver_.height);
 }
 
 void X11Platform::ShowSaverWindow() {
@@ -169,6 +170,50 @@ void X11Platform::PresentSaverFrame(SurfaceHandle src, Rect area) {
     if (!saver_.mapped && !saver_.foreign) return;
     EnsureSaverImage();
     saver_.image->Put(saver_.screen.view(), area);
+    DrawHackCaption();
+}
+
+void X11Platform::CaptureHackDesktop(PixelSpan dst, int width, int height) {
+    ErrorTrap trap(display_);
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned int w = 0, h = 0, border = 0, depth = 0;
+    if (XGetGeometry(display_, hack_desktop_, &root, &x, &y, &w, &h, &border, &depth) == 0 || trap.Failed()) return;
+    if (static_cast<int>(depth) != saver_.depth) return;
+    // A picture of the window's size is the window's; a larger one is of
+    // the whole screen, read where the window lies on it.
+    int left = 0, top = 0;
+    if (static_cast<int>(w) != saver_.width || static_cast<int>(h) != saver_.height) {
+        Window child = 0;
+        XTranslateCoordinates(display_, saver_.window, root, 0, 0, &left, &top, &child);
+    }
+    if (trap.Failed()) return;
+    width = std::min(width, static_cast<int>(w) - left);
+    height = std::min(height, static_cast<int>(h) - top);
+    CapturePixels(display_, hack_desktop_, saver_.visual, saver_.colormap, left, top, width, height, dst);
+}
+
+void X11Platform::SetHackCaption(std::string text) {
+    hack_caption_ = std::move(text);
+    DrawHackCaption();
+}
+
+void X11Platform::DrawHackCaption() {
+    if (!saver_.foreign || hack_caption_.empty()) return;
+    const int screen = screen_number_;
+    if (caption_gc_ == nullptr) {
+        caption_gc_ = XCreateGC(display_, saver_.window, 0, nullptr);
+        XFontStruct* font = XLoadQueryFont(display_, "fixed");
+        if (font != nullptr) XSetFont(display_, caption_gc_, font->fid);
+        if (font != nullptr) XFreeFontInfo(nullptr, font, 1);
+    }
+    // White on black, as xscreensaver's hacks show it: readable over any
+    // background, in any visual.
+    XSetForeground(display_, caption_gc_, WhitePixel(display_, screen));
+    XSetBackground(display_, caption_gc_, BlackPixel(display_, screen));
+    XDrawImageString(display_, saver_.window, caption_gc_, 6, saver_.height - 6, hack_caption_.data(),
+                     static_cast<int>(hack_caption_.size()));
+    XFlush(display_);
 }
 
 void X11Platform::UnloadSaverWindow() {
@@ -213,6 +258,7 @@ bool X11Platform::AdoptHackWindow(Window window) {
     saver_.mapped = true;
     saver_.visual = attributes.visual;
     saver_.depth = attributes.depth;
+    saver_.colormap = attributes.colormap;
     saver_.width = attributes.width;
     saver_.height = attributes.height;
     // Only structure and exposure: input belongs to the window's owner.
