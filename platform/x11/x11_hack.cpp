@@ -147,8 +147,11 @@ std::string HackUsage() {
     for (const HackOption& option : kHackOptions) {
         usage += " [";
         usage += option.name;
-        if (option.kind == HackOptionKind::Count) usage += " " + std::to_string(kCatNumOption.min) + "-" + std::to_string(kCatNumOption.max);
-        else if (option.kind == HackOptionKind::Speed) usage += " " + std::to_string(kSaverSpeedOption.min) + "-" + std::to_string(kSaverSpeedOption.max);
+        const auto range = [](const SettingOption& setting) {
+            return " " + std::to_string(setting.min) + "-" + std::to_string(setting.max);
+        };
+        if (option.kind == HackOptionKind::Count) usage += range(kCatNumOption);
+        else if (option.kind == HackOptionKind::Speed) usage += range(kSaverSpeedOption);
         else if (option.kind == HackOptionKind::WindowId) usage += " ID";
         else if (option.takes_value) usage += " " + std::string(option.name.substr(2));
         usage += "]";

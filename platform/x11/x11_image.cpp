@@ -4,8 +4,6 @@
 #include <sys/shm.h>
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 
 #include "platform/x11/x11_display.h"
 

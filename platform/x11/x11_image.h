@@ -28,6 +28,7 @@ public:
     // Copy the area of src (same coordinates in the window) to the window.
     void Put(PixelView src, Rect area);
     bool uses_shm() const { return shm_attached_; }
+    const PixelFormat& format() const { return format_; }
     int width() const { return width_; }
     int height() const { return height_; }
 

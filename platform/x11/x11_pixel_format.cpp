@@ -112,7 +112,8 @@ unsigned long PixelFormat::Pixel(std::uint32_t bgrx) const {
 
 std::uint32_t PixelFormat::Bgrx(unsigned long pixel) const {
     if (colormapped_) return pixel < palette_.size() ? palette_[pixel] : 0;
-    return UnpackChannel(pixel, masks_[0]) << 16 | UnpackChannel(pixel, masks_[1]) << 8 | UnpackChannel(pixel, masks_[2]);
+    return UnpackChannel(pixel, masks_[0]) << 16 | UnpackChannel(pixel, masks_[1]) << 8 |
+           UnpackChannel(pixel, masks_[2]);
 }
 
 void ConvertArea(const PixelFormat& format, PixelView src, Rect area, XImage* image) {
@@ -134,7 +135,8 @@ void ConvertArea(const PixelFormat& format, PixelView src, Rect area, XImage* im
     unsigned long last_out = 0;
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x) {
-            const std::uint32_t p = src.pixels[static_cast<std::size_t>(y) * src_stride + static_cast<std::size_t>(x)] & 0xFFFFFF;
+            const std::uint32_t p =
+                src.pixels[static_cast<std::size_t>(y) * src_stride + static_cast<std::size_t>(x)] & 0xFFFFFF;
             if (!converted_any || p != last_in) {
                 converted_any = true;
                 last_in = p;

@@ -178,8 +178,8 @@ void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_
     }
     XWindowAttributes root_attributes{};
     XGetWindowAttributes(display_, root_, &root_attributes);
-    CapturePixels(display_, root_, root_attributes.visual, root_attributes.colormap, primary_.left, primary_.top, width, height,
-                  target->span());
+    CapturePixels(display_, root_, root_attributes.visual, root_attributes.colormap, primary_.left, primary_.top, width,
+                  height, target->span());
 }
 
 // --- Timer and events ----------------------------------------------------------

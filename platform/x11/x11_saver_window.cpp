@@ -173,49 +173,6 @@ void X11Platform::PresentSaverFrame(SurfaceHandle src, Rect area) {
     DrawHackCaption();
 }
 
-void X11Platform::CaptureHackDesktop(PixelSpan dst, int width, int height) {
-    ErrorTrap trap(display_);
-    Window root = 0;
-    int x = 0, y = 0;
-    unsigned int w = 0, h = 0, border = 0, depth = 0;
-    if (XGetGeometry(display_, hack_desktop_, &root, &x, &y, &w, &h, &border, &depth) == 0 || trap.Failed()) return;
-    if (static_cast<int>(depth) != saver_.depth) return;
-    // A picture of the window's size is the window's; a larger one is of
-    // the whole screen, read where the window lies on it.
-    int left = 0, top = 0;
-    if (static_cast<int>(w) != saver_.width || static_cast<int>(h) != saver_.height) {
-        Window child = 0;
-        XTranslateCoordinates(display_, saver_.window, root, 0, 0, &left, &top, &child);
-    }
-    if (trap.Failed()) return;
-    width = std::min(width, static_cast<int>(w) - left);
-    height = std::min(height, static_cast<int>(h) - top);
-    CapturePixels(display_, hack_desktop_, saver_.visual, saver_.colormap, left, top, width, height, dst);
-}
-
-void X11Platform::SetHackCaption(std::string text) {
-    hack_caption_ = std::move(text);
-    DrawHackCaption();
-}
-
-void X11Platform::DrawHackCaption() {
-    if (!saver_.foreign || hack_caption_.empty()) return;
-    const int screen = screen_number_;
-    if (caption_gc_ == nullptr) {
-        caption_gc_ = XCreateGC(display_, saver_.window, 0, nullptr);
-        XFontStruct* font = XLoadQueryFont(display_, "fixed");
-        if (font != nullptr) XSetFont(display_, caption_gc_, font->fid);
-        if (font != nullptr) XFreeFontInfo(nullptr, font, 1);
-    }
-    // White on black, as xscreensaver's hacks show it: readable over any
-    // background, in any visual.
-    XSetForeground(display_, caption_gc_, WhitePixel(display_, screen));
-    XSetBackground(display_, caption_gc_, BlackPixel(display_, screen));
-    XDrawImageString(display_, saver_.window, caption_gc_, 6, saver_.height - 6, hack_caption_.data(),
-                     static_cast<int>(hack_caption_.size()));
-    XFlush(display_);
-}
-
 void X11Platform::UnloadSaverWindow() {
     if (saver_.foreign) {
         saver_.image.reset();
