@@ -822,9 +822,14 @@ hack_complained() {  # the hack's own messages in the daemon's log
 daemon_desktop() {  # daemon_desktop ACCOUNT
   "$probe" paint-root && "$probe" save root "$work/desktop.ppm" || return 1
   daemon_start "$1" True "" && daemon_activate "$1" || { daemon_stop; return 1; }
-  sleep 3   # the kittens come in from beyond the edges at the default speed
-  local differ total result=0
-  read -r differ total <<<"$("$probe" compare root "$work/desktop.ppm")"
+  # The kittens come in from beyond the edges at the default speed: look
+  # until a few have come, for up to 15 seconds on a busy machine.
+  local differ total result=0 i
+  for i in $(seq 30); do
+    read -r differ total <<<"$("$probe" compare root "$work/desktop.ppm")"
+    [ "$differ" -gt 2000 ] && break
+    sleep 0.5
+  done
   echo "  $differ of $total pixels differ from the desktop"
   grep -m1 'saved screenshot' "$work/xss.log" | sed 's/^/  /'
   # The desktop shows through everywhere but under the kittens.
@@ -841,12 +846,25 @@ check "xscreensaver: kittens walk over the desktop the root showed (grabDesktopI
 daemon_over_black() {  # daemon_over_black ACCOUNT GRAB HACK-OPTIONS
   "$probe" paint-root || return 1
   daemon_start "$1" "$2" "$3" && daemon_activate "$1" || { daemon_stop; return 1; }
-  sleep 1.5
-  local stats total black colours result=0
-  stats=$("$probe" stats root 0 0 1024 768)
-  read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+  local stats total black colours result=0 i
+  for i in $(seq 30); do
+    stats=$("$probe" stats root 0 0 1024 768)
+    read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+    [ "$black" -lt $((total - 2000)) ] && break
+    sleep 0.5
+  done
   echo "  $stats"
   [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ] || result=1
+  if [[ "$3" == *--fps* ]]; then
+    local white  # the first reading comes after a second of frames
+    for i in $(seq 10); do
+      white=$(corner_white root 768)
+      awk -v a="$white" 'BEGIN { exit !(a > 0.03) }' && break
+      sleep 0.5
+    done
+    echo "  white in the bottom-left corner: $white"
+    awk -v a="$white" 'BEGIN { exit !(a > 0.03) }' || result=1
+  fi
   xdotool key a
   no_hack_within 3 || result=1
   hack_complained && result=1
