@@ -1,5 +1,6 @@
 #include "platform/x11/x11_hack.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -8,12 +9,15 @@
 #include "base/app.h"
 #include "assets/embedded.h"
 #include "assets/pictures.h"
+#include "platform/x11/frame_rate.h"
+#include "platform/x11/hack_options.h"
 #include "platform/x11/x11_display.h"
+#include "platform/x11/x11_hack_window.h"
 #include "platform/x11/x11_loop.h"
+#include "platform/x11/xscreensaver_prefs.h"
 #include "saver/flock.h"
 #include "saver/saver_window.h"
 #include "settings/options.h"
-#include "settings/settings_file.h"
 
 namespace nyamo::x11 {
 
@@ -42,12 +46,6 @@ std::optional<int> ReadSetting(const std::string& text) {
     return static_cast<int>(*value);
 }
 
-// Both "-count" and "--count", as X programs usually accept.
-std::string OptionName(const std::string& arg) {
-    if (arg.size() > 2 && arg[0] == '-' && arg[1] == '-') return arg.substr(1);
-    return arg;
-}
-
 void LoadSheets(App& app) {
     for (int sheet = 0; sheet < 2; ++sheet) {
         const Picture picture = DecodePicture(SpriteSheetPng(sheet));
@@ -72,89 +70,130 @@ void StartFlock(App& app, X11Platform& platform) {
 
 std::variant<std::monostate, HackRequest, HackUsageError> ParseHackRequest(const std::vector<std::string>& args,
                                                                            const char* xscreensaver_window) {
-    bool explicit_target = false;
-    for (const std::string& arg : args) {
-        const std::string name = OptionName(arg);
-        if (name == "-root" || name == "-window-id") explicit_target = true;
-    }
+    const bool named_hack = std::any_of(args.begin(), args.end(),
+                                        [](const std::string& arg) { return FindHackOption(arg) != nullptr; });
     const bool from_environment = xscreensaver_window != nullptr && xscreensaver_window[0] != '\0';
-    if (!explicit_target && !from_environment) return std::monostate{};
+    if (!named_hack && !from_environment) return std::monostate{};
 
     HackRequest request;
+    request.count = kCatNumOption.fallback;
+    request.speed = kSaverSpeedOption.fallback;
+    request.saver_type = kSaverTypeOption.fallback;
     std::string problem;
     for (std::size_t i = 0; i < args.size() && problem.empty(); ++i) {
-        const std::string name = OptionName(args[i]);
-        const bool has_value = i + 1 < args.size();
-        if (name == "-root") {
-            request.root = true;
-        } else if (name == "-window-id") {
-            const auto id = has_value ? ReadWindowId(args[i + 1]) : std::nullopt;
-            if (!id) problem = "-window-id needs a window id (decimal or 0x hexadecimal)";
-            else request.window = *id;
-            ++i;
-        } else if (name == "-count" || name == "-speed") {
-            const auto value = has_value ? ReadSetting(args[i + 1]) : std::nullopt;
-            if (!value) problem = name + " needs a whole number";
-            else if (name == "-count") request.count = *value;
-            else request.speed = *value;
-            ++i;
-        } else if (name == "-blank") {
-            request.saver_type = 2;
-        } else if (name == "-desktop") {
-            request.saver_type = 1;
-        } else {
+        const HackOption* option = FindHackOption(args[i]);
+        if (option == nullptr) {
             problem = "unknown option " + args[i];
+            break;
+        }
+        std::string value;
+        if (option->takes_value) {
+            if (i + 1 >= args.size()) {
+                problem = std::string(option->name) + " needs a value";
+                break;
+            }
+            value = args[++i];
+        }
+        switch (option->kind) {
+            case HackOptionKind::Root: request.root = true; break;
+            case HackOptionKind::Window: request.own_window = true; break;
+            case HackOptionKind::WindowId:
+                if (const auto id = ReadWindowId(value)) request.window = *id;
+                else problem = "--window-id needs a window id (decimal or 0x hexadecimal), not " + value;
+                break;
+            case HackOptionKind::Display: request.display = value; break;
+            case HackOptionKind::Fps: request.fps = true; break;
+            case HackOptionKind::NoFps: request.fps = false; break;
+            case HackOptionKind::Count:
+            case HackOptionKind::Speed:
+                if (const auto number = ReadSetting(value))
+                    (option->kind == HackOptionKind::Count ? request.count : request.speed) = *number;
+                else
+                    problem = std::string(option->name) + " needs a whole number, not " + value;
+                break;
+            case HackOptionKind::Desktop: request.saver_type = 1; break;
+            case HackOptionKind::Blank: request.saver_type = 2; break;
+            case HackOptionKind::Accepted: break;
         }
     }
     if (!problem.empty()) {
-        // Only a command line that names a target is surely meant for the
-        // hack; with just the variable set, the normal program runs.
-        if (!explicit_target) return std::monostate{};
+        // Only a command line that names a hack option is surely meant for
+        // the hack; with just the variable set, the normal program runs.
+        if (!named_hack) return std::monostate{};
         return HackUsageError{problem};
     }
-    // Under xscreensaver, -root means its window, as hacks find their
-    // "virtual root" through XSCREENSAVER_WINDOW.
-    if (request.root && request.window == 0 && from_environment) {
-        if (const auto id = ReadWindowId(xscreensaver_window)) {
-            request.root = false;
-            request.window = *id;
-        }
-    }
-    if (!request.root && request.window == 0) {
-        const auto id = from_environment ? ReadWindowId(xscreensaver_window) : std::nullopt;
+    // The target: an explicit window id first; then a window of its own;
+    // then xscreensaver's window, which is what --root means under it (hacks
+    // find their "virtual root" through XSCREENSAVER_WINDOW); then the real
+    // root; and with no target at all a window of its own, as xscreensaver's
+    // hacks do when started from a terminal.
+    if (request.window != 0) {
+        request.root = request.own_window = false;
+    } else if (request.own_window) {
+        request.root = false;
+    } else if (from_environment) {
+        const auto id = ReadWindowId(xscreensaver_window);
         if (!id) return HackUsageError{"XSCREENSAVER_WINDOW does not hold a window id"};
+        request.root = false;
         request.window = *id;
+    } else if (!request.root) {
+        request.own_window = true;
     }
     return request;
 }
 
+std::string HackUsage() {
+    std::string usage = "usage: nyamo";
+    for (const HackOption& option : kHackOptions) {
+        usage += " [";
+        usage += option.name;
+        const auto range = [](const SettingOption& setting) {
+            return " " + std::to_string(setting.min) + "-" + std::to_string(setting.max);
+        };
+        if (option.kind == HackOptionKind::Count) usage += range(kCatNumOption);
+        else if (option.kind == HackOptionKind::Speed) usage += range(kSaverSpeedOption);
+        else if (option.kind == HackOptionKind::WindowId) usage += " ID";
+        else if (option.takes_value) usage += " " + std::string(option.name.substr(2));
+        usage += "]";
+    }
+    return usage;
+}
+
 int RunHack(const HackRequest& request) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = XOpenDisplay(request.display ? request.display->c_str() : nullptr);
     if (display == nullptr) {
-        std::fprintf(stderr, "nyamo: cannot open the X display; is DISPLAY set?\n");
+        std::fprintf(stderr, "nyamo: cannot open the X display %s; is DISPLAY set?\n",
+                     request.display ? request.display->c_str() : XDisplayName(nullptr));
         return 1;
     }
     InstallQuietErrorHandler();
     X11Platform platform(display, "");
-    const Window target = request.root ? DefaultRootWindow(display) : request.window;
+    Window own_window = 0;
+    Window target = request.root ? DefaultRootWindow(display) : request.window;
+    if (request.own_window) target = own_window = OpenOwnWindow(display);
     if (!platform.AdoptHackWindow(target)) {
         std::fprintf(stderr, "nyamo: no window 0x%lx to draw into\n", target);
         return 1;
     }
+    // The desktop is the picture xscreensaver took before it blanked, and
+    // only while the user lets it show desktop pictures; elsewhere, black.
+    if (request.saver_type == 1 && !request.own_window) {
+        const char* home = std::getenv("HOME");
+        if (DesktopGrabbingAllowed(home != nullptr ? home : "", kXscreensaverAppDefaults))
+            platform.SetHackDesktop(ScreenshotOf(display, target));
+    }
     App app(platform);
     Deliver([&] {
-        // The same settings file as every other mode, then the hack's options,
-        // forced into range as the file's values are.
-        LoadSettings(app);
         Grobal& g = app.g;
-        if (request.count) g.CatNum = kCatNumOption.Force(*request.count);
-        if (request.speed) g.SaverSpeed = kSaverSpeedOption.Force(*request.speed);
-        if (request.saver_type) g.SaverType = kSaverTypeOption.Force(*request.saver_type);
+        g.CatNum = kCatNumOption.Force(request.count);
+        g.SaverSpeed = kSaverSpeedOption.Force(request.speed);
+        g.SaverType = kSaverTypeOption.Force(request.saver_type);
         g.IsSaver = kTrue;
         g.WinLeft = 0;
         g.WinTop = 0;
         StartFlock(app, platform);
     });
+    FrameRate rate;
     RunLoop(
         platform,
         [&] {
@@ -162,9 +201,12 @@ int RunHack(const HackRequest& request) {
                 SpawnCats(app);
                 StepCats(app);
             });
+            if (!request.fps) return;
+            if (const auto text = rate.Tick(std::chrono::steady_clock::now())) platform.SetHackCaption(*text);
         },
         [&](SaverInput input) {
             if (input == SaverInput::TargetResized) Deliver([&] { StartFlock(app, platform); });
+            if (input == SaverInput::CloseRequested && own_window != 0) XDestroyWindow(display, own_window);
         });
     XCloseDisplay(display);
     return 0;

@@ -4,8 +4,6 @@
 #include <sys/shm.h>
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 
 #include "platform/x11/x11_display.h"
 
@@ -13,65 +11,19 @@ namespace nyamo::x11 {
 
 namespace {
 
-// Where an 8-bit channel lands in a pixel of the given mask, and back.
-struct Channel {
-    unsigned long mask = 0;
-    int shift = 0;  // position of the mask's lowest bit
-    int bits = 0;
-
-    explicit Channel(unsigned long m) : mask(m) {
-        if (m == 0) return;
-        shift = std::countr_zero(m);
-        bits = std::popcount(m);
-    }
-    unsigned long Pack(std::uint32_t value8) const {
-        if (bits == 0) return 0;
-        const unsigned long v = bits >= 8 ? value8 << (bits - 8) : value8 >> (8 - bits);
-        return (v << shift) & mask;
-    }
-    std::uint32_t Unpack(unsigned long pixel) const {
-        if (bits == 0) return 0;
-        const unsigned long v = (pixel & mask) >> shift;
-        if (bits >= 8) return static_cast<std::uint32_t>(v >> (bits - 8));
-        return static_cast<std::uint32_t>(v * 255 / ((1ul << bits) - 1));  // 5 or 6 bits spread over 0..255
-    }
-};
-
-// The common case on every desktop today: 32 bits per pixel in the host's
-// byte order with the channels where BGRX keeps them, so rows copy as they are.
-bool SameLayoutAsBgrx(const XImage* image) {
-    const int host_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-    return image->bits_per_pixel == 32 && image->byte_order == host_order && image->red_mask == 0xFF0000 &&
-           image->green_mask == 0x00FF00 && image->blue_mask == 0x0000FF;
-}
-
-void WriteArea(XImage* image, PixelView src, Rect area) {
-    if (SameLayoutAsBgrx(image)) {
-        const auto row_bytes = static_cast<std::size_t>(area.right - area.left) * 4;
-        for (int y = area.top; y < area.bottom; ++y) {
-            const std::uint32_t* from = src.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(src.stride) + area.left;
-            char* to = image->data + static_cast<std::size_t>(y) * static_cast<std::size_t>(image->bytes_per_line) +
-                       static_cast<std::size_t>(area.left) * 4;
-            std::memcpy(to, from, row_bytes);
-        }
-        return;
-    }
-    const Channel red(image->red_mask), green(image->green_mask), blue(image->blue_mask);
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x) {
-            const std::uint32_t p = src.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(src.stride) + static_cast<std::size_t>(x)];
-            XPutPixel(image, x, y, red.Pack((p >> 16) & 0xFF) | green.Pack((p >> 8) & 0xFF) | blue.Pack(p & 0xFF));
-        }
-}
-
 Rect Clip(Rect area, int width, int height) {
     return Rect{std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, width), std::min(area.bottom, height)};
 }
 
 }  // namespace
 
-WindowImage::WindowImage(Display* display, Window window, Visual* visual, int depth, int width, int height)
-    : display_(display), window_(window), width_(std::max(width, 1)), height_(std::max(height, 1)) {
+WindowImage::WindowImage(Display* display, Window window, Visual* visual, int depth, Colormap colormap, int width,
+                         int height)
+    : display_(display),
+      window_(window),
+      format_(display, visual, colormap, PixelDirection::ToServer),
+      width_(std::max(width, 1)),
+      height_(std::max(height, 1)) {
     gc_ = XCreateGC(display_, window_, 0, nullptr);
     if (TryShm(visual, depth)) return;
     image_ = XCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
@@ -136,7 +88,7 @@ void WindowImage::Put(PixelView src, Rect area) {
     if (image_ == nullptr) return;
     area = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
     if (area.right <= area.left || area.bottom <= area.top) return;
-    WriteArea(image_, src, area);
+    ConvertArea(format_, src, area, image_);
     const auto w = static_cast<unsigned>(area.right - area.left);
     const auto h = static_cast<unsigned>(area.bottom - area.top);
     if (shm_attached_) {
@@ -150,7 +102,8 @@ void WindowImage::Put(PixelView src, Rect area) {
     }
 }
 
-bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, int y, int w, int h, PixelSpan dst) {
+bool CapturePixels(Display* display, Drawable drawable, Visual* visual, Colormap colormap, int x, int y, int w, int h,
+                   PixelSpan dst) {
     w = std::min(w, dst.width);
     h = std::min(h, dst.height);
     if (w <= 0 || h <= 0) return false;
@@ -160,13 +113,8 @@ bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, i
         if (image != nullptr) XDestroyImage(image);
         return false;
     }
-    if (image->red_mask == 0 && visual != nullptr) {
-        image->red_mask = visual->red_mask;
-        image->green_mask = visual->green_mask;
-        image->blue_mask = visual->blue_mask;
-    }
-    const bool direct = SameLayoutAsBgrx(image);
-    const Channel red(image->red_mask), green(image->green_mask), blue(image->blue_mask);
+    const PixelFormat format(display, visual, colormap, PixelDirection::FromServer);
+    const bool direct = !format.colormapped() && SameLayoutAsBgrx(image);
     for (int row = 0; row < h; ++row) {
         std::uint32_t* to = dst.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(dst.stride);
         if (direct) {
@@ -174,10 +122,7 @@ bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, i
             for (int col = 0; col < w; ++col) to[col] = from[col] & 0x00FFFFFF;
             continue;
         }
-        for (int col = 0; col < w; ++col) {
-            const unsigned long p = XGetPixel(image, col, row);
-            to[col] = (red.Unpack(p) << 16) | (green.Unpack(p) << 8) | blue.Unpack(p);
-        }
+        for (int col = 0; col < w; ++col) to[col] = format.Bgrx(XGetPixel(image, col, row));
     }
     XDestroyImage(image);
     return true;

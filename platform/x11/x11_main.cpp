@@ -75,9 +75,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto hack = nyamo::x11::ParseHackRequest(args, std::getenv("XSCREENSAVER_WINDOW"));
     if (const auto* error = std::get_if<nyamo::x11::HackUsageError>(&hack)) {
-        std::fprintf(stderr,
-                     "nyamo: %s\nusage: nyamo [-root | -window-id ID] [-count 1-50] [-speed 1-10] [-desktop | -blank]\n",
-                     error->message.c_str());
+        std::fprintf(stderr, "nyamo: %s\n%s\n", error->message.c_str(), nyamo::x11::HackUsage().c_str());
         return 2;
     }
     if (const auto* request = std::get_if<nyamo::x11::HackRequest>(&hack)) return nyamo::x11::RunHack(*request);

@@ -66,6 +66,7 @@ X11Platform::X11Platform(Display* display, std::string command_line)
 X11Platform::~X11Platform() {
     if (SaverLoaded()) UnloadSaverWindow();
     UnloadPreviewWindow();
+    if (caption_gc_ != nullptr) XFreeGC(display_, caption_gc_);
 }
 
 bool X11Platform::DialogLoaded() const { return dialog_ != nullptr && dialog_->loaded(); }
@@ -169,15 +170,16 @@ void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_
     PixelBuffer* target = surfaces_.Find(dst);
     if (target == nullptr) return;
     if (saver_.foreign) {
-        // The hack's "desktop" is what its window shows when it starts: the
-        // root window's picture for -root, the host's picture otherwise.
-        CapturePixels(display_, saver_.window, saver_.visual, 0, 0, width, height, target->span());
+        // Never the hack window's own pixels: under xscreensaver they are
+        // already black or the last hack's picture. The daemon's screenshot
+        // when there is one, else the surface stays black.
+        if (hack_desktop_ != None) CaptureHackDesktop(target->span(), width, height);
         return;
     }
     XWindowAttributes root_attributes{};
     XGetWindowAttributes(display_, root_, &root_attributes);
-    CapturePixels(display_, root_, root_attributes.visual, primary_.left, primary_.top, width, height,
-                  target->span());
+    CapturePixels(display_, root_, root_attributes.visual, root_attributes.colormap, primary_.left, primary_.top, width,
+                  height, target->span());
 }
 
 // --- Timer and events ----------------------------------------------------------
@@ -210,8 +212,10 @@ SaverInput X11Platform::Translate(const XEvent& event) {
     if (saver_.window != 0 && (window == saver_.window || window == saver_.sink)) {
         switch (event.type) {
             case Expose:
-                if (event.xexpose.count == 0 && saver_.image && saver_.screen.width > 0)
+                if (event.xexpose.count == 0 && saver_.image && saver_.screen.width > 0) {
                     saver_.image->Put(saver_.screen.view(), Rect{0, 0, saver_.screen.width, saver_.screen.height});
+                    DrawHackCaption();
+                }
                 return SaverInput::Nothing;
             case KeyPress:
                 return saver_.foreign ? SaverInput::Nothing : SaverInput::Key;
@@ -229,6 +233,12 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                     saver_.screen = PixelBuffer();
                     return SaverInput::TargetResized;
                 }
+                return SaverInput::Nothing;
+            case ClientMessage:
+                // The close box of the hack's own window (--window).
+                if (saver_.foreign && static_cast<Atom>(event.xclient.data.l[0]) ==
+                                          XInternAtom(display_, "WM_DELETE_WINDOW", False))
+                    return SaverInput::CloseRequested;
                 return SaverInput::Nothing;
             case DestroyNotify:
                 if (saver_.foreign && event.xdestroywindow.window == saver_.window) {

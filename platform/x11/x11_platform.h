@@ -38,7 +38,7 @@ class WindowImage;
 class FltkDialog;
 
 // What the event loop hands to the core, translated from one X event.
-enum class SaverInput { Nothing, Click, Key, TargetResized };
+enum class SaverInput { Nothing, Click, Key, TargetResized, CloseRequested };
 
 // Events of the settings dialog that reach the core.
 struct DialogEvents {
@@ -74,6 +74,12 @@ public:
     // its size; input and ending stay with that client. False if the window
     // does not exist.
     bool AdoptHackWindow(Window window);
+    // The picture that CopyDesktop gives the hack: a pixmap of the screen's
+    // depth (xscreensaver's screenshot), or None for black.
+    void SetHackDesktop(Pixmap desktop) { hack_desktop_ = desktop; }
+    // A line of text drawn in the hack window's bottom-left corner over
+    // every frame from now on (the frame rate).
+    void SetHackCaption(std::string text);
     // The hack window's current size.
     std::int32_t HackWidth() const { return saver_.width; }
     std::int32_t HackHeight() const { return saver_.height; }
@@ -150,6 +156,7 @@ private:
         int left = 0, top = 0, width = 0, height = 0;  // pixels, in the primary screen
         Visual* visual = nullptr;
         int depth = 0;
+        Colormap colormap = 0;
         PixelBuffer screen;  // what the window shows, for repaints
         std::unique_ptr<WindowImage> image;
     };
@@ -173,6 +180,8 @@ private:
     void GrabInput();
     void ReleaseInput();
     void ComposePreview();
+    void DrawHackCaption();
+    void CaptureHackDesktop(PixelSpan dst, int width, int height);
 
     Display* display_;
     int screen_number_;
@@ -185,6 +194,9 @@ private:
     PreviewWindow preview_;
     std::unique_ptr<FltkDialog> dialog_;
     DialogEvents dialog_events_;
+    Pixmap hack_desktop_ = None;
+    std::string hack_caption_;
+    GC caption_gc_ = nullptr;
     int timer_ms_ = 0;
     std::chrono::steady_clock::time_point next_tick_{};
 };

@@ -116,7 +116,8 @@ void X11Platform::ShowPreviewWindow() {
     if (preview_.window == 0) return;
     ComposePreview();
     preview_.image = std::make_unique<WindowImage>(display_, preview_.window, DefaultVisual(display_, screen_number_),
-                                                   DefaultDepth(display_, screen_number_), preview_.width,
+                                                   DefaultDepth(display_, screen_number_),
+                                                   DefaultColormap(display_, screen_number_), preview_.width,
                                                    preview_.height);
     // The picture goes up on the Expose that the map brings.
     XMapWindow(display_, preview_.window);

@@ -41,6 +41,7 @@ void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_m
     saver_ = SaverWindow{};
     saver_.visual = DefaultVisual(display_, screen_number_);
     saver_.depth = DefaultDepth(display_, screen_number_);
+    saver_.colormap = DefaultColormap(display_, screen_number_);
     saver_.width = saver_.height = 1;
     saver_.window = XCreateWindow(display_, root_, 0, 0, 1, 1, 0, saver_.depth, InputOutput, saver_.visual, mask,
                                   &attributes);
@@ -76,8 +77,8 @@ void X11Platform::SetSaverWindowRect(float left, float top, float width, float h
 
 void X11Platform::EnsureSaverImage() {
     if (!saver_.image)
-        saver_.image = std::make_unique<WindowImage>(display_, saver_.window, saver_.visual, saver_.depth, saver_.width,
-                                                     saver_.height);
+        saver_.image = std::make_unique<WindowImage>(display_, saver_.window, saver_.visual, saver_.depth,
+                                                     saver_.colormap, saver_.width, saver_.height);
 }
 
 void X11Platform::ShowSaverWindow() {
@@ -169,6 +170,7 @@ void X11Platform::PresentSaverFrame(SurfaceHandle src, Rect area) {
     if (!saver_.mapped && !saver_.foreign) return;
     EnsureSaverImage();
     saver_.image->Put(saver_.screen.view(), area);
+    DrawHackCaption();
 }
 
 void X11Platform::UnloadSaverWindow() {
@@ -213,6 +215,7 @@ bool X11Platform::AdoptHackWindow(Window window) {
     saver_.mapped = true;
     saver_.visual = attributes.visual;
     saver_.depth = attributes.depth;
+    saver_.colormap = attributes.colormap;
     saver_.width = attributes.width;
     saver_.height = attributes.height;
     // Only structure and exposure: input belongs to the window's owner.

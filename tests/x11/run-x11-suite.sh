@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# packages: libxfixes-dev
+# packages: libxfixes-dev xscreensaver xscreensaver-data
 # The X11 suite: the real nyamo binary on a real X server (Xvfb), driven by
 # xdotool and by x11_probe (a small Xlib client built with the program), with
 # openbox where a reparenting window manager matters. Needs xvfb, xdotool,
-# x11-utils, openbox and imagemagick.
+# x11-utils, openbox and imagemagick; the xscreensaver checks drive Debian's
+# real daemon (xscreensaver, xscreensaver-data).
 # Usage: tests/x11/run-x11-suite.sh BUILD_DIR
 set -u
 build=$(cd "${1:?usage: run-x11-suite.sh BUILD_DIR}" && pwd)
@@ -38,9 +39,14 @@ unset XSCREENSAVER_WINDOW
 
 passed=0
 failed=0
+skipped=0
 check() {  # check NAME COMMAND...: one line per check
   local name=$1; shift
   if "$@"; then echo "PASS $name"; passed=$((passed + 1)); else echo "FAIL $name"; failed=$((failed + 1)); fi
+}
+skip() {  # skip NAME REASON
+  echo "SKIP $1 ($2)"
+  skipped=$((skipped + 1))
 }
 
 # --- helpers -------------------------------------------------------------------
@@ -645,15 +651,267 @@ without_shm() {
 }
 check "saver: kittens on a 16-bit server without MIT-SHM (XPutImage fallback)" without_shm
 
+# --- the hack's options, its defaults and any visual ------------------------------------
+hack_standard_options() {
+  # Every option xscreensaver's own hacks accept, as the daemon and its
+  # settings tool pass them: the hack runs and says nothing.
+  make_host 200x150 || return 1
+  local result=0 args
+  for args in "-root -fps" "-display $DISPLAY -root" "-root -install" "-root -visual default" \
+              "--root --noinstall --mono --pair --no-fps" "--root --count 3 --speed 10 --desktop"; do
+    XSCREENSAVER_WINDOW=$host "$nyamo" $args >"$work/hack.out" 2>&1 &
+    npid=$!
+    pids+=("$npid")
+    sleep 0.6
+    if ! kill -0 "$npid" 2>/dev/null; then echo "  '$args' ended: $(cat "$work/hack.out")"; result=1; continue; fi
+    kill "$npid"
+    ended_within "$npid" 3 || result=1
+    if [ -s "$work/hack.out" ]; then echo "  '$args' said: $(cat "$work/hack.out")"; result=1; fi
+  done
+  drop_host
+  return $result
+}
+check "hack: the standard options (-fps, -display, -install, -visual, ...) are accepted" hack_standard_options
+
+hack_unknown_option() {
+  local out rc result=0 args
+  for args in "--root --bogus" "-root -fps -frobnicate" "--window --count" "--fps /s"; do
+    out=$(timeout 5 "$nyamo" $args 2>&1)
+    rc=$?
+    if [ $rc -ne 2 ] || ! grep -q '^usage: nyamo .*\[--fps\]' <<<"$out" || "$probe" find Nyamo >/dev/null || ! no_window; then
+      echo "  '$args': status $rc: $out"
+      result=1
+    fi
+  done
+  return $result
+}
+check "hack: an unknown option ends with a usage message and status 2, no window" hack_unknown_option
+
+hack_own_window() {
+  start "$work/hack.out" --window --count 10 --speed 10 --blank
+  window_named Nyamo 5 || return 1
+  sleep 1.5
+  local stats total black colours info
+  info=$("$probe" info "$wid")
+  stats=$("$probe" stats "$wid" 0 0 640 480)
+  read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+  echo "  $info; $stats"
+  [[ "$info" == *" 640 480 override=0 mapped=1" ]] && [ "$black" -gt $((total * 50 / 100)) ] &&
+    [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ] || return 1
+  "$probe" close "$wid"
+  ended_within "$npid" 3 && [ "$status" -eq 0 ]
+}
+check "hack: --window opens a 640x480 window of its own with kittens, ends when it is closed" hack_own_window
+
+corner_white() {  # corner_white WINDOW HEIGHT: the share of white pixels in the bottom-left 90x16
+  "$probe" save "$1" "$work/corner.ppm" || { echo 0; return; }
+  convert "$work/corner.ppm" -crop "90x16+0+$(($2 - 18))" +repage -fill black +opaque white -format '%[fx:mean]' info:
+}
+hack_fps() {
+  make_host 320x240 || return 1
+  local with without
+  # One kitten over black: the corner stays black but for the text.
+  start "$work/hack.out" -window-id "$host" -count 1 -blank -fps
+  sleep 2.5
+  with=$(corner_white "$host" 240)
+  kill "$npid"
+  ended_within "$npid" 3
+  start "$work/hack.out" -window-id "$host" -count 1 -blank
+  sleep 2.5
+  without=$(corner_white "$host" 240)
+  kill "$npid"
+  ended_within "$npid" 3
+  drop_host
+  echo "  white in the bottom-left corner: $with with -fps, $without without"
+  awk -v a="$with" -v b="$without" 'BEGIN { exit !(a > 0.03 && b < 0.01) }'
+}
+check "hack: -fps shows the frame rate in the bottom-left corner" hack_fps
+
+hack_on_visual() {  # hack_on_visual DEPTH: kittens in the right colours on a screen of that depth
+  local saved=$DISPLAY result=0 second
+  start_private_xvfb 640x480x"$1" "$work/xvfb-$1.log" || { export DISPLAY=$saved; return 1; }
+  second=$XVFB_PID
+  pids+=("$second")
+  echo "  $(xdpyinfo | grep -m1 -E 'depth of root') $(xwininfo -root | grep -m1 'Visual Class')"
+  start "$work/hack.out" -root -count 20 -speed 10 -blank
+  sleep 2
+  local stats total black colours greys lit grey
+  stats=$("$probe" stats root 0 0 640 480)
+  greys=$("$probe" greys root 0 0 640 480)
+  read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+  read -r lit grey <<<"$(sed 's/[a-z]*=//g' <<<"$greys")"
+  echo "  $stats $greys"
+  # Mostly black, kittens of several shades, most of them grey.
+  [ "$black" -gt $((total * 70 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 4 ] &&
+    [ "$grey" -gt $((lit * 60 / 100)) ] || result=1
+  kill "$npid"
+  ended_within "$npid" 3 || result=1
+  export DISPLAY=$saved
+  kill "$second"; wait "$second" 2>/dev/null
+  return $result
+}
+check "visual: kittens on an 8-bit PseudoColor screen (a colour cube on its colormap)" hack_on_visual 8
+check "visual: kittens on a 16-bit TrueColor screen" hack_on_visual 16
+check "visual: kittens on a 30-bit TrueColor screen" hack_on_visual 30
+
+# --- under the real xscreensaver -------------------------------------------------------------
+# The daemon will not run hacks as root: as root the suite runs it as nobody,
+# otherwise as the user running the suite. Every daemon check takes the
+# account to use.
+if [ "$(id -u)" -eq 0 ]; then daemon_account=nobody; else daemon_account=$(id -un); fi
+xss_home=$work/xss-home
+as_account() {  # as_account ACCOUNT COMMAND...: the command as that account, HOME the daemon's test folder
+  if [ "$1" = "$(id -un)" ]; then
+    HOME=$xss_home "${@:2}"
+  else
+    HOME=$xss_home setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups "${@:2}"
+  fi
+}
+live_hacks() {  # the hack processes that run (an ended one may stay a zombie for a while)
+  local p
+  for p in $(pgrep -f -- "^$nyamo --root"); do
+    [ "$(ps -o stat= -p "$p" | cut -c1)" = Z ] || echo "$p"
+  done
+}
+daemon_start() {  # daemon_start ACCOUNT GRAB HACK-OPTIONS: the daemon with Nyamo alone in its list
+  rm -rf "$xss_home"
+  mkdir -p "$xss_home/.config/nyamo"
+  # Locking, fading and the splash off; grabDesktopImages as asked.
+  printf '%s\n' "timeout:	0:30:00" "lock:		False" "fade:		False" "unfade:		False" "splash:		False" \
+    "dpmsEnabled:	False" "mode:		one" "selected:	0" "grabDesktopImages:	$2" \
+    "programs:	\"Nyamo\" $nyamo --root $3 \\n" >"$xss_home/.xscreensaver"
+  # A settings file that asks for one slow kitten over black, where the
+  # hack's account would read it: the hack must not.
+  printf '[Nyamo Saver]\nCatNum=1\nSaverType=2\nSaverSpeed=1\n' | tee "$ini" >"$xss_home/.config/nyamo/Nyamo_07.ini"
+  [ "$(id -u)" -eq 0 ] && chown -R "$1" "$xss_home"
+  as_account "$1" xscreensaver -no-splash -verbose >"$work/xss.log" 2>&1 &
+  daemon_pid=$!
+  pids+=("$daemon_pid")
+  local i
+  for i in $(seq 100); do
+    as_account "$1" xscreensaver-command -time >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "  the daemon does not answer:"; tail -n 5 "$work/xss.log"
+  return 1
+}
+daemon_activate() {  # daemon_activate ACCOUNT: blank, and wait for the hack
+  as_account "$1" xscreensaver-command -activate >/dev/null 2>&1 || return 1
+  local i
+  for i in $(seq 100); do [ -n "$(live_hacks)" ] && return 0; sleep 0.05; done
+  echo "  no hack started:"; tail -n 5 "$work/xss.log"
+  return 1
+}
+no_hack_within() {  # no_hack_within SECONDS
+  local i
+  for i in $(seq $(($1 * 20))); do [ -z "$(live_hacks)" ] && return 0; sleep 0.05; done
+  echo "  hack still running: $(live_hacks)"
+  return 1
+}
+daemon_stop() {
+  kill "$daemon_pid" 2>/dev/null
+  wait "$daemon_pid" 2>/dev/null
+  local p
+  for p in $(live_hacks); do kill "$p"; done
+}
+hack_complained() {  # the hack's own messages in the daemon's log
+  if grep -E '^nyamo: |usage: nyamo' "$work/xss.log"; then return 0; fi
+  return 1
+}
+
+daemon_desktop() {  # daemon_desktop ACCOUNT
+  "$probe" paint-root && "$probe" save root "$work/desktop.ppm" || return 1
+  daemon_start "$1" True "" && daemon_activate "$1" || { daemon_stop; return 1; }
+  # The desktop shows through everywhere but under the kittens. They come
+  # in from beyond the edges at the default speed, after the daemon's black
+  # window and the hack's first frame: look for up to 15 seconds.
+  local differ total result=1 i
+  for i in $(seq 30); do
+    read -r differ total <<<"$("$probe" compare root "$work/desktop.ppm")"
+    if [ "$differ" -gt 2000 ] && [ "$differ" -lt $((total * 20 / 100)) ]; then result=0; break; fi
+    sleep 0.5
+  done
+  echo "  $differ of $total pixels differ from the desktop"
+  grep -m1 'saved screenshot' "$work/xss.log" | sed 's/^/  /'
+  as_account "$1" xscreensaver-command -deactivate >/dev/null 2>&1 || result=1
+  no_hack_within 3 || result=1
+  hack_complained && result=1
+  daemon_stop
+  return $result
+}
+check "xscreensaver: kittens walk over the desktop the root showed (grabDesktopImages on); the command deactivates" \
+  daemon_desktop "$daemon_account"
+
+daemon_over_black() {  # daemon_over_black ACCOUNT GRAB HACK-OPTIONS
+  "$probe" paint-root || return 1
+  daemon_start "$1" "$2" "$3" && daemon_activate "$1" || { daemon_stop; return 1; }
+  # Mostly black, with kittens of many shades once they have walked in.
+  local stats total black colours result=1 i
+  for i in $(seq 30); do
+    stats=$("$probe" stats root 0 0 1024 768)
+    read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+    if [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt $((total - 2000)) ] && [ "$colours" -gt 8 ]; then
+      result=0
+      break
+    fi
+    sleep 0.5
+  done
+  echo "  $stats"
+  if [[ "$3" == *--fps* ]]; then
+    local white  # the first reading comes after a second of frames
+    for i in $(seq 10); do
+      white=$(corner_white root 768)
+      awk -v a="$white" 'BEGIN { exit !(a > 0.03) }' && break
+      sleep 0.5
+    done
+    echo "  white in the bottom-left corner: $white"
+    awk -v a="$white" 'BEGIN { exit !(a > 0.03) }' || result=1
+  fi
+  xdotool key a
+  no_hack_within 3 || result=1
+  hack_complained && result=1
+  daemon_stop
+  return $result
+}
+check "xscreensaver: over black with grabDesktopImages off; a key deactivates" daemon_over_black "$daemon_account" False ""
+check "xscreensaver: over black with --blank, also with Show frame rate (--fps)" \
+  daemon_over_black "$daemon_account" True "--blank --fps"
+
+daemon_settings_tool() {  # daemon_settings_tool ACCOUNT
+  # The settings tool reads its configs from one fixed folder: a private
+  # mount shows it Debian's configs and ours without touching the system.
+  mkdir -p "$work/xss-config"
+  cp /usr/share/xscreensaver/config/*.xml "$build/platform/x11/nyamo.xml" "$work/xss-config/"
+  chmod -R a+rX "$work/xss-config"
+  daemon_start "$1" True "" || { daemon_stop; return 1; }
+  timeout 10 unshare -m sh -c 'mount --bind "$0" /usr/share/xscreensaver/config && exec "$@"' \
+    "$work/xss-config" env HOME="$xss_home" setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups \
+    xscreensaver-settings --debug >"$work/settings.log" 2>&1
+  local result=0 p
+  for p in $(live_hacks); do kill "$p"; done   # the tool's preview
+  grep -q 'reading .*/config/nyamo.xml' "$work/settings.log" || { echo "  nyamo.xml not read"; result=1; }
+  if grep -E 'WARNING: .*nyamo.xml|^nyamo: |usage: nyamo' "$work/settings.log"; then result=1; fi
+  hack_complained && result=1
+  daemon_stop
+  return $result
+}
+if [ "$(id -u)" -eq 0 ]; then
+  check "xscreensaver: the settings tool reads nyamo.xml without a warning and previews the hack quietly" \
+    daemon_settings_tool "$daemon_account"
+else
+  skip "xscreensaver: the settings tool reads nyamo.xml" "needs root for a private mount over its config folder"
+fi
+
 install_rules() {
   cmake --install "$build" --prefix "$work/prefix" --component Unspecified >/dev/null 2>&1 || return 1
   local xml=$work/prefix/share/xscreensaver/config/nyamo.xml
   [ -x "$work/prefix/libexec/xscreensaver/nyamo" ] && [ -f "$xml" ] &&
-    grep -q 'arg="-count %"' "$xml" && grep -q 'low="1" high="50" default="20"' "$xml" &&
-    grep -q 'arg="-speed %"' "$xml" && grep -q 'low="1" high="10" default="5"' "$xml" &&
-    grep -q 'arg-set="-blank"' "$xml" && grep -q '<command arg="-root"/>' "$xml"
+    grep -q 'arg="--count %"' "$xml" && grep -q 'low="1" high="50" default="20"' "$xml" &&
+    grep -q 'arg="--speed %"' "$xml" && grep -q 'low="1" high="10" default="5"' "$xml" &&
+    grep -q 'arg-set="--blank"' "$xml" && grep -q '<command arg="--root"/>' "$xml" &&
+    grep -q '<boolean id="showfps" _label="Show frame rate" arg-set="--fps"/>' "$xml"
 }
 check "install: the hack and its xscreensaver config go where xscreensaver looks" install_rules
 
-echo "x11 suite: $passed passed, $failed failed"
+echo "x11 suite: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

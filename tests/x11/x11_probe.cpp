@@ -11,6 +11,7 @@
 //   x11_probe save ID FILE          the window's pixels as a binary PPM
 //   x11_probe compare ID FILE       pixels that differ from FILE, and the total
 //   x11_probe stats ID X Y W H      pixels in the area: total, black, distinct colours
+//   x11_probe greys ID X Y W H      pixels in the area: not black, and of those grey
 //   x11_probe keyboard-grabbed      "grabbed" if another client holds the keyboard
 //   x11_probe cursor-blank          "blank" if the pointer's current image is empty
 //   x11_probe monitors W1 W2        split the screen into two side-by-side RandR
@@ -25,6 +26,7 @@
 #include <X11/extensions/Xrandr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +95,17 @@ struct Pixels {
     std::vector<unsigned char> rgb;
 };
 
+// An 8-bit channel from a pixel of a TrueColor visual of any depth.
+unsigned char Channel(unsigned long pixel, unsigned long mask) {
+    if (mask == 0) return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1) == 0) ++shift;
+    const unsigned long top = mask >> shift;
+    return static_cast<unsigned char>((((pixel & mask) >> shift) * 255 + top / 2) / top);
+}
+
+// The area's pixels as RGB, whatever the window's visual: TrueColor through
+// its masks, colormapped visuals through the colours of the colormap.
 std::optional<Pixels> Grab(Display* d, Window w, int x, int y, int width, int height) {
     XWindowAttributes a{};
     if (XGetWindowAttributes(d, w, &a) == 0) return std::nullopt;
@@ -100,14 +113,28 @@ std::optional<Pixels> Grab(Display* d, Window w, int x, int y, int width, int he
     if (height <= 0) height = a.height;
     XImage* image = XGetImage(d, w, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
     if (image == nullptr) return std::nullopt;
+    std::vector<XColor> palette;
+    if (a.visual->c_class == PseudoColor || a.visual->c_class == StaticColor || a.visual->c_class == GrayScale ||
+        a.visual->c_class == StaticGray) {
+        palette.resize(static_cast<std::size_t>(a.visual->map_entries));
+        for (std::size_t i = 0; i < palette.size(); ++i) palette[i].pixel = i;
+        XQueryColors(d, a.colormap, palette.data(), static_cast<int>(palette.size()));
+    }
     Pixels p{width, height, {}};
     p.rgb.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
     for (int row = 0; row < height; ++row)
         for (int col = 0; col < width; ++col) {
             const unsigned long v = XGetPixel(image, col, row);
-            p.rgb.push_back(static_cast<unsigned char>((v >> 16) & 0xFF));
-            p.rgb.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
-            p.rgb.push_back(static_cast<unsigned char>(v & 0xFF));
+            if (!palette.empty()) {
+                const XColor& c = palette[std::min<std::size_t>(v, palette.size() - 1)];
+                p.rgb.push_back(static_cast<unsigned char>(c.red >> 8));
+                p.rgb.push_back(static_cast<unsigned char>(c.green >> 8));
+                p.rgb.push_back(static_cast<unsigned char>(c.blue >> 8));
+                continue;
+            }
+            p.rgb.push_back(Channel(v, a.visual->red_mask));
+            p.rgb.push_back(Channel(v, a.visual->green_mask));
+            p.rgb.push_back(Channel(v, a.visual->blue_mask));
         }
     XDestroyImage(image);
     return p;
@@ -247,6 +274,23 @@ int main(int argc, char** argv) {
             colours.insert(c);
         }
         std::printf("total=%ld black=%ld colours=%zu\n", static_cast<long>(p->w) * p->h, black, colours.size());
+        return 0;
+    }
+    if (command == "greys" && argc == 7) {
+        // Of the pixels that are not black, how many are grey (the channels
+        // within 24 of each other): the kittens are grey tabbies, so a
+        // screen whose colours are converted wrongly shows few greys.
+        const auto p = Grab(d, ParseId(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                            std::atoi(argv[6]));
+        if (!p) return 1;
+        long lit = 0, grey = 0;
+        for (std::size_t i = 0; i < p->rgb.size(); i += 3) {
+            const int r = p->rgb[i], g = p->rgb[i + 1], b = p->rgb[i + 2];
+            if (r == 0 && g == 0 && b == 0) continue;
+            ++lit;
+            if (std::max({r, g, b}) - std::min({r, g, b}) <= 24) ++grey;
+        }
+        std::printf("lit=%ld grey=%ld\n", lit, grey);
         return 0;
     }
     if (command == "keyboard-grabbed") {
