@@ -22,6 +22,10 @@
 //   version <file>                 the version record and resources of a file
 //   cursor                         facts about the current pointer
 //   fonts                          which Japanese faces the system has
+//   steal <caption> <ms>           a window of the probe takes the foreground;
+//                                  print how long the captioned window stayed
+//   gdi <caption>                  GDI and USER object counts of the window's process
+//   layout <caption>               per control: rectangle and the extent of its text
 #include <windows.h>
 
 #include <cstdio>
@@ -162,6 +166,42 @@ HWND FocusOf(HWND window) {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (!GetGUIThreadInfo(thread, &info)) return nullptr;
     return info.hwndFocus;
+}
+
+// Each control's rectangle (client coordinates) and the size its text takes
+// in the control's own font: the font's description is read from the
+// control (WM_GETFONT, GetObjectW) and measured again here.
+int Layout(const char* caption) {
+    HWND window = Need(caption);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC dc = GetDC(nullptr);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(child, &r);
+        const std::wstring text = Widen(TextOf(child).c_str());
+        DWORD_PTR handle = 0;
+        SendMessageTimeoutW(child, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &handle);
+        LOGFONTW description{};
+        const bool described =
+            handle != 0 && GetObjectW(reinterpret_cast<HFONT>(handle), sizeof description, &description) != 0;
+        SIZE extent{0, 0};
+        TEXTMETRICW metrics{};
+        if (described) {
+            HFONT font = CreateFontIndirectW(&description);
+            HGDIOBJ old = SelectObject(dc, font);
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            GetTextMetricsW(dc, &metrics);
+            SelectObject(dc, old);
+            DeleteObject(font);
+        }
+        std::printf("id=%d x=%ld y=%ld w=%ld h=%ld font=%d em=%ld face=[%s] text_w=%ld line=%ld\n", GetDlgCtrlID(child),
+                    r.left - origin.x, r.top - origin.y, r.right - r.left, r.bottom - r.top, described ? 1 : 0,
+                    described ? -description.lfHeight : 0L, Narrow(description.lfFaceName).c_str(), extent.cx,
+                    metrics.tmHeight);
+    }
+    ReleaseDC(nullptr, dc);
+    return 0;
 }
 
 int Focus(const char* caption) {
@@ -530,6 +570,56 @@ int Fonts() {
     return 0;
 }
 
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// Another program takes the foreground the way a user's click on it or a
+// program that pops up would: a new top-level window, activated. The probe
+// window stands away from the pointer's spot so that nothing else changes.
+int Steal(const char* caption, DWORD ms) {
+    HWND target = Need(caption);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &PlainProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"ProbeForeground";
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    RegisterClassW(&wc);
+    HWND mine = CreateWindowExW(0, L"ProbeForeground", L"Probe foreground", WS_OVERLAPPEDWINDOW, 0, 0, 120, 80,
+                                nullptr, nullptr, instance, nullptr);
+    std::printf("saver_was_foreground=%d\n", GetForegroundWindow() == target ? 1 : 0);
+    const DWORD start = GetTickCount();
+    ShowWindow(mine, SW_SHOW);
+    SetForegroundWindow(mine);
+    std::printf("probe_took_foreground=%d\n", GetForegroundWindow() == mine ? 1 : 0);
+    while (IsWindow(target) && GetTickCount() - start < ms) SleepPumping(20);
+    if (IsWindow(target))
+        std::printf("gone=0\n");
+    else
+        std::printf("gone=1\ngone_ms=%lu\n", GetTickCount() - start);
+    DestroyWindow(mine);
+    return 0;
+}
+
+int Gdi(const char* caption) {
+    HWND window = Need(caption);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process == nullptr) {
+        std::printf("open failed %lu\n", GetLastError());
+        return 1;
+    }
+    SetLastError(0);
+    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
+    const DWORD gdi_error = GetLastError();
+    const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
+    std::printf("gdi=%lu\ngdi_error=%lu\nuser=%lu\n", gdi, gdi_error, user);
+    CloseHandle(process);
+    return 0;
+}
+
 int Usage() {
     std::printf("usage: nyamo_probe <command> ... (see the source)\n");
     return 2;
@@ -559,6 +649,8 @@ int wmain(int argc, wchar_t** wargv) {
         status = Info(arg(2));
     } else if (command == "controls") {
         status = Controls(arg(2));
+    } else if (command == "layout") {
+        status = Layout(arg(2));
     } else if (command == "focus") {
         status = Focus(arg(2));
     } else if (command == "scroll") {
@@ -585,6 +677,10 @@ int wmain(int argc, wchar_t** wargv) {
         status = Version(arg(2));
     } else if (command == "cursor") {
         status = Cursor();
+    } else if (command == "steal") {
+        status = Steal(arg(2), static_cast<DWORD>(num(3)));
+    } else if (command == "gdi") {
+        status = Gdi(arg(2));
     } else if (command == "fonts") {
         status = Fonts();
     } else {
