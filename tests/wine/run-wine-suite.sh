@@ -6,7 +6,7 @@
 # windows from inside Wine.
 #
 # Usage: tests/wine/run-wine-suite.sh <build-win-dir>
-# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk binutils-mingw-w64-x86-64 file procps
+# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps
 #
 # Prints one line per check (PASS/FAIL name) and a closing count line; the
 # exit status is non-zero when any check failed.
