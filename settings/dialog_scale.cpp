@@ -25,7 +25,8 @@ float LayoutTwipsPerPixel(float twips_per_pixel) {
 
 PixelBox OptionBox(const TwipsBox& design, float twips_per_pixel_x, float twips_per_pixel_y) {
     const float tx = LaidOutAsAt96Dpi(twips_per_pixel_x) ? kDesignTwipsPerPixel : twips_per_pixel_x;
-    const float ty = LaidOutAsAt96Dpi(twips_per_pixel_x) ? kDesignTwipsPerPixel : twips_per_pixel_y;  // one rule for both axes
+    // One rule for both axes, decided by the horizontal factor as the fonts are.
+    const float ty = LaidOutAsAt96Dpi(twips_per_pixel_x) ? kDesignTwipsPerPixel : twips_per_pixel_y;
     return {TwipsToPixels(design.left, tx), TwipsToPixels(design.top, ty), TwipsToPixels(design.width, tx),
             TwipsToPixels(design.height, ty)};
 }

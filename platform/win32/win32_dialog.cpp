@@ -192,7 +192,9 @@ void Win32Platform::CreateDialogControls() {
 // face such as ＭＳ Ｐゴシック, whose line is one em, keeps the design size.
 HFONT Win32Platform::MakeFrameCaptionFont() {
     const int room = FrameCaptionRoom(TwipsPerPixelX(), TwipsPerPixelY());
-    const int design = static_cast<int>(std::lround(double{kDefaultPoints} * 20.0 / double{LayoutTwipsPerPixel(TwipsPerPixelY())}));
+    // The default font's em in pixels (a point is 20 twips).
+    const double layout_tpp = LayoutTwipsPerPixel(TwipsPerPixelY());
+    const int design = static_cast<int>(std::lround(double{kDefaultPoints} * 20.0 / layout_tpp));
     HDC dc = GetDC(nullptr);
     std::wstring best_face = JapaneseFace();
     int best_size = 0;

@@ -25,7 +25,6 @@
 //   steal <caption> <ms>           a window of the probe takes the foreground;
 //                                  print how long the captioned window stayed
 //   gdi <caption>                  GDI and USER object counts of the window's process
-//   layout <caption>               per control: rectangle and the extent of its text
 #include <windows.h>
 
 #include <cstdio>
@@ -166,42 +165,6 @@ HWND FocusOf(HWND window) {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (!GetGUIThreadInfo(thread, &info)) return nullptr;
     return info.hwndFocus;
-}
-
-// Each control's rectangle (client coordinates) and the size its text takes
-// in the control's own font: the font's description is read from the
-// control (WM_GETFONT, GetObjectW) and measured again here.
-int Layout(const char* caption) {
-    HWND window = Need(caption);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    HDC dc = GetDC(nullptr);
-    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r;
-        GetWindowRect(child, &r);
-        const std::wstring text = Widen(TextOf(child).c_str());
-        DWORD_PTR handle = 0;
-        SendMessageTimeoutW(child, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &handle);
-        LOGFONTW description{};
-        const bool described =
-            handle != 0 && GetObjectW(reinterpret_cast<HFONT>(handle), sizeof description, &description) != 0;
-        SIZE extent{0, 0};
-        TEXTMETRICW metrics{};
-        if (described) {
-            HFONT font = CreateFontIndirectW(&description);
-            HGDIOBJ old = SelectObject(dc, font);
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-            GetTextMetricsW(dc, &metrics);
-            SelectObject(dc, old);
-            DeleteObject(font);
-        }
-        std::printf("id=%d x=%ld y=%ld w=%ld h=%ld font=%d em=%ld face=[%s] text_w=%ld line=%ld\n", GetDlgCtrlID(child),
-                    r.left - origin.x, r.top - origin.y, r.right - r.left, r.bottom - r.top, described ? 1 : 0,
-                    described ? -description.lfHeight : 0L, Narrow(description.lfFaceName).c_str(), extent.cx,
-                    metrics.tmHeight);
-    }
-    ReleaseDC(nullptr, dc);
-    return 0;
 }
 
 int Focus(const char* caption) {
@@ -649,8 +612,6 @@ int wmain(int argc, wchar_t** wargv) {
         status = Info(arg(2));
     } else if (command == "controls") {
         status = Controls(arg(2));
-    } else if (command == "layout") {
-        status = Layout(arg(2));
     } else if (command == "focus") {
         status = Focus(arg(2));
     } else if (command == "scroll") {
