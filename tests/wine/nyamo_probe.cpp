@@ -339,8 +339,11 @@ bool StartHosted(Hosted& hosted, const char* program, const char* format, int wi
     wc.lpszClassName = L"ProbeHost";
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&wc);
-    hosted.page = CreateWindowExW(0, L"ProbeHost", L"Probe display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                  width + 200, height + 200, nullptr, nullptr, instance, nullptr);
+    hosted.page = CreateWindowExW(0, L"ProbeHost", L"Probe display settings", WS_OVERLAPPEDWINDOW, 40, 40, width + 200,
+                                  height + 200, nullptr, nullptr, instance, nullptr);
+    // Shown without taking the foreground: a running saver would end if it
+    // lost the foreground, and the guard checks need it running.
+    ShowWindow(hosted.page, SW_SHOWNOACTIVATE);
     hosted.host = CreateWindowExW(0, L"ProbeHost", L"", WS_CHILD | WS_VISIBLE, 50, 60, width, height, hosted.page,
                                   nullptr, instance, nullptr);
     HWND host = hosted.host;
