@@ -6,6 +6,7 @@
 #include "base/numbers.h"
 #include "base/runtime_error.h"
 #include "settings/dialog_design.h"
+#include "settings/dialog_scale.h"
 #include "settings/settings_file.h"
 
 namespace nyamo {
@@ -61,7 +62,8 @@ void ShowSettings(App& app) {
     p.SetDialogLeft(static_cast<float>(CheckedReal((double{screen.width_twips} - p.DialogOuterWidth()) / 2)));
     p.SetDialogTop(static_cast<float>(CheckedReal((double{screen.height_twips} - p.DialogOuterHeight()) / 2)));
 
-    const float font_size = DialogFontSize(fx);
+    // Above 120 dots per inch, the pixel height of 10 points at 96 (see dialog_scale.h).
+    const float font_size = DialogFontPoints(screen.twips_per_pixel_x);
     p.SetControlFontSize(Control::Opt0, font_size);
     p.SetControlFontSize(Control::Opt1, font_size);
 

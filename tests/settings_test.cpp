@@ -2,6 +2,7 @@
 
 #include "platform/headless/headless_shell.h"
 #include "settings/dialog_design.h"
+#include "settings/dialog_scale.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
 #include "tests/test_folder.h"
@@ -94,6 +95,40 @@ TEST(DialogFont, TenPointsAtNinetySixDotsPerInch) {
     EXPECT_EQ(DialogFontSize(9), 6.0f);
 }
 
+// Up to 120 dots per inch the dialog scales as designed; above, it is laid
+// out as at 96 in pixels, so that nothing grows over anything else.
+TEST(DialogScale, OptionsKeepTheirTwipsDesignUpTo120DotsPerInchAndTheir96DpiBoxesAbove) {
+    const PixelBox at96{16, 12, 141, 29}, blank_at96{16, 44, 141, 29};
+    EXPECT_EQ(OptionBox(kOpt0DesignTwips, 15, 15), at96);
+    EXPECT_EQ(OptionBox(kOpt1DesignTwips, 15, 15), blank_at96);
+    EXPECT_EQ(OptionBox(kOpt0DesignTwips, 12, 12), (PixelBox{20, 15, 176, 36}));
+    EXPECT_EQ(OptionBox(kOpt1DesignTwips, 12, 12), (PixelBox{20, 55, 176, 36}));
+    for (float tpp : {10.0f, 1440.0f / 168, 7.5f}) {  // 144, 168 and 192 dots per inch
+        SCOPED_TRACE(tpp);
+        EXPECT_TRUE(LaidOutAsAt96Dpi(tpp));
+        EXPECT_EQ(OptionBox(kOpt0DesignTwips, tpp, tpp), at96);
+        EXPECT_EQ(OptionBox(kOpt1DesignTwips, tpp, tpp), blank_at96);
+        EXPECT_EQ(FrameCaptionRoom(tpp, tpp), 12);
+        EXPECT_EQ(LayoutTwipsPerPixel(tpp), 15.0f);
+    }
+    // 12 twips per pixel is still the design's own scale; 11.6 rounds to it.
+    EXPECT_FALSE(LaidOutAsAt96Dpi(12.0f));
+    EXPECT_FALSE(LaidOutAsAt96Dpi(11.6f));
+    EXPECT_TRUE(LaidOutAsAt96Dpi(11.4f));
+    EXPECT_EQ(FrameCaptionRoom(15, 15), 12);
+    EXPECT_EQ(FrameCaptionRoom(12, 12), 15);
+}
+
+TEST(DialogScale, FontsKeepTheirNinetySixDpiPixelHeightAbove120DotsPerInch) {
+    EXPECT_EQ(DialogFontPoints(15), 10.0f);
+    EXPECT_EQ(DialogFontPoints(12), 8.0f);
+    for (float tpp : {10.0f, 1440.0f / 168, 7.5f}) {
+        SCOPED_TRACE(tpp);
+        // Points become pixels at 1440 / tpp dots per inch: 20 / tpp pixels a point.
+        EXPECT_NEAR(DialogFontPoints(tpp) * 20.0f / tpp, 10.0f * 20.0f / 15.0f, 1e-4);
+    }
+}
+
 class Dialog : public Settings {
 protected:
     void Open(float twips_per_pixel = 15) {
@@ -123,6 +158,16 @@ TEST_F(Dialog, OpensCentredWithAThreeHundredByTwoHundredClientArea) {
         EXPECT_TRUE(p.dialog().shown);
         fresh.CloseBox();
     }
+}
+
+TEST_F(Dialog, Above120DotsPerInchEveryFontHasItsNinetySixDpiPixelHeight) {
+    Open(10);  // 144 dots per inch
+    const float points = 10.0f * 10.0f / 15.0f;
+    for (Control c : {Control::Opt0, Control::Opt1, Control::Label1, Control::Label2, Control::Label3, Control::Label4,
+                      Control::Label5, Control::But0, Control::But1})
+        EXPECT_FLOAT_EQ(dialog().font_points.at(c), points);
+    EXPECT_EQ(shell.platform.DialogClientWidth(), 300);
+    EXPECT_EQ(shell.platform.DialogClientHeight(), 200);
 }
 
 TEST_F(Dialog, ControlsArePlacedAsDesigned) {

@@ -8,6 +8,7 @@
 #include "app/main.h"
 #include "platform/win32/win32_platform.h"
 #include "settings/dialog_design.h"
+#include "settings/dialog_scale.h"
 
 // After <windows.h>, which it needs.
 #include <commctrl.h>
@@ -88,13 +89,25 @@ std::wstring Win32Platform::JapaneseFace() {
 
 namespace {
 
+HFONT MakeFontPixels(const std::wstring& face, int em_pixels) {
+    return CreateFontW(-em_pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, face.c_str());
+}
+
 HFONT MakeFont(const std::wstring& face, float points) {
     HDC dc = GetDC(nullptr);
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(nullptr, dc);
-    const int height = -static_cast<int>(std::lround(double{points} * (dpi > 0 ? dpi : 96) / 72.0));
-    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, face.c_str());
+    return MakeFontPixels(face, static_cast<int>(std::lround(double{points} * (dpi > 0 ? dpi : 96) / 72.0)));
+}
+
+// The height of a line of text in the font: what a group box's caption takes.
+int LineHeight(HDC dc, HFONT font) {
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    return metrics.tmHeight;
 }
 
 }  // namespace
@@ -168,21 +181,51 @@ void Win32Platform::CreateDialogControls() {
     default_font_ = MakeFont(JapaneseFace(), kDefaultPoints);
     for (const auto& [control, window] : controls_)
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(default_font_), FALSE);
+    caption_font_ = MakeFrameCaptionFont();
+    SendMessageW(DialogControl(Control::Frame), WM_SETFONT, reinterpret_cast<WPARAM>(caption_font_), FALSE);
+}
+
+// The frame's caption stands above the first option, which paints its whole
+// box and so would cover any part of the caption's line below its top. Of
+// the Japanese faces the system has, the one that keeps the caption largest
+// (up to the form's default size) with its whole line above the option: a
+// face such as ＭＳ Ｐゴシック, whose line is one em, keeps the design size.
+HFONT Win32Platform::MakeFrameCaptionFont() {
+    const int room = FrameCaptionRoom(TwipsPerPixelX(), TwipsPerPixelY());
+    // The default font's em in pixels (a point is 20 twips).
+    const double layout_tpp = LayoutTwipsPerPixel(TwipsPerPixelY());
+    const int design = static_cast<int>(std::lround(double{kDefaultPoints} * 20.0 / layout_tpp));
+    HDC dc = GetDC(nullptr);
+    std::wstring best_face = JapaneseFace();
+    int best_size = 0;
+    for (const wchar_t* face : kFaceCandidates) {
+        if (!FaceExists(dc, face)) continue;
+        for (int size = design; size > best_size; --size) {
+            HFONT font = MakeFontPixels(face, size);
+            const int line = LineHeight(dc, font);
+            DeleteObject(font);
+            if (line <= room) {
+                best_face = face;
+                best_size = size;
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, dc);
+    return MakeFontPixels(best_face, best_size > 0 ? best_size : 1);
 }
 
 // The option buttons keep their design geometry, held in twips relative to
-// the frame, so it follows the screen's twips-per-pixel factor.
+// the frame, so it follows the screen's twips-per-pixel factor up to 120 dots
+// per inch; above, they keep their 96-dpi boxes (dialog_scale.h).
 void Win32Platform::PlaceOptionButtons() {
-    const float tx = TwipsPerPixelX(), ty = TwipsPerPixelY();
-    const auto px = [](std::int32_t twips, float factor) {
-        return static_cast<int>(std::nearbyint(double{static_cast<float>(twips)} / double{factor}));
-    };
-    for (const auto& [control, box] :
+    for (const auto& [control, design] :
          {std::pair{Control::Opt0, kOpt0DesignTwips}, std::pair{Control::Opt1, kOpt1DesignTwips}}) {
         HWND option = DialogControl(control);
         if (option == nullptr) continue;
-        SetWindowPos(option, nullptr, frame_origin_.x + px(box.left, tx), frame_origin_.y + px(box.top, ty),
-                     px(box.width, tx), px(box.height, ty), SWP_NOZORDER | SWP_NOACTIVATE);
+        const PixelBox box = OptionBox(design, TwipsPerPixelX(), TwipsPerPixelY());
+        SetWindowPos(option, nullptr, frame_origin_.x + box.left, frame_origin_.y + box.top, box.width, box.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -282,6 +325,7 @@ void Win32Platform::ShowSettingsDialog() {
     // The focus starts on the chosen option, as the dialog manager would put it.
     SetFocus(DialogControl(IsOptionSelected(Control::Opt1) ? Control::Opt1 : Control::Opt0));
     UpdateWindow(dialog_);
+    ReportDialogLayout();
 }
 
 void Win32Platform::UnloadSettingsDialog() {

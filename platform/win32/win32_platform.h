@@ -154,6 +154,8 @@ private:
     static LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnSaverMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    // Another window took the foreground: once the saver is up, it ends as on a click.
+    void OnSaverDeactivated();
     LRESULT OnSinkMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnPreviewMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnDialogMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -192,6 +194,8 @@ private:
     void PlaceOptionButtons();
     void OnScroll(HWND bar, int code, int thumb);
     std::wstring JapaneseFace();
+    HFONT MakeFrameCaptionFont();
+    void ReportDialogLayout();  // win32_dialog_report.cpp
 
     HINSTANCE instance_;
     HICON icon_ = nullptr;
@@ -209,6 +213,10 @@ private:
     Win32Surface saver_image_;  // the last presented frame, for WM_PAINT
     HCURSOR invisible_cursor_ = nullptr;
     PointerShape pointer_ = PointerShape::Default;
+    // Set by the last step of the start-up (topmost placement); from the
+    // moment the shown window is also active, losing the foreground ends it.
+    bool saver_placed_ = false;
+    bool saver_wakes_on_deactivation_ = false;
     UINT timer_ms_ = 200;
 
     // The preview window.
@@ -224,6 +232,7 @@ private:
     std::map<Control, HWND> controls_;
     std::map<Control, HFONT> fonts_;
     HFONT default_font_ = nullptr;
+    HFONT caption_font_ = nullptr;  // the frame's, fitted above its options
     std::array<std::int16_t, 2> reported_scroll_{};  // the values the labels last showed
     POINT frame_origin_{};
     std::wstring japanese_face_;

@@ -22,6 +22,8 @@ std::int32_t ShiftState() {
 
 bool IsKeyDown(UINT message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
 
+bool IsWheel(UINT message) { return message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL; }
+
 // Alt, F10 and Alt+key would otherwise open the (absent) window menu and eat
 // the keys that follow.
 bool IsSystemKeyFollowUp(UINT message, WPARAM wparam) {
@@ -86,8 +88,21 @@ void Win32Platform::SetSaverPointer(PointerShape shape) {
 }
 
 void Win32Platform::MakeSaverTopmost() {
-    if (saver_ != nullptr)
-        SetWindowPos(saver_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    if (saver_ == nullptr) return;
+    SetWindowPos(saver_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    // The last step of the start-up: the off-screen show and the hide before
+    // it deactivate the window on purpose, and must not end it.
+    saver_placed_ = true;
+    if (GetForegroundWindow() == saver_) saver_wakes_on_deactivation_ = true;
+}
+
+// Keys typed after another program took the foreground would go to that
+// program, hidden under the topmost saver: the saver ends instead, as the
+// system's screen-saver library does.
+void Win32Platform::OnSaverDeactivated() {
+    if (!saver_wakes_on_deactivation_ || in_handler_) return;
+    saver_wakes_on_deactivation_ = false;
+    Deliver([](App& app) { Form_Click(app); });
 }
 
 void Win32Platform::SetTimerInterval(std::int32_t milliseconds) {
@@ -129,6 +144,9 @@ void Win32Platform::PaintSaver(HWND window) {
 
 void Win32Platform::UnloadSaverWindow() {
     if (saver_ == nullptr) return;
+    // Destroying the window deactivates it; that is no new wake-up.
+    saver_placed_ = false;
+    saver_wakes_on_deactivation_ = false;
     KillTimer(saver_, kTickTimer);
     DestroyWindow(saver_);
 }
@@ -159,6 +177,23 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
             Deliver([](App& app) { Form_Click(app); });
             // The X buttons' messages are answered TRUE, as the system expects of them.
             return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+            // A wheel turn wakes the saver like a click (on X11 it is a button press).
+            Deliver([](App& app) { Form_Click(app); });
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wparam) == WA_INACTIVE)
+                OnSaverDeactivated();
+            else if (saver_placed_)
+                saver_wakes_on_deactivation_ = true;
+            break;  // the default activation gives the focus back (WM_SETFOCUS)
+        case WM_ACTIVATEAPP:
+            if (wparam == FALSE) OnSaverDeactivated();
+            break;
+        case WM_NCACTIVATE:
+            if (wparam == FALSE) OnSaverDeactivated();
+            break;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             // The sink holds the focus; should the window itself get a key
@@ -182,6 +217,8 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
             return 0;
         case WM_DESTROY:
             KillTimer(window, kTickTimer);
+            saver_placed_ = false;
+            saver_wakes_on_deactivation_ = false;
             saver_ = nullptr;
             sink_ = nullptr;
             FreeWin32Surface(saver_image_);
@@ -197,6 +234,10 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
 LRESULT Win32Platform::OnSinkMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (IsKeyDown(message)) {
         Deliver([wparam](App& app) { picfocus_KeyDown(app, static_cast<std::int32_t>(wparam), ShiftState()); });
+        return 0;
+    }
+    if (IsWheel(message)) {  // the wheel's messages go to the focus, which the sink holds
+        Deliver([](App& app) { Form_Click(app); });
         return 0;
     }
     if (message == WM_GETDLGCODE) return DLGC_WANTALLKEYS;

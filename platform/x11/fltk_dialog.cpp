@@ -14,6 +14,7 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <cstdio>
@@ -26,6 +27,7 @@
 #include "assets/pictures.h"
 #include "platform/x11/x11_platform.h"
 #include "settings/dialog_design.h"
+#include "settings/dialog_scale.h"
 
 namespace nyamo::x11 {
 
@@ -35,6 +37,10 @@ namespace {
 // Xft names start with a style letter; a blank is the regular style. It
 // replaces FLTK's default face, so the message box shows Japanese too.
 constexpr const char* kDialogFace = " Noto Sans CJK JP";
+// A face with a line of one em for the frame's caption, where there is one
+// (Debian's fonts-ipafont-gothic), in a slot of its own.
+constexpr const char* kCompactCaptionFace = " IPAPGothic";
+constexpr Fl_Font kCaptionFontSlot = FL_FREE_FONT;
 
 // The frame's title stands on its top border, as a group box draws it.
 class TitledFrame : public Fl_Group {
@@ -145,7 +151,47 @@ public:
     }
 };
 
-int ToPixels(std::int32_t twips, float tpp) { return static_cast<int>(std::nearbyint(twips / double{tpp})); }
+bool FaceInstalled(const char* family) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    const bool found = fonts != nullptr && fonts->nfont > 0;
+    if (fonts != nullptr) FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
+struct CaptionFont {
+    Fl_Font face;
+    int size;
+};
+
+// The frame's caption stands above the first option, whose focus box runs
+// along the option's top edge: of the faces at hand, the one that keeps the
+// caption largest (up to the design's size) with its line above that edge.
+// IPAPGothic, when installed, has the metrics of ＭＳ Ｐゴシック (a line of one
+// em) and keeps the design's size; the dialog's own face needs a smaller one.
+CaptionFont FitCaption(int design, int room) {
+    fl_open_display();
+    std::vector<Fl_Font> faces;
+    if (FaceInstalled(kCompactCaptionFace + 1)) {
+        Fl::set_font(kCaptionFontSlot, kCompactCaptionFace);
+        faces.push_back(kCaptionFontSlot);
+    }
+    faces.push_back(FL_HELVETICA);
+    CaptionFont best{FL_HELVETICA, 1};
+    for (Fl_Font face : faces)
+        for (int size = design; size > best.size; --size) {
+            fl_font(face, size);
+            if (fl_height() <= room) {
+                best = {face, size};
+                break;
+            }
+        }
+    return best;
+}
 
 }  // namespace
 
@@ -241,8 +287,12 @@ struct FltkDialog::Widgets {
                                     Control::HScroll0, Control::HScroll1, Control::But0, Control::But1};
         for (int i = 0; i < 12; ++i) {
             const Fl_Widget* w = Find(controls[i]);
-            std::printf("control %s %d %d %d %d size=%d text=\"%s\"\n", names[i], w->x(), w->y(), w->w(), w->h(),
-                        w->labelsize(), w->label() != nullptr ? w->label() : "");
+            // What the text takes in its font: its width and its line's height.
+            fl_font(w->labelfont(), w->labelsize());
+            int text_w = 0, text_h = 0;
+            if (w->label() != nullptr) fl_measure(w->label(), text_w, text_h, 0);
+            std::printf("control %s %d %d %d %d size=%d text=\"%s\" text_w=%d line=%d\n", names[i], w->x(), w->y(),
+                        w->w(), w->h(), w->labelsize(), w->label() != nullptr ? w->label() : "", text_w, fl_height());
         }
         std::fflush(stdout);
     }
@@ -307,12 +357,15 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
     w.window->navigate = [widgets = &w](int key, bool shift) { return widgets->Navigate(key, shift); };
 
     w.frame = new TitledFrame(20, 15, 170, 80, std::string(kFrameText).c_str());
-    w.frame->labelsize(kDefaultPx);
+    const CaptionFont caption_font = FitCaption(kDefaultPx, FrameCaptionRoom(tpp, tpp));
+    w.frame->labelfont(caption_font.face);
+    w.frame->labelsize(caption_font.size);
     const TwipsBox boxes[2] = {kOpt0DesignTwips, kOpt1DesignTwips};
     const std::string_view option_texts[2] = {kOptDesktopText, kOptBlankText};
     for (int i = 0; i < 2; ++i) {
-        w.opt[i] = new Fl_Round_Button(20 + ToPixels(boxes[i].left, tpp), 15 + ToPixels(boxes[i].top, tpp),
-                                       ToPixels(boxes[i].width, tpp), ToPixels(boxes[i].height, tpp));
+        // In twips up to 120 dots per inch, the 96-dpi box above (dialog_scale.h).
+        const PixelBox box = OptionBox(boxes[i], tpp, tpp);
+        w.opt[i] = new Fl_Round_Button(20 + box.left, 15 + box.top, box.width, box.height);
         w.opt[i]->copy_label(std::string(option_texts[i]).c_str());
         w.opt[i]->type(FL_RADIO_BUTTON);
         w.opt[i]->labelsize(kOptionPx);

@@ -22,6 +22,9 @@
 //   version <file>                 the version record and resources of a file
 //   cursor                         facts about the current pointer
 //   fonts                          which Japanese faces the system has
+//   steal <caption> <ms>           a window of the probe takes the foreground;
+//                                  print how long the captioned window stayed
+//   gdi <caption>                  GDI and USER object counts of the window's process
 #include <windows.h>
 
 #include <cstdio>
@@ -336,8 +339,11 @@ bool StartHosted(Hosted& hosted, const char* program, const char* format, int wi
     wc.lpszClassName = L"ProbeHost";
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&wc);
-    hosted.page = CreateWindowExW(0, L"ProbeHost", L"Probe display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                  width + 200, height + 200, nullptr, nullptr, instance, nullptr);
+    hosted.page = CreateWindowExW(0, L"ProbeHost", L"Probe display settings", WS_OVERLAPPEDWINDOW, 40, 40, width + 200,
+                                  height + 200, nullptr, nullptr, instance, nullptr);
+    // Shown without taking the foreground: a running saver would end if it
+    // lost the foreground, and the guard checks need it running.
+    ShowWindow(hosted.page, SW_SHOWNOACTIVATE);
     hosted.host = CreateWindowExW(0, L"ProbeHost", L"", WS_CHILD | WS_VISIBLE, 50, 60, width, height, hosted.page,
                                   nullptr, instance, nullptr);
     HWND host = hosted.host;
@@ -530,6 +536,56 @@ int Fonts() {
     return 0;
 }
 
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// Another program takes the foreground the way a user's click on it or a
+// program that pops up would: a new top-level window, activated. The probe
+// window stands away from the pointer's spot so that nothing else changes.
+int Steal(const char* caption, DWORD ms) {
+    HWND target = Need(caption);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &PlainProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"ProbeForeground";
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    RegisterClassW(&wc);
+    HWND mine = CreateWindowExW(0, L"ProbeForeground", L"Probe foreground", WS_OVERLAPPEDWINDOW, 0, 0, 120, 80,
+                                nullptr, nullptr, instance, nullptr);
+    std::printf("saver_was_foreground=%d\n", GetForegroundWindow() == target ? 1 : 0);
+    const DWORD start = GetTickCount();
+    ShowWindow(mine, SW_SHOW);
+    SetForegroundWindow(mine);
+    std::printf("probe_took_foreground=%d\n", GetForegroundWindow() == mine ? 1 : 0);
+    while (IsWindow(target) && GetTickCount() - start < ms) SleepPumping(20);
+    if (IsWindow(target))
+        std::printf("gone=0\n");
+    else
+        std::printf("gone=1\ngone_ms=%lu\n", GetTickCount() - start);
+    DestroyWindow(mine);
+    return 0;
+}
+
+int Gdi(const char* caption) {
+    HWND window = Need(caption);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process == nullptr) {
+        std::printf("open failed %lu\n", GetLastError());
+        return 1;
+    }
+    SetLastError(0);
+    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
+    const DWORD gdi_error = GetLastError();
+    const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
+    std::printf("gdi=%lu\ngdi_error=%lu\nuser=%lu\n", gdi, gdi_error, user);
+    CloseHandle(process);
+    return 0;
+}
+
 int Usage() {
     std::printf("usage: nyamo_probe <command> ... (see the source)\n");
     return 2;
@@ -585,6 +641,10 @@ int wmain(int argc, wchar_t** wargv) {
         status = Version(arg(2));
     } else if (command == "cursor") {
         status = Cursor();
+    } else if (command == "steal") {
+        status = Steal(arg(2), static_cast<DWORD>(num(3)));
+    } else if (command == "gdi") {
+        status = Gdi(arg(2));
     } else if (command == "fonts") {
         status = Fonts();
     } else {

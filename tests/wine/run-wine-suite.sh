@@ -6,7 +6,7 @@
 # windows from inside Wine.
 #
 # Usage: tests/wine/run-wine-suite.sh <build-win-dir>
-# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk binutils-mingw-w64-x86-64 file procps
+# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps
 #
 # Prints one line per check (PASS/FAIL name) and a closing count line; the
 # exit status is non-zero when any check failed.
@@ -551,6 +551,71 @@ wake "a right click ends the saver" click 3
 WAKE_SWITCH=/S wake "/S starts the saver too (ended by a key)" key space
 WAKE_SWITCH=/Sxyz wake "/Sxyz starts the saver (first two characters count)" key Escape
 
+# A wheel turn wakes the saver like a click: vertical (buttons 4, 5) and
+# horizontal (6, 7, which Wine turns into WM_MOUSEHWHEEL).
+wake "a wheel turn up (button 4) ends the saver" click 4
+wake "a wheel turn down (button 5) ends the saver" click 5
+wake "a horizontal wheel turn left (button 6) ends the saver" click 6
+wake "a horizontal wheel turn right (button 7) ends the saver" click 7
+
+# Another program takes the foreground: the keys typed next would go to it,
+# hidden under the topmost saver, so the saver ends as the system's own
+# screen-saver library ends it.
+foreground_loss_case() {
+    if ! saver_up /s; then fail "foreground loss: the saver starts"; stop_scr; return; fi
+    sleep 1
+    local out ms
+    out=$(probe steal "$SAVER" 4000)
+    expect "foreground loss: the saver held the foreground, the other program took it" "1 1" \
+        "$(field "$out" saver_was_foreground) $(field "$out" probe_took_foreground)"
+    ms=$(field "$out" gone_ms)
+    check "foreground loss: the saver ends within 2 s (took ${ms:-?} ms)" test "$(field "$out" gone)" == 1 -a "${ms:-99999}" -lt 2000
+    expect "foreground loss: the process ends with status 0" "0" "$(wait_exit 5)"
+    stop_scr
+}
+foreground_loss_case
+
+# The start-up hides and shows the window and moves the focus about on
+# purpose; none of that may end it. Twenty quiet starts all keep running.
+quiet_starts_case() {
+    local kept=0 i
+    for i in $(seq 20); do
+        if saver_up /s; then
+            sleep 1
+            quiet "$WINE" "$PROBE" wait "$SAVER" 100 && kept=$((kept + 1))
+        fi
+        xdotool key a
+        saver_gone 3000
+        wait_exit 5 >/dev/null
+        stop_scr
+    done
+    expect "twenty quiet starts: every one keeps running" "20" "$kept"
+}
+quiet_starts_case
+
+# GDI objects of the running saver: none may be made per tick. Wine does not
+# implement GetGuiResources (it fails with ERROR_CALL_NOT_IMPLEMENTED); the
+# check runs where the system answers and says so where it does not.
+gdi_objects_case() {
+    if ! saver_up /s; then fail "GDI objects: the saver starts"; stop_scr; return; fi
+    sleep 1
+    local first last
+    first=$(probe gdi "$SAVER")
+    if [ "$(field "$first" gdi_error)" == 120 ] || [ "$(field "$first" gdi)" == 0 ]; then
+        echo "SKIP GDI objects per tick: this Wine does not report GetGuiResources (error $(field "$first" gdi_error))"
+    else
+        # Speed 10 ticks every 20 ms: 3,000 ticks in a minute.
+        sleep 60
+        last=$(probe gdi "$SAVER")
+        expect "GDI objects: as many after 3,000 ticks as at the start" "$(field "$first" gdi)" "$(field "$last" gdi)"
+    fi
+    xdotool key a
+    saver_gone 3000
+    wait_exit 5 >/dev/null
+    stop_scr
+}
+gdi_objects_case
+
 # Only the first two characters after leading blanks count.
 # (Into a file: the saver keeps the probe's output open while it runs.)
 "$WINE" "$PROBE" run 3000 "$SCR_WIN" "\"$SCR_WIN\"  /s" >"$WORK/run.out" 2>/dev/null
@@ -656,6 +721,106 @@ expect "120 dpi: scroll bars keep their pixel geometry" "20 135 130 18" "$(geome
 probe close "$DIALOG" >/dev/null
 expect "120 dpi: the close box ends the program" "0" "$(wait_exit 8)"
 stop_scr
+"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+
+# --- The dialog at every display scale ------------------------------------------------
+# Up to 120 dpi the dialog keeps its design; above, it is laid out as at 96
+# in pixels. The dialog reports each control's box and what its text takes in
+# its own font (NYAMO_DIALOG_REPORT); the checks judge that report, and real
+# clicks on OK and キャンセル show that nothing covers them.
+# dialog_report_start <dpi>: the dialog at that scale, its report in $WORK/layout.txt.
+dialog_report_start() {
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    rm -f "$WORK/exit" "$WORK/layout.txt"
+    ( NYAMO_DIALOG_REPORT=1 "$WINE" "$SAVER_DIR/Nyamo_07.scr" /c >"$WORK/layout.txt" 2>/dev/null
+      echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
+    SCR_SHELL_PID=$!
+    quiet "$WINE" "$PROBE" wait "$DIALOG" 15000 || return 1
+    for _ in $(seq 50); do grep -q '^check_mark=' "$WORK/layout.txt" 2>/dev/null && return 0; sleep 0.1; done
+    return 1
+}
+# layout_faults <client w> <client h>: one line per fault found in the report.
+layout_faults() {
+    tr -d '\r' <"$WORK/layout.txt" | awk -v cw="$1" -v ch="$2" '
+        /^check_mark=/ { split($0, m, "="); mark = m[2]; next }
+        /^control / {
+            for (i = 2; i <= NF; ++i) { split($i, kv, "="); v[kv[1]] = kv[2] }
+            id = v["id"]; ids[++n] = id
+            x[id] = v["x"]; y[id] = v["y"]; w[id] = v["w"]; h[id] = v["h"]; tw[id] = v["text_w"]; ln[id] = v["line"]
+        }
+        END {
+            if (n != 12) print "report lists " n " controls, not 12"
+            for (k = 1; k <= n; ++k) {
+                id = ids[k]
+                if (id == 111) {  # Label5 passes the edge by design; its text may not
+                    if (x[id] + tw[id] > cw) print "Label5 text ends at " x[id] + tw[id] " past the client width " cw
+                } else if (x[id] < 0 || y[id] < 0 || x[id] + w[id] > cw || y[id] + h[id] > ch)
+                    print "control " id " at " x[id] "," y[id] " " w[id] "x" h[id] " leaves the client area " cw "x" ch
+                for (j = k + 1; j <= n; ++j) {
+                    o = ids[j]
+                    if ((id == 100 && (o == 101 || o == 102)) || (o == 100 && (id == 101 || id == 102))) continue
+                    if (x[id] < x[o] + w[o] && x[o] < x[id] + w[id] && y[id] < y[o] + h[o] && y[o] < y[id] + h[id])
+                        print "controls " id " and " o " overlap"
+                }
+            }
+            for (i = 101; i <= 102; ++i) {
+                if (x[i] < x[100] || y[i] < y[100] || x[i] + w[i] > x[100] + w[100] || y[i] + h[i] > y[100] + h[100])
+                    print "option " i " leaves the frame"
+                if (mark + 4 + tw[i] > w[i] || ln[i] > h[i]) print "option " i " text cut off"
+            }
+            for (i = 105; i <= 106; ++i) if (tw[i] + 4 > w[i] || ln[i] > h[i]) print "button " i " text cut off"
+            for (i = 107; i <= 110; ++i) if (tw[i] > w[i] || ln[i] > h[i]) print "label " i " text cut off"
+            if (ln[111] > h[111]) print "Label5 text cut off at the bottom"
+            # The caption stands on the frame; the first option below it paints its whole box.
+            if (ln[100] > y[101] - y[100]) print "the frame caption (" ln[100] " high) reaches under the option at " y[101] - y[100]
+            if (tw[100] + 16 > w[100]) print "the frame caption is wider than its frame"
+            if (ln[100] < 8) print "the frame caption is under 8 pixels high"
+        }'
+}
+# click_centre <control id>: a real click at the control's centre, as the report places it.
+click_centre() {
+    local line cx cy
+    line=$(grep "^control id=$1 " "$WORK/layout.txt" | tr -d '\r')
+    read -r cx cy <<<"$(field "$(probe info "$DIALOG")" client_origin)"
+    local x y w h
+    x=$(control_field "$line" x); y=$(control_field "$line" y); w=$(control_field "$line" w); h=$(control_field "$line" h)
+    xdotool mousemove $((cx + x + w / 2)) $((cy + y + h / 2)) click 1
+}
+text_heights() { tr -d '\r' <"$1" | grep '^control ' | grep -v 'id=10[34] ' | sed 's/.* line=\([0-9]*\).*/\1/' | paste -sd' '; }
+dialog_scale_case() {
+    local dpi=$1 faults client
+    rm -f "$INI"
+    if ! dialog_report_start "$dpi"; then fail "$dpi dpi: the dialog opens and reports its layout"; stop_scr; return; fi
+    client=$(field "$(probe info "$DIALOG")" client)
+    faults=$(layout_faults ${client% *} ${client#* })
+    if [ "$dpi" -le 120 ]; then
+        # The design's own scales keep their geometry (at 120 dpi the options
+        # reach below the frame); only the caption is judged here.
+        expect "$dpi dpi: the frame's caption is whole, above its options" "" \
+            "$(grep 'frame caption' <<<"$faults" | paste -sd';')"
+    else
+        expect "$dpi dpi: every control inside the client area ($client), options inside the frame, no overlap, no text cut off or covered" \
+            "" "$(paste -sd';' <<<"$faults")"
+        expect "$dpi dpi: options at their 96-dpi boxes (16,12 and 16,44, 141 x 29 in the frame)" \
+            "36 27 141 29|36 59 141 29" \
+            "$(for i in 101 102; do l=$(grep "^control id=$i " "$WORK/layout.txt"); echo "$(control_field "$l" x) $(control_field "$l" y) $(control_field "$l" w) $(control_field "$l" h)"; done | paste -sd'|')"
+        expect "$dpi dpi: every text as high in pixels as at 96 dpi (frame, options, buttons, labels)" \
+            "$(text_heights "$WORK/layout96.txt")" "$(text_heights "$WORK/layout.txt")"
+    fi
+    [ "$dpi" -eq 96 ] && cp "$WORK/layout.txt" "$WORK/layout96.txt"
+    click_centre 105
+    expect "$dpi dpi: a real click at the centre of OK ends the program" "0" "$(wait_exit 8)"
+    expect "$dpi dpi: ... and saves" "[Nyamo Saver]|CatNum=20|SaverType=1|SaverSpeed=5" "$(ini_text | paste -sd'|')"
+    stop_scr
+    rm -f "$INI"
+    if ! dialog_report_start "$dpi"; then fail "$dpi dpi: the dialog opens again"; stop_scr; return; fi
+    click_centre 106
+    expect "$dpi dpi: a real click at the centre of キャンセル ends the program" "0" "$(wait_exit 8)"
+    check "$dpi dpi: ... without writing" test ! -e "$INI"
+    stop_scr
+}
+xdotool mousemove 0 0
+for DPI in 96 120 144 168 192; do dialog_scale_case "$DPI"; done
 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 # --- Nothing left behind --------------------------------------------------------------

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# packages: libxfixes-dev xscreensaver xscreensaver-data
+# packages: libxfixes-dev xscreensaver xscreensaver-data fonts-ipafont-gothic
 # The X11 suite: the real nyamo binary on a real X server (Xvfb), driven by
 # xdotool and by x11_probe (a small Xlib client built with the program), with
 # openbox where a reparenting window manager matters. Needs xvfb, xdotool,
@@ -601,6 +601,121 @@ dialog_at_120_dpi() {
   return $result
 }
 check "dialog: at 120 dots per inch the client is 300x200, fonts 8 points, options in twips" dialog_at_120_dpi
+
+# --- the dialog at every scale ------------------------------------------------------------
+# Up to 120 dots per inch the dialog keeps its design; above (Xft.dpi 144,
+# 192) it is laid out as at 96 in pixels. The checks judge the dialog's own
+# report: each control's box, its text's width and its line's height in its font.
+dialog_at_dpi() {  # dialog_at_dpi DPI: the dialog at that scale, its report in $work/dialog.out
+  xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$1
+"
+  rm -f "$ini"
+  dialog_start
+  local started=$?
+  xprop -root -remove RESOURCE_MANAGER
+  return $started
+}
+layout_faults() {  # layout_faults REPORT: one line per fault in the dialog's layout
+  awk '
+    $1 == "window" { cw = $4; ch = $5 }
+    $1 == "control" {
+      n = $2; names[++count] = n
+      x[n] = $3; y[n] = $4; w[n] = $5; h[n] = $6
+      split($(NF - 1), a, "="); tw[n] = a[2]; split($NF, b, "="); ln[n] = b[2]
+    }
+    END {
+      if (count != 12) print "report lists " count " controls, not 12"
+      for (k = 1; k <= count; ++k) {
+        n = names[k]
+        if (n == "Label5") {  # passes the edge by design; its text may not
+          if (x[n] + tw[n] > cw) print "Label5 text ends at " x[n] + tw[n] " past the client width " cw
+        } else if (x[n] < 0 || y[n] < 0 || x[n] + w[n] > cw || y[n] + h[n] > ch)
+          print n " leaves the client area"
+        for (j = k + 1; j <= count; ++j) {
+          o = names[j]
+          if ((n == "Frame" && o ~ /^Opt/) || (o == "Frame" && n ~ /^Opt/)) continue
+          if (x[n] < x[o] + w[o] && x[o] < x[n] + w[n] && y[n] < y[o] + h[o] && y[o] < y[n] + h[n])
+            print n " and " o " overlap"
+        }
+      }
+      for (i = 0; i <= 1; ++i) {
+        n = "Opt" i
+        if (x[n] < x["Frame"] || y[n] < y["Frame"] || x[n] + w[n] > x["Frame"] + w["Frame"] || y[n] + h[n] > y["Frame"] + h["Frame"])
+          print n " leaves the frame"
+        if (tw[n] + 24 > w[n] || ln[n] > h[n]) print n " text cut off"
+      }
+      split("But0 But1", buttons, " ")
+      for (i in buttons) { n = buttons[i]; if (tw[n] + 4 > w[n] || ln[n] > h[n]) print n " text cut off" }
+      split("Label1 Label2 Label3 Label4", labels, " ")
+      for (i in labels) { n = labels[i]; if (tw[n] > w[n] || ln[n] > h[n]) print n " text cut off" }
+      if (ln["Label5"] > h["Label5"]) print "Label5 text cut off at the bottom"
+      if (ln["Frame"] > y["Opt0"] - y["Frame"]) print "the frame caption (" ln["Frame"] " high) reaches under Opt0 at " y["Opt0"] - y["Frame"]
+      if (tw["Frame"] + 16 > w["Frame"]) print "the frame caption is wider than its frame"
+      if (ln["Frame"] < 8) print "the frame caption is under 8 pixels high"
+    }' "$1"
+}
+text_heights() { grep '^control ' "$1" | grep -v 'HScroll' | awk '{ print $1 " " $2 " " $NF }' | paste -sd' '; }
+dialog_scales() {
+  local dpi faults result=0 line
+  for dpi in 96 120 144 192; do
+    dialog_at_dpi "$dpi" || { echo "  $dpi dpi: no dialog"; result=1; continue; }
+    faults=$(layout_faults "$work/dialog.out")
+    if [ "$dpi" -le 120 ]; then
+      # The design's own scales keep their geometry (at 120 dpi the options
+      # reach below the frame); only the caption is judged there.
+      faults=$(grep 'frame caption' <<<"$faults")
+      [ "$dpi" -eq 96 ] && cp "$work/dialog.out" "$work/dialog96.out"
+    else
+      report_has "$work/dialog.out" "window 362 284 300 200" || report_has "$work/dialog.out" "window 362 285 299 198" ||
+        faults="$faults; client area: $(grep '^window' "$work/dialog.out")"
+      report_has "$work/dialog.out" 'control Opt0 36 27 141 29 ' && report_has "$work/dialog.out" 'control Opt1 36 59 141 29 ' ||
+        faults="$faults; options not at their 96-dpi boxes"
+      [ "$(text_heights "$work/dialog.out")" = "$(text_heights "$work/dialog96.out")" ] ||
+        faults="$faults; text heights differ from 96 dpi: $(text_heights "$work/dialog.out")"
+    fi
+    [ -z "$faults" ] || { echo "  $dpi dpi: $faults" | paste -sd' '; result=1; }
+    # Real clicks at the centres of OK, then (a second start) キャンセル.
+    line=$(grep '^control But0 ' "$work/dialog.out")
+    read -r _ _ bx by bw bh _ <<<"$line"
+    click_at $((bx + bw / 2)) $((by + bh / 2))
+    ended_within "$npid" 3 && [ "$status" -eq 0 ] && grep -q "CatNum=20" "$ini" || { echo "  $dpi dpi: OK did not save and end"; result=1; }
+    dialog_at_dpi "$dpi" || { result=1; continue; }
+    line=$(grep '^control But1 ' "$work/dialog.out")
+    read -r _ _ bx by bw bh _ <<<"$line"
+    click_at $((bx + bw / 2)) $((by + bh / 2))
+    ended_within "$npid" 3 && [ "$status" -eq 0 ] && [ ! -e "$ini" ] || { echo "  $dpi dpi: キャンセル did not end without writing"; result=1; }
+  done
+  return $result
+}
+check "dialog: at 144 and 192 dpi laid out as at 96 (inside, no overlap, no text cut), the caption whole at 96 to 192, OK and キャンセル take real clicks" dialog_scales
+
+# Under a manager the dialog asks for a title bar with a close box only
+# (_MOTIF_WM_HINTS). openbox reads the hints but by design lets them take away
+# no button ("dont let mwm hints kill any buttons"): it keeps minimise, and
+# drops maximise and resize because the window has a fixed size. So the
+# request is checked on the window, and openbox's answer for the rest.
+dialog_close_box_only() {
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  local wm=$! result=0 hints actions
+  pids+=("$wm")
+  sleep 1
+  rm -f "$ini"
+  dialog_start /c || { kill "$wm"; return 1; }
+  sleep 0.5
+  hints=$(xprop -id "$wid" _MOTIF_WM_HINTS)
+  actions=$(xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS)
+  echo "  $hints"
+  echo "  $actions"
+  # Functions: move and close; decorations: border, title, window menu.
+  [[ $hints == *"= 0x3, 0x24, 0x1a"* ]] || result=1
+  [[ $actions == *_NET_WM_ACTION_CLOSE* ]] || result=1
+  [[ $actions == *MAXIMIZE* || $actions == *_NET_WM_ACTION_RESIZE* ]] && result=1
+  "$probe" close "$wid"
+  ended_within "$npid" 3 || result=1
+  kill "$wm"; wait "$wm" 2>/dev/null
+  return $result
+}
+check "dialog under openbox: Motif hints ask for move and close only; openbox allows close, no maximise or resize" dialog_close_box_only
 
 primary_monitor() {
   # Two monitors side by side, the right one (400 pixels on) primary.
