@@ -54,6 +54,10 @@ std::optional<Rect> WindowRectOnRoot(Display* display, Window window);
 // monitor, else the primary output, else the whole X screen.
 Rect PrimaryScreenRect(Display* display);
 
+// True while the display is powered down by DPMS (standby, suspend or
+// off); false when it is on or the server has no DPMS.
+bool DisplayPoweredDown(Display* display);
+
 // A cursor with no visible pixel.
 Cursor BlankCursor(Display* display, Window window);
 

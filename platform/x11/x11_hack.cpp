@@ -61,7 +61,7 @@ void StartFlock(App& app, X11Platform& platform) {
     app.g.ScrW = platform.HackWidth();
     app.g.ScrH = platform.HackHeight();
     LoadSheets(app);
-    app.saver.scr_work = platform.CreateSurface(app.g.ScrW, app.g.ScrH);
+    app.saver.scr_work = platform.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
     app.saver.scr_bkg = platform.CreateSurface(app.g.ScrW, app.g.ScrH);
     for (CatRec& cat : app.g.Cats) cat = CatRec{};
     app.g.RestCount.fill(0);

@@ -45,7 +45,8 @@ bool SameLayoutAsBgrx(const XImage* image) {
            image->green_mask == 0x00FF00 && image->blue_mask == 0x0000FF;
 }
 
-void WriteArea(XImage* image, PixelView src, Rect area) {
+// Convert one rectangle of BGRX pixels into the image's own pixel format.
+void ConvertRect(XImage* image, PixelView src, Rect area) {
     if (SameLayoutAsBgrx(image)) {
         const auto row_bytes = static_cast<std::size_t>(area.right - area.left) * 4;
         for (int y = area.top; y < area.bottom; ++y) {
@@ -132,22 +133,41 @@ WindowImage::~WindowImage() {
     if (gc_ != nullptr) XFreeGC(display_, gc_);
 }
 
-void WindowImage::Put(PixelView src, Rect area) {
-    if (image_ == nullptr) return;
-    area = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
-    if (area.right <= area.left || area.bottom <= area.top) return;
-    WriteArea(image_, src, area);
-    const auto w = static_cast<unsigned>(area.right - area.left);
-    const auto h = static_cast<unsigned>(area.bottom - area.top);
-    if (shm_attached_) {
-        XShmPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h, False);
-        // The next frame rewrites the shared memory: wait until the server
-        // has read this one.
-        XSync(display_, False);
-    } else {
-        XPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h);
-        XFlush(display_);
+PixelSpan WindowImage::Pixels() const {
+    if (image_ == nullptr || !SameLayoutAsBgrx(image_)) return {};
+    return {reinterpret_cast<std::uint32_t*>(image_->data), width_, height_, image_->bytes_per_line / 4};
+}
+
+void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
+    if (image_ == nullptr || src.pixels == reinterpret_cast<const std::uint32_t*>(image_->data)) return;
+    for (const Rect& area : areas) {
+        const Rect r = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
+        if (r.right > r.left && r.bottom > r.top) ConvertRect(image_, src, r);
     }
+}
+
+void WindowImage::Send(std::span<const Rect> areas) {
+    if (image_ == nullptr) return;
+    bool sent = false;
+    for (const Rect& area : areas) {
+        const Rect r = Clip(area, width_, height_);
+        if (r.right <= r.left || r.bottom <= r.top) continue;
+        const auto w = static_cast<unsigned>(r.right - r.left);
+        const auto h = static_cast<unsigned>(r.bottom - r.top);
+        if (shm_attached_)
+            XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h, False);
+        else
+            XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h);
+        sent = true;
+    }
+    if (!sent) return;
+    // Shared memory is read by the server after the request: the next
+    // frame may only be composed once it has done so. A plain image was
+    // copied into the request already.
+    if (shm_attached_)
+        XSync(display_, False);
+    else
+        XFlush(display_);
 }
 
 bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, int y, int w, int h, PixelSpan dst) {

@@ -166,18 +166,17 @@ void X11Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, st
 }
 
 void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
-    PixelBuffer* target = surfaces_.Find(dst);
+    const PixelSpan* target = surfaces_.Find(dst);
     if (target == nullptr) return;
     if (saver_.foreign) {
         // The hack's "desktop" is what its window shows when it starts: the
         // root window's picture for -root, the host's picture otherwise.
-        CapturePixels(display_, saver_.window, saver_.visual, 0, 0, width, height, target->span());
+        CapturePixels(display_, saver_.window, saver_.visual, 0, 0, width, height, *target);
         return;
     }
     XWindowAttributes root_attributes{};
     XGetWindowAttributes(display_, root_, &root_attributes);
-    CapturePixels(display_, root_, root_attributes.visual, primary_.left, primary_.top, width, height,
-                  target->span());
+    CapturePixels(display_, root_, root_attributes.visual, primary_.left, primary_.top, width, height, *target);
 }
 
 // --- Timer and events ----------------------------------------------------------
@@ -210,14 +209,14 @@ SaverInput X11Platform::Translate(const XEvent& event) {
     if (saver_.window != 0 && (window == saver_.window || window == saver_.sink)) {
         switch (event.type) {
             case Expose:
-                if (event.xexpose.count == 0 && saver_.image && saver_.screen.width > 0)
-                    saver_.image->Put(saver_.screen.view(), Rect{0, 0, saver_.screen.width, saver_.screen.height});
+                if (event.xexpose.count == 0) RepaintSaver();
                 return SaverInput::Nothing;
             case KeyPress:
                 return saver_.foreign ? SaverInput::Nothing : SaverInput::Key;
             case ButtonPress:
                 return saver_.foreign ? SaverInput::Nothing : SaverInput::Click;
             case VisibilityNotify:
+                saver_.obscured = event.xvisibility.state == VisibilityFullyObscured;
                 // Something was mapped above the saver: stay on top.
                 if (!saver_.foreign && event.xvisibility.state != VisibilityUnobscured) XRaiseWindow(display_, saver_.window);
                 return SaverInput::Nothing;
@@ -225,15 +224,14 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                 if (saver_.foreign && (event.xconfigure.width != saver_.width || event.xconfigure.height != saver_.height)) {
                     saver_.width = event.xconfigure.width;
                     saver_.height = event.xconfigure.height;
-                    saver_.image.reset();
-                    saver_.screen = PixelBuffer();
+                    DropSaverImage();
                     return SaverInput::TargetResized;
                 }
                 return SaverInput::Nothing;
             case DestroyNotify:
                 if (saver_.foreign && event.xdestroywindow.window == saver_.window) {
                     // The hack's window went: nothing is left to draw into.
-                    saver_.image.reset();
+                    DropSaverImage();
                     saver_ = SaverWindow{};
                 }
                 return SaverInput::Nothing;
@@ -249,7 +247,7 @@ SaverInput X11Platform::Translate(const XEvent& event) {
             return SaverInput::Nothing;
         }
         if (event.type == Expose && window == preview_.window && event.xexpose.count == 0 && preview_.image)
-            preview_.image->Put(preview_.screen.view(), Rect{0, 0, preview_.screen.width, preview_.screen.height});
+            preview_.image->PutWhole(preview_.screen.view());
     }
     return SaverInput::Nothing;
 }

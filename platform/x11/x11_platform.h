@@ -105,7 +105,9 @@ public:
     void SetSaverPointer(PointerShape shape) override;
     void MakeSaverTopmost() override;
     void SetTimerInterval(std::int32_t milliseconds) override;
-    void PresentSaverFrame(SurfaceHandle src, Rect area) override;
+    SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
+    void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
+    bool SaverFrameVisible() override;
     void UnloadSaverWindow() override;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;
@@ -150,7 +152,12 @@ private:
         int left = 0, top = 0, width = 0, height = 0;  // pixels, in the primary screen
         Visual* visual = nullptr;
         int depth = 0;
-        PixelBuffer screen;  // what the window shows, for repaints
+        // The frame the core composes: the image's own memory when its layout
+        // is BGRX, else a surface converted into the image rectangle by
+        // rectangle. The window repaints from the image.
+        SurfaceHandle frame = 0;
+        bool frame_is_image = false;
+        bool obscured = false;  // VisibilityFullyObscured
         std::unique_ptr<WindowImage> image;
     };
     struct PreviewImage {
@@ -170,6 +177,10 @@ private:
     float TwipsPerPixel() const { return twips_per_pixel_; }
     int TwipsToPixels(float twips) const;
     void EnsureSaverImage();
+    // The image goes (a new size, the window gone); a frame in its memory
+    // goes with it, and the core's handle then names no surface.
+    void DropSaverImage();
+    void RepaintSaver();
     void GrabInput();
     void ReleaseInput();
     void ComposePreview();
