@@ -165,9 +165,9 @@ INSTANTIATE_TEST_SUITE_P(
     Scenes, SideBySide,
     ::testing::Values(Scene{50, 40, 3, 1, 5, 1, 3000}, Scene{69, 69, 1, 2, 1, 2, 3000},
                       Scene{300, 1, 50, 1, 10, 3, 2000}, Scene{1, 300, 20, 2, 5, 4, 3000},
-                      Scene{71, 500, 50, 1, 7, 5, 1000}, Scene{640, 480, 50, 1, 10, 6, 1000},
-                      Scene{640, 480, 7, 2, 3, 7, 2000}, Scene{333, 217, 50, 2, 10, 8, 1000},
-                      Scene{1366, 768, 20, 1, 5, 9, 500}, Scene{3840, 2160, 50, 1, 10, 10, 60}),
+                      Scene{71, 500, 50, 1, 7, 5, 600}, Scene{640, 480, 50, 1, 10, 6, 500},
+                      Scene{640, 480, 7, 2, 3, 7, 1000}, Scene{333, 217, 50, 2, 10, 8, 600},
+                      Scene{1366, 768, 20, 1, 5, 9, 250}, Scene{3840, 2160, 50, 1, 10, 10, 60}),
     [](const ::testing::TestParamInfo<Scene>& param) {
         const Scene& s = param.param;
         return std::to_string(s.width) + "x" + std::to_string(s.height) + "_cats" + std::to_string(s.cats) + "_type" +
