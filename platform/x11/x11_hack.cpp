@@ -1,5 +1,7 @@
 #include "platform/x11/x11_hack.h"
 
+#include <malloc.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -155,6 +157,8 @@ int RunHack(const HackRequest& request) {
         g.WinTop = 0;
         StartFlock(app, platform);
     });
+    // Give the pictures decoded at start-up back, as the program's entry does.
+    malloc_trim(0);
     RunLoop(
         platform,
         [&] {

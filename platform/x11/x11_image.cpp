@@ -170,16 +170,10 @@ void WindowImage::Send(std::span<const Rect> areas) {
         XFlush(display_);
 }
 
-bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, int y, int w, int h, PixelSpan dst) {
-    w = std::min(w, dst.width);
-    h = std::min(h, dst.height);
-    if (w <= 0 || h <= 0) return false;
-    ErrorTrap trap(display);
-    XImage* image = XGetImage(display, drawable, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
-    if (trap.Failed() || image == nullptr) {
-        if (image != nullptr) XDestroyImage(image);
-        return false;
-    }
+namespace {
+
+// Convert one image of rows fetched from the server into dst's rows.
+void ConvertCaptured(XImage* image, Visual* visual, int w, int h, std::uint32_t* to_first_row, std::ptrdiff_t stride) {
     if (image->red_mask == 0 && visual != nullptr) {
         image->red_mask = visual->red_mask;
         image->green_mask = visual->green_mask;
@@ -188,7 +182,7 @@ bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, i
     const bool direct = SameLayoutAsBgrx(image);
     const Channel red(image->red_mask), green(image->green_mask), blue(image->blue_mask);
     for (int row = 0; row < h; ++row) {
-        std::uint32_t* to = dst.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(dst.stride);
+        std::uint32_t* to = to_first_row + row * stride;
         if (direct) {
             const auto* from = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::size_t>(row) * static_cast<std::size_t>(image->bytes_per_line));
             for (int col = 0; col < w; ++col) to[col] = from[col] & 0x00FFFFFF;
@@ -199,7 +193,29 @@ bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, i
             to[col] = (red.Unpack(p) << 16) | (green.Unpack(p) << 8) | blue.Unpack(p);
         }
     }
-    XDestroyImage(image);
+}
+
+}  // namespace
+
+bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, int y, int w, int h, PixelSpan dst) {
+    w = std::min(w, dst.width);
+    h = std::min(h, dst.height);
+    if (w <= 0 || h <= 0) return false;
+    // In bands of rows: a whole 4K screen fetched at once would hold a third
+    // frame's worth of memory besides the two the saver keeps.
+    constexpr int kBandRows = 64;
+    for (int top = 0; top < h; top += kBandRows) {
+        const int rows = std::min(kBandRows, h - top);
+        ErrorTrap trap(display);
+        XImage* image = XGetImage(display, drawable, x, y + top, static_cast<unsigned>(w), static_cast<unsigned>(rows),
+                                  AllPlanes, ZPixmap);
+        if (trap.Failed() || image == nullptr) {
+            if (image != nullptr) XDestroyImage(image);
+            return false;
+        }
+        ConvertCaptured(image, visual, w, rows, dst.pixels + static_cast<std::ptrdiff_t>(top) * dst.stride, dst.stride);
+        XDestroyImage(image);
+    }
     return true;
 }
 

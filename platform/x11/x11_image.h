@@ -61,7 +61,8 @@ private:
 };
 
 // Copy the w x h pixels of drawable at (x, y) into dst at (0, 0) as BGRX.
-// False, and dst untouched, when the server cannot give them.
+// False when the server cannot give them; dst is then untouched, or keeps
+// the rows that came before the failure (a window that vanished midway).
 bool CapturePixels(Display* display, Drawable drawable, Visual* visual, int x, int y, int w, int h, PixelSpan dst);
 
 }  // namespace nyamo::x11
