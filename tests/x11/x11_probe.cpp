@@ -16,6 +16,8 @@
 //   x11_probe monitors W1 W2        split the screen into two side-by-side RandR
 //                                   monitors W1 and W2 pixels wide, the right one
 //                                   primary; "monitors off" removes them
+//   x11_probe uploads SECONDS       image uploads (PutImage, ShmPutImage) that all
+//                                   clients make during SECONDS, seen through RECORD
 //   x11_probe paint-root            a known picture as the root background:
 //                                   red = x * 255 / (w - 1), green = y * 255 / (h - 1), blue 96
 #include <X11/Xatom.h>
@@ -23,6 +25,9 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/Xproto.h>
+#include <X11/extensions/record.h>
+#include <X11/extensions/shmproto.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -43,6 +48,58 @@ void Stop(int) { g_stop = 1; }
 int Ignore(Display*, XErrorEvent*) { return 0; }
 
 Display* g_display = nullptr;
+
+struct UploadCount {
+    int shm_major = -1;
+    long count = 0;
+};
+
+void CountUpload(XPointer closure, XRecordInterceptData* data) {
+    auto* uploads = reinterpret_cast<UploadCount*>(closure);
+    if (data->category == XRecordFromClient && data->data != nullptr) {
+        const unsigned char major = data->data[0];
+        if (major == X_PutImage || (major == uploads->shm_major && data->data[1] == X_ShmPutImage)) ++uploads->count;
+    }
+    XRecordFreeData(data);
+}
+
+// Requests of every client, watched through the RECORD extension on a
+// connection of its own.
+int CountUploads(Display* d, double seconds) {
+    UploadCount uploads;
+    int event_base = 0, error_base = 0;
+    if (!XQueryExtension(d, "MIT-SHM", &uploads.shm_major, &event_base, &error_base)) uploads.shm_major = -1;
+    Display* data = XOpenDisplay(nullptr);
+    if (data == nullptr) return 1;
+    XRecordRange* core = XRecordAllocRange();
+    XRecordRange* shm = XRecordAllocRange();
+    core->core_requests.first = core->core_requests.last = X_PutImage;
+    XRecordRange* ranges[2] = {core, shm};
+    int range_count = 1;
+    if (uploads.shm_major >= 0) {
+        shm->ext_requests.ext_major.first = shm->ext_requests.ext_major.last = static_cast<unsigned char>(uploads.shm_major);
+        shm->ext_requests.ext_minor.first = shm->ext_requests.ext_minor.last = X_ShmPutImage;
+        range_count = 2;
+    }
+    XRecordClientSpec clients = XRecordAllClients;
+    const XRecordContext context = XRecordCreateContext(d, 0, &clients, 1, ranges, range_count);
+    XFree(core);
+    XFree(shm);
+    if (context == 0) return 1;
+    XSync(d, False);
+    if (!XRecordEnableContextAsync(data, context, CountUpload, reinterpret_cast<XPointer>(&uploads))) return 1;
+    for (int waited = 0; waited < static_cast<int>(seconds * 100); ++waited) {
+        XRecordProcessReplies(data);
+        usleep(10000);
+    }
+    XRecordDisableContext(d, context);
+    XSync(d, False);
+    XRecordProcessReplies(data);
+    XRecordFreeContext(d, context);
+    XCloseDisplay(data);
+    std::printf("%ld\n", uploads.count);
+    return 0;
+}
 
 // A window id in decimal or 0x hexadecimal, or "root".
 Window ParseId(const char* text) {
@@ -297,6 +354,7 @@ int main(int argc, char** argv) {
         XSync(d, False);
         return 0;
     }
+    if (command == "uploads" && argc == 3) return CountUploads(d, std::atof(argv[2]));
     if (command == "paint-root") {
         const int screen = DefaultScreen(d);
         const int w = DisplayWidth(d, screen), h = DisplayHeight(d, screen);
