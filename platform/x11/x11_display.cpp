@@ -189,9 +189,12 @@ void SetWindowIcon(Display* display, Window window) {
                     reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
 }
 
-bool DisplayPoweredDown(Display* display) {
+bool DpmsAvailable(Display* display) {
     int event_base = 0, error_base = 0;
-    if (!DPMSQueryExtension(display, &event_base, &error_base) || !DPMSCapable(display)) return false;
+    return DPMSQueryExtension(display, &event_base, &error_base) && DPMSCapable(display);
+}
+
+bool DisplayPoweredDown(Display* display) {
     CARD16 level = DPMSModeOn;
     BOOL enabled = False;
     if (!DPMSInfo(display, &level, &enabled)) return false;

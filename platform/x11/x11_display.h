@@ -54,8 +54,11 @@ std::optional<Rect> WindowRectOnRoot(Display* display, Window window);
 // monitor, else the primary output, else the whole X screen.
 Rect PrimaryScreenRect(Display* display);
 
-// True while the display is powered down by DPMS (standby, suspend or
-// off); false when it is on or the server has no DPMS.
+// Whether the server can power its display down (the DPMS extension, and a
+// display that supports it). Xvfb on Debian 12 has no DPMS.
+bool DpmsAvailable(Display* display);
+// True while DPMS has the display powered down (standby, suspend or off).
+// Only for a server where DpmsAvailable holds.
 bool DisplayPoweredDown(Display* display);
 
 // A cursor with no visible pixel.

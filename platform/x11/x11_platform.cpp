@@ -61,7 +61,8 @@ X11Platform::X11Platform(Display* display, std::string command_line)
       root_(RootWindow(display, DefaultScreen(display))),
       command_line_(std::move(command_line)),
       primary_(PrimaryScreenRect(display)),
-      twips_per_pixel_(1440.0f / DotsPerInch(display)) {}
+      twips_per_pixel_(1440.0f / DotsPerInch(display)),
+      dpms_(DpmsAvailable(display)) {}
 
 X11Platform::~X11Platform() {
     if (SaverLoaded()) UnloadSaverWindow();

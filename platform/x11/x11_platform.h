@@ -191,6 +191,7 @@ private:
     std::string command_line_;
     Rect primary_;
     float twips_per_pixel_ = 15.0f;
+    bool dpms_ = false;  // the server can power the display down
     SurfaceTable surfaces_;
     SaverWindow saver_;
     PreviewWindow preview_;

@@ -189,7 +189,8 @@ void X11Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> are
     saver_.image->Send(areas);
 }
 
-bool X11Platform::SaverFrameVisible() { return !saver_.obscured && !DisplayPoweredDown(display_); }
+// Asked once a tick: one round trip for DPMS, none where the server has no DPMS.
+bool X11Platform::SaverFrameVisible() { return !saver_.obscured && !(dpms_ && DisplayPoweredDown(display_)); }
 
 void X11Platform::UnloadSaverWindow() {
     if (saver_.foreign) {

@@ -17,7 +17,8 @@
 //                                   monitors W1 and W2 pixels wide, the right one
 //                                   primary; "monitors off" removes them
 //   x11_probe uploads SECONDS       image uploads (PutImage, ShmPutImage) that all
-//                                   clients make during SECONDS, seen through RECORD
+//                                   clients make during SECONDS, seen through RECORD;
+//                                   "uploads SECONDS pixels" adds the pixels they carry
 //   x11_probe paint-root            a known picture as the root background:
 //                                   red = x * 255 / (w - 1), green = y * 255 / (h - 1), blue 96
 #include <X11/Xatom.h>
@@ -31,6 +32,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,20 +54,34 @@ Display* g_display = nullptr;
 struct UploadCount {
     int shm_major = -1;
     long count = 0;
+    long long pixels = 0;
 };
+
+// A 16-bit field of a request recorded from a client of this machine (same byte order).
+unsigned Card16(const unsigned char* request, int offset) {
+    std::uint16_t value = 0;
+    std::memcpy(&value, request + offset, sizeof value);
+    return value;
+}
 
 void CountUpload(XPointer closure, XRecordInterceptData* data) {
     auto* uploads = reinterpret_cast<UploadCount*>(closure);
     if (data->category == XRecordFromClient && data->data != nullptr) {
-        const unsigned char major = data->data[0];
-        if (major == X_PutImage || (major == uploads->shm_major && data->data[1] == X_ShmPutImage)) ++uploads->count;
+        const unsigned char* request = data->data;
+        if (request[0] == X_PutImage) {
+            ++uploads->count;
+            uploads->pixels += static_cast<long long>(Card16(request, 12)) * Card16(request, 14);
+        } else if (request[0] == uploads->shm_major && request[1] == X_ShmPutImage) {
+            ++uploads->count;
+            uploads->pixels += static_cast<long long>(Card16(request, 20)) * Card16(request, 22);
+        }
     }
     XRecordFreeData(data);
 }
 
 // Requests of every client, watched through the RECORD extension on a
 // connection of its own.
-int CountUploads(Display* d, double seconds) {
+int CountUploads(Display* d, double seconds, bool with_pixels) {
     UploadCount uploads;
     int event_base = 0, error_base = 0;
     if (!XQueryExtension(d, "MIT-SHM", &uploads.shm_major, &event_base, &error_base)) uploads.shm_major = -1;
@@ -97,7 +113,10 @@ int CountUploads(Display* d, double seconds) {
     XRecordProcessReplies(data);
     XRecordFreeContext(d, context);
     XCloseDisplay(data);
-    std::printf("%ld\n", uploads.count);
+    if (with_pixels)
+        std::printf("%ld %lld\n", uploads.count, uploads.pixels);
+    else
+        std::printf("%ld\n", uploads.count);
     return 0;
 }
 
@@ -354,7 +373,8 @@ int main(int argc, char** argv) {
         XSync(d, False);
         return 0;
     }
-    if (command == "uploads" && argc == 3) return CountUploads(d, std::atof(argv[2]));
+    if (command == "uploads" && (argc == 3 || (argc == 4 && std::strcmp(argv[3], "pixels") == 0)))
+        return CountUploads(d, std::atof(argv[2]), argc == 4);
     if (command == "paint-root") {
         const int screen = DefaultScreen(d);
         const int w = DisplayWidth(d, screen), h = DisplayHeight(d, screen);
