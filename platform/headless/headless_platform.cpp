@@ -160,8 +160,7 @@ void HeadlessPlatform::SetTimerInterval(std::int32_t milliseconds) {
 
 SurfaceHandle HeadlessPlatform::CreateSaverFrame(std::int32_t width, std::int32_t height) {
     Log("CreateSaverFrame " + std::to_string(width) + "x" + std::to_string(height));
-    saver_.frame = surfaces_.Create(width, height);
-    return saver_.frame;
+    return surfaces_.Create(width, height);
 }
 
 // The window's own picture is kept apart from the frame, so a rectangle the

@@ -34,7 +34,6 @@ struct HeadlessSaverWindow {
     std::int32_t timer_ms = 0;
     Bounds focus_sink;
     PixelBuffer screen;  // what the window shows
-    SurfaceHandle frame = 0;  // the surface made by CreateSaverFrame
     std::int32_t presents = 0;
     std::int64_t presented_pixels = 0;  // summed over every rectangle presented
     bool frame_visible = true;  // false: the display is off or the window covered
