@@ -89,6 +89,8 @@ std::string Describe(const Scene& s) {
     return text.str();
 }
 
+void PrintTo(const Scene& s, std::ostream* out) { *out << Describe(s); }
+
 // One saver run on its own headless screen, started as StartSaver starts it.
 struct SaverRun {
     SaverRun(const Scene& scene, const PixelBuffer& desktop, bool full) : world(scene.width, scene.height) {
