@@ -12,11 +12,35 @@
 
 namespace nyamo {
 
-// What the last composed frame showed of each cat: the sheet and frame that
-// DrawCat was given, or -1 for both when the cat was not drawn.
+// What the last tick drew of each cat: the sheet and frame that DrawCat was
+// given (-1 for both when the cat was not drawn) and the cell it covered,
+// its top-left corner in the saver window and its size.
 struct DrawRecord {
     std::int32_t sheet = -1;
     std::int32_t frame = -1;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// How the saver gets each frame to the screen. The damage path restores
+// and redraws only the cells that changed; the full path recomposes the
+// whole frame every tick and is kept as the reference the other is proved
+// against (tests and benchmarks switch it on).
+struct FrameState {
+    bool full_recompose = false;
+    // Set while DrawCat only records its cat, to be stamped later (the
+    // damage path) or not at all (nothing can be seen).
+    bool defer_stamping = false;
+    // The next composed frame is whole: the first one, or after ticks that
+    // composed nothing.
+    bool whole_next = true;
+    // The surface and size the shown frame was composed in; a change of
+    // either makes the next frame whole.
+    SurfaceHandle surface = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
 };
 
 struct SaverSurfaces {
@@ -35,6 +59,7 @@ struct App {
     Random rng;
     SaverSurfaces saver;
     std::array<DrawRecord, kCatSlots> drawn{};
+    FrameState frame;
 };
 
 }  // namespace nyamo

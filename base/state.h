@@ -22,6 +22,7 @@ struct CatRec {
     std::int32_t Pose = 0;
     std::int32_t Step = 0;
     std::int32_t RestLen = 0;
+    friend bool operator==(const CatRec&, const CatRec&) = default;
 };
 
 inline constexpr std::int32_t kMaxCats = 50;

@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -164,9 +165,17 @@ public:
     // moving, sizing or activating it.
     virtual void MakeSaverTopmost() = 0;
     virtual void SetTimerInterval(std::int32_t milliseconds) = 0;
-    // Copy the rectangle of src to the same place in the saver window and
-    // make it reach the screen; the window repaints from it when asked.
-    virtual void PresentSaverFrame(SurfaceHandle src, Rect area) = 0;
+    // A new black surface of width x height that is the saver window's own
+    // picture (the shared image, the memory DC's bitmap): presenting from it
+    // copies nothing in memory, and the window repaints from it when asked.
+    virtual SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) = 0;
+    // Put the given rectangles of src (the saver frame) on the screen at the
+    // same places, in one go; the rest of the window keeps what it shows.
+    virtual void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) = 0;
+    // False while nothing of the saver window can be seen (the display is
+    // powered down, or the window is wholly covered): ticks then compose and
+    // present nothing.
+    virtual bool SaverFrameVisible() = 0;
     // Destroy the saver window, its timer and its focus sink.
     virtual void UnloadSaverWindow() = 0;
     // The caret position (its owner's client coordinates) and the pointer's

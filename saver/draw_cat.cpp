@@ -5,17 +5,25 @@
 
 namespace nyamo {
 
+
 void DrawCat(App& app, std::int32_t catIndex, std::int32_t sheet, std::int32_t frame, std::int32_t width,
              std::int32_t height) {
     const std::size_t index = CatIndex(catIndex);
     if (sheet < 0 || sheet > 1) throw RunTimeError(ErrorCode::SubscriptOutOfRange);
     const CatRec& cat = app.g.Cats[index];
-    const SurfaceHandle source = app.saver.Pat[static_cast<std::size_t>(sheet)];
-    const std::int32_t source_x = Mul32(width, frame);
+    Mul32(width, frame);  // the source column, checked as the blit's argument
+    const DrawRecord draw{sheet, frame, cat.X, cat.Y, width, height};
+    app.drawn[index] = draw;
+    if (!app.frame.defer_stamping) StampCat(app, draw);
+}
+
+void StampCat(App& app, const DrawRecord& draw) {
+    const SurfaceHandle source = app.saver.Pat[static_cast<std::size_t>(draw.sheet)];
+    const std::int32_t source_x = draw.width * draw.frame;
     Platform& p = app.platform;
-    p.BitBlt(app.saver.scr_work, cat.X, cat.Y, width, height, source, source_x, height, RasterOp::SrcErase);
-    p.BitBlt(app.saver.scr_work, cat.X, cat.Y, width, height, source, source_x, 0, RasterOp::SrcInvert);
-    app.drawn[index] = {sheet, frame};
+    p.BitBlt(app.saver.scr_work, draw.x, draw.y, draw.width, draw.height, source, source_x, draw.height,
+             RasterOp::SrcErase);
+    p.BitBlt(app.saver.scr_work, draw.x, draw.y, draw.width, draw.height, source, source_x, 0, RasterOp::SrcInvert);
 }
 
 }  // namespace nyamo

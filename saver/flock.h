@@ -16,7 +16,11 @@ std::int32_t LaneHeight(std::int32_t screen_height, std::int32_t cat_num);
 void InitCats(App& app);
 // Place every cat that is waiting (Pose 0) at a screen edge in its lane.
 void SpawnCats(App& app);
-// Advance every cat one step and compose one whole frame into the window.
+// Advance every cat one step and show the new frame: recomposed and
+// presented whole on the first frame, after a change of size or surface,
+// after ticks that drew nothing and always with app.frame.full_recompose;
+// otherwise only the cells that changed. While the window cannot be seen,
+// the cats step and nothing is drawn.
 void StepCats(App& app);
 
 }  // namespace nyamo

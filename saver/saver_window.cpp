@@ -41,7 +41,7 @@ void StartSaver(App& app) {
     p.HideSaverWindow();
     p.SetSaverWindowRect(static_cast<float>(g.WinLeft), static_cast<float>(g.WinTop), width, height);
 
-    app.saver.scr_work = p.CreateSurface(g.ScrW, g.ScrH);
+    app.saver.scr_work = p.CreateSaverFrame(g.ScrW, g.ScrH);
     app.saver.scr_bkg = p.CreateSurface(g.ScrW, g.ScrH);
 
     p.SetSaverPointer(PointerShape::Invisible);

@@ -152,7 +152,7 @@ TEST_F(Program, SaverStartsInOrderAndIsNeverSeenBeforeItsFirstFrame) {
         "FocusSaverSink",
         "HideSaverWindow",
         "SetSaverWindowRect 0 0 15360 11520",
-        "CreateSurface 1024x768",
+        "CreateSaverFrame 1024x768",
         "CreateSurface 1024x768",
         "SetSaverPointer Invisible",
         "GetCaretPos",

@@ -21,9 +21,11 @@ PixelBuffer::PixelBuffer(PixelView source) : PixelBuffer(source.width, source.he
 
 namespace {
 
+// Source and target never overlap here (a blit onto itself reads from a
+// copy), which lets the compiler process several pixels per instruction.
 template <typename Combine>
-void Rows(std::uint32_t* d, std::ptrdiff_t d_stride, const std::uint32_t* s, std::ptrdiff_t s_stride,
-          std::int32_t w, std::int32_t h, Combine combine) {
+void Rows(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint32_t* __restrict s,
+          std::ptrdiff_t s_stride, std::int32_t w, std::int32_t h, Combine combine) {
     for (std::int32_t y = 0; y < h; ++y, d += d_stride, s += s_stride)
         for (std::int32_t x = 0; x < w; ++x) d[x] = combine(s[x], d[x]);
 }

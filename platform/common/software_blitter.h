@@ -15,6 +15,8 @@ struct PixelSpan {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::int32_t stride = 0;  // in pixels
+
+    PixelView view() const { return {pixels, width, height, stride}; }
 };
 
 // An owned surface, every pixel black when made.

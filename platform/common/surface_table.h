@@ -13,10 +13,15 @@ class SurfaceTable {
 public:
     SurfaceHandle Create(std::int32_t width, std::int32_t height);
     SurfaceHandle CreateFrom(PixelView pixels);
+    // A surface over pixels that another owner keeps (a window's shared
+    // image); they must outlive the surface or be destroyed after it.
+    SurfaceHandle Adopt(PixelSpan pixels);
     void Destroy(SurfaceHandle surface) { surfaces_.erase(surface); }
-    // The surface, or nullptr for a handle that names none.
-    PixelBuffer* Find(SurfaceHandle surface);
-    const PixelBuffer* Find(SurfaceHandle surface) const;
+    // The surface's pixels, or nullptr for a handle that names none.
+    const PixelSpan* Find(SurfaceHandle surface) const;
+    // The surface's own buffer; nullptr for a handle that names none or an
+    // adopted surface.
+    const PixelBuffer* FindOwned(SurfaceHandle surface) const;
     // BitBlt between two surfaces of the table; nothing happens when either
     // handle names no surface, as GDI fails on a bad device context.
     void Blit(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
@@ -24,7 +29,15 @@ public:
     std::size_t size() const { return surfaces_.size(); }
 
 private:
-    std::map<SurfaceHandle, PixelBuffer> surfaces_;
+    struct Surface {
+        PixelBuffer owned;  // empty for an adopted surface
+        PixelSpan pixels;   // into owned, or into the adopted memory
+        bool adopted = false;
+    };
+    SurfaceHandle Insert(PixelBuffer owned, PixelSpan adopted);
+
+    // Nodes of a map never move, so a span into a node's own buffer stays valid.
+    std::map<SurfaceHandle, Surface> surfaces_;
     SurfaceHandle next_ = 1;
 };
 

@@ -31,7 +31,7 @@ int BarIndex(Control bar) { return bar == Control::HScroll1 ? 1 : 0; }
 HeadlessPlatform::HeadlessPlatform(HeadlessWorld& world) : world_(world) {}
 
 const PixelBuffer* HeadlessPlatform::surface(SurfaceHandle handle) const {
-    return surfaces_.Find(handle);
+    return surfaces_.FindOwned(handle);
 }
 
 void HeadlessPlatform::NoticeDestroyedWindows() {
@@ -107,9 +107,9 @@ void HeadlessPlatform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t d
 void HeadlessPlatform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
     Log("CopyDesktop " + std::to_string(width) + "x" + std::to_string(height));
     saver_.visible_during_desktop_copy = saver_.visible;
-    PixelBuffer* target = surfaces_.Find(dst);
+    const PixelSpan* target = surfaces_.Find(dst);
     if (target == nullptr) return;
-    SoftwareBlit(target->span(), 0, 0, width, height, world_.desktop().view(), 0, 0, RasterOp::SrcCopy);
+    SoftwareBlit(*target, 0, 0, width, height, world_.desktop().view(), 0, 0, RasterOp::SrcCopy);
 }
 
 void HeadlessPlatform::LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) {
@@ -158,15 +158,27 @@ void HeadlessPlatform::SetTimerInterval(std::int32_t milliseconds) {
     saver_.timer_ms = milliseconds;
 }
 
-void HeadlessPlatform::PresentSaverFrame(SurfaceHandle src, Rect area) {
-    const PixelBuffer* source = surfaces_.Find(src);
+SurfaceHandle HeadlessPlatform::CreateSaverFrame(std::int32_t width, std::int32_t height) {
+    Log("CreateSaverFrame " + std::to_string(width) + "x" + std::to_string(height));
+    return surfaces_.Create(width, height);
+}
+
+// The window's own picture is kept apart from the frame, so a rectangle the
+// core forgets to present shows as a stale pixel on the screen.
+void HeadlessPlatform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) {
+    const PixelSpan* source = surfaces_.Find(src);
     if (source == nullptr) return;
     if (saver_.screen.width != source->width || saver_.screen.height != source->height)
         saver_.screen = PixelBuffer(source->width, source->height);
-    SoftwareBlit(saver_.screen.span(), area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 source->view(), area.left, area.top, RasterOp::SrcCopy);
+    for (const Rect& area : areas) {
+        SoftwareBlit(saver_.screen.span(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     source->view(), area.left, area.top, RasterOp::SrcCopy);
+        saver_.presented_pixels += std::int64_t{area.right - area.left} * (area.bottom - area.top);
+    }
     ++saver_.presents;
 }
+
+bool HeadlessPlatform::SaverFrameVisible() { return saver_.frame_visible; }
 
 void HeadlessPlatform::UnloadSaverWindow() {
     Log("UnloadSaverWindow");

@@ -35,6 +35,8 @@ struct HeadlessSaverWindow {
     Bounds focus_sink;
     PixelBuffer screen;  // what the window shows
     std::int32_t presents = 0;
+    std::int64_t presented_pixels = 0;  // summed over every rectangle presented
+    bool frame_visible = true;  // false: the display is off or the window covered
     bool visible_during_desktop_copy = false;
 };
 
@@ -73,6 +75,9 @@ public:
     // Script.
     void set_command_line(std::string line) { command_line_ = std::move(line); }
     void set_settings_folder(std::string folder) { settings_folder_ = std::move(folder); }
+    // The display goes dark or the saver window is covered (false), or it
+    // can be seen again (true).
+    void set_saver_frame_visible(bool visible) { saver_.frame_visible = visible; }
     HeadlessWorld& world() { return world_; }
 
     // Observe.
@@ -118,7 +123,9 @@ public:
     void SetSaverPointer(PointerShape shape) override;
     void MakeSaverTopmost() override;
     void SetTimerInterval(std::int32_t milliseconds) override;
-    void PresentSaverFrame(SurfaceHandle src, Rect area) override;
+    SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
+    void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
+    bool SaverFrameVisible() override;
     void UnloadSaverWindow() override;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;

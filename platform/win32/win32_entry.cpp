@@ -10,7 +10,7 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) { Registe
 
 Win32Platform::~Win32Platform() {
     for (auto& [handle, surface] : surfaces_) FreeWin32Surface(surface);
-    for (Win32Surface* s : {&saver_image_, &samples_[0], &samples_[1]}) FreeWin32Surface(*s);
+    for (Win32Surface* s : {&samples_[0], &samples_[1]}) FreeWin32Surface(*s);
     for (auto& [control, font] : fonts_) DeleteObject(font);
     if (default_font_ != nullptr) DeleteObject(default_font_);
     if (caption_font_ != nullptr) DeleteObject(caption_font_);

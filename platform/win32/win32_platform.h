@@ -4,8 +4,10 @@
 //
 // Implemented: every operation of the seam. Surfaces are 32-bit top-down DIB
 // sections selected into memory DCs, so the core's raster operations are done
-// by the real GDI BitBlt; the saver window keeps a retained image of the last
-// presented frame and repaints from it; the preview stretches its sample with
+// by the real GDI BitBlt; the saver's work frame is its window's retained
+// picture: only the changed rectangles are blitted to the window, and
+// WM_PAINT repaints from it; a console display that the system reports off
+// (GUID_CONSOLE_DISPLAY_STATE) makes the saver draw nothing; the preview stretches its sample with
 // HALFTONE; the settings dialog is a plain window of native controls driven
 // by IsDialogMessageW in the message loop.
 // Not implemented: nothing of the seam is left out. Outside it: no reaction
@@ -111,7 +113,9 @@ public:
     void SetSaverPointer(PointerShape shape) override;
     void MakeSaverTopmost() override;
     void SetTimerInterval(std::int32_t milliseconds) override;
-    void PresentSaverFrame(SurfaceHandle src, Rect area) override;
+    SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
+    void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
+    bool SaverFrameVisible() override;
     void UnloadSaverWindow() override;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;
@@ -180,8 +184,8 @@ private:
     int PixelsFromTwipsY(float twips);
 
     // Saver helpers.
-    void EnsureSaverImage(std::int32_t width, std::int32_t height);
     void PaintSaver(HWND window);
+    void OnPowerSetting(const POWERBROADCAST_SETTING& setting);
     HCURSOR CurrentSaverCursor() const;
 
     // Preview helpers.
@@ -210,7 +214,9 @@ private:
     // The saver window.
     HWND saver_ = nullptr;
     HWND sink_ = nullptr;
-    Win32Surface saver_image_;  // the last presented frame, for WM_PAINT
+    SurfaceHandle saver_frame_ = 0;  // the work frame, which WM_PAINT repaints from
+    HPOWERNOTIFY display_notify_ = nullptr;
+    bool display_off_ = false;
     HCURSOR invisible_cursor_ = nullptr;
     PointerShape pointer_ = PointerShape::Default;
     // Set by the last step of the start-up (topmost placement); from the

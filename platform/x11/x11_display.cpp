@@ -1,5 +1,7 @@
 #include "platform/x11/x11_display.h"
 
+#include <X11/extensions/dpms.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
@@ -185,6 +187,19 @@ void SetWindowIcon(Display* display, Window window) {
     for (std::uint32_t argb : icon.pixels) data.push_back(argb);
     XChangeProperty(display, window, Intern(display, "_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+}
+
+bool DpmsAvailable(Display* display) {
+    int event_base = 0, error_base = 0;
+    return DPMSQueryExtension(display, &event_base, &error_base) && DPMSCapable(display);
+}
+
+bool DisplayPoweredDown(Display* display) {
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    if (!DPMSInfo(display, &level, &enabled)) return false;
+    // With DPMS disabled the server keeps the display on whatever the level says.
+    return enabled && level != DPMSModeOn;
 }
 
 }  // namespace nyamo::x11

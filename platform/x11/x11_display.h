@@ -54,6 +54,13 @@ std::optional<Rect> WindowRectOnRoot(Display* display, Window window);
 // monitor, else the primary output, else the whole X screen.
 Rect PrimaryScreenRect(Display* display);
 
+// Whether the server can power its display down (the DPMS extension, and a
+// display that supports it). Xvfb on Debian 12 has no DPMS.
+bool DpmsAvailable(Display* display);
+// True while DPMS has the display powered down (standby, suspend or off).
+// Only for a server where DpmsAvailable holds.
+bool DisplayPoweredDown(Display* display);
+
 // A cursor with no visible pixel.
 Cursor BlankCursor(Display* display, Window window);
 

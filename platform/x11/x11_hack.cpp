@@ -1,5 +1,7 @@
 #include "platform/x11/x11_hack.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -59,7 +61,7 @@ void StartFlock(App& app, X11Platform& platform) {
     app.g.ScrW = platform.HackWidth();
     app.g.ScrH = platform.HackHeight();
     LoadSheets(app);
-    app.saver.scr_work = platform.CreateSurface(app.g.ScrW, app.g.ScrH);
+    app.saver.scr_work = platform.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
     app.saver.scr_bkg = platform.CreateSurface(app.g.ScrW, app.g.ScrH);
     for (CatRec& cat : app.g.Cats) cat = CatRec{};
     app.g.RestCount.fill(0);
@@ -194,6 +196,8 @@ int RunHack(const HackRequest& request) {
         StartFlock(app, platform);
     });
     FrameRate rate;
+    // Give the pictures decoded at start-up back, as the program's entry does.
+    malloc_trim(0);
     RunLoop(
         platform,
         [&] {

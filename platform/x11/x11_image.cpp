@@ -84,39 +84,51 @@ WindowImage::~WindowImage() {
     if (gc_ != nullptr) XFreeGC(display_, gc_);
 }
 
-void WindowImage::Put(PixelView src, Rect area) {
-    if (image_ == nullptr) return;
-    area = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
-    if (area.right <= area.left || area.bottom <= area.top) return;
-    ConvertArea(format_, src, area, image_);
-    const auto w = static_cast<unsigned>(area.right - area.left);
-    const auto h = static_cast<unsigned>(area.bottom - area.top);
-    if (shm_attached_) {
-        XShmPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h, False);
-        // The next frame rewrites the shared memory: wait until the server
-        // has read this one.
-        XSync(display_, False);
-    } else {
-        XPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h);
-        XFlush(display_);
+PixelSpan WindowImage::Pixels() const {
+    if (image_ == nullptr || format_.colormapped() || !SameLayoutAsBgrx(image_)) return {};
+    return {reinterpret_cast<std::uint32_t*>(image_->data), width_, height_, image_->bytes_per_line / 4};
+}
+
+void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
+    if (image_ == nullptr || src.pixels == reinterpret_cast<const std::uint32_t*>(image_->data)) return;
+    for (const Rect& area : areas) {
+        const Rect r = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
+        if (r.right > r.left && r.bottom > r.top) ConvertArea(format_, src, r, image_);
     }
 }
 
-bool CapturePixels(Display* display, Drawable drawable, Visual* visual, Colormap colormap, int x, int y, int w, int h,
-                   PixelSpan dst) {
-    w = std::min(w, dst.width);
-    h = std::min(h, dst.height);
-    if (w <= 0 || h <= 0) return false;
-    ErrorTrap trap(display);
-    XImage* image = XGetImage(display, drawable, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
-    if (trap.Failed() || image == nullptr) {
-        if (image != nullptr) XDestroyImage(image);
-        return false;
+void WindowImage::Send(std::span<const Rect> areas) {
+    if (image_ == nullptr) return;
+    bool sent = false;
+    for (const Rect& area : areas) {
+        const Rect r = Clip(area, width_, height_);
+        if (r.right <= r.left || r.bottom <= r.top) continue;
+        const auto w = static_cast<unsigned>(r.right - r.left);
+        const auto h = static_cast<unsigned>(r.bottom - r.top);
+        if (shm_attached_)
+            XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h, False);
+        else
+            XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h);
+        sent = true;
     }
-    const PixelFormat format(display, visual, colormap, PixelDirection::FromServer);
+    if (!sent) return;
+    // Shared memory is read by the server after the request: the next
+    // frame may only be composed once it has done so. A plain image was
+    // copied into the request already.
+    if (shm_attached_)
+        XSync(display_, False);
+    else
+        XFlush(display_);
+}
+
+namespace {
+
+// Convert one image of rows fetched from the server into dst's rows.
+void ConvertCaptured(const PixelFormat& format, XImage* image, int w, int h, std::uint32_t* to_first_row,
+                     std::ptrdiff_t stride) {
     const bool direct = !format.colormapped() && SameLayoutAsBgrx(image);
     for (int row = 0; row < h; ++row) {
-        std::uint32_t* to = dst.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(dst.stride);
+        std::uint32_t* to = to_first_row + row * stride;
         if (direct) {
             const auto* from = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::size_t>(row) * static_cast<std::size_t>(image->bytes_per_line));
             for (int col = 0; col < w; ++col) to[col] = from[col] & 0x00FFFFFF;
@@ -124,7 +136,31 @@ bool CapturePixels(Display* display, Drawable drawable, Visual* visual, Colormap
         }
         for (int col = 0; col < w; ++col) to[col] = format.Bgrx(XGetPixel(image, col, row));
     }
-    XDestroyImage(image);
+}
+
+}  // namespace
+
+bool CapturePixels(Display* display, Drawable drawable, Visual* visual, Colormap colormap, int x, int y, int w, int h,
+                   PixelSpan dst) {
+    w = std::min(w, dst.width);
+    h = std::min(h, dst.height);
+    if (w <= 0 || h <= 0) return false;
+    const PixelFormat format(display, visual, colormap, PixelDirection::FromServer);
+    // In bands of rows: a whole 4K screen fetched at once would hold a third
+    // frame's worth of memory besides the two the saver keeps.
+    constexpr int kBandRows = 64;
+    for (int top = 0; top < h; top += kBandRows) {
+        const int rows = std::min(kBandRows, h - top);
+        ErrorTrap trap(display);
+        XImage* image = XGetImage(display, drawable, x, y + top, static_cast<unsigned>(w), static_cast<unsigned>(rows),
+                                  AllPlanes, ZPixmap);
+        if (trap.Failed() || image == nullptr) {
+            if (image != nullptr) XDestroyImage(image);
+            return false;
+        }
+        ConvertCaptured(format, image, w, rows, dst.pixels + static_cast<std::ptrdiff_t>(top) * dst.stride, dst.stride);
+        XDestroyImage(image);
+    }
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <X11/extensions/XShm.h>
 
 #include <memory>
+#include <span>
 
 #include "platform/common/software_blitter.h"
 #include "platform/platform.h"
@@ -25,8 +26,25 @@ public:
     WindowImage(const WindowImage&) = delete;
     WindowImage& operator=(const WindowImage&) = delete;
 
-    // Copy the area of src (same coordinates in the window) to the window.
-    void Put(PixelView src, Rect area);
+    // The image's own memory as a BGRX surface, when the visual keeps its
+    // pixels that way (32 bits per pixel, host byte order, the usual
+    // TrueColor masks): a frame composed there needs no conversion and no
+    // copy. Pixels nullptr for any other layout.
+    PixelSpan Pixels() const;
+    // Convert the rectangles of src into the image; nothing to do when src
+    // is the image's own memory.
+    void Update(PixelView src, std::span<const Rect> areas);
+    // Send the rectangles of the image to the same places in the window,
+    // and wait until the server has read them (the next frame rewrites them).
+    void Send(std::span<const Rect> areas);
+    void Put(PixelView src, std::span<const Rect> areas) {
+        Update(src, areas);
+        Send(areas);
+    }
+    void PutWhole(PixelView src) {
+        const Rect whole{0, 0, width_, height_};
+        Put(src, {&whole, 1});
+    }
     bool uses_shm() const { return shm_attached_; }
     const PixelFormat& format() const { return format_; }
     int width() const { return width_; }
@@ -47,8 +65,9 @@ private:
 };
 
 // Copy the w x h pixels of drawable (of visual, on colormap) at (x, y) into
-// dst at (0, 0) as BGRX. False, and dst untouched, when the server cannot
-// give them.
+// dst at (0, 0) as BGRX. False when the server cannot give them; dst is then
+// untouched, or keeps the rows that came before the failure (a window that
+// vanished midway).
 bool CapturePixels(Display* display, Drawable drawable, Visual* visual, Colormap colormap, int x, int y, int w, int h,
                    PixelSpan dst);
 

@@ -3,6 +3,8 @@
 // Main started.
 #include <FL/Fl.H>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -47,6 +49,9 @@ int RunProgram(const std::vector<std::string>& args) {
 
     MainOutcome outcome = MainOutcome::Ignored;
     Deliver([&] { outcome = Main(app); });
+    // Start-up decodes pictures and frees them again; glibc keeps such freed
+    // memory in the heap unless asked, and the saver then lives for hours.
+    malloc_trim(0);
     switch (outcome) {
         case MainOutcome::AnotherInstance:
         case MainOutcome::Ignored:

@@ -61,7 +61,8 @@ X11Platform::X11Platform(Display* display, std::string command_line)
       root_(RootWindow(display, DefaultScreen(display))),
       command_line_(std::move(command_line)),
       primary_(PrimaryScreenRect(display)),
-      twips_per_pixel_(1440.0f / DotsPerInch(display)) {}
+      twips_per_pixel_(1440.0f / DotsPerInch(display)),
+      dpms_(DpmsAvailable(display)) {}
 
 X11Platform::~X11Platform() {
     if (SaverLoaded()) UnloadSaverWindow();
@@ -167,19 +168,19 @@ void X11Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, st
 }
 
 void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
-    PixelBuffer* target = surfaces_.Find(dst);
+    const PixelSpan* target = surfaces_.Find(dst);
     if (target == nullptr) return;
     if (saver_.foreign) {
         // Never the hack window's own pixels: under xscreensaver they are
         // already black or the last hack's picture. The daemon's screenshot
         // when there is one, else the surface stays black.
-        if (hack_desktop_ != None) CaptureHackDesktop(target->span(), width, height);
+        if (hack_desktop_ != None) CaptureHackDesktop(*target, width, height);
         return;
     }
     XWindowAttributes root_attributes{};
     XGetWindowAttributes(display_, root_, &root_attributes);
     CapturePixels(display_, root_, root_attributes.visual, root_attributes.colormap, primary_.left, primary_.top, width,
-                  height, target->span());
+                  height, *target);
 }
 
 // --- Timer and events ----------------------------------------------------------
@@ -212,16 +213,14 @@ SaverInput X11Platform::Translate(const XEvent& event) {
     if (saver_.window != 0 && (window == saver_.window || window == saver_.sink)) {
         switch (event.type) {
             case Expose:
-                if (event.xexpose.count == 0 && saver_.image && saver_.screen.width > 0) {
-                    saver_.image->Put(saver_.screen.view(), Rect{0, 0, saver_.screen.width, saver_.screen.height});
-                    DrawHackCaption();
-                }
+                if (event.xexpose.count == 0) RepaintSaver();
                 return SaverInput::Nothing;
             case KeyPress:
                 return saver_.foreign ? SaverInput::Nothing : SaverInput::Key;
             case ButtonPress:
                 return saver_.foreign ? SaverInput::Nothing : SaverInput::Click;
             case VisibilityNotify:
+                saver_.obscured = event.xvisibility.state == VisibilityFullyObscured;
                 // Something was mapped above the saver: stay on top.
                 if (!saver_.foreign && event.xvisibility.state != VisibilityUnobscured) XRaiseWindow(display_, saver_.window);
                 return SaverInput::Nothing;
@@ -229,8 +228,7 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                 if (saver_.foreign && (event.xconfigure.width != saver_.width || event.xconfigure.height != saver_.height)) {
                     saver_.width = event.xconfigure.width;
                     saver_.height = event.xconfigure.height;
-                    saver_.image.reset();
-                    saver_.screen = PixelBuffer();
+                    DropSaverImage();
                     return SaverInput::TargetResized;
                 }
                 return SaverInput::Nothing;
@@ -243,7 +241,7 @@ SaverInput X11Platform::Translate(const XEvent& event) {
             case DestroyNotify:
                 if (saver_.foreign && event.xdestroywindow.window == saver_.window) {
                     // The hack's window went: nothing is left to draw into.
-                    saver_.image.reset();
+                    DropSaverImage();
                     saver_ = SaverWindow{};
                 }
                 return SaverInput::Nothing;
@@ -259,7 +257,7 @@ SaverInput X11Platform::Translate(const XEvent& event) {
             return SaverInput::Nothing;
         }
         if (event.type == Expose && window == preview_.window && event.xexpose.count == 0 && preview_.image)
-            preview_.image->Put(preview_.screen.view(), Rect{0, 0, preview_.screen.width, preview_.screen.height});
+            preview_.image->PutWhole(preview_.screen.view());
     }
     return SaverInput::Nothing;
 }

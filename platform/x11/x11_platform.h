@@ -111,7 +111,9 @@ public:
     void SetSaverPointer(PointerShape shape) override;
     void MakeSaverTopmost() override;
     void SetTimerInterval(std::int32_t milliseconds) override;
-    void PresentSaverFrame(SurfaceHandle src, Rect area) override;
+    SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
+    void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
+    bool SaverFrameVisible() override;
     void UnloadSaverWindow() override;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;
@@ -157,7 +159,12 @@ private:
         Visual* visual = nullptr;
         int depth = 0;
         Colormap colormap = 0;
-        PixelBuffer screen;  // what the window shows, for repaints
+        // The frame the core composes: the image's own memory when its layout
+        // is BGRX, else a surface converted into the image rectangle by
+        // rectangle. The window repaints from the image.
+        SurfaceHandle frame = 0;
+        bool frame_is_image = false;
+        bool obscured = false;  // VisibilityFullyObscured
         std::unique_ptr<WindowImage> image;
     };
     struct PreviewImage {
@@ -177,6 +184,10 @@ private:
     float TwipsPerPixel() const { return twips_per_pixel_; }
     int TwipsToPixels(float twips) const;
     void EnsureSaverImage();
+    // The image goes (a new size, the window gone); a frame in its memory
+    // goes with it, and the core's handle then names no surface.
+    void DropSaverImage();
+    void RepaintSaver();
     void GrabInput();
     void ReleaseInput();
     void ComposePreview();
@@ -189,6 +200,7 @@ private:
     std::string command_line_;
     Rect primary_;
     float twips_per_pixel_ = 15.0f;
+    bool dpms_ = false;  // the server can power the display down
     SurfaceTable surfaces_;
     SaverWindow saver_;
     PreviewWindow preview_;

@@ -68,7 +68,7 @@ void X11Platform::SetSaverWindowRect(float left, float top, float width, float h
     saver_.top = TwipsToPixels(top);
     const int w = std::max(TwipsToPixels(width), 1);
     const int h = std::max(TwipsToPixels(height), 1);
-    if (w != saver_.width || h != saver_.height) saver_.image.reset();
+    if (w != saver_.width || h != saver_.height) DropSaverImage();
     saver_.width = w;
     saver_.height = h;
     XMoveResizeWindow(display_, saver_.window, primary_.left + saver_.left, primary_.top + saver_.top,
@@ -79,6 +79,20 @@ void X11Platform::EnsureSaverImage() {
     if (!saver_.image)
         saver_.image = std::make_unique<WindowImage>(display_, saver_.window, saver_.visual, saver_.depth,
                                                      saver_.colormap, saver_.width, saver_.height);
+}
+
+void X11Platform::DropSaverImage() {
+    if (saver_.frame_is_image) surfaces_.Destroy(saver_.frame);
+    saver_.frame = 0;
+    saver_.frame_is_image = false;
+    saver_.image.reset();
+}
+
+void X11Platform::RepaintSaver() {
+    if (!saver_.image || saver_.frame == 0) return;
+    const Rect whole{0, 0, saver_.image->width(), saver_.image->height()};
+    saver_.image->Send({&whole, 1});
+    DrawHackCaption();
 }
 
 void X11Platform::ShowSaverWindow() {
@@ -93,10 +107,7 @@ void X11Platform::ShowSaverWindow() {
     if (OnRoot(primary_.left + saver_.left, primary_.top + saver_.top, saver_.width, saver_.height, root_width,
                root_height))
         GrabInput();
-    if (saver_.screen.width > 0) {
-        EnsureSaverImage();
-        saver_.image->Put(saver_.screen.view(), Rect{0, 0, saver_.screen.width, saver_.screen.height});
-    }
+    RepaintSaver();
     XSync(display_, False);
 }
 
@@ -158,30 +169,41 @@ void X11Platform::MakeSaverTopmost() {
     XFlush(display_);
 }
 
-void X11Platform::PresentSaverFrame(SurfaceHandle src, Rect area) {
-    const PixelBuffer* source = surfaces_.Find(src);
-    if (source == nullptr || saver_.window == 0) return;
-    const PixelBuffer& frame = *source;
-    if (saver_.screen.width != saver_.width || saver_.screen.height != saver_.height)
-        saver_.screen = PixelBuffer(saver_.width, saver_.height);
-    SoftwareBlit(saver_.screen.span(), area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 frame.view(), area.left, area.top, RasterOp::SrcCopy);
-    // A hidden window keeps the frame for its next show.
-    if (!saver_.mapped && !saver_.foreign) return;
+SurfaceHandle X11Platform::CreateSaverFrame(std::int32_t width, std::int32_t height) {
+    if (saver_.window == 0) return surfaces_.Create(width, height);
+    DropSaverImage();
     EnsureSaverImage();
-    saver_.image->Put(saver_.screen.view(), area);
+    const PixelSpan pixels = saver_.image->Pixels();
+    // The frame is the shared image itself when the layouts agree and the
+    // sizes match, so a tick copies nothing but the rectangles it changes.
+    saver_.frame_is_image = pixels.pixels != nullptr && pixels.width == width && pixels.height == height;
+    saver_.frame = saver_.frame_is_image ? surfaces_.Adopt(pixels) : surfaces_.Create(width, height);
+    return saver_.frame;
+}
+
+void X11Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) {
+    const PixelSpan* source = surfaces_.Find(src);
+    if (source == nullptr || saver_.window == 0) return;
+    EnsureSaverImage();
+    saver_.image->Update(source->view(), areas);
+    // A hidden window keeps the frame in its image for the next show.
+    if (!saver_.mapped && !saver_.foreign) return;
+    saver_.image->Send(areas);
     DrawHackCaption();
 }
 
+// Asked once a tick: one round trip for DPMS, none where the server has no DPMS.
+bool X11Platform::SaverFrameVisible() { return !saver_.obscured && !(dpms_ && DisplayPoweredDown(display_)); }
+
 void X11Platform::UnloadSaverWindow() {
     if (saver_.foreign) {
-        saver_.image.reset();
+        DropSaverImage();
         saver_ = SaverWindow{};
         return;
     }
     if (saver_.window == 0) return;
     ReleaseInput();
-    saver_.image.reset();
+    DropSaverImage();
     XDestroyWindow(display_, saver_.window);
     if (saver_.blank != 0) XFreeCursor(display_, saver_.blank);
     XSync(display_, False);
@@ -218,8 +240,8 @@ bool X11Platform::AdoptHackWindow(Window window) {
     saver_.colormap = attributes.colormap;
     saver_.width = attributes.width;
     saver_.height = attributes.height;
-    // Only structure and exposure: input belongs to the window's owner.
-    XSelectInput(display_, window, StructureNotifyMask | ExposureMask);
+    // Only structure, exposure and visibility: input belongs to the window's owner.
+    XSelectInput(display_, window, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
     return !trap.Failed();
 }
 

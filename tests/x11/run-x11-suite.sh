@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# packages: libxfixes-dev xscreensaver xscreensaver-data fonts-ipafont-gothic
+# packages: libxfixes-dev libxtst-dev xscreensaver xscreensaver-data fonts-ipafont-gothic
 # The X11 suite: the real nyamo binary on a real X server (Xvfb), driven by
 # xdotool and by x11_probe (a small Xlib client built with the program), with
 # openbox where a reparenting window manager matters. Needs xvfb, xdotool,
@@ -529,6 +529,25 @@ hack_ignores_input() {
   kill -0 "$npid" 2>/dev/null
 }
 check "hack: input is left to xscreensaver (no end on a move, key or click)" hack_ignores_input
+
+# Nothing to see, nothing to draw: a window mapped over the whole of the
+# hack's window stops its uploads (counted from the server's side); the
+# flock walks on, and frames come again once the cover goes.
+hack_idles_while_covered() {
+  local shown covered again cover_pid
+  shown=$("$probe" uploads 1)
+  "$probe" host 1024x768 >/dev/null &
+  cover_pid=$!
+  pids+=("$cover_pid")
+  sleep 0.5
+  covered=$("$probe" uploads 1)
+  kill "$cover_pid"; wait "$cover_pid" 2>/dev/null
+  sleep 0.3
+  again=$("$probe" uploads 1)
+  echo "  uploads in 1 s: $shown shown, $covered covered, $again uncovered"
+  kill -0 "$npid" 2>/dev/null && [ "$shown" -gt 10 ] && [ "$covered" -eq 0 ] && [ "$again" -gt 10 ]
+}
+check "hack: no frame is composed or sent while its window is wholly covered" hack_idles_while_covered
 
 hack_ends_with_window() {
   drop_host

@@ -17,6 +17,9 @@
 //   x11_probe monitors W1 W2        split the screen into two side-by-side RandR
 //                                   monitors W1 and W2 pixels wide, the right one
 //                                   primary; "monitors off" removes them
+//   x11_probe uploads SECONDS       image uploads (PutImage, ShmPutImage) that all
+//                                   clients make during SECONDS, seen through RECORD;
+//                                   "uploads SECONDS pixels" adds the pixels they carry
 //   x11_probe paint-root            a known picture as the root background:
 //                                   red = x * 255 / (w - 1), green = y * 255 / (h - 1), blue 96
 #include <X11/Xatom.h>
@@ -24,10 +27,14 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/Xproto.h>
+#include <X11/extensions/record.h>
+#include <X11/extensions/shmproto.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +52,75 @@ void Stop(int) { g_stop = 1; }
 int Ignore(Display*, XErrorEvent*) { return 0; }
 
 Display* g_display = nullptr;
+
+struct UploadCount {
+    int shm_major = -1;
+    long count = 0;
+    long long pixels = 0;
+};
+
+// A 16-bit field of a request recorded from a client of this machine (same byte order).
+unsigned Card16(const unsigned char* request, int offset) {
+    std::uint16_t value = 0;
+    std::memcpy(&value, request + offset, sizeof value);
+    return value;
+}
+
+void CountUpload(XPointer closure, XRecordInterceptData* data) {
+    auto* uploads = reinterpret_cast<UploadCount*>(closure);
+    if (data->category == XRecordFromClient && data->data != nullptr) {
+        const unsigned char* request = data->data;
+        if (request[0] == X_PutImage) {
+            ++uploads->count;
+            uploads->pixels += static_cast<long long>(Card16(request, 12)) * Card16(request, 14);
+        } else if (request[0] == uploads->shm_major && request[1] == X_ShmPutImage) {
+            ++uploads->count;
+            uploads->pixels += static_cast<long long>(Card16(request, 20)) * Card16(request, 22);
+        }
+    }
+    XRecordFreeData(data);
+}
+
+// Requests of every client, watched through the RECORD extension on a
+// connection of its own.
+int CountUploads(Display* d, double seconds, bool with_pixels) {
+    UploadCount uploads;
+    int event_base = 0, error_base = 0;
+    if (!XQueryExtension(d, "MIT-SHM", &uploads.shm_major, &event_base, &error_base)) uploads.shm_major = -1;
+    Display* data = XOpenDisplay(nullptr);
+    if (data == nullptr) return 1;
+    XRecordRange* core = XRecordAllocRange();
+    XRecordRange* shm = XRecordAllocRange();
+    core->core_requests.first = core->core_requests.last = X_PutImage;
+    XRecordRange* ranges[2] = {core, shm};
+    int range_count = 1;
+    if (uploads.shm_major >= 0) {
+        shm->ext_requests.ext_major.first = shm->ext_requests.ext_major.last = static_cast<unsigned char>(uploads.shm_major);
+        shm->ext_requests.ext_minor.first = shm->ext_requests.ext_minor.last = X_ShmPutImage;
+        range_count = 2;
+    }
+    XRecordClientSpec clients = XRecordAllClients;
+    const XRecordContext context = XRecordCreateContext(d, 0, &clients, 1, ranges, range_count);
+    XFree(core);
+    XFree(shm);
+    if (context == 0) return 1;
+    XSync(d, False);
+    if (!XRecordEnableContextAsync(data, context, CountUpload, reinterpret_cast<XPointer>(&uploads))) return 1;
+    for (int waited = 0; waited < static_cast<int>(seconds * 100); ++waited) {
+        XRecordProcessReplies(data);
+        usleep(10000);
+    }
+    XRecordDisableContext(d, context);
+    XSync(d, False);
+    XRecordProcessReplies(data);
+    XRecordFreeContext(d, context);
+    XCloseDisplay(data);
+    if (with_pixels)
+        std::printf("%ld %lld\n", uploads.count, uploads.pixels);
+    else
+        std::printf("%ld\n", uploads.count);
+    return 0;
+}
 
 // A window id in decimal or 0x hexadecimal, or "root".
 Window ParseId(const char* text) {
@@ -341,6 +417,8 @@ int main(int argc, char** argv) {
         XSync(d, False);
         return 0;
     }
+    if (command == "uploads" && (argc == 3 || (argc == 4 && std::strcmp(argv[3], "pixels") == 0)))
+        return CountUploads(d, std::atof(argv[2]), argc == 4);
     if (command == "paint-root") {
         const int screen = DefaultScreen(d);
         const int w = DisplayWidth(d, screen), h = DisplayHeight(d, screen);
