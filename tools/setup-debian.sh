@@ -14,7 +14,7 @@ export LC_ALL=C.UTF-8
 
 purpose=${1:---test}
 run_packages=(
-  build-essential cmake ninja-build pkg-config   # the native build
+  build-essential cmake ninja-build              # the native build
   libstb-dev libgif-dev                          # picture decoding (stb_image), PNG and GIF writing
   libx11-dev libxext-dev libxrandr-dev           # the X11 saver (MIT-SHM, primary output)
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
@@ -57,7 +57,7 @@ fi
 apt=(apt-get)
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo >/dev/null; then
-    echo "setup: missing packages ${missing[*]}; as root, install them with: bash $(pwd)/tools/setup-debian.sh $purpose" >&2
+    echo "setup: missing packages ${missing[*]} (not root, and no sudo); as root, install them with: bash $(pwd)/tools/setup-debian.sh $purpose" >&2
     exit 1
   fi
   apt=(sudo DEBIAN_FRONTEND=noninteractive apt-get)
