@@ -105,7 +105,7 @@ make_host() {  # make_host WxH: a window of another client, its id in $host, the
   host_pid=$!
   pids+=("$host_pid")
   local i
-  for i in $(seq 40); do host=$(head -n 1 "$work/host.out"); [ -n "$host" ] && return 0; sleep 0.05; done
+  for i in $(seq 40); do host=$(head -n 1 "$work/host.out" 2>/dev/null); [ -n "$host" ] && return 0; sleep 0.05; done
   return 1
 }
 drop_host() { kill "$host_pid" 2>/dev/null; wait "$host_pid" 2>/dev/null; }
@@ -504,6 +504,22 @@ saver_under_manager() {
   return $result
 }
 check "saver under a window manager (openbox): exact, on top, keyboard grabbed, a key ends it" saver_under_manager
+
+guard_reads_wm_name() {
+  # Another client names a window "Nyamoの設定" through WM_NAME alone, in
+  # compound text: the guard decodes it and refuses to start.
+  "$probe" host 60x40 "Nyamoの設定" >"$work/named.out" &
+  local named=$! i id="" result=0
+  pids+=("$named")
+  for i in $(seq 40); do id=$(head -n 1 "$work/named.out" 2>/dev/null); [ -n "$id" ] && break; sleep 0.05; done
+  [ -n "$id" ] || result=1
+  [ "$(xprop -id "$id" WM_NAME | cut -d' ' -f1)" = "WM_NAME(COMPOUND_TEXT)" ] || result=1
+  no_locale timeout 5 "$nyamo" /s >/dev/null 2>&1 || result=1
+  "$probe" find Amberpaw >/dev/null && result=1
+  kill "$named"; wait "$named" 2>/dev/null
+  return $result
+}
+check "no locale: the guard decodes a window named by WM_NAME alone in compound text" guard_reads_wm_name
 
 # --- where the settings live ------------------------------------------------------------
 # The checks need a user whom the file system can refuse. Run by root (as CI

@@ -8,7 +8,8 @@
 //   x11_probe info ID               x y w h override mapped of a window, root coords
 //   x11_probe on-top ID             "top" if ID's top-level is the highest mapped one
 //   x11_probe children ID           count of ID's children and their geometry
-//   x11_probe host WxH              make a window, print its id, destroy it on SIGTERM
+//   x11_probe host WxH [NAME]       make a window, print its id, destroy it on SIGTERM;
+//                                   NAME goes into WM_NAME alone (STRING or COMPOUND_TEXT)
 //   x11_probe close ID              send WM_DELETE_WINDOW, as a close box does
 //   x11_probe save ID FILE          the window's pixels as a binary PPM
 //   x11_probe compare ID FILE       pixels that differ from FILE, and the total
@@ -240,13 +241,22 @@ int main(int argc, char** argv) {
         std::printf("\n");
         return 0;
     }
-    if (command == "host" && argc == 3) {
+    if (command == "host" && (argc == 3 || argc == 4)) {
         int w = 0, h = 0;
         if (std::sscanf(argv[2], "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) return Usage();
         const int screen = DefaultScreen(d);
         const Window host = XCreateSimpleWindow(d, root, 10, 10, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
                                                 WhitePixel(d, screen), WhitePixel(d, screen));
-        XStoreName(d, host, "preview host");
+        if (argc == 4) {
+            // A client of the old kind: WM_NAME alone, in the ICCCM's types.
+            char* list[] = {argv[3]};
+            XTextProperty name{};
+            if (Xutf8TextListToTextProperty(d, list, 1, XStdICCTextStyle, &name) < Success) return 1;
+            XSetWMName(d, host, &name);
+            XFree(name.value);
+        } else {
+            XStoreName(d, host, "preview host");
+        }
         XMapWindow(d, host);
         XSync(d, False);
         std::printf("0x%lx\n", host);
