@@ -185,7 +185,8 @@ check "gdi blit check ran to its count line" grep -q "^gdi blit check: " <<<"$BL
 run_case() {
     local out
     out=$(probe run 6000 "$SCR_WIN" "\"$SCR_WIN\"$3")
-    [ -z "$out" ] && echo "(probe printed nothing; its errors: $(tail -3 "$WORK/probe.err" | tr '\n' ' '))"
+    [ -z "$(field "$out" exit)" ] &&
+        echo "  (probe said: [$(tr '\n' ' ' <<<"$out")]; its errors: $(tail -3 "$WORK/probe.err" | tr '\n' ' '))"
     expect "$1: exit status" "$2" "$(field "$out" exit)"
     expect "$1: no window" "0" "$(field "$out" windows)"
 }

@@ -71,6 +71,7 @@ no_locale() { env -u LC_ALL -u LANG -u LANGUAGE -u LC_CTYPE -u LC_MESSAGES "$@";
 # --- helpers -------------------------------------------------------------------
 start() {  # start OUTFILE ARGS...: nyamo in the background, its pid in $npid
   local out=$1; shift
+  : >"$out"   # no report of an earlier run may be read as this one's
   "$nyamo" "$@" >"$out" 2>&1 &
   npid=$!
   pids+=("$npid")
@@ -101,11 +102,14 @@ wait_report() {  # wait_report FILE TEXT SECONDS
   return 1
 }
 make_host() {  # make_host WxH: a window of another client, its id in $host, the probe's pid in $host_pid
+  # Emptied here, not by the background job: a slow fork would otherwise
+  # leave the id of the previous, destroyed host to be read.
+  : >"$work/host.out"
   "$probe" host "$1" >"$work/host.out" &
   host_pid=$!
   pids+=("$host_pid")
   local i
-  for i in $(seq 40); do host=$(head -n 1 "$work/host.out" 2>/dev/null); [ -n "$host" ] && return 0; sleep 0.05; done
+  for i in $(seq 200); do host=$(head -n 1 "$work/host.out"); [ -n "$host" ] && return 0; sleep 0.05; done
   return 1
 }
 drop_host() { kill "$host_pid" 2>/dev/null; wait "$host_pid" 2>/dev/null; }
@@ -446,6 +450,7 @@ check "no locale: the saver is found by its caption Amberpaw; its guard ends /c,
 
 dialog_without_locale() {
   rm -f "$ini"
+  : >"$work/dialog.out"
   no_locale env NYAMO_DIALOG_REPORT=1 "$nyamo" /c >"$work/dialog.out" 2>&1 &
   npid=$!
   pids+=("$npid")
@@ -508,10 +513,11 @@ check "saver under a window manager (openbox): exact, on top, keyboard grabbed, 
 guard_reads_wm_name() {
   # Another client names a window "Nyamoの設定" through WM_NAME alone, in
   # compound text: the guard decodes it and refuses to start.
+  : >"$work/named.out"
   "$probe" host 60x40 "Nyamoの設定" >"$work/named.out" &
   local named=$! i id="" result=0
   pids+=("$named")
-  for i in $(seq 40); do id=$(head -n 1 "$work/named.out" 2>/dev/null); [ -n "$id" ] && break; sleep 0.05; done
+  for i in $(seq 200); do id=$(head -n 1 "$work/named.out"); [ -n "$id" ] && break; sleep 0.05; done
   [ -n "$id" ] || result=1
   [ "$(xprop -id "$id" WM_NAME | cut -d' ' -f1)" = "WM_NAME(COMPOUND_TEXT)" ] || result=1
   no_locale timeout 5 "$nyamo" /s >/dev/null 2>&1 || result=1
@@ -540,6 +546,7 @@ fi
 # dialog_as_user HOME: the dialog started by that user; its pid in $npid.
 # Returns once it is shown.
 dialog_as_user() {
+  : >"$work/dialog.out"
   as_user "$1" env NYAMO_DIALOG_REPORT=1 "$nyamo" /c >"$work/dialog.out" 2>&1 &
   npid=$!
   pids+=("$npid")
@@ -617,8 +624,8 @@ hack_in_window() {
   stats=$("$probe" stats "$host" 0 0 300 200)
   read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
   echo "  $stats"
-  kill -0 "$npid" 2>/dev/null && [ "$black" -gt $((total * 50 / 100)) ] && [ "$black" -lt "$total" ] &&
-    [ "$colours" -gt 8 ]
+  kill -0 "$npid" 2>/dev/null || { echo "  the hack ended: $(cat "$work/hack.out")"; return 1; }
+  [ "$black" -gt $((total * 50 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ]
 }
 check "hack: -window-id draws kittens over black into the given window" hack_in_window
 
