@@ -8,10 +8,10 @@ export LC_ALL=C.UTF-8
 bash tools/setup-debian.sh --run || exit 1
 cmake -S . -B build -G Ninja -DNYAMO_TESTS=OFF -DNYAMO_BENCHMARKS=OFF >/dev/null || exit 1
 ninja -C build -j "$(nproc)" || exit 1
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ] && [ -x build/platform/x11/nyamo ]; then
   exec build/platform/x11/nyamo /s
 fi
-echo "No X display (DISPLAY is not set): rendering the saver with nyamo-render instead."
+[ -z "${DISPLAY:-}" ] && echo "No X display (DISPLAY is not set): rendering the saver with nyamo-render instead."
 mkdir -p out
 build/tools/render/nyamo-render --ticks 300 --width 640 --height 360 --cats 12 --gif out/nyamo.gif --png out/nyamo.png || exit 1
 echo "The animation is in $(pwd)/out/nyamo.gif (the last frame in out/nyamo.png)."
