@@ -1,34 +1,68 @@
 #!/usr/bin/env bash
-# Installs what Nyamo needs to build and test on Debian 12, from Debian's
-# packages. Test suites may name extra packages in a "# packages:" line.
-set -euo pipefail
+# Installs from Debian's packages what Nyamo needs on Debian 12.
+#   setup-debian.sh --run    building and running the native saver (tools/run.sh)
+#   setup-debian.sh --test   everything the tests need as well (tools/test.sh):
+#                            the unit tests, the X11 suite, the Windows build
+#                            and the Wine suite; a suite names its own extra
+#                            packages in a "# packages:" line at its top.
+# Installs only what is missing, and says what and why in one line. Root
+# installs with apt-get; another user through sudo where there is sudo, and
+# otherwise is told which packages are missing and how to install them.
+set -uo pipefail
 cd "$(dirname "$0")/.."
+export LC_ALL=C.UTF-8
 
-packages=(
-  build-essential cmake ninja-build pkg-config   # the native build
-  libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
+purpose=${1:---test}
+run_packages=(
+  build-essential cmake ninja-build              # the native build
   libstb-dev libgif-dev                          # picture decoding (stb_image), PNG and GIF writing
   libx11-dev libxext-dev libxrandr-dev           # the X11 saver (MIT-SHM, primary output)
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
+)
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
   g++-mingw-w64-x86-64 wine64                    # the Windows screen saver and running it
   xvfb xdotool x11-utils openbox imagemagick     # a display, input and screenshots for the suites
 )
-for script in tests/*/run-*.sh; do
-  [ -f "$script" ] || continue
-  extra=$(sed -n 's/^# packages: *//p' "$script")
-  [ -n "$extra" ] && read -r -a more <<<"$extra" && packages+=("${more[@]}")
-done
+case $purpose in
+  --run)
+    packages=("${run_packages[@]}")
+    why="to build and run the saver"
+    ;;
+  --test)
+    packages=("${run_packages[@]}" "${test_packages[@]}")
+    for script in tests/*/run-*.sh; do
+      [ -f "$script" ] || continue
+      read -r -a more <<<"$(sed -n 's/^# packages: *//p' "$script")"
+      packages+=("${more[@]}")
+    done
+    why="to build Nyamo and run every test (unit tests, X11 suite, Windows build under Wine)"
+    ;;
+  *)
+    echo "usage: setup-debian.sh [--run | --test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
+  [[ " ${missing[*]} " == *" $p "* ]] && continue
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: every package is installed"
+  echo "setup: nothing to install: every package needed $why is installed"
   exit 0
 fi
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "setup: installing ${missing[*]}"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+apt=(apt-get)
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "setup: missing packages ${missing[*]} (not root, and no sudo); as root, install them with: bash $(pwd)/tools/setup-debian.sh $purpose" >&2
+    exit 1
+  fi
+  apt=(sudo DEBIAN_FRONTEND=noninteractive apt-get)
+fi
+export DEBIAN_FRONTEND=noninteractive
+echo "setup: installing ${#missing[@]} packages $why: ${missing[*]}"
+"${apt[@]}" update -q || exit 1
+"${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"

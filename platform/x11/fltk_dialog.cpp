@@ -25,6 +25,7 @@
 
 #include "assets/embedded.h"
 #include "assets/pictures.h"
+#include "platform/x11/x11_display.h"
 #include "platform/x11/x11_platform.h"
 #include "settings/dialog_design.h"
 #include "settings/dialog_scale.h"
@@ -499,6 +500,9 @@ void FltkDialog::SetBounds(Control control, int width, int height, int left, int
 void FltkDialog::Show() {
     Widgets& w = *w_;
     w.window->show();
+    // FLTK 1.3 types WM_NAME and WM_ICON_NAME as STRING but fills them with
+    // UTF-8, which tools read as Latin-1: name the window again, correctly.
+    SetWindowName(fl_display, fl_xid(w.window), w.window->label());
     // The first control of the tab order starts with the focus, whoever
     // (a manager, or the pointer without one) gives the window the keyboard.
     w.opt[0]->take_focus();

@@ -77,14 +77,17 @@ void SetWindowName(Display* display, Window window, std::string_view name) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
     const int length = static_cast<int>(name.size());
     const Atom utf8 = Intern(display, "UTF8_STRING");
-    XChangeProperty(display, window, Intern(display, "_NET_WM_NAME"), utf8, 8, PropModeReplace, bytes, length);
-    // WM_NAME for older tools, in the encoding the ICCCM asks for (STRING
-    // where Latin-1 holds the text, compound text otherwise).
+    for (const char* property : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"})
+        XChangeProperty(display, window, Intern(display, property), utf8, 8, PropModeReplace, bytes, length);
+    // WM_NAME and WM_ICON_NAME for older tools, in the encoding the ICCCM
+    // asks for (STRING where Latin-1 holds the text, compound text
+    // otherwise); Xlib converts from UTF-8 whatever the process's locale.
     const std::string text(name);
     char* list[] = {const_cast<char*>(text.c_str())};
     XTextProperty property{};
     if (Xutf8TextListToTextProperty(display, list, 1, XStdICCTextStyle, &property) >= Success) {
         XSetWMName(display, window, &property);
+        XSetWMIconName(display, window, &property);
         XFree(property.value);
     }
 }

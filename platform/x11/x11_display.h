@@ -39,7 +39,8 @@ Window WindowFromHandle(WindowHandle handle);
 
 // The window's name: _NET_WM_NAME (UTF-8) when set, else WM_NAME.
 std::optional<std::string> WindowName(Display* display, Window window);
-// Set both WM_NAME and _NET_WM_NAME, in UTF-8.
+// Name the window and its icon: _NET_WM_NAME and _NET_WM_ICON_NAME in UTF-8,
+// WM_NAME and WM_ICON_NAME in STRING or COMPOUND_TEXT as the ICCCM asks.
 void SetWindowName(Display* display, Window window, std::string_view name);
 
 // A window anywhere below root whose name is exactly caption, or 0. The walk

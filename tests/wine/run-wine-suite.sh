@@ -8,9 +8,16 @@
 # Usage: tests/wine/run-wine-suite.sh <build-win-dir>
 # packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps
 #
-# Prints one line per check (PASS/FAIL name) and a closing count line; the
-# exit status is non-zero when any check failed.
-set -u
+# Prints one line per check (PASS, FAIL or SKIP with the reason) and always a
+# closing count line; the exit status is non-zero when a check failed or the
+# suite could not run to its end. No "set -e" or "set -u": a failing command
+# or an empty value makes the check that uses it fail, not the suite stop.
+
+# Tools (and Wine, which reads its command lines through the locale) print
+# and compare texts the same way whatever the caller's locale; the checks
+# that want no locale for the program say so.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 
 if [ $# -ne 1 ] || [ ! -f "$1/Nyamo_07.scr" ]; then
     echo "usage: $0 <build-win-dir>   (the folder that holds Nyamo_07.scr)" >&2
@@ -23,6 +30,9 @@ WINE=$(command -v wine || echo /usr/lib/wine/wine64)
 
 PASSED=0
 FAILED=0
+SKIPPED=0
+FINISHED=0
+skip() { echo "SKIP $1: $2"; SKIPPED=$((SKIPPED + 1)); }
 pass() { echo "PASS $1"; PASSED=$((PASSED + 1)); }
 fail() { echo "FAIL $1${2:+: $2}"; FAILED=$((FAILED + 1)); }
 # check <name> <command...>: the command's success is the check's.
@@ -36,10 +46,19 @@ quiet() { "$@" >/dev/null 2>&1; }
 expect() {
     if [ "$2" == "$3" ]; then pass "$1"; else fail "$1" "wanted [$2], got [$3]"; fi
 }
+# hex <text>: a hexadecimal field as a number; nothing when it is not one.
+hex() { [[ $1 =~ ^[0-9A-Fa-f]{1,16}$ ]] && echo $((16#$1)); }
+# bits <number> <mask> <wanted>: the masked bits are as wanted; false when
+# the number is missing.
+bits() { [[ $1 =~ ^-?[0-9]+$ ]] && [ $(($1 & $2)) -eq $(($3)) ]; }
 
 WORK=$(mktemp -d /tmp/nyamo-wine.XXXXXX)
 # Readable by the unprivileged user of the write-access checks.
 chmod 755 "$WORK"
+# Wine keeps its server's socket folder (wine-XXXXXX) in TMPDIR: inside the
+# suite's folder it goes with the rest.
+mkdir -p "$WORK/tmp"
+export TMPDIR=$WORK/tmp
 XVFB_PID=
 # NYAMO_WINE_ARTIFACTS=<folder> keeps the screenshots for a human to look at.
 cleanup() {
@@ -51,8 +70,13 @@ cleanup() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     chmod -R u+w "$WORK" 2>/dev/null
     rm -rf "$WORK"
+    if [ "$FINISHED" -ne 1 ]; then
+        echo "wine suite: $PASSED passed, $FAILED failed, $SKIPPED skipped; stopped before its end"
+        exit 1
+    fi
 }
 trap cleanup EXIT
+trap 'echo "wine suite: interrupted"; exit 130' INT TERM
 
 # --- A private X server and Wine prefix ---------------------------------------
 SCREEN_W=1024
@@ -161,7 +185,8 @@ check "gdi blit check ran to its count line" grep -q "^gdi blit check: " <<<"$BL
 run_case() {
     local out
     out=$(probe run 6000 "$SCR_WIN" "\"$SCR_WIN\"$3")
-    [ -z "$out" ] && echo "(probe printed nothing; its errors: $(tail -3 "$WORK/probe.err" | tr '\n' ' '))"
+    [ -z "$(field "$out" exit)" ] &&
+        echo "  (probe said: [$(tr '\n' ' ' <<<"$out")]; its errors: $(tail -3 "$WORK/probe.err" | tr '\n' ' '))"
     expect "$1: exit status" "$2" "$(field "$out" exit)"
     expect "$1: no window" "0" "$(field "$out" windows)"
 }
@@ -192,12 +217,13 @@ read -r L T R B <<<"$(field "$INFO" rect)"
 OW=$((R - L)); OH=$((B - T))
 check "dialog is centred horizontally" test $((2 * L + OW - SCREEN_W)) -ge -1 -a $((2 * L + OW - SCREEN_W)) -le 1
 check "dialog is centred vertically" test $((2 * T + OH - SCREEN_H)) -ge -1 -a $((2 * T + OH - SCREEN_H)) -le 1
-STYLE=$((16#$(field "$INFO" style)))
-EXSTYLE=$((16#$(field "$INFO" exstyle)))
-check "dialog has a caption and a close box (WS_CAPTION, WS_SYSMENU)" test $((STYLE & 0x00C80000)) -eq $((0x00C80000))
-check "dialog has a fixed border (no WS_THICKFRAME)" test $((STYLE & 0x00040000)) -eq 0
-check "dialog has no minimise or maximise box" test $((STYLE & 0x00030000)) -eq 0
-check "dialog has a taskbar button (not a tool window, no owner)" test $((EXSTYLE & 0x80)) -eq 0 -a "$(field "$INFO" owner)" == "0000000000000000"
+STYLE=$(hex "$(field "$INFO" style)")
+EXSTYLE=$(hex "$(field "$INFO" exstyle)")
+check "dialog has a caption and a close box (WS_CAPTION, WS_SYSMENU)" bits "$STYLE" 0x00C80000 0x00C80000
+check "dialog has a fixed border (no WS_THICKFRAME)" bits "$STYLE" 0x00040000 0
+check "dialog has no minimise or maximise box" bits "$STYLE" 0x00030000 0
+taskbar_button() { bits "$EXSTYLE" 0x80 0 && [ "$(field "$INFO" owner)" == "0000000000000000" ]; }
+check "dialog has a taskbar button (not a tool window, no owner)" taskbar_button
 # The icon as the title bar shows it: a yellow-to-red picture left of the
 # caption (Wine answers no questions about another process's icons).
 import -window root "$WORK/dialog.png"
@@ -232,14 +258,18 @@ done <<'EOF'
 EOF
 check "Label5 holds an information line" test -n "$(control_text "$(control_line "$CONTROLS" 111)")"
 expect "defaults: Desktop selected" "1 0" "$(control_field "$(control_line "$CONTROLS" 101)" checked) $(control_field "$(control_line "$CONTROLS" 102)" checked)"
-opt_kind() { printf '%d' $((16#$(control_field "$(control_line "$CONTROLS" "$1")" style) & 0xF)); }
+opt_kind() {
+    local style
+    style=$(hex "$(control_field "$(control_line "$CONTROLS" "$1")" style)")
+    if [ -n "$style" ]; then echo $((style & 0xF)); else echo "?"; fi
+}
 expect "options are auto radio buttons, buttons plain push buttons (no default)" "9 9 0 0 7" \
     "$(opt_kind 101) $(opt_kind 102) $(opt_kind 105) $(opt_kind 106) $(opt_kind 100)"
 # The option group is one tab stop, the chosen option, as in every Windows
 # dialog; the arrow keys move within the group.
 TAB_STOPS=$(while read -r line; do
-    s=$((16#$(control_field "$line" style)))
-    [ $((s & 0x00010000)) -ne 0 ] && printf '%s ' "$(sed -n 's/^id=\([0-9]*\).*/\1/p' <<<"$line")"
+    s=$(hex "$(control_field "$line" style)")
+    bits "$s" 0x00010000 0x00010000 && printf '%s ' "$(sed -n 's/^id=\([0-9]*\).*/\1/p' <<<"$line")"
 done <<<"$CONTROLS")
 expect "tab stops in tab order: chosen option, HScroll0, HScroll1, OK, Cancel" "101 103 104 105 106 " "$TAB_STOPS"
 
@@ -439,11 +469,12 @@ rmdir "$INI"
 NOBODY_HOME=$WORK/nobody
 mkdir -p "$NOBODY_HOME"
 if [ "$(id -u)" -eq 0 ]; then
-    chown 65534:65534 "$NOBODY_HOME"
+    mkdir -p "$NOBODY_HOME/tmp"
+    chown 65534:65534 "$NOBODY_HOME" "$NOBODY_HOME/tmp"
     as_nobody() {
         setpriv --reuid=65534 --regid=65534 --clear-groups \
             env HOME="$NOBODY_HOME" WINEPREFIX="$NOBODY_HOME/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-            DISPLAY="$DISPLAY" "$@"
+            DISPLAY="$DISPLAY" TMPDIR="$NOBODY_HOME/tmp" "$@"
     }
     as_nobody "$WINE" wineboot -i >/dev/null 2>&1
     as_nobody "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -503,11 +534,11 @@ xdotool mousemove 500 400
 check "/s opens the saver window" saver_up /s
 INFO=$(probe info "$SAVER")
 expect "saver covers the primary screen" "0 0 $SCREEN_W $SCREEN_H" "$(field "$INFO" rect)"
-STYLE=$((16#$(field "$INFO" style)))
-EXSTYLE=$((16#$(field "$INFO" exstyle)))
-check "saver window is topmost (WS_EX_TOPMOST)" test $((EXSTYLE & 0x8)) -ne 0
-check "saver window has no taskbar button (WS_EX_TOOLWINDOW)" test $((EXSTYLE & 0x80)) -ne 0
-check "saver window is a borderless popup" test $((STYLE & 0x80000000)) -ne 0 -a $((STYLE & 0x00C40000)) -eq 0
+STYLE=$(hex "$(field "$INFO" style)")
+EXSTYLE=$(hex "$(field "$INFO" exstyle)")
+check "saver window is topmost (WS_EX_TOPMOST)" bits "$EXSTYLE" 0x8 0x8
+check "saver window has no taskbar button (WS_EX_TOOLWINDOW)" bits "$EXSTYLE" 0x80 0x80
+check "saver window is a borderless popup" bits "$STYLE" 0x80C40000 0x80000000
 CURSOR=$(probe cursor)
 expect "pointer over the saver is not the arrow" "0" "$(field "$CURSOR" arrow)"
 sleep 1.5
@@ -667,8 +698,10 @@ preview_case() {
     expect "$1: it is the preview window of the saver's process" "NyamoPreviewWindow 1" \
         "$(field "$out" child_class) $(field "$out" child_pid_is_saver)"
     expect "$1: at the host's top-left with its size" "0 0 $3 $4" "$(field "$out" child_offset) $(field "$out" child_size)"
-    local style=$((16#$(field "$out" child_style)))
-    check "$1: a visible child window (WS_CHILD)" test $((style & 0x40000000)) -ne 0 -a "$(field "$out" child_visible)" == 1
+    local style
+    style=$(hex "$(field "$out" child_style)")
+    check "$1: a visible child window (WS_CHILD)" bits "$style" 0x40000000 0x40000000
+    expect "$1: the child is visible" "1" "$(field "$out" child_visible)"
     expect "$1: parent is the host" "1" "$(field "$out" child_parent_is_host)"
     expect "$1: runs while the host exists" "1" "$(field "$out" running_with_host)"
     expect "$1: ends with status 0 when the host goes" "0" "$(field "$out" exit_after_host)"
@@ -823,8 +856,43 @@ xdotool mousemove 0 0
 for DPI in 96 120 144 168 192; do dialog_scale_case "$DPI"; done
 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
+# --- No locale -----------------------------------------------------------------------
+# Started with no locale at all (a bare system), the program still captions
+# its windows exactly, and its guard still finds them.
+no_locale() { env -u LC_ALL -u LANG -u LANGUAGE -u LC_CTYPE -u LC_MESSAGES "$@"; }
+# guard_ends_without_locale <switch...>: each start ends at once with status 0.
+guard_ends_without_locale() {
+    local arg
+    for arg in "$@"; do
+        no_locale timeout 30 "$WINE" "$SAVER_DIR/Nyamo_07.scr" "$arg" >/dev/null 2>&1 || return 1
+    done
+}
+rm -f "$INI"
+rm -f "$WORK/exit"
+( no_locale "$WINE" "$SAVER_DIR/Nyamo_07.scr" /c >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
+SCR_SHELL_PID=$!
+check "no locale: /c opens a dialog captioned $DIALOG" quiet "$WINE" "$PROBE" wait "$DIALOG" 15000
+check "no locale: the guard sees the dialog (/s and /c end at once)" guard_ends_without_locale /s /c
+check "no locale: the saver did not start beside the dialog" quiet "$WINE" "$PROBE" gone "$SAVER" 100
+probe close "$DIALOG" >/dev/null
+expect "no locale: the close box ends the dialog" "0" "$(wait_exit 8)"
+stop_scr
+write_ini "[Nyamo Saver]" "CatNum=5" "SaverType=2" "SaverSpeed=5"
+xdotool mousemove 500 400
+rm -f "$WORK/exit"
+( no_locale "$WINE" "$SAVER_DIR/Nyamo_07.scr" /s >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
+SCR_SHELL_PID=$!
+check "no locale: /s opens a window captioned $SAVER" quiet "$WINE" "$PROBE" wait "$SAVER" 15000
+check "no locale: the guard sees the saver (/c and /s end at once)" guard_ends_without_locale /c /s
+check "no locale: no dialog opened beside the saver" quiet "$WINE" "$PROBE" gone "$DIALOG" 100
+xdotool key a
+check "no locale: a key ends the saver" saver_gone 3000
+expect "no locale: the saver's process ends" "0" "$(wait_exit 5)"
+stop_scr
+
 # --- Nothing left behind --------------------------------------------------------------
 expect "no Nyamo process left running" "0" "$(nyamo_running)"
 
-echo "wine suite: $PASSED passed, $FAILED failed"
+FINISHED=1
+echo "wine suite: $PASSED passed, $FAILED failed, $SKIPPED skipped"
 [ "$FAILED" -eq 0 ]

@@ -6,8 +6,18 @@
 # x11-utils, openbox and imagemagick; the xscreensaver checks drive Debian's
 # real daemon (xscreensaver, xscreensaver-data).
 # Usage: tests/x11/run-x11-suite.sh BUILD_DIR
-set -u
-build=$(cd "${1:?usage: run-x11-suite.sh BUILD_DIR}" && pwd)
+#
+# Prints one line per check (PASS, FAIL or SKIP with the reason) and always a
+# closing count line; the status is non-zero when a check failed or the
+# suite could not run to its end. No "set -e" or "set -u": a failing command
+# or an empty value inside a check makes that check fail, not the suite stop.
+
+# Tools print and compare texts the same way whatever the caller's locale;
+# the checks that want no locale for the program say so.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
+[ -d "${1:-}" ] || { echo "usage: run-x11-suite.sh BUILD_DIR"; exit 2; }
+build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 probe=$build/tests/x11/x11_probe
@@ -25,33 +35,44 @@ nyamo=$work/bin/nyamo
 ini=$work/bin/Nyamo_07.ini
 
 pids=()
+passed=0
+failed=0
+skipped=0
+finished=0
 cleanup() {
+  local p
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  chmod -R u+w "$work" 2>/dev/null
   rm -rf "$work"
+  if [ "$finished" -ne 1 ]; then
+    echo "x11 suite: $passed passed, $failed failed, $skipped skipped; stopped before its end"
+    exit 1
+  fi
 }
 trap cleanup EXIT
+trap 'echo "x11 suite: interrupted"; exit 130' INT TERM
 
 source "$here/../lib/private_xvfb.sh"
 start_private_xvfb 1024x768x24 "$work/xvfb.log" || exit 1
 xvfb_pid=$XVFB_PID
 unset XSCREENSAVER_WINDOW
 
-passed=0
-failed=0
-skipped=0
 check() {  # check NAME COMMAND...: one line per check
   local name=$1; shift
   if "$@"; then echo "PASS $name"; passed=$((passed + 1)); else echo "FAIL $name"; failed=$((failed + 1)); fi
 }
-skip() {  # skip NAME REASON
-  echo "SKIP $1 ($2)"
+skip() {  # skip NAME REASON: a check that cannot run here, said so and counted
+  echo "SKIP $1: $2"
   skipped=$((skipped + 1))
 }
+# The program as a user without any locale runs it (a bare system, a cron job).
+no_locale() { env -u LC_ALL -u LANG -u LANGUAGE -u LC_CTYPE -u LC_MESSAGES "$@"; }
 
 # --- helpers -------------------------------------------------------------------
 start() {  # start OUTFILE ARGS...: nyamo in the background, its pid in $npid
   local out=$1; shift
+  : >"$out"   # no report of an earlier run may be read as this one's
   "$nyamo" "$@" >"$out" 2>&1 &
   npid=$!
   pids+=("$npid")
@@ -82,11 +103,14 @@ wait_report() {  # wait_report FILE TEXT SECONDS
   return 1
 }
 make_host() {  # make_host WxH: a window of another client, its id in $host, the probe's pid in $host_pid
+  # Emptied here, not by the background job: a slow fork would otherwise
+  # leave the id of the previous, destroyed host to be read.
+  : >"$work/host.out"
   "$probe" host "$1" >"$work/host.out" &
   host_pid=$!
   pids+=("$host_pid")
   local i
-  for i in $(seq 40); do host=$(head -n 1 "$work/host.out"); [ -n "$host" ] && return 0; sleep 0.05; done
+  for i in $(seq 200); do host=$(head -n 1 "$work/host.out"); [ -n "$host" ] && return 0; sleep 0.05; done
   return 1
 }
 drop_host() { kill "$host_pid" 2>/dev/null; wait "$host_pid" 2>/dev/null; }
@@ -142,9 +166,8 @@ saver_geometry() {
 }
 check "saver: window named Amberpaw covers the primary screen exactly, override-redirect" saver_geometry
 
-check "saver: _NET_WM_NAME (UTF-8) and WM_NAME are Amberpaw" \
-  bash -c "xprop -id $wid _NET_WM_NAME | grep -q '_NET_WM_NAME(UTF8_STRING) = \"Amberpaw\"' &&
-           xprop -id $wid WM_NAME | grep -q 'WM_NAME(STRING) = \"Amberpaw\"'"
+saver_names() { "$probe" names "$wid" Amberpaw | sed 's/^/  /'; [ "${PIPESTATUS[0]}" -eq 0 ]; }
+check "saver: _NET_WM_NAME (UTF-8) and WM_NAME (Latin-1 STRING) are Amberpaw" saver_names
 
 saver_stays_on_top() {
   "$probe" on-top "$wid" >/dev/null || return 1
@@ -296,12 +319,13 @@ dialog_defaults() {
 check "dialog: defaults, 300x200 client centred, controls where designed" dialog_defaults
 
 dialog_title_and_icon() {
-  xprop -id "$wid" _NET_WM_NAME | grep -q '= "Nyamoの設定"' &&
+  "$probe" names "$wid" "Nyamoの設定" | sed 's/^/  /'
+  [ "${PIPESTATUS[0]}" -eq 0 ] &&
     xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (32 x 32)' &&
     xprop -id "$wid" WM_NORMAL_HINTS | grep -q 'program specified minimum size: 300 by 200' &&
     xprop -id "$wid" WM_NORMAL_HINTS | grep -q 'program specified maximum size: 300 by 200'
 }
-check "dialog: title Nyamoの設定, the icon, a fixed size" dialog_title_and_icon
+check "dialog: title Nyamoの設定 (UTF-8 and compound text), the icon, a fixed size" dialog_title_and_icon
 
 dialog_guard() {
   local result=0 arg
@@ -404,6 +428,48 @@ dialog_close_box() {
 }
 check "dialog: the close box writes nothing and ends" dialog_close_box
 
+# --- no locale -------------------------------------------------------------------------
+# The captions are bytes of UTF-8 whatever the locale: a program started
+# without one names its windows the same and its guard finds them.
+saver_without_locale() {
+  settings 5 2 1
+  no_locale "$nyamo" /s >"$work/saver.out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+  window_named Amberpaw 5 || return 1
+  local result=0 arg
+  [ "$(no_locale "$probe" find Amberpaw | wc -l)" -eq 1 ] || result=1
+  "$probe" names "$wid" Amberpaw >/dev/null || result=1
+  for arg in /c /s ""; do no_locale timeout 5 "$nyamo" $arg >/dev/null 2>&1 || result=1; done
+  "$probe" find "Nyamoの設定" >/dev/null && result=1
+  [ "$("$probe" find Amberpaw | wc -l)" -eq 1 ] || result=1
+  xdotool key a
+  ended_within "$npid" 3 || result=1
+  return $result
+}
+check "no locale: the saver is found by its caption Amberpaw; its guard ends /c, /s and no argument" saver_without_locale
+
+dialog_without_locale() {
+  rm -f "$ini"
+  : >"$work/dialog.out"
+  no_locale env NYAMO_DIALOG_REPORT=1 "$nyamo" /c >"$work/dialog.out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+  { window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5; } || return 1
+  local result=0 arg
+  [ "$(no_locale "$probe" find "Nyamoの設定")" = "$wid" ] || result=1
+  "$probe" names "$wid" "Nyamoの設定" | sed 's/^/  /'
+  [ "${PIPESTATUS[0]}" -eq 0 ] || result=1
+  for arg in /s /c "/p $((wid))"; do no_locale timeout 5 "$nyamo" $arg >/dev/null 2>&1 || result=1; done
+  "$probe" find Amberpaw >/dev/null && result=1
+  [ "$("$probe" find "Nyamoの設定" | wc -l)" -eq 1 ] || result=1
+  "$probe" close "$wid"
+  ended_within "$npid" 3 || result=1
+  return $result
+}
+check "no locale: the dialog is found by its caption Nyamoの設定 (UTF-8, compound text); its guard ends /s, /c and /p" \
+  dialog_without_locale
+
 dialog_under_manager() {
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
   local wm=$!
@@ -445,12 +511,44 @@ saver_under_manager() {
 }
 check "saver under a window manager (openbox): exact, on top, keyboard grabbed, a key ends it" saver_under_manager
 
+guard_reads_wm_name() {
+  # Another client names a window "Nyamoの設定" through WM_NAME alone, in
+  # compound text: the guard decodes it and refuses to start.
+  : >"$work/named.out"
+  "$probe" host 60x40 "Nyamoの設定" >"$work/named.out" &
+  local named=$! i id="" result=0
+  pids+=("$named")
+  for i in $(seq 200); do id=$(head -n 1 "$work/named.out"); [ -n "$id" ] && break; sleep 0.05; done
+  [ -n "$id" ] || result=1
+  [ "$(xprop -id "$id" WM_NAME | cut -d' ' -f1)" = "WM_NAME(COMPOUND_TEXT)" ] || result=1
+  no_locale timeout 5 "$nyamo" /s >/dev/null 2>&1 || result=1
+  "$probe" find Amberpaw >/dev/null && result=1
+  kill "$named"; wait "$named" 2>/dev/null
+  return $result
+}
+check "no locale: the guard decodes a window named by WM_NAME alone in compound text" guard_reads_wm_name
+
 # --- where the settings live ------------------------------------------------------------
-# dialog_as_nobody HOME: the dialog started by an ordinary user (root may write
-# anywhere); its pid in $npid. Returns once it is shown.
-dialog_as_nobody() {
-  HOME=$1 setpriv --reuid=nobody --regid=nogroup --clear-groups env NYAMO_DIALOG_REPORT=1 "$nyamo" /c \
-    >"$work/dialog.out" 2>&1 &
+# The checks need a user whom the file system can refuse. Run by root (as CI
+# does), the suite plays that user as "nobody" and hands folders over with
+# chown; run by an ordinary user, it is that user and takes write access
+# away with chmod.
+if [ "$(id -u)" -eq 0 ]; then
+  as_user() { local home=$1; shift; HOME=$home setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
+  let_user_write() { chown nobody "$@"; }
+  keep_user_out() { chown root "$@" && chmod 755 "$@"; }
+  user_missing=$(id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null || echo "needs the account nobody and setpriv")
+else
+  as_user() { local home=$1; shift; HOME=$home "$@"; }
+  let_user_write() { chmod u+w "$@"; }
+  keep_user_out() { chmod 555 "$@"; }
+  user_missing=""
+fi
+# dialog_as_user HOME: the dialog started by that user; its pid in $npid.
+# Returns once it is shown.
+dialog_as_user() {
+  : >"$work/dialog.out"
+  as_user "$1" env NYAMO_DIALOG_REPORT=1 "$nyamo" /c >"$work/dialog.out" 2>&1 &
   npid=$!
   pids+=("$npid")
   window_named "Nyamoの設定" 5 && wait_report "$work/dialog.out" "state shown" 5
@@ -469,44 +567,53 @@ press_ok_expecting_failure() {
 }
 
 xdg_fallback() {
-  # The program's folder belongs to root; the user may not write there.
+  # The user may not write in the program's folder.
   mkdir -p "$work/home"
-  chown nobody "$work/home"
-  chmod 755 "$work/bin"
+  let_user_write "$work/home"
   rm -f "$ini"
-  dialog_as_nobody "$work/home" || return 1
+  keep_user_out "$work/bin"
+  dialog_as_user "$work/home" || return 1
   click_at 255 32
   ended_within "$npid" 3 && [ ! -e "$ini" ] && grep -q "CatNum=20" "$work/home/.config/nyamo/Nyamo_07.ini"
 }
-check "settings: an unwritable program folder saves to ~/.config/nyamo" xdg_fallback
 
 save_failure_shown() {
-  mkdir -p "$work/roothome"
-  chmod 755 "$work/roothome"   # owned by root: nobody cannot make .config there
-  dialog_as_nobody "$work/roothome" || return 1
+  # Neither the program's folder nor the home folder takes a file.
+  mkdir -p "$work/closedhome"
+  keep_user_out "$work/bin" "$work/closedhome"
+  dialog_as_user "$work/closedhome" || return 1
   press_ok_expecting_failure || return 1
-  ended_within "$npid" 3 && [ ! -e "$work/roothome/.config" ]
+  ended_within "$npid" 3 && [ ! -e "$work/closedhome/.config" ]
 }
-check "settings: a failed save is shown, then the dialog closes" save_failure_shown
 
 read_only_settings_kept() {
   # The user may write in the program's folder but has made the settings
   # file read-only: the save fails and says so, and the file stays as it was.
-  chown nobody "$work/bin"
+  let_user_write "$work/bin"
   printf '[Nyamo Saver]\nCatNum=9\n' >"$ini"
-  chown nobody "$ini"
+  let_user_write "$ini"
   chmod 444 "$ini"
   cp "$ini" "$work/ini.before"
   local result=0
-  { dialog_as_nobody "$work/home" && press_ok_expecting_failure; } || result=1
+  { dialog_as_user "$work/home" && press_ok_expecting_failure; } || result=1
   ended_within "$npid" 3 || { result=1; kill "$npid" 2>/dev/null; }
   cmp -s "$ini" "$work/ini.before" || result=1
   [ "$(stat -c %a "$ini")" = 444 ] || result=1
-  chown root "$work/bin"
-  rm -f "$ini"
   return $result
 }
-check "settings: a read-only settings file is kept and the failed save shown" read_only_settings_kept
+
+settings_checks=(
+  "settings: an unwritable program folder saves to ~/.config/nyamo|xdg_fallback"
+  "settings: a failed save is shown, then the dialog closes|save_failure_shown"
+  "settings: a read-only settings file is kept and the failed save shown|read_only_settings_kept"
+)
+for entry in "${settings_checks[@]}"; do
+  if [ -n "$user_missing" ]; then skip "${entry%|*}" "$user_missing"; else check "${entry%|*}" "${entry#*|}"; fi
+done
+# The folder is the suite's own again, for the checks below.
+if [ "$(id -u)" -eq 0 ]; then chown root "$work/bin"; fi
+chmod 755 "$work/bin"
+rm -f "$ini"
 
 # --- the xscreensaver hack -----------------------------------------------------------------
 hack_in_window() {
@@ -518,8 +625,8 @@ hack_in_window() {
   stats=$("$probe" stats "$host" 0 0 300 200)
   read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
   echo "  $stats"
-  kill -0 "$npid" 2>/dev/null && [ "$black" -gt $((total * 50 / 100)) ] && [ "$black" -lt "$total" ] &&
-    [ "$colours" -gt 8 ]
+  kill -0 "$npid" 2>/dev/null || { echo "  the hack ended: $(cat "$work/hack.out")"; return 1; }
+  [ "$black" -gt $((total * 50 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ]
 }
 check "hack: -window-id draws kittens over black into the given window" hack_in_window
 
@@ -1047,5 +1154,6 @@ install_rules() {
 }
 check "install: the hack and its xscreensaver config go where xscreensaver looks" install_rules
 
+finished=1
 echo "x11 suite: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

@@ -3,10 +3,13 @@
 // manager's close command, a screenshot comparison.
 //
 //   x11_probe find CAPTION          ids (hex) of windows named CAPTION anywhere
+//   x11_probe names ID CAPTION      the window's four name properties hold CAPTION
+//                                   in the types the ICCCM and EWMH ask for
 //   x11_probe info ID               x y w h override mapped of a window, root coords
 //   x11_probe on-top ID             "top" if ID's top-level is the highest mapped one
 //   x11_probe children ID           count of ID's children and their geometry
-//   x11_probe host WxH              make a window, print its id, destroy it on SIGTERM
+//   x11_probe host WxH [NAME]       make a window, print its id, destroy it on SIGTERM;
+//                                   NAME goes into WM_NAME alone (STRING or COMPOUND_TEXT)
 //   x11_probe close ID              send WM_DELETE_WINDOW, as a close box does
 //   x11_probe save ID FILE          the window's pixels as a binary PPM
 //   x11_probe compare ID FILE       pixels that differ from FILE, and the total
@@ -128,21 +131,79 @@ Window ParseId(const char* text) {
     return static_cast<Window>(std::strtoul(text, nullptr, 0));
 }
 
-std::optional<std::string> Name(Display* d, Window w) {
-    for (const char* property : {"_NET_WM_NAME", "WM_NAME"}) {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, rest = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(d, w, XInternAtom(d, property, False), 0, 1024, False, AnyPropertyType, &type, &format,
-                               &count, &rest, &data) == Success &&
-            data != nullptr) {
-            std::string text(reinterpret_cast<char*>(data), count);
-            XFree(data);
-            if (type != None) return text;
-        }
+struct RawProperty {
+    std::string type;  // empty when the window has no such property
+    std::string bytes;
+};
+
+RawProperty ReadProperty(Display* d, Window w, const char* name) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, rest = 0;
+    unsigned char* data = nullptr;
+    RawProperty out;
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1024, False, AnyPropertyType, &type, &format, &count,
+                           &rest, &data) == Success &&
+        type != None) {
+        char* type_name = XGetAtomName(d, type);
+        out.type = type_name != nullptr ? type_name : "?";
+        if (type_name != nullptr) XFree(type_name);
+        if (format == 8 && data != nullptr) out.bytes.assign(reinterpret_cast<char*>(data), count);
     }
-    return std::nullopt;
+    if (data != nullptr) XFree(data);
+    return out;
+}
+
+// WM_NAME or WM_ICON_NAME as UTF-8, decoded from what its type says (STRING
+// is Latin-1, COMPOUND_TEXT switches character sets); Xlib's conversion to
+// UTF-8 does not depend on the process's locale.
+std::optional<std::string> DecodedText(Display* d, const RawProperty& property) {
+    if (property.type.empty()) return std::nullopt;
+    if (property.type == "UTF8_STRING") return property.bytes;
+    XTextProperty text{reinterpret_cast<unsigned char*>(const_cast<char*>(property.bytes.data())),
+                       XInternAtom(d, property.type.c_str(), False), 8, property.bytes.size()};
+    char** list = nullptr;
+    int count = 0;
+    std::optional<std::string> out;
+    if (Xutf8TextPropertyToTextList(d, &text, &list, &count) >= Success && list != nullptr && count > 0)
+        out = std::string(list[0]);
+    if (list != nullptr) XFreeStringList(list);
+    return out;
+}
+
+// The name a user sees: _NET_WM_NAME's UTF-8 bytes, else the decoded WM_NAME.
+std::optional<std::string> Name(Display* d, Window w) {
+    const RawProperty net = ReadProperty(d, w, "_NET_WM_NAME");
+    if (!net.type.empty()) return net.bytes;
+    return DecodedText(d, ReadProperty(d, w, "WM_NAME"));
+}
+
+// One line per name property: its type and whether it holds CAPTION as the
+// ICCCM and EWMH ask (UTF8_STRING for the _NET_ names; STRING only for
+// Latin-1 text, else COMPOUND_TEXT, for the others). The icon names may be
+// missing; the window names may not.
+bool NamesHold(Display* d, Window w, const std::string& caption) {
+    bool latin1 = true;
+    for (unsigned char c : caption) latin1 = latin1 && c < 0xC4;  // U+0000..U+00FF as UTF-8 lead bytes
+    bool all = true;
+    for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME", "WM_NAME", "WM_ICON_NAME"}) {
+        const RawProperty property = ReadProperty(d, w, name);
+        const bool net = std::strncmp(name, "_NET", 4) == 0;
+        const bool icon_name = std::strstr(name, "ICON") != nullptr;
+        bool ok = false;
+        if (icon_name && property.type.empty()) {
+            ok = true;  // an icon name is optional; the window name stands in
+        } else if (net) {
+            ok = property.type == "UTF8_STRING" && property.bytes == caption;
+        } else {
+            const bool type_fits = property.type == "COMPOUND_TEXT" || (property.type == "STRING" && latin1);
+            const auto text = DecodedText(d, property);
+            ok = type_fits && text && *text == caption;
+        }
+        std::printf("%s %s %s\n", name, property.type.empty() ? "(none)" : property.type.c_str(), ok ? "ok" : "wrong");
+        all = all && ok;
+    }
+    return all;
 }
 
 std::vector<Window> Children(Display* d, Window w) {
@@ -249,6 +310,7 @@ int main(int argc, char** argv) {
         }
         return found ? 0 : 1;
     }
+    if (command == "names" && argc == 4) return NamesHold(d, ParseId(argv[2]), argv[3]) ? 0 : 1;
     if (command == "info" && argc == 3) {
         const Window w = ParseId(argv[2]);
         XWindowAttributes a{};
@@ -282,13 +344,22 @@ int main(int argc, char** argv) {
         std::printf("\n");
         return 0;
     }
-    if (command == "host" && argc == 3) {
+    if (command == "host" && (argc == 3 || argc == 4)) {
         int w = 0, h = 0;
         if (std::sscanf(argv[2], "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) return Usage();
         const int screen = DefaultScreen(d);
         const Window host = XCreateSimpleWindow(d, root, 10, 10, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
                                                 WhitePixel(d, screen), WhitePixel(d, screen));
-        XStoreName(d, host, "preview host");
+        if (argc == 4) {
+            // A client of the old kind: WM_NAME alone, in the ICCCM's types.
+            char* list[] = {argv[3]};
+            XTextProperty name{};
+            if (Xutf8TextListToTextProperty(d, list, 1, XStdICCTextStyle, &name) < Success) return 1;
+            XSetWMName(d, host, &name);
+            XFree(name.value);
+        } else {
+            XStoreName(d, host, "preview host");
+        }
         XMapWindow(d, host);
         XSync(d, False);
         std::printf("0x%lx\n", host);
