@@ -633,7 +633,7 @@ gdi_objects_case() {
     local first last
     first=$(probe gdi "$SAVER")
     if [ "$(field "$first" gdi_error)" == 120 ] || [ "$(field "$first" gdi)" == 0 ]; then
-        echo "SKIP GDI objects per tick: this Wine does not report GetGuiResources (error $(field "$first" gdi_error))"
+        skip "GDI objects per tick" "this Wine does not report GetGuiResources (error $(field "$first" gdi_error))"
     else
         # Speed 10 ticks every 20 ms: 3,000 ticks in a minute.
         sleep 60
