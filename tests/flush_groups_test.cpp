@@ -20,7 +20,7 @@ void ExpectPartition(std::span<const Rect> rects, const std::vector<FlushGroup>&
     for (const FlushGroup& g : groups) {
         ASSERT_FALSE(g.members.empty());
         Rect box = rects[g.members.front()];
-        for (const std::uint16_t i : g.members) {
+        for (const std::size_t i : g.members) {
             ASSERT_LT(i, rects.size());
             ++seen[i];
             const Rect& r = rects[i];
@@ -60,6 +60,23 @@ TEST(FlushGroups, FarCornersStayApartNearOnesJoin) {
     EXPECT_EQ(one[0].bounds, (Rect{0, 0, 1920, 1080}));
 }
 
+TEST(FlushGroups, RectanglesPastTheJoinedOnesAreFlushedAlone) {
+    // 1,030 cells side by side in rows: the first 1,024 join into a few
+    // groups, the last 6 are flushed each alone, none is lost.
+    std::vector<Rect> rects;
+    for (std::int32_t i = 0; i < 1030; ++i) rects.push_back(Cell(70 * (i % 50), 70 * (i / 50)));
+    const auto groups = GroupForFlush(rects, 50000);
+    ExpectPartition(rects, groups);
+    std::size_t alone = 0;
+    for (const FlushGroup& g : groups)
+        if (g.members.front() >= 1024) {
+            EXPECT_EQ(g.members.size(), 1u);
+            ++alone;
+        }
+    EXPECT_EQ(alone, 6u);
+    EXPECT_LE(groups.size(), 6u + 3u);
+}
+
 TEST(FlushGroups, RandomFlocksArePartitionedAndNeverCostMoreThanFlushingEachAlone) {
     std::mt19937 random(7);
     for (int scene = 0; scene < 200; ++scene) {
@@ -75,7 +92,7 @@ TEST(FlushGroups, RandomFlocksArePartitionedAndNeverCostMoreThanFlushingEachAlon
         const auto groups = GroupForFlush(rects, price);
         ExpectPartition(rects, groups);
         std::vector<FlushGroup> alone;
-        for (std::size_t i = 0; i < rects.size(); ++i) alone.push_back({rects[i], {static_cast<std::uint16_t>(i)}});
+        for (std::size_t i = 0; i < rects.size(); ++i) alone.push_back({rects[i], {i}});
         EXPECT_LE(FlushCost(groups, price), FlushCost(alone, price)) << "scene " << scene;
         // No two groups left whose join would still save.
         for (std::size_t a = 0; a < groups.size(); ++a)

@@ -1,7 +1,6 @@
 #include "platform/common/flush_groups.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace nyamo {
 
@@ -16,13 +15,17 @@ Rect Bounds(const Rect& a, const Rect& b) {
             std::max(a.bottom, b.bottom)};
 }
 
+// Joining looks at every pair: past this many rectangles the rest are
+// flushed each on its own (the saver's damage has at most 100).
+constexpr std::size_t kMostJoined = 1024;
+
 }  // namespace
 
 std::vector<FlushGroup> GroupForFlush(std::span<const Rect> rects, std::int64_t flush_price_pixels) {
     std::vector<FlushGroup> groups;
-    const std::size_t count = std::min<std::size_t>(rects.size(), std::numeric_limits<std::uint16_t>::max());
+    const std::size_t count = std::min(rects.size(), kMostJoined);
     groups.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) groups.push_back({rects[i], {static_cast<std::uint16_t>(i)}});
+    for (std::size_t i = 0; i < count; ++i) groups.push_back({rects[i], {i}});
 
     // saving[i][j], i < j: what joining groups i and j saves (may be < 0).
     const auto saving = [&](std::size_t i, std::size_t j) {
@@ -60,6 +63,7 @@ std::vector<FlushGroup> GroupForFlush(std::span<const Rect> rects, std::int64_t 
     std::vector<FlushGroup> joined;
     for (std::size_t i = 0; i < count; ++i)
         if (alive[i]) joined.push_back(std::move(groups[i]));
+    for (std::size_t i = count; i < rects.size(); ++i) joined.push_back({rects[i], {i}});
     return joined;
 }
 

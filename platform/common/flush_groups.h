@@ -17,14 +17,14 @@ namespace nyamo {
 
 struct FlushGroup {
     Rect bounds;                        // the bounding box of the members
-    std::vector<std::uint16_t> members;  // indices into the rectangles given
+    std::vector<std::size_t> members;  // indices into the rectangles given
 };
 
-// The rectangles (at most 65,535) joined greedily: the two groups whose
-// union costs the least over their separate costs are joined while joining
-// saves anything. Each rectangle lies in exactly one group; with a price of
-// 0 nothing that costs extra pixels is joined. Groups keep the order of
-// their first members.
+// The rectangles joined greedily: the two groups whose joining saves the
+// most are joined while joining saves anything (the first 1,024 rectangles;
+// any more are flushed each alone). Each rectangle lies in exactly one group;
+// with a price of 0 nothing that costs extra pixels is joined. Groups keep
+// the order of their first members.
 std::vector<FlushGroup> GroupForFlush(std::span<const Rect> rects, std::int64_t flush_price_pixels);
 
 // What a flush of each group costs, in pixels: groups x price + the areas

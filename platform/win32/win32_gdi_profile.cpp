@@ -17,6 +17,7 @@ GdiProfile& GdiProfile::Get() {
 }
 
 GdiProfile::GdiProfile() {
+    // 0 when unset, more than the buffer when too long: both leave it off.
     on_ = GetEnvironmentVariableW(L"NYAMO_GDI_PROFILE", path_, MAX_PATH) - 1u < MAX_PATH - 1u;
     LARGE_INTEGER f;
     if (QueryPerformanceFrequency(&f) && f.QuadPart > 0) frequency_ = f.QuadPart;

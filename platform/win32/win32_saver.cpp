@@ -154,7 +154,7 @@ void Win32Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> a
     GdiFlush();
     HDC window = GetDC(saver_);
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        for (const std::uint16_t i : groups[g].members) {
+        for (const std::size_t i : groups[g].members) {
             const Rect& area = areas[i];
             const GdiTimer timer(GdiWork::PresentBlit, Area(area));
             ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top, s->dc, area.left,
