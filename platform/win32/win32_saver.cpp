@@ -3,9 +3,12 @@
 // pointer, and the work frame as the picture it repaints from.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "base/app.h"
 #include "app/main.h"
+#include "platform/common/flush_groups.h"
+#include "platform/win32/win32_gdi_profile.h"
 #include "platform/win32/win32_platform.h"
 
 namespace nyamo {
@@ -129,38 +132,39 @@ long long Area(const Rect& r) { return static_cast<long long>(r.right - r.left) 
 
 // Wine sends a window's picture to X as the one rectangle that bounds all
 // that was drawn since its last flush, so rectangles spread over the screen
-// go up as nearly the whole screen. A flush of its own for each rectangle
-// sends only what changed, but each flush has a price: measured under Wine 8
-// on Xvfb, about what the server pays for 50,000 more pixels in one upload.
-// So each rectangle is flushed on its own only where the bounding rectangle
-// would carry more than that many extra pixels per rectangle.
-constexpr long long kFlushPricePixels = 50000;
+// would go up as nearly the whole screen; flushing each apart costs a fixed
+// price per flush. The damaged rectangles are therefore flushed in groups
+// (GroupForFlush) priced at what, measured under Wine 8 on Xvfb with the
+// flush below, the saver, Xvfb and the wineserver together paid least for
+// (tools/bench/measure-process.sh; 20,000 against 50,000 and more).
+constexpr std::int64_t kFlushPricePixels = 20000;
 
-bool FlushEachRectangle(std::span<const Rect> areas) {
-    Rect bounds = areas.front();
-    long long own = 0;
-    for (const Rect& r : areas) {
-        bounds = {std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
-                  std::max(bounds.bottom, r.bottom)};
-        own += Area(r);
-    }
-    return Area(bounds) - own > kFlushPricePixels * static_cast<long long>(areas.size());
-}
+// Wine flushes its window surfaces whenever it looks for X events without
+// waiting, which GetAsyncKeyState does: unlike a zero-time
+// MsgWaitForMultipleObjectsEx it asks nothing of the wineserver. On Windows
+// it only reads a key's state.
+void FlushWindowDrawing() { GetAsyncKeyState(VK_LBUTTON); }
 
 }  // namespace
 
 void Win32Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) {
     Win32Surface* s = FindSurface(src);
     if (saver_ == nullptr || s == nullptr || s->dc == nullptr || areas.empty()) return;
-    const bool flush_each = FlushEachRectangle(areas);
+    const std::vector<FlushGroup> groups = GroupForFlush(areas, kFlushPricePixels);
     GdiFlush();
     HDC window = GetDC(saver_);
-    for (const Rect& area : areas) {
-        ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top, s->dc, area.left,
-                 area.top, SRCCOPY);
-        // A wait of no time for messages flushes the window under Wine; on
-        // Windows it only looks at the queue.
-        if (flush_each) MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        for (const std::size_t i : groups[g].members) {
+            const Rect& area = areas[i];
+            const GdiTimer timer(GdiWork::PresentBlit, Area(area));
+            ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top, s->dc, area.left,
+                     area.top, SRCCOPY);
+        }
+        // The last group goes with the message loop's own wait.
+        if (g + 1 < groups.size()) {
+            const GdiTimer timer(GdiWork::PresentFlush, 0);
+            FlushWindowDrawing();
+        }
     }
     ReleaseDC(saver_, window);
     GdiFlush();
@@ -212,7 +216,10 @@ void Win32Platform::GetCursorPos(Point& point) {
 LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_TIMER:
-            if (wparam == kTickTimer) Deliver([](App& app) { Timer1_Timer(app); });
+            if (wparam == kTickTimer) {
+                const GdiTimer timer(GdiWork::Tick, 0);
+                Deliver([](App& app) { Timer1_Timer(app); });
+            }
             return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:

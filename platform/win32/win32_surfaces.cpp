@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/common/blit_clip.h"
+#include "platform/win32/win32_gdi_profile.h"
 #include "platform/win32/win32_platform.h"
 
 namespace nyamo {
@@ -84,6 +85,8 @@ void Win32Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, 
     if (d == nullptr || s == nullptr || d->dc == nullptr || s->dc == nullptr) return;
     BlitRect r{dx, dy, width, height, sx, sy};
     if (!ClipBlit(r, d->width, d->height, s->width, s->height)) return;
+    const GdiTimer timer(op == RasterOp::SrcCopy ? GdiWork::Restore : GdiWork::Stamp,
+                         std::int64_t{r.width} * r.height);
     GdiFlush();
     ::BitBlt(d->dc, r.dx, r.dy, r.width, r.height, s->dc, r.sx, r.sy, static_cast<DWORD>(op));
 }
