@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/common/posix_flush.h"
 #include "settings/profile_file.h"
 
 namespace nyamo {
@@ -86,8 +87,11 @@ std::int32_t HeadlessPlatform::ProfileGetInt(std::string_view section, std::stri
 bool HeadlessPlatform::ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
                                           const std::string& path) {
     Log("ProfileWrite " + std::string(key) + "=" + std::string(value));
-    return WriteProfileString(section, key, value, path);
+    return WriteProfileString(section, key, value, path, "\r\n",
+                              [this](const std::string& file) { return FlushToDisk(file); });
 }
+
+bool HeadlessPlatform::FlushToDisk(const std::string& path) { return FlushFileAndFolder(path); }
 
 SurfaceHandle HeadlessPlatform::CreateSurface(std::int32_t width, std::int32_t height) {
     Log("CreateSurface " + std::to_string(width) + "x" + std::to_string(height));
