@@ -4,8 +4,8 @@
 //
 //   profile_check read <file>...                      one line per file:
 //       "<CatNum> <SaverType> <SaverSpeed>", the raw values with defaults 20, 1, 5
-//   profile_check write <file> <CatNum> <SaverType> <SaverSpeed>
-//       the three keys written one by one, as the saver saves them
+//   profile_check write <CatNum> <SaverType> <SaverSpeed> <file>...
+//       into each file the three keys one by one, as the saver saves them
 #include <windows.h>
 
 #include <cstdio>
@@ -29,11 +29,12 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
-    if (argc == 6 && std::wcscmp(argv[1], L"write") == 0) {
+    if (argc >= 6 && std::wcscmp(argv[1], L"write") == 0) {
         bool ok = true;
-        for (int k = 0; k < 3; ++k) ok = WritePrivateProfileStringW(kSection, kKeys[k], argv[3 + k], argv[2]) && ok;
+        for (int i = 5; i < argc; ++i)
+            for (int k = 0; k < 3; ++k) ok = WritePrivateProfileStringW(kSection, kKeys[k], argv[2 + k], argv[i]) && ok;
         return ok ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: profile_check read <file>... | write <file> <CatNum> <SaverType> <SaverSpeed>\n");
+    std::fprintf(stderr, "usage: profile_check read <file>... | write <CatNum> <SaverType> <SaverSpeed> <file>...\n");
     return 2;
 }
