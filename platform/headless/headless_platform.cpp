@@ -59,6 +59,16 @@ ScreenMetrics HeadlessPlatform::Screen() {
             tpp};
 }
 
+void HeadlessPlatform::Log(std::string entry) {
+    log_.push_back(std::move(entry));
+    if (log_.size() < kLogHead + 1 + 2 * kLogTail) return;
+    // Keep the head, one counting entry, and the latest kLogTail entries.
+    const std::size_t drop_from = kLogHead + 1, drop_to = log_.size() - kLogTail;
+    log_left_out_ += drop_to - drop_from + (log_left_out_ == 0 ? 1 : 0);
+    log_.erase(log_.begin() + static_cast<std::ptrdiff_t>(drop_from), log_.begin() + static_cast<std::ptrdiff_t>(drop_to));
+    log_[kLogHead] = "(" + std::to_string(log_left_out_) + " calls left out)";
+}
+
 void HeadlessPlatform::ProcessPendingEvents() { Log("ProcessPendingEvents"); }
 
 std::uint64_t HeadlessPlatform::ClockReading() {
