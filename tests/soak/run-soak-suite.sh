@@ -39,7 +39,7 @@ verdict() {  # verdict <name> <first kB> <last kB> <details>
         echo "FAIL $1: resident $2 kB first, $3 kB last (growth $growth kB)$4"; FAILED=$((FAILED + 1))
     fi
 }
-rss_kb() { ps -o rss= -p "$1" 2>/dev/null | tr -d ' ' || echo 0; }
+rss_kb() { local kb; kb=$(ps -o rss= -p "$1" 2>/dev/null | tr -d ' '); echo "${kb:-0}"; }
 
 # --- X11 and Wine, side by side, each with its own display ---------------------------
 source tests/lib/private_xvfb.sh
@@ -63,13 +63,15 @@ cp "$WINBUILD/Nyamo_07.scr" "$WORK/wine/"
 printf '%s' "$ini_text" >"$WORK/wine/Nyamo_07.ini"
 DISPLAY=$WINE_DISPLAY wine "$WORK/wine/Nyamo_07.scr" /s >/dev/null 2>&1 &
 PIDS+=("$!")
+# The saver's own process (Wine starts it through a loader that goes away):
+# named Nyamo_07.scr, running the copy in this run's folder.
+sleep 5
 WINE_PID=
 for _ in $(seq 100); do
-    WINE_PID=$(pgrep -f 'Nyamo_07.scr /s' | while read -r p; do [ "$(ps -o comm= -p "$p")" != wine ] && echo "$p"; done | head -1)
+    WINE_PID=$(ps -eo pid=,comm=,args= | awk -v dir="$WORK" '$2 == "Nyamo_07.scr" && index($0, dir) { print $1; exit }')
     [ -n "$WINE_PID" ] && break
     sleep 0.2
 done
-
 # xrestop's figures for the saver's client (its window is named "Amberpaw";
 # Xvfb reports no process ids): windows, GCs, pixmaps and their bytes.
 x11_resources() {
