@@ -96,7 +96,10 @@ verdict "X11 saver, $MINUTES min" "${x11_first:-0}" "${x11_last:-0}" "; X server
 [ "$res_first" == "$res_last" ] && [ -n "$res_first" ] && { echo "PASS X11 saver: server-side resources unchanged"; PASSED=$((PASSED + 1)); } ||
     { echo "FAIL X11 saver: server-side resources changed or unread"; FAILED=$((FAILED + 1)); }
 verdict "Windows build under Wine, $MINUTES min" "${wine_first:-0}" "${wine_last:-0}" ""
+# Both savers and their servers go before the headless runs, which want the machine.
 wineserver -k >/dev/null 2>&1
+for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
+PIDS=()
 
 # --- Headless, under the sanitizers -----------------------------------------------------
 SANITIZED=$WORK/sanitized

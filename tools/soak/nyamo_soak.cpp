@@ -67,6 +67,11 @@ int main(int argc, char** argv) {
             }
             if (first_kb >= 0 && kb > peak_kb) peak_kb = kb;
         }
+        // A line now and then, so that a run stopped early still tells.
+        if (tick % 10000 == 0 && tick > 0) {
+            std::printf("  tick %ld: resident %ld kB\n", tick, ResidentKb());
+            std::fflush(stdout);
+        }
     }
     const long last_kb = ResidentKb();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
