@@ -10,7 +10,9 @@
 # headless soak runs in the unit tests (soak_short).
 #
 # Usage: tests/soak/run-soak-suite.sh [native-build] [win-build]   (default build, build-win)
-# Environment: SOAK_TICKS (100000), SOAK_MINUTES (10), SOAK_SIZES ("320x240 1024x768 1920x1080")
+# Environment: SOAK_TICKS (100000), SOAK_MINUTES (10), SOAK_SIZES ("320x240 1024x768 1920x1080";
+# an entry WxH:TICKS runs that size for its own number of ticks), SOAK_PARTS
+# ("desktop headless": the X11 and Wine runs, the headless runs)
 # packages: xrestop procps xvfb wine wine64
 set -u
 cd "$(dirname "$0")/../.."
@@ -21,6 +23,7 @@ TICKS=${SOAK_TICKS:-100000}
 MINUTES=${SOAK_MINUTES:-10}
 SIZES=${SOAK_SIZES:-320x240 1024x768 1920x1080}
 MAX_GROWTH_KB=${SOAK_MAX_GROWTH_KB:-2048}
+PARTS=${SOAK_PARTS:-desktop headless}
 WORK=$(mktemp -d /tmp/nyamo-soak.XXXXXX)
 PIDS=()
 cleanup() {
@@ -42,6 +45,7 @@ verdict() {  # verdict <name> <first kB> <last kB> <details>
 rss_kb() { local kb; kb=$(ps -o rss= -p "$1" 2>/dev/null | tr -d ' '); echo "${kb:-0}"; }
 
 # --- X11 and Wine, side by side, each with its own display ---------------------------
+if [[ " $PARTS " == *" desktop "* ]]; then
 source tests/lib/private_xvfb.sh
 ini_text=$'[Nyamo Saver]\r\nCatNum=50\r\nSaverType=1\r\nSaverSpeed=10\r\n'
 
@@ -100,17 +104,23 @@ verdict "Windows build under Wine, $MINUTES min" "${wine_first:-0}" "${wine_last
 wineserver -k >/dev/null 2>&1
 for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
 PIDS=()
+fi
 
 # --- Headless, under the sanitizers -----------------------------------------------------
+if [[ " $PARTS " == *" headless "* ]]; then
 SANITIZED=$WORK/sanitized
 CC=${CC:-cc} cmake -S "$SOURCE" -B "$SANITIZED" -G Ninja -DNYAMO_SANITIZE=ON -DNYAMO_X11=OFF -DNYAMO_TESTS=OFF \
     -DNYAMO_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && ninja -C "$SANITIZED" nyamo-soak >/dev/null || exit 2
-for size in $SIZES; do
-    out=$("$SANITIZED/tools/soak/nyamo-soak" --ticks "$TICKS" --width "${size%x*}" --height "${size#*x}" \
+for entry in $SIZES; do
+    size=${entry%%:*}
+    ticks=$TICKS
+    [[ $entry == *:* ]] && ticks=${entry#*:}
+    out=$("$SANITIZED/tools/soak/nyamo-soak" --ticks "$ticks" --width "${size%x*}" --height "${size#*x}" \
         --max-growth-kb "$MAX_GROWTH_KB" 2>&1)
     status=$?
     if [ "$status" -eq 0 ]; then echo "PASS $out"; PASSED=$((PASSED + 1)); else echo "FAIL (status $status) $out"; FAILED=$((FAILED + 1)); fi
 done
+fi
 
 echo "soak suite: $PASSED passed, $FAILED failed"
 [ "$FAILED" -eq 0 ]
