@@ -8,7 +8,7 @@
 namespace nyamo {
 
 struct ParsedCommandLine {
-    std::string mode_switch;  // at most two characters, e.g. "/s"
+    std::string mode_switch;  // at most two characters (UTF-8), e.g. "/s"
     std::int32_t host_handle = 0;
 };
 

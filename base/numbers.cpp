@@ -1,5 +1,6 @@
 #include "base/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -68,67 +69,84 @@ namespace {
 bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Far beyond any exponent a double can show, and far from overflowing.
+constexpr std::int64_t kExponentCeiling = std::int64_t{1} << 40;
+// More significant digits than can ever decide the rounding of a double.
+constexpr std::size_t kSignificantDigits = 780;
+
+// digits × 10^exponent, correctly rounded; infinity beyond the largest
+// double, 0 below the smallest.
+double DecimalValue(std::string digits, std::int64_t exponent) {
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos) return 0.0;
+    digits.erase(0, first);
+    if (digits.size() > kSignificantDigits) {
+        // The dropped digits only matter as "something after": one sticky 1.
+        const bool rest = digits.find_first_not_of('0', kSignificantDigits) != std::string::npos;
+        exponent += static_cast<std::int64_t>(digits.size() - kSignificantDigits);
+        digits.resize(kSignificantDigits);
+        if (rest) {
+            digits += '1';
+            --exponent;
+        }
+    }
+    // The power of ten of the leading digit decides the far ends.
+    const std::int64_t magnitude = exponent + static_cast<std::int64_t>(digits.size()) - 1;
+    if (magnitude > 400) return std::numeric_limits<double>::infinity();
+    if (magnitude < -400) return 0.0;
+    const std::string number = digits + "e" + std::to_string(exponent);
+    double value = 0.0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range)
+        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return value;
+}
+
 }  // namespace
 
 double ReadDecimal(std::string_view text) {
-    // Gather the characters that form the number, skipping blanks, then let
-    // from_chars (locale-free) turn them into a double.
-    std::string number;
     std::size_t i = 0;
-    auto skip = [&] {
-        while (i < text.size() && IsIgnoredBlank(text[i])) ++i;
-    };
     auto peek = [&]() -> char {
-        skip();
+        while (i < text.size() && IsIgnoredBlank(text[i])) ++i;
         return i < text.size() ? text[i] : '\0';
     };
     bool negative = false;
-    if (peek() == '-' || peek() == '+') {
-        negative = text[i] == '-';
-        ++i;
-    }
-    bool digits = false;
-    while (IsDigit(peek())) {
-        number += text[i++];
-        digits = true;
-    }
+    if (peek() == '-' || peek() == '+') negative = text[i++] == '-';
+    // The digits without the point, and how far the point stands from their end.
+    std::string digits;
+    std::int64_t point_shift = 0;
+    while (IsDigit(peek())) digits += text[i++];
     if (peek() == '.') {
         ++i;
-        number += '.';
         while (IsDigit(peek())) {
-            number += text[i++];
-            digits = true;
+            digits += text[i++];
+            --point_shift;
         }
     }
-    if (!digits) return 0.0;
+    if (digits.empty()) return 0.0;
+    std::int64_t exponent = 0;
     const char e = peek();
     if (e == 'e' || e == 'E' || e == 'd' || e == 'D') {
-        // Take the exponent only when digits follow it; otherwise the letter
-        // ends the number.
+        // Taken only when digits follow; otherwise the letter ends the number.
+        // Every digit counts however many there are: the value saturates far
+        // beyond the range of a double instead of dropping digits.
         const std::size_t mark = i;
         ++i;
-        std::string exponent = "e";
-        if (peek() == '-' || peek() == '+') exponent += text[i++];
+        bool exponent_negative = false;
+        if (peek() == '-' || peek() == '+') exponent_negative = text[i++] == '-';
         bool exponent_digits = false;
         while (IsDigit(peek())) {
-            if (exponent.size() < 12) exponent += text[i];
-            ++i;
+            exponent = std::min<std::int64_t>(exponent * 10 + (text[i++] - '0'), kExponentCeiling);
             exponent_digits = true;
         }
-        if (exponent_digits)
-            number += exponent;
-        else
+        if (!exponent_digits) {
             i = mark;
+            exponent = 0;
+        } else if (exponent_negative) {
+            exponent = -exponent;
+        }
     }
-    double value = 0.0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Too large for a double: infinity, which any later conversion to an
-        // integer reports as an overflow. Too small: zero.
-        const bool huge = number.find('e') == std::string::npos || number.find("e-") == std::string::npos;
-        value = huge ? std::numeric_limits<double>::infinity() : 0.0;
-    }
-    return negative ? -value : value;
+    return (negative ? -1.0 : 1.0) * DecimalValue(digits, point_shift + exponent);
 }
 
 std::string PlainText(std::int32_t value) { return std::to_string(value); }

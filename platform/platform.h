@@ -131,6 +131,9 @@ public:
     // Set one key of one section, keeping the rest of the file; true on success.
     virtual bool ProfileWriteString(std::string_view section, std::string_view key,
                                     std::string_view value, const std::string& path) = 0;
+    // Make the file's bytes and its entry in its folder survive a crash of
+    // the system (fsync of the file and of the folder); false on failure.
+    virtual bool FlushToDisk(const std::string& path) = 0;
 
     // --- Surfaces ----------------------------------------------------------
 

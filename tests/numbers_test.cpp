@@ -84,6 +84,16 @@ TEST(DecimalReading, HugeNumbersBecomeInfinityAndOverflowOnStore) {
     EXPECT_EQ(ReadDecimal(digits), std::numeric_limits<double>::infinity());
     EXPECT_EQ(ReadDecimal("1e999999999999"), std::numeric_limits<double>::infinity());
     EXPECT_EQ(ReadDecimal("1e-999"), 0);
+    // Long exponents and long fractions are followed to their true value.
+    EXPECT_EQ(ReadDecimal("1e000000000009"), 1e9);
+    EXPECT_EQ(ReadDecimal("1e-000000000000000000003"), 1e-3);
+    EXPECT_EQ(ReadDecimal("0." + std::string(360, '0') + "1"), 0);
+    EXPECT_EQ(ReadDecimal("0." + std::string(300, '0') + "1e301"), 1);
+    EXPECT_EQ(ReadDecimal(std::string(400, '0') + "12.5"), 12.5);
+    EXPECT_EQ(ReadDecimal("1" + std::string(400, '0') + "e-400"), 1);
+    EXPECT_EQ(ReadDecimal("1" + std::string(400, '0')), std::numeric_limits<double>::infinity());
+    // Digits beyond the ones that can matter still round the value right.
+    EXPECT_EQ(ReadDecimal("2147483647." + std::string(900, '4') + "9"), 2147483647.4444444);
     EXPECT_EQ(ErrorOf([&] { ToInt32(ReadDecimal(digits)); }), ErrorCode::Overflow);
 }
 

@@ -237,6 +237,22 @@ TEST_F(Program, OnePixelOfPointerMovementEndsTheSaverOnTheNextTick) {
     EXPECT_EQ(world.FindTopLevel("Amberpaw"), 0u);
 }
 
+TEST_F(Program, ALongRunKeepsTheLogsStartAndEndAndCountsWhatLiesBetween) {
+    auto shell = Run("/s");
+    const std::vector<std::string> start = shell->platform.log();
+    for (int i = 0; i < 20000; ++i) shell->Tick();
+    ASSERT_TRUE(shell->running());
+    const auto& log = shell->platform.log();
+    EXPECT_LT(log.size(), 3001u);  // two readings per tick would be 40,000 more
+    EXPECT_TRUE(std::equal(start.begin(), start.end(), log.begin()));
+    EXPECT_EQ(log.back(), "GetCursorPos");
+    EXPECT_EQ(log[log.size() - 2], "GetCaretPos");
+    const std::string marker = log[1000];
+    ASSERT_TRUE(marker.starts_with("(") && marker.ends_with(" calls left out)")) << marker;
+    const std::size_t left_out = std::stoul(marker.substr(1));
+    EXPECT_EQ(left_out + log.size() - 1, start.size() + 2 * 20000u);
+}
+
 TEST_F(Program, CaretMovementAClickOrAKeyEndsTheSaver) {
     auto caret = Run("/s");
     world.caret.y -= 1;

@@ -34,6 +34,8 @@ if [ -f tests/wine/run-wine-suite.sh ]; then
   step "Wine suite" bash tests/wine/run-wine-suite.sh build-win
 fi
 
+step "fuzz suite" bash tests/fuzz/run-fuzz-suite.sh
+
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   exit 1

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/common/posix_flush.h"
 #include "settings/profile_file.h"
 
 namespace nyamo {
@@ -58,6 +59,16 @@ ScreenMetrics HeadlessPlatform::Screen() {
             tpp};
 }
 
+void HeadlessPlatform::Log(std::string entry) {
+    log_.push_back(std::move(entry));
+    if (log_.size() < kLogHead + 1 + 2 * kLogTail) return;
+    // Keep the head, one counting entry, and the latest kLogTail entries.
+    const std::size_t drop_from = kLogHead + 1, drop_to = log_.size() - kLogTail;
+    log_left_out_ += drop_to - drop_from + (log_left_out_ == 0 ? 1 : 0);
+    log_.erase(log_.begin() + static_cast<std::ptrdiff_t>(drop_from), log_.begin() + static_cast<std::ptrdiff_t>(drop_to));
+    log_[kLogHead] = "(" + std::to_string(log_left_out_) + " calls left out)";
+}
+
 void HeadlessPlatform::ProcessPendingEvents() { Log("ProcessPendingEvents"); }
 
 std::uint64_t HeadlessPlatform::ClockReading() {
@@ -86,8 +97,11 @@ std::int32_t HeadlessPlatform::ProfileGetInt(std::string_view section, std::stri
 bool HeadlessPlatform::ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
                                           const std::string& path) {
     Log("ProfileWrite " + std::string(key) + "=" + std::string(value));
-    return WriteProfileString(section, key, value, path);
+    return WriteProfileString(section, key, value, path, "\r\n",
+                              [this](const std::string& file) { return FlushToDisk(file); });
 }
+
+bool HeadlessPlatform::FlushToDisk(const std::string& path) { return FlushFileAndFolder(path); }
 
 SurfaceHandle HeadlessPlatform::CreateSurface(std::int32_t width, std::int32_t height) {
     Log("CreateSurface " + std::to_string(width) + "x" + std::to_string(height));

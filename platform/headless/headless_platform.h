@@ -109,6 +109,7 @@ public:
                                const std::string& path) override;
     bool ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
                             const std::string& path) override;
+    bool FlushToDisk(const std::string& path) override;
     SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;
     SurfaceHandle CreateSurfaceFrom(PixelView pixels) override;
     void DestroySurface(SurfaceHandle surface) override;
@@ -165,7 +166,13 @@ public:
     static constexpr std::int32_t kDesignClientHeight = 230;
 
 private:
-    void Log(std::string entry) { log_.push_back(std::move(entry)); }
+    // The log keeps its first entries and its latest ones: a saver left
+    // ticking logs two readings per tick, and a long run must not grow
+    // without end. What lies between is one entry that counts it.
+    void Log(std::string entry);
+    static constexpr std::size_t kLogHead = 1000;
+    static constexpr std::size_t kLogTail = 1000;
+    std::size_t log_left_out_ = 0;
 
     HeadlessWorld& world_;
     std::string command_line_;

@@ -95,6 +95,7 @@ public:
                                const std::string& path) override;
     bool ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
                             const std::string& path) override;
+    bool FlushToDisk(const std::string& path) override;
 
     // Surfaces.
     SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;

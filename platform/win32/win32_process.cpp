@@ -133,7 +133,30 @@ std::int32_t Win32Platform::ProfileGetInt(std::string_view section, std::string_
 bool Win32Platform::ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
                                        const std::string& path) {
     const std::wstring wsection = Widen(section), wkey = Widen(key), wvalue = Widen(value), wpath = Widen(path);
-    return WritePrivateProfileStringW(wsection.c_str(), wkey.c_str(), wvalue.c_str(), wpath.c_str()) != FALSE;
+    return WritePrivateProfileStringW(wsection.c_str(), wkey.c_str(), wvalue.c_str(), wpath.c_str()) != FALSE &&
+           FlushToDisk(path);
+}
+
+// The file's buffers are flushed; its folder too where the file system
+// allows a folder to be opened for that (NTFS does), which is not required:
+// the system's profile writer rewrites the file in place, no rename to keep.
+bool Win32Platform::FlushToDisk(const std::string& path) {
+    const std::wstring wpath = Widen(path);
+    HANDLE file = CreateFileW(wpath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(file) != FALSE;
+    CloseHandle(file);
+    const std::size_t slash = wpath.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) {
+        HANDLE folder = CreateFileW(wpath.substr(0, slash).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (folder != INVALID_HANDLE_VALUE) {
+            FlushFileBuffers(folder);
+            CloseHandle(folder);
+        }
+    }
+    return flushed;
 }
 
 }  // namespace nyamo

@@ -15,6 +15,7 @@
 #include "platform/x11/fltk_dialog.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_image.h"
+#include "platform/common/posix_flush.h"
 #include "settings/profile_file.h"
 
 namespace nyamo::x11 {
@@ -149,8 +150,11 @@ bool X11Platform::ProfileWriteString(std::string_view section, std::string_view 
             std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace,
                                          error);
     }
-    return WriteProfileString(section, key, value, path, "\n");
+    return WriteProfileString(section, key, value, path, "\n",
+                              [this](const std::string& file) { return FlushToDisk(file); });
 }
+
+bool X11Platform::FlushToDisk(const std::string& path) { return FlushFileAndFolder(path); }
 
 // --- Surfaces ------------------------------------------------------------------
 

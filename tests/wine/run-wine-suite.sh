@@ -6,6 +6,7 @@
 # windows from inside Wine.
 #
 # Usage: tests/wine/run-wine-suite.sh <build-win-dir>
+# (the portable profile reader is taken from $NYAMO_NATIVE_BUILD, by default build/)
 # packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps
 #
 # Prints one line per check (PASS, FAIL or SKIP with the reason) and always a
@@ -26,6 +27,9 @@ fi
 BUILD=$(cd "$1" && pwd)
 PROBE_BUILT=$BUILD/tests/wine/nyamo_probe.exe
 BLIT_CHECK=$BUILD/tests/wine/gdi_blit_check.exe
+PROFILE_CHECK=$BUILD/tests/wine/profile_check.exe
+# The native build that holds the portable profile reader (nyamo-profile-check).
+NATIVE_BUILD=${NYAMO_NATIVE_BUILD:-$(cd "$(dirname "$0")/../.." && pwd)/build}
 WINE=$(command -v wine || echo /usr/lib/wine/wine64)
 
 PASSED=0
@@ -179,6 +183,11 @@ while IFS= read -r line; do
     esac
 done <<<"$BLIT_OUT"
 check "gdi blit check ran to its count line" grep -q "^gdi blit check: " <<<"$BLIT_OUT"
+
+# --- One settings file, one reading -----------------------------------------------
+source "$(dirname "${BASH_SOURCE[0]}")/profile_agreement.sh"
+check_profile_agreement "$PROFILE_CHECK" "$NATIVE_BUILD/tests/nyamo-profile-check" \
+    "$(dirname "${BASH_SOURCE[0]}")/../profile_corpus"
 
 # --- Switches that show nothing ---------------------------------------------------
 # run_case <name> <wanted exit> <command line after the program>

@@ -1,0 +1,84 @@
+// Saves killed with SIGKILL at random moments: afterwards the settings file
+// is always the whole old text or the whole new one, never a mix or a cut.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "platform/common/posix_flush.h"
+#include "settings/profile_file.h"
+#include "tests/test_folder.h"
+
+namespace nyamo {
+namespace {
+
+using testing::TestFolder;
+
+// A file large enough that a save takes a while, so kills land inside it.
+std::string SettingsText(int cat_num) {
+    return "; " + std::string(512 * 1024, 'x') + "\r\n[Nyamo Saver]\r\nCatNum=" + std::to_string(cat_num) +
+           "\r\nSaverType=2\r\nSaverSpeed=7\r\n";
+}
+
+bool Save(const std::string& path, int cat_num) {
+    return WriteProfileString("Nyamo Saver", "CatNum", std::to_string(cat_num), path, "\r\n", FlushFileAndFolder);
+}
+
+TEST(SaveKill, AThousandKilledSavesLeaveTheWholeOldOrTheWholeNewFile) {
+    TestFolder folder;
+    const std::string path = folder.file("Nyamo_07.ini");
+    folder.Write("Nyamo_07.ini", SettingsText(1));
+
+    // How long one save takes here, so that the kills spread over all of it.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(Save(path, 1));
+    const auto save_us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count() / 5;
+    ASSERT_EQ(folder.Read("Nyamo_07.ini"), SettingsText(1));
+
+    // Kill delays spread evenly on a log scale from 20 us to one and a half
+    // saves, so that the short moments (the child starting, the file being
+    // opened and written) get as many kills as the long flush.
+    std::mt19937 random(20261207);
+    std::uniform_real_distribution<double> log_delay(std::log(20.0), std::log(save_us * 1.5 + 200.0));
+    auto delay_us = [&](std::mt19937& r) { return static_cast<long>(std::exp(log_delay(r))); };
+    int old_files = 0, new_files = 0;
+    int current = 1;
+    for (int round = 0; round < 1000; ++round) {
+        const int next = current + 1;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) _exit(Save(path, next) ? 0 : 1);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+
+        const std::string text = folder.Read("Nyamo_07.ini");
+        if (text == SettingsText(current)) {
+            ++old_files;
+        } else if (text == SettingsText(next)) {
+            ++new_files;
+            current = next;
+        } else {
+            FAIL() << "round " << round << ": the file is neither the old nor the new text (" << text.size()
+                   << " bytes)";
+        }
+        // A killed save may leave its temporary file; it never takes the settings' name.
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            if (entry.path().filename() != "Nyamo_07.ini") std::filesystem::remove(entry.path());
+    }
+    std::printf("1000 killed saves (one save ~%ld us): %d left the old file, %d the new one\n",
+                static_cast<long>(save_us), old_files, new_files);
+    EXPECT_EQ(old_files + new_files, 1000);
+}
+
+}  // namespace
+}  // namespace nyamo
