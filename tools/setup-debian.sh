@@ -18,6 +18,7 @@ run_packages=(
   libstb-dev libgif-dev                          # picture decoding (stb_image), PNG and GIF writing
   libx11-dev libxext-dev libxrandr-dev           # the X11 saver (MIT-SHM, primary output)
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
+  libfontconfig-dev fonts-ipafont-gothic         # the dialog's choice of face for its frame caption
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
