@@ -1125,7 +1125,7 @@ daemon_settings_tool() {  # daemon_settings_tool ACCOUNT
   cp /usr/share/xscreensaver/config/*.xml "$build/platform/x11/nyamo.xml" "$work/xss-config/"
   chmod -R a+rX "$work/xss-config"
   daemon_start "$1" True "" || { daemon_stop; return 1; }
-  timeout 10 unshare -m sh -c 'mount --bind "$0" /usr/share/xscreensaver/config && exec "$@"' \
+  timeout 20 unshare -m sh -c 'mount --bind "$0" /usr/share/xscreensaver/config && exec "$@"' \
     "$work/xss-config" env HOME="$xss_home" setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups \
     xscreensaver-settings --debug >"$work/settings.log" 2>&1
   local result=0 p
@@ -1136,11 +1136,21 @@ daemon_settings_tool() {  # daemon_settings_tool ACCOUNT
   daemon_stop
   return $result
 }
-if [ "$(id -u)" -eq 0 ]; then
+# private_mount_refusal: empty when a private mount namespace can be made
+# here, else why not (inside a chroot, for one, the root is no mount point).
+private_mount_refusal() {
+  local said
+  said=$(unshare -m sh -c 'mount --bind "$0" "$0"' "$work" 2>&1) && return 0
+  echo "${said%%$'\n'*}"
+  [ -n "$said" ] || echo "unshare -m failed"
+}
+if [ "$(id -u)" -ne 0 ]; then
+  skip "xscreensaver: the settings tool reads nyamo.xml" "needs root for a private mount over its config folder"
+elif refusal=$(private_mount_refusal) && [ -n "$refusal" ]; then
+  skip "xscreensaver: the settings tool reads nyamo.xml" "no private mount over its config folder here ($refusal)"
+else
   check "xscreensaver: the settings tool reads nyamo.xml without a warning and previews the hack quietly" \
     daemon_settings_tool "$daemon_account"
-else
-  skip "xscreensaver: the settings tool reads nyamo.xml" "needs root for a private mount over its config folder"
 fi
 
 install_rules() {
