@@ -116,9 +116,10 @@ SAVER="Amberpaw"
 
 # start_scr <args...>: start the saver from the shell as a user or the host
 # would; its exit status lands in $WORK/exit when it ends.
+# With SCR_ENV set to a command (no_locale), the saver starts through it.
 start_scr() {
     rm -f "$WORK/exit"
-    ( "$WINE" "$SAVER_DIR/Nyamo_07.scr" "$@" >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
+    ( ${SCR_ENV:-} "$WINE" "$SAVER_DIR/Nyamo_07.scr" "$@" >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
     SCR_SHELL_PID=$!
 }
 # wait_exit <seconds>: the status of the last started instance, or "running".
@@ -877,9 +878,7 @@ guard_ends_without_locale() {
     done
 }
 rm -f "$INI"
-rm -f "$WORK/exit"
-( no_locale "$WINE" "$SAVER_DIR/Nyamo_07.scr" /c >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
-SCR_SHELL_PID=$!
+SCR_ENV=no_locale start_scr /c
 check "no locale: /c opens a dialog captioned $DIALOG" quiet "$WINE" "$PROBE" wait "$DIALOG" 15000
 check "no locale: the guard sees the dialog (/s and /c end at once)" guard_ends_without_locale /s /c
 check "no locale: the saver did not start beside the dialog" quiet "$WINE" "$PROBE" gone "$SAVER" 100
@@ -888,9 +887,7 @@ expect "no locale: the close box ends the dialog" "0" "$(wait_exit 8)"
 stop_scr
 write_ini "[Nyamo Saver]" "CatNum=5" "SaverType=2" "SaverSpeed=5"
 xdotool mousemove 500 400
-rm -f "$WORK/exit"
-( no_locale "$WINE" "$SAVER_DIR/Nyamo_07.scr" /s >/dev/null 2>&1; echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
-SCR_SHELL_PID=$!
+SCR_ENV=no_locale start_scr /s
 check "no locale: /s opens a window captioned $SAVER" quiet "$WINE" "$PROBE" wait "$SAVER" 15000
 check "no locale: the guard sees the saver (/c and /s end at once)" guard_ends_without_locale /c /s
 check "no locale: no dialog opened beside the saver" quiet "$WINE" "$PROBE" gone "$DIALOG" 100
