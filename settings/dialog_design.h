@@ -28,6 +28,31 @@ inline constexpr std::string_view kGothicFace = "ＭＳ Ｐゴシック";
 inline constexpr float kOptionDesignPoints = 11.25f;
 inline constexpr float kLabelDesignPoints = 9.75f;
 
+// A box in pixels: relative to the client area, or to the frame for the options.
+struct PixelBox {
+    std::int32_t left, top, width, height;
+    friend bool operator==(const PixelBox&, const PixelBox&) = default;
+};
+
+// The controls that ShowSettings places, with their geometry in pixels as
+// designed at 96 dots per inch, in the order they are placed.
+struct DesignedPlace {
+    Control control;
+    PixelBox box;
+};
+inline constexpr DesignedPlace kScrollBarPlaces[] = {
+    {Control::HScroll0, {20, 135, 130, 18}},
+    {Control::HScroll1, {160, 135, 130, 18}},
+};
+inline constexpr PixelBox kFrameDesign{20, 15, 170, 80};
+inline constexpr DesignedPlace kLabelFrameButtonPlaces[] = {
+    {Control::Label1, {20, 115, 90, 20}}, {Control::Label2, {110, 115, 20, 20}},
+    {Control::Label3, {160, 115, 90, 20}}, {Control::Label4, {250, 115, 20, 20}},
+    // 270 wide from 80: it passes the client area's right edge by design.
+    {Control::Label5, {80, 170, 270, 20}}, {Control::Frame, kFrameDesign},
+    {Control::But0, {220, 20, 70, 25}},    {Control::But1, {220, 50, 70, 25}},
+};
+
 // The option buttons keep their design geometry, held in twips inside the frame.
 struct TwipsBox {
     std::int32_t left, top, width, height;

@@ -47,50 +47,78 @@ float DialogFontSize(std::int32_t fx) {
     return static_cast<float>(std::floor(CheckedReal(CheckedDivide(fx, 15.0) * 10.0)));
 }
 
+namespace {
+
+// Steps 3 and 4 of the layout: the outer size in twips that gives the client
+// area its width and height at this scale, whatever the frame takes.
+void SizeDialog(Platform& p, const ScreenMetrics& screen) {
+    const float tx = screen.twips_per_pixel_x;
+    // One rule for both axes, decided by the horizontal factor as the fonts are.
+    const bool scales = ScalesItself(tx);
+    const double fx = WindowSizeFactor(tx);
+    const float ty = screen.twips_per_pixel_y;
+    const double fy = scales ? double{ty} : ToInt32(ty);
+    const std::int32_t width = DialogClientWidthAt(tx), height = DialogClientHeightAt(tx);
+    // The design's own scales keep its arithmetic: a 32-bit product of whole numbers.
+    const double wanted_w = scales ? CheckedReal(width * fx) : Mul32(width, ToInt32(fx));
+    const double wanted_h = scales ? CheckedReal(height * fy) : Mul32(height, ToInt32(fy));
+    p.SetDialogOuterWidth(static_cast<float>(
+        CheckedReal(double{p.DialogOuterWidth()} - static_cast<double>(p.DialogClientWidth()) * fx + wanted_w)));
+    p.SetDialogOuterHeight(static_cast<float>(
+        CheckedReal(double{p.DialogOuterHeight()} - static_cast<double>(p.DialogClientHeight()) * fy + wanted_h)));
+}
+
+void Place(App& app, const DesignedPlace& place, float twips_per_pixel) {
+    const PixelBox b = ScaledBox(place.box, twips_per_pixel);
+    PlaceControl(app, place.control, b.width, b.height, b.left, b.top);
+}
+
+constexpr Control kSizedTexts[] = {Control::Label1, Control::Label2, Control::Label3, Control::Label4,
+                                   Control::Label5, Control::But0,   Control::But1};
+
+}  // namespace
+
 void ShowSettings(App& app) {
     Platform& p = app.platform;
     p.LoadSettingsDialog(kDialogCaption);
 
     const ScreenMetrics screen = p.Screen();
-    const std::int32_t fx = ToInt32(screen.twips_per_pixel_x);
-    p.SetDialogOuterWidth(static_cast<float>(CheckedReal(
-        double{p.DialogOuterWidth()} - static_cast<double>(p.DialogClientWidth()) * fx + Mul32(kDialogClientWidth, fx))));
-    const std::int32_t fy = ToInt32(screen.twips_per_pixel_y);
-    p.SetDialogOuterHeight(static_cast<float>(CheckedReal(
-        double{p.DialogOuterHeight()} - static_cast<double>(p.DialogClientHeight()) * fy + Mul32(kDialogClientHeight, fy))));
+    const float tpp = screen.twips_per_pixel_x;
+    SizeDialog(p, screen);
 
     p.SetDialogLeft(static_cast<float>(CheckedReal((double{screen.width_twips} - p.DialogOuterWidth()) / 2)));
     p.SetDialogTop(static_cast<float>(CheckedReal((double{screen.height_twips} - p.DialogOuterHeight()) / 2)));
 
-    // Above 120 dots per inch, the pixel height of 10 points at 96 (see dialog_scale.h).
-    const float font_size = DialogFontPoints(screen.twips_per_pixel_x);
+    const float font_size = DialogFontPoints(tpp);
     p.SetControlFontSize(Control::Opt0, font_size);
     p.SetControlFontSize(Control::Opt1, font_size);
 
     p.SetOptionSelected(OptionButton(Sub32(app.g.SaverType, 1)));
 
-    PlaceControl(app, Control::HScroll0, 130, 18, 20, 135);
-    PlaceControl(app, Control::HScroll1, 130, 18, 160, 135);
+    for (const DesignedPlace& place : kScrollBarPlaces) Place(app, place, tpp);
     SetBarValue(app, 0, app.g.CatNum);
     SetBarValue(app, 1, app.g.SaverSpeed);
 
-    PlaceControl(app, Control::Label1, 90, 20, 20, 115);
-    PlaceControl(app, Control::Label2, 20, 20, 110, 115);
-    PlaceControl(app, Control::Label3, 90, 20, 160, 115);
-    PlaceControl(app, Control::Label4, 20, 20, 250, 115);
-    PlaceControl(app, Control::Label5, 270, 20, 80, 170);
-    PlaceControl(app, Control::Frame, 170, 80, 20, 15);
-    PlaceControl(app, Control::But0, 70, 25, 220, 20);
-    PlaceControl(app, Control::But1, 70, 25, 220, 50);
+    for (const DesignedPlace& place : kLabelFrameButtonPlaces) Place(app, place, tpp);
 
     p.SetLabelText(Control::Label2, SignReservingText(BarValue(app, Control::HScroll0)));
     p.SetLabelText(Control::Label4, SignReservingText(BarValue(app, Control::HScroll1)));
 
-    for (Control c : {Control::Label1, Control::Label2, Control::Label3, Control::Label4, Control::Label5,
-                      Control::But0, Control::But1})
-        p.SetControlFontSize(c, font_size);
+    for (Control c : kSizedTexts) p.SetControlFontSize(c, font_size);
 
     p.ShowSettingsDialog();
+}
+
+void ScaleSettingsDialog(App& app) {
+    Platform& p = app.platform;
+    const ScreenMetrics screen = p.Screen();
+    const float tpp = screen.twips_per_pixel_x;
+    SizeDialog(p, screen);
+    const float font_size = DialogFontPoints(tpp);
+    for (Control c : {Control::Opt0, Control::Opt1}) p.SetControlFontSize(c, font_size);
+    for (const DesignedPlace& place : kScrollBarPlaces) Place(app, place, tpp);
+    for (const DesignedPlace& place : kLabelFrameButtonPlaces) Place(app, place, tpp);
+    for (Control c : kSizedTexts) p.SetControlFontSize(c, font_size);
 }
 
 void CloseSettings(App& app, const std::int16_t& index) {

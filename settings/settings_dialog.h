@@ -9,6 +9,11 @@ namespace nyamo {
 // Load, lay out and fill the settings dialog, show it and return at once.
 void ShowSettings(App& app);
 
+// The open dialog's display changed its scale (it was moved to a monitor of
+// another DPI): its size, fonts and control places follow the platform's new
+// twips-per-pixel factor; the values, the selection and the texts stay.
+void ScaleSettingsDialog(App& app);
+
 // OK (index 0) copies the controls into the settings and saves them, telling
 // the user when the file could not be written; every index then unloads the
 // dialog.

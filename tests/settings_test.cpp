@@ -95,37 +95,93 @@ TEST(DialogFont, TenPointsAtNinetySixDotsPerInch) {
     EXPECT_EQ(DialogFontSize(9), 6.0f);
 }
 
-// Up to 120 dots per inch the dialog scales as designed; above, it is laid
-// out as at 96 in pixels, so that nothing grows over anything else.
-TEST(DialogScale, OptionsKeepTheirTwipsDesignUpTo120DotsPerInchAndTheir96DpiBoxesAbove) {
-    const PixelBox at96{16, 12, 141, 29}, blank_at96{16, 44, 141, 29};
-    EXPECT_EQ(OptionBox(kOpt0DesignTwips, 15, 15), at96);
-    EXPECT_EQ(OptionBox(kOpt1DesignTwips, 15, 15), blank_at96);
-    EXPECT_EQ(OptionBox(kOpt0DesignTwips, 12, 12), (PixelBox{20, 15, 176, 36}));
-    EXPECT_EQ(OptionBox(kOpt1DesignTwips, 12, 12), (PixelBox{20, 55, 176, 36}));
-    for (float tpp : {10.0f, 1440.0f / 168, 7.5f}) {  // 144, 168 and 192 dots per inch
-        SCOPED_TRACE(tpp);
-        EXPECT_TRUE(LaidOutAsAt96Dpi(tpp));
-        EXPECT_EQ(OptionBox(kOpt0DesignTwips, tpp, tpp), at96);
-        EXPECT_EQ(OptionBox(kOpt1DesignTwips, tpp, tpp), blank_at96);
-        EXPECT_EQ(FrameCaptionRoom(tpp, tpp), 12);
-        EXPECT_EQ(LayoutTwipsPerPixel(tpp), 15.0f);
+// Up to 120 dots per inch the dialog keeps its design; above, it scales its
+// 96-dpi layout by dpi / 96 itself, as nothing else enlarges it.
+TEST(DialogScale, TheDesignStandsUpTo120DotsPerInchAndGrowsByDpiOver96Above) {
+    struct Case {
+        float tpp;
+        std::int32_t client_w, client_h;
+        PixelBox frame, opt0, opt1;
+        std::int32_t caption_room;
+        float points;
+    };
+    const Case cases[] = {
+        {15.0f, 300, 200, {20, 15, 170, 80}, {16, 12, 141, 29}, {16, 44, 141, 29}, 12, 10.0f},  // 96
+        {12.0f, 300, 200, {20, 15, 170, 80}, {20, 15, 176, 36}, {20, 55, 176, 36}, 15, 8.0f},   // 120: twips
+        {10.0f, 450, 300, {30, 22, 255, 120}, {24, 18, 212, 44}, {24, 66, 212, 44}, 18, 10.0f},  // 144
+        {1440.0f / 168, 525, 350, {35, 26, 298, 140}, {28, 21, 247, 51}, {28, 77, 247, 51}, 21, 10.0f},
+        {7.5f, 600, 400, {40, 30, 340, 160}, {32, 24, 282, 58}, {32, 88, 282, 58}, 24, 10.0f},  // 192
+        {6.0f, 750, 500, {50, 38, 425, 200}, {40, 30, 352, 72}, {40, 110, 352, 72}, 30, 10.0f},  // 240
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(1440.0f / c.tpp);
+        EXPECT_EQ(DialogClientWidthAt(c.tpp), c.client_w);
+        EXPECT_EQ(DialogClientHeightAt(c.tpp), c.client_h);
+        EXPECT_EQ(ScaledBox(kFrameDesign, c.tpp), c.frame);
+        EXPECT_EQ(OptionBox(kOpt0DesignTwips, c.tpp, c.tpp), c.opt0);
+        EXPECT_EQ(OptionBox(kOpt1DesignTwips, c.tpp, c.tpp), c.opt1);
+        EXPECT_EQ(FrameCaptionRoom(c.tpp, c.tpp), c.caption_room);
+        EXPECT_EQ(DialogFontPoints(c.tpp), c.points);
     }
-    // 12 twips per pixel is still the design's own scale; 11.6 rounds to it.
-    EXPECT_FALSE(LaidOutAsAt96Dpi(12.0f));
-    EXPECT_FALSE(LaidOutAsAt96Dpi(11.6f));
-    EXPECT_TRUE(LaidOutAsAt96Dpi(11.4f));
-    EXPECT_EQ(FrameCaptionRoom(15, 15), 12);
-    EXPECT_EQ(FrameCaptionRoom(12, 12), 15);
+    // The design's own factors (11.6 rounds to 12) are whole; above 120 the
+    // window is sized with the real factor, or 192 dpi (7.5) would lose a
+    // pixel in sixteen to a factor of 8.
+    EXPECT_EQ(WindowSizeFactor(15.0f), 15.0);
+    EXPECT_EQ(WindowSizeFactor(11.6f), 12.0);
+    EXPECT_EQ(WindowSizeFactor(7.5f), 7.5);
+    EXPECT_FALSE(ScalesItself(11.6f));
+    EXPECT_TRUE(ScalesItself(11.4f));
+    EXPECT_EQ(LayoutScale(11.6f), 1.0);
+    // 130 dots per inch: 300 x 1.354 is 406.25, and the client may not be smaller.
+    EXPECT_EQ(DialogClientWidthAt(1440.0f / 130), 407);
+    EXPECT_EQ(DialogClientHeightAt(1440.0f / 130), 271);
+    // Pixel sizes of the backends' own texts: as designed up to 120, scaled above.
+    EXPECT_EQ(ScaledPixels(11, 12.0f), 11);
+    EXPECT_EQ(ScaledPixels(11, 10.0f), 16);
+    EXPECT_EQ(ScaledPixels(11, 7.5f), 22);
 }
 
-TEST(DialogScale, FontsKeepTheirNinetySixDpiPixelHeightAbove120DotsPerInch) {
-    EXPECT_EQ(DialogFontPoints(15), 10.0f);
-    EXPECT_EQ(DialogFontPoints(12), 8.0f);
-    for (float tpp : {10.0f, 1440.0f / 168, 7.5f}) {
-        SCOPED_TRACE(tpp);
-        // Points become pixels at 1440 / tpp dots per inch: 20 / tpp pixels a point.
-        EXPECT_NEAR(DialogFontPoints(tpp) * 20.0f / tpp, 10.0f * 20.0f / 15.0f, 1e-4);
+// Whatever the scale, the scaled design keeps what the design has: every
+// control in the client area (Label5 passes its edge by design), none over
+// another, the options inside the frame with the caption's room above them.
+TEST(DialogScale, ScaledLayoutsKeepEveryControlInsideAndApart) {
+    // From 126 dots per inch (under 11.5 twips per pixel, which rounds to 11) the dialog scales itself.
+    for (int dpi : {126, 131, 144, 150, 168, 175, 192, 200, 216, 240, 288, 480}) {
+        SCOPED_TRACE(dpi);
+        const float tpp = 1440.0f / static_cast<float>(dpi);
+        const double scale = dpi / 96.0;
+        const std::int32_t cw = DialogClientWidthAt(tpp), ch = DialogClientHeightAt(tpp);
+        EXPECT_GE(cw, 300 * scale);
+        EXPECT_GE(ch, 200 * scale);
+        EXPECT_LT(cw, 300 * scale + 1);
+        std::vector<std::pair<Control, PixelBox>> boxes;
+        for (const DesignedPlace& p : kScrollBarPlaces) boxes.emplace_back(p.control, ScaledBox(p.box, tpp));
+        for (const DesignedPlace& p : kLabelFrameButtonPlaces) boxes.emplace_back(p.control, ScaledBox(p.box, tpp));
+        const PixelBox frame = ScaledBox(kFrameDesign, tpp);
+        for (const TwipsBox& design : {kOpt0DesignTwips, kOpt1DesignTwips}) {
+            PixelBox o = OptionBox(design, tpp, tpp);
+            EXPECT_GE(o.left, 0);
+            EXPECT_GE(o.top, FrameCaptionRoom(tpp, tpp));
+            EXPECT_LE(o.left + o.width, frame.width);
+            EXPECT_LE(o.top + o.height, frame.height);
+            // In proportion: each side within a pixel of its exact scaled length.
+            EXPECT_NEAR(o.width, 141 * scale, 1.0);
+            EXPECT_NEAR(o.height, 29 * scale, 1.0);
+        }
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            const auto& [control, b] = boxes[i];
+            if (control != Control::Label5) {
+                EXPECT_GE(b.left, 0);
+                EXPECT_LE(b.left + b.width, cw) << static_cast<int>(control);
+                EXPECT_LE(b.top + b.height, ch) << static_cast<int>(control);
+            }
+            for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+                const PixelBox& o = boxes[j].second;
+                const bool apart = b.left + b.width <= o.left || o.left + o.width <= b.left ||
+                                   b.top + b.height <= o.top || o.top + o.height <= b.top;
+                EXPECT_TRUE(apart) << static_cast<int>(control) << " over " << static_cast<int>(boxes[j].first);
+            }
+        }
     }
 }
 
@@ -160,14 +216,65 @@ TEST_F(Dialog, OpensCentredWithAThreeHundredByTwoHundredClientArea) {
     }
 }
 
-TEST_F(Dialog, Above120DotsPerInchEveryFontHasItsNinetySixDpiPixelHeight) {
-    Open(10);  // 144 dots per inch
-    const float points = 10.0f * 10.0f / 15.0f;
+// What the core placed, scaled: Bounds are width, height, left, top.
+Bounds Scaled(std::int32_t w, std::int32_t h, std::int32_t l, std::int32_t t, int k) {
+    return {w * k, h * k, l * k, t * k};
+}
+
+TEST_F(Dialog, At192DotsPerInchEveryRectangleDoublesAndTextsKeepTheir96DpiPoints) {
+    Open(7.5f);
+    const HeadlessPlatform& p = shell.platform;
+    EXPECT_EQ(shell.platform.DialogClientWidth(), 600);
+    EXPECT_EQ(shell.platform.DialogClientHeight(), 400);
+    EXPECT_FLOAT_EQ(dialog().left, (1280 * 7.5f - dialog().outer_width) / 2);
+    EXPECT_FLOAT_EQ(dialog().top, (1024 * 7.5f - dialog().outer_height) / 2);
     for (Control c : {Control::Opt0, Control::Opt1, Control::Label1, Control::Label2, Control::Label3, Control::Label4,
                       Control::Label5, Control::But0, Control::But1})
-        EXPECT_FLOAT_EQ(dialog().font_points.at(c), points);
+        EXPECT_EQ(dialog().font_points.at(c), 10.0f);
+    const auto& b = dialog().bounds;
+    EXPECT_EQ(b.at(Control::Frame), Scaled(170, 80, 20, 15, 2));
+    EXPECT_EQ(b.at(Control::Label5), Scaled(270, 20, 80, 170, 2));
+    EXPECT_EQ(b.at(Control::HScroll1), Scaled(130, 18, 160, 135, 2));
+    EXPECT_EQ(b.at(Control::But1), Scaled(70, 25, 220, 50, 2));
+    EXPECT_EQ(p.dialog().texts.at(Control::Label2), " 20");
+}
+
+TEST_F(Dialog, At144DotsPerInchTheClientIsHalfAgainAsLarge) {
+    Open(10);
+    EXPECT_EQ(shell.platform.DialogClientWidth(), 450);
+    EXPECT_EQ(shell.platform.DialogClientHeight(), 300);
+    EXPECT_EQ(dialog().font_points.at(Control::Label1), 10.0f);
+    // Edges are scaled: 15 x 1.5 and 95 x 1.5 round to the even 22 and 142.
+    EXPECT_EQ(dialog().bounds.at(Control::Frame), (Bounds{255, 120, 30, 22}));
+    EXPECT_EQ(dialog().bounds.at(Control::But0), (Bounds{105, 38, 330, 30}));
+}
+
+// Moved to a monitor of another DPI, the open dialog is laid out for it;
+// what the user has set so far stays.
+TEST_F(Dialog, AChangeOfScaleLaysTheOpenDialogOutAgainAndKeepsItsValues) {
+    Open();
+    const auto design_bounds = dialog().bounds;
+    shell.MoveScrollBar(0, 33);
+    shell.SelectOption(1);
+    world.SetScreen(1280, 1024, 7.5f);
+    ScaleSettingsDialog(shell.app);
+    EXPECT_EQ(shell.platform.DialogClientWidth(), 600);
+    EXPECT_EQ(shell.platform.DialogClientHeight(), 400);
+    EXPECT_EQ(dialog().bounds.at(Control::Label4), Scaled(20, 20, 250, 115, 2));
+    EXPECT_EQ(dialog().font_points.at(Control::But0), 10.0f);
+    EXPECT_EQ(dialog().scroll[0], 33);
+    EXPECT_EQ(dialog().texts.at(Control::Label2), " 33");
+    EXPECT_EQ(dialog().selected_option, 1);
+
+    world.SetScreen(1280, 1024, 12);  // on to a 120-dpi monitor: the design again, 8 points
+    ScaleSettingsDialog(shell.app);
     EXPECT_EQ(shell.platform.DialogClientWidth(), 300);
     EXPECT_EQ(shell.platform.DialogClientHeight(), 200);
+    EXPECT_EQ(dialog().bounds, design_bounds);
+    EXPECT_EQ(dialog().font_points.at(Control::Opt0), 8.0f);
+
+    shell.ClickButton(0);
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=33\r\nSaverType=2\r\nSaverSpeed=5\r\n");
 }
 
 TEST_F(Dialog, ControlsArePlacedAsDesigned) {

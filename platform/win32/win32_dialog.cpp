@@ -94,11 +94,10 @@ HFONT MakeFontPixels(const std::wstring& face, int em_pixels) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, face.c_str());
 }
 
-HFONT MakeFont(const std::wstring& face, float points) {
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return MakeFontPixels(face, static_cast<int>(std::lround(double{points} * (dpi > 0 ? dpi : 96) / 72.0)));
+// A font of that many points, its pixel height made for the dialog's dots
+// per inch (a point is 20 twips), so that text is drawn sharp at its size.
+HFONT MakeFont(const std::wstring& face, float points, float twips_per_pixel) {
+    return MakeFontPixels(face, static_cast<int>(std::lround(double{points} * 20.0 / double{twips_per_pixel})));
 }
 
 // The height of a line of text in the font: what a group box's caption takes.
@@ -178,7 +177,7 @@ void Win32Platform::CreateDialogControls() {
 
     // Every control starts in the form's default font; the core then sets
     // the size of all but the frame and the bars.
-    default_font_ = MakeFont(JapaneseFace(), kDefaultPoints);
+    default_font_ = MakeFont(JapaneseFace(), kDefaultPoints, TwipsPerPixelY());
     for (const auto& [control, window] : controls_)
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(default_font_), FALSE);
     caption_font_ = MakeFrameCaptionFont();
@@ -193,8 +192,7 @@ void Win32Platform::CreateDialogControls() {
 HFONT Win32Platform::MakeFrameCaptionFont() {
     const int room = FrameCaptionRoom(TwipsPerPixelX(), TwipsPerPixelY());
     // The default font's em in pixels (a point is 20 twips).
-    const double layout_tpp = LayoutTwipsPerPixel(TwipsPerPixelY());
-    const int design = static_cast<int>(std::lround(double{kDefaultPoints} * 20.0 / layout_tpp));
+    const int design = static_cast<int>(std::lround(double{kDefaultPoints} * 20.0 / double{TwipsPerPixelY()}));
     HDC dc = GetDC(nullptr);
     std::wstring best_face = JapaneseFace();
     int best_size = 0;
@@ -217,7 +215,7 @@ HFONT Win32Platform::MakeFrameCaptionFont() {
 
 // The option buttons keep their design geometry, held in twips relative to
 // the frame, so it follows the screen's twips-per-pixel factor up to 120 dots
-// per inch; above, they keep their 96-dpi boxes (dialog_scale.h).
+// per inch; above, they take their 96-dpi boxes scaled (dialog_scale.h).
 void Win32Platform::PlaceOptionButtons() {
     for (const auto& [control, design] :
          {std::pair{Control::Opt0, kOpt0DesignTwips}, std::pair{Control::Opt1, kOpt1DesignTwips}}) {
@@ -282,7 +280,7 @@ void Win32Platform::SetDialogTop(float twips) {
 void Win32Platform::SetControlFontSize(Control control, float points) {
     HWND window = DialogControl(control);
     if (window == nullptr) return;
-    HFONT font = MakeFont(JapaneseFace(), points);
+    HFONT font = MakeFont(JapaneseFace(), points, TwipsPerPixelY());
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     const auto old = fonts_.find(control);
     if (old != fonts_.end()) DeleteObject(old->second);
@@ -390,6 +388,27 @@ void Win32Platform::OnScroll(HWND bar, int code, int thumb) {
     Deliver([index](App& app) { HScroll1_Change(app, static_cast<std::int16_t>(index)); });
 }
 
+// Moved to a monitor of another DPI: the core lays the dialog out again for
+// it, the frame's caption is fitted again, and the window goes where the
+// system suggests (the core keeps its own client size; the system's
+// suggestion scales the outer size, frame included, which need not match).
+void Win32Platform::OnDpiChanged(int dpi_x, int dpi_y, const RECT* suggested) {
+    if (dialog_ == nullptr || dpi_x <= 0 || dpi_y <= 0) return;
+    dialog_dpi_ = {dpi_x, dpi_y};
+    Deliver([](App& app) { ScaleSettingsDialog(app); });
+    if (dialog_ == nullptr) return;
+    HFONT caption = MakeFrameCaptionFont();
+    SendMessageW(DialogControl(Control::Frame), WM_SETFONT, reinterpret_cast<WPARAM>(caption), TRUE);
+    if (caption_font_ != nullptr) DeleteObject(caption_font_);
+    caption_font_ = caption;
+    // Without a suggestion (a message sent by another program), the window stays where it is.
+    if (suggested != nullptr)
+        SetWindowPos(dialog_, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(dialog_, nullptr, TRUE);
+    ReportDialogLayout();
+}
+
 LRESULT Win32Platform::OnDialogMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_COMMAND: {
@@ -403,6 +422,9 @@ LRESULT Win32Platform::OnDialogMessage(HWND window, UINT message, WPARAM wparam,
         case WM_HSCROLL:
             if (lparam != 0)
                 OnScroll(reinterpret_cast<HWND>(lparam), LOWORD(wparam), static_cast<short>(HIWORD(wparam)));
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
             return 0;
         case WM_DESTROY:
             // The close box ends here without the core: nothing is saved.

@@ -10,9 +10,9 @@
 // (GUID_CONSOLE_DISPLAY_STATE) makes the saver draw nothing; the preview stretches its sample with
 // HALFTONE; the settings dialog is a plain window of native controls driven
 // by IsDialogMessageW in the message loop.
-// Not implemented: nothing of the seam is left out. Outside it: no reaction
-// to WM_DPICHANGED (a dialog dragged to a monitor of another DPI keeps its
-// pixel layout), and the saver covers the primary screen only, as designed.
+// Not implemented: nothing of the seam is left out. Outside it: the saver
+// covers the primary screen only, as designed. A dialog moved to a monitor of
+// another DPI (WM_DPICHANGED) is laid out again by the core for that DPI.
 //
 // This header is private to platform/win32: it includes <windows.h>, which
 // the core never sees.
@@ -198,6 +198,7 @@ private:
     void CreateDialogControls();
     void PlaceOptionButtons();
     void OnScroll(HWND bar, int code, int thumb);
+    void OnDpiChanged(int dpi_x, int dpi_y, const RECT* suggested);
     std::wstring JapaneseFace();
     HFONT MakeFrameCaptionFont();
     void ReportDialogLayout();  // win32_dialog_report.cpp
@@ -242,6 +243,9 @@ private:
     HFONT caption_font_ = nullptr;  // the frame's, fitted above its options
     std::array<std::int16_t, 2> reported_scroll_{};  // the values the labels last showed
     POINT frame_origin_{};
+    // The dialog's dots per inch once the system has moved it to a monitor
+    // of another DPI; {0, 0} until then, when the screen's own hold.
+    std::array<int, 2> dialog_dpi_{0, 0};
     std::wstring japanese_face_;
 };
 

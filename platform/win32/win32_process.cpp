@@ -71,8 +71,13 @@ int ScreenDpi(int axis) {
 
 }  // namespace
 
-float Win32Platform::TwipsPerPixelX() { return 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX)); }
-float Win32Platform::TwipsPerPixelY() { return 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY)); }
+// The screen's factors, or the dialog's own after a move to a monitor of another DPI.
+float Win32Platform::TwipsPerPixelX() {
+    return 1440.0f / static_cast<float>(dialog_dpi_[0] > 0 ? dialog_dpi_[0] : ScreenDpi(LOGPIXELSX));
+}
+float Win32Platform::TwipsPerPixelY() {
+    return 1440.0f / static_cast<float>(dialog_dpi_[1] > 0 ? dialog_dpi_[1] : ScreenDpi(LOGPIXELSY));
+}
 
 // Twips back to whole pixels, a half going to the even neighbour as every
 // real stored into an integer does in this program.

@@ -347,8 +347,11 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
     Fl::set_font(FL_HELVETICA, kDialogFace);
     Fl::visible_focus(1);
     // Design sizes in pixels at 96 dots per inch: 8 points for the form's
-    // default font, 11.25 and 9.75 points for the Gothic face.
-    constexpr int kDefaultPx = 11, kOptionPx = 15, kLabelPx = 13;
+    // default font, 11.25 and 9.75 points for the Gothic face. Above 120 dots
+    // per inch they grow with the layout (dialog_scale.h); the core then sets
+    // the size of every text but the frame's caption.
+    const int default_px = ScaledPixels(11, tpp), option_px = ScaledPixels(15, tpp);
+    const int label_px_design = ScaledPixels(13, tpp);
 
     w.window = new DialogWindow(312, 230);
     w.window->copy_label(std::string(caption).c_str());
@@ -358,18 +361,18 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
     w.window->navigate = [widgets = &w](int key, bool shift) { return widgets->Navigate(key, shift); };
 
     w.frame = new TitledFrame(20, 15, 170, 80, std::string(kFrameText).c_str());
-    const CaptionFont caption_font = FitCaption(kDefaultPx, FrameCaptionRoom(tpp, tpp));
+    const CaptionFont caption_font = FitCaption(default_px, FrameCaptionRoom(tpp, tpp));
     w.frame->labelfont(caption_font.face);
     w.frame->labelsize(caption_font.size);
     const TwipsBox boxes[2] = {kOpt0DesignTwips, kOpt1DesignTwips};
     const std::string_view option_texts[2] = {kOptDesktopText, kOptBlankText};
     for (int i = 0; i < 2; ++i) {
-        // In twips up to 120 dots per inch, the 96-dpi box above (dialog_scale.h).
+        // In twips up to 120 dots per inch, the 96-dpi box scaled above (dialog_scale.h).
         const PixelBox box = OptionBox(boxes[i], tpp, tpp);
         w.opt[i] = new Fl_Round_Button(20 + box.left, 15 + box.top, box.width, box.height);
         w.opt[i]->copy_label(std::string(option_texts[i]).c_str());
         w.opt[i]->type(FL_RADIO_BUTTON);
-        w.opt[i]->labelsize(kOptionPx);
+        w.opt[i]->labelsize(option_px);
         w.opt[i]->callback(OptionClicked, &w);
     }
     w.frame->end();
@@ -392,12 +395,12 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
     for (int i = 0; i < 2; ++i) {
         w.button[i] = new Fl_Button(220, 20 + 30 * i, 70, 25);
         w.button[i]->copy_label(std::string(i == 0 ? kOkText : kCancelText).c_str());
-        w.button[i]->labelsize(kDefaultPx);
+        w.button[i]->labelsize(default_px);
         w.button[i]->callback(ButtonClicked, &w);
     }
     const std::string_view label_texts[5] = {kLabel1Text, kValueDesignText, kLabel3Text, kValueDesignText,
                                              kInfoLineText};
-    const int label_px[5] = {kLabelPx, kDefaultPx, kLabelPx, kLabelPx, kDefaultPx};
+    const int label_px[5] = {label_px_design, default_px, label_px_design, label_px_design, default_px};
     for (int i = 0; i < 5; ++i) {
         w.label[i] = new Fl_Box(20, 115, 90, 20);
         w.label[i]->copy_label(std::string(label_texts[i]).c_str());
