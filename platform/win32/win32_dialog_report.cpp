@@ -19,7 +19,11 @@ void Win32Platform::ReportDialogLayout() {
         MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&r), 2);
         wchar_t text[256] = {};
         const int length = GetWindowTextW(child, text, 256);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        // The em height in pixels the font was made with: its size in points at the dialog's DPI.
+        LOGFONTW made{};
+        GetObjectW(font, sizeof made, &made);
+        HGDIOBJ old = SelectObject(dc, font);
         SIZE extent{0, 0};
         GetTextExtentPoint32W(dc, text, length, &extent);
         TEXTMETRICW metrics{};
@@ -28,9 +32,9 @@ void Win32Platform::ReportDialogLayout() {
         GetTextFaceW(dc, LF_FACESIZE, face);
         SelectObject(dc, old);
         char line[256];
-        std::snprintf(line, sizeof line, "control id=%d x=%ld y=%ld w=%ld h=%ld text_w=%ld line=%ld face=%s\n",
+        std::snprintf(line, sizeof line, "control id=%d x=%ld y=%ld w=%ld h=%ld text_w=%ld line=%ld em=%ld face=%s\n",
                       GetDlgCtrlID(child), r.left, r.top, r.right - r.left, r.bottom - r.top, extent.cx,
-                      metrics.tmHeight, Narrow(face).c_str());
+                      metrics.tmHeight, made.lfHeight < 0 ? -made.lfHeight : made.lfHeight, Narrow(face).c_str());
         report += line;
     }
     ReleaseDC(dialog_, dc);

@@ -586,6 +586,40 @@ int Gdi(const char* caption) {
     return 0;
 }
 
+// The system's message that the window now stands on a monitor of another
+// DPI, with its suggested rectangle (left, top, the current size). The
+// rectangle is put at one address in the window's process and in this one,
+// so that the pointer is good whether Wine hands it over as it is or copies
+// what it points to.
+int DpiChanged(const char* caption, int dpi, int left, int top) {
+    HWND window = Need(caption);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (process == nullptr) {
+        std::printf("open failed %lu\n", GetLastError());
+        return 1;
+    }
+    RECT outer;
+    GetWindowRect(window, &outer);
+    const RECT suggested{left, top, left + outer.right - outer.left, top + outer.bottom - outer.top};
+    void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    void* local = remote == nullptr ? nullptr
+                                    : VirtualAlloc(remote, sizeof suggested, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (local != remote || !WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr)) {
+        std::printf("no shared address for the rectangle\n");
+        CloseHandle(process);
+        return 1;
+    }
+    std::memcpy(local, &suggested, sizeof suggested);
+    DWORD_PTR result = 0;
+    const LRESULT sent = SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                             reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result);
+    std::printf("sent=%d\n", sent != 0 ? 1 : 0);
+    CloseHandle(process);
+    return sent != 0 ? 0 : 1;
+}
+
 int Usage() {
     std::printf("usage: nyamo_probe <command> ... (see the source)\n");
     return 2;
@@ -645,6 +679,8 @@ int wmain(int argc, wchar_t** wargv) {
         status = Steal(arg(2), static_cast<DWORD>(num(3)));
     } else if (command == "gdi") {
         status = Gdi(arg(2));
+    } else if (command == "dpi") {
+        status = DpiChanged(arg(2), num(3), num(4), num(5));
     } else if (command == "fonts") {
         status = Fonts();
     } else {

@@ -767,8 +767,9 @@ stop_scr
 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 # --- The dialog at every display scale ------------------------------------------------
-# Up to 120 dpi the dialog keeps its design; above, it is laid out as at 96
-# in pixels. The dialog reports each control's box and what its text takes in
+# Up to 120 dpi the dialog keeps its design; above, the program (per-monitor
+# DPI aware, so not enlarged by the system) scales its 96-dpi layout by
+# dpi / 96 and keeps every text at its 96-dpi point size. The dialog reports each control's box and what its text takes in
 # its own font (NYAMO_DIALOG_REPORT); the checks judge that report, and real
 # clicks on OK and キャンセル show that nothing covers them.
 # dialog_report_start <dpi>: the dialog at that scale, its report in $WORK/layout.txt.
@@ -829,7 +830,36 @@ click_centre() {
     x=$(control_field "$line" x); y=$(control_field "$line" y); w=$(control_field "$line" w); h=$(control_field "$line" h)
     xdotool mousemove $((cx + x + w / 2)) $((cy + y + h / 2)) click 1
 }
-text_heights() { tr -d '\r' <"$1" | grep '^control ' | grep -v 'id=10[34] ' | sed 's/.* line=\([0-9]*\).*/\1/' | paste -sd' '; }
+# points_differ <report at 96 dpi> <report> <dpi>: the texts (all but the bars') whose font is
+# not at its 96-dpi point size; each scale rounds its pixel em, so under a point's pixel apart.
+points_differ() {
+    tr -d '\r' <"$2" | awk -v dpi="$3" -v at96="$(tr -d '\r' <"$1" | grep '^control ' | paste -sd'|')" '
+        function field(line, key,   i, n, kv, f) {
+            n = split(line, f, " ")
+            for (i = 1; i <= n; ++i) { split(f[i], kv, "="); if (kv[1] == key) return kv[2] }
+        }
+        BEGIN { n = split(at96, lines, "|"); for (i = 1; i <= n; ++i) em96[field(lines[i], "id")] = field(lines[i], "em") }
+        /^control / {
+            id = field($0, "id"); em = field($0, "em")
+            if (id == 103 || id == 104) next
+            d = em * 96 / dpi - em96[id]
+            if (d <= -1 || d >= 1) print "control " id ": em " em " px (" em96[id] " at 96 dpi)"
+        }' | paste -sd';'
+}
+# scaled_options <dpi>: the options' 96-dpi boxes (36,27 and 36,59, 141 x 29) scaled by their edges.
+scaled_options() {
+    case $1 in
+        144) echo "54 40 212 44|54 88 212 44" ;;
+        168) echo "63 47 247 51|63 103 247 51" ;;
+        192) echo "72 54 282 58|72 118 282 58" ;;
+    esac
+}
+option_boxes() {
+    for i in 101 102; do
+        l=$(grep "^control id=$i " "$WORK/layout.txt" | tr -d '\r')
+        echo "$(control_field "$l" x) $(control_field "$l" y) $(control_field "$l" w) $(control_field "$l" h)"
+    done | paste -sd'|'
+}
 dialog_scale_case() {
     local dpi=$1 faults client
     rm -f "$INI"
@@ -844,11 +874,15 @@ dialog_scale_case() {
     else
         expect "$dpi dpi: every control inside the client area ($client), options inside the frame, no overlap, no text cut off or covered" \
             "" "$(paste -sd';' <<<"$faults")"
-        expect "$dpi dpi: options at their 96-dpi boxes (16,12 and 16,44, 141 x 29 in the frame)" \
-            "36 27 141 29|36 59 141 29" \
-            "$(for i in 101 102; do l=$(grep "^control id=$i " "$WORK/layout.txt"); echo "$(control_field "$l" x) $(control_field "$l" y) $(control_field "$l" w) $(control_field "$l" h)"; done | paste -sd'|')"
-        expect "$dpi dpi: every text as high in pixels as at 96 dpi (frame, options, buttons, labels)" \
-            "$(text_heights "$WORK/layout96.txt")" "$(text_heights "$WORK/layout.txt")"
+        local cw=${client% *} ch=${client#* } L T R B
+        check "$dpi dpi: the client area ($client) is at least 300 x 200 times $dpi / 96" \
+            test $((cw * 96)) -ge $((300 * dpi)) -a $((ch * 96)) -ge $((200 * dpi))
+        read -r L T R B <<<"$(field "$(probe info "$DIALOG")" rect)"
+        check "$dpi dpi: dialog is centred" test $((L + R - SCREEN_W)) -ge -1 -a $((L + R - SCREEN_W)) -le 1 \
+            -a $((T + B - SCREEN_H)) -ge -1 -a $((T + B - SCREEN_H)) -le 1
+        expect "$dpi dpi: options at their 96-dpi boxes scaled by $dpi / 96" "$(scaled_options "$dpi")" "$(option_boxes)"
+        expect "$dpi dpi: every text at its 96-dpi point size (frame, options, buttons, labels)" \
+            "" "$(points_differ "$WORK/layout96.txt" "$WORK/layout.txt" "$dpi")"
     fi
     [ "$dpi" -eq 96 ] && cp "$WORK/layout.txt" "$WORK/layout96.txt"
     click_centre 105
@@ -865,6 +899,35 @@ dialog_scale_case() {
 xdotool mousemove 0 0
 for DPI in 96 120 144 168 192; do dialog_scale_case "$DPI"; done
 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+
+# Moved to a monitor of another DPI, the dialog gets WM_DPICHANGED with the
+# new DPI and a suggested rectangle. Wine's monitors share one DPI, so the
+# probe sends what the system would; the dialog lays itself out again and
+# reports the new layout.
+dpi_change_case() {
+    rm -f "$INI"
+    if ! dialog_report_start 96; then fail "DPI change: the dialog opens at 96 dpi"; stop_scr; return; fi
+    xdotool mousemove 0 0
+    check "DPI change: WM_DPICHANGED to 192 dpi reaches the dialog" quiet "$WINE" "$PROBE" dpi "$DIALOG" 192 40 30
+    for _ in $(seq 50); do [ "$(grep -c '^check_mark=' "$WORK/layout.txt")" -ge 2 ] && break; sleep 0.1; done
+    # From here on the report is the layout after the change.
+    tr -d '\r' <"$WORK/layout.txt" | awk 'seen; /^check_mark=/ { seen = 1 }' >"$WORK/layout2.txt"
+    mv "$WORK/layout2.txt" "$WORK/layout.txt"
+    local info
+    info=$(probe info "$DIALOG")
+    expect "DPI change: the client area doubles to 600 x 400" "600 400" "$(field "$info" client)"
+    expect "DPI change: the window goes to the suggested place" "40 30" "$(field "$info" rect | cut -d' ' -f1,2)"
+    expect "DPI change: every control inside the client area, options inside the frame, no overlap, no text cut off or covered" \
+        "" "$(layout_faults 600 400 | paste -sd';')"
+    expect "DPI change: options at their 96-dpi boxes doubled" "$(scaled_options 192)" "$(option_boxes)"
+    expect "DPI change: every text at its 96-dpi point size" "" \
+        "$(points_differ "$WORK/layout96.txt" "$WORK/layout.txt" 192)"
+    click_centre 105
+    expect "DPI change: a real click at the centre of OK ends the program" "0" "$(wait_exit 8)"
+    expect "DPI change: ... and saves" "[Nyamo Saver]|CatNum=20|SaverType=1|SaverSpeed=5" "$(ini_text | paste -sd'|')"
+    stop_scr
+}
+dpi_change_case
 
 # --- No locale -----------------------------------------------------------------------
 # Started with no locale at all (a bare system), the program still captions

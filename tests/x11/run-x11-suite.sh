@@ -730,7 +730,8 @@ check "dialog: at 120 dots per inch the client is 300x200, fonts 8 points, optio
 
 # --- the dialog at every scale ------------------------------------------------------------
 # Up to 120 dots per inch the dialog keeps its design; above (Xft.dpi 144,
-# 192) it is laid out as at 96 in pixels. The checks judge the dialog's own
+# 192) it scales its 96-dpi layout by dpi / 96 and its texts keep their 96-dpi
+# points, so it has its 96-dpi physical size. The checks judge the dialog's own
 # report: each control's box, its text's width and its line's height in its font.
 dialog_at_dpi() {  # dialog_at_dpi DPI: the dialog at that scale, its report in $work/dialog.out
   xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$1
@@ -780,9 +781,17 @@ layout_faults() {  # layout_faults REPORT: one line per fault in the dialog's la
       if (ln["Frame"] < 8) print "the frame caption is under 8 pixels high"
     }' "$1"
 }
-text_heights() { grep '^control ' "$1" | grep -v 'HScroll' | awk '{ print $1 " " $2 " " $NF }' | paste -sd' '; }
+# points_differ REPORT96 REPORT DPI: the texts whose size in points (pixels x 72 / dpi) is not
+# that at 96 dpi; a pixel size rounded at each scale may differ by under a point's worth of a pixel.
+points_differ() {
+  awk -v dpi="$3" '
+    $1 != "control" || $2 ~ /HScroll/ { next }
+    { split($7, a, "="); size = a[2] }
+    FNR == NR { at96[$2] = size; next }
+    { d = size * 96 / dpi - at96[$2]; if (d <= -1 || d >= 1) print $2 " " size " px (" at96[$2] " at 96 dpi)" }' "$1" "$2" | paste -sd' '
+}
 dialog_scales() {
-  local dpi faults result=0 line
+  local dpi faults result=0 line opts wx wy ww wh
   for dpi in 96 120 144 192; do
     dialog_at_dpi "$dpi" || { echo "  $dpi dpi: no dialog"; result=1; continue; }
     faults=$(layout_faults "$work/dialog.out")
@@ -792,12 +801,21 @@ dialog_scales() {
       faults=$(grep 'frame caption' <<<"$faults")
       [ "$dpi" -eq 96 ] && cp "$work/dialog.out" "$work/dialog96.out"
     else
-      report_has "$work/dialog.out" "window 362 284 300 200" || report_has "$work/dialog.out" "window 362 285 299 198" ||
+      # At least 300 x 200 times dpi / 96, centred on the 1024 x 768 screen.
+      read -r _ wx wy ww wh <<<"$(grep '^window' "$work/dialog.out")"
+      [ $((ww * 96)) -ge $((300 * dpi)) ] && [ $((wh * 96)) -ge $((200 * dpi)) ] &&
+        [ $((2 * wx + ww - 1024)) -ge -1 ] && [ $((2 * wx + ww - 1024)) -le 1 ] &&
+        [ $((2 * wy + wh - 768)) -ge -1 ] && [ $((2 * wy + wh - 768)) -le 1 ] ||
         faults="$faults; client area: $(grep '^window' "$work/dialog.out")"
-      report_has "$work/dialog.out" 'control Opt0 36 27 141 29 ' && report_has "$work/dialog.out" 'control Opt1 36 59 141 29 ' ||
-        faults="$faults; options not at their 96-dpi boxes"
-      [ "$(text_heights "$work/dialog.out")" = "$(text_heights "$work/dialog96.out")" ] ||
-        faults="$faults; text heights differ from 96 dpi: $(text_heights "$work/dialog.out")"
+      # The options' 96-dpi boxes (36,27 and 36,59, 141 x 29) scaled by their edges.
+      case $dpi in
+        144) opts="54 40 212 44|54 88 212 44" ;;
+        192) opts="72 54 282 58|72 118 282 58" ;;
+      esac
+      [ "$(grep -E '^control Opt[01] ' "$work/dialog.out" | awk '{ print $3, $4, $5, $6 }' | paste -sd'|')" = "$opts" ] ||
+        faults="$faults; options not at their scaled 96-dpi boxes ($opts)"
+      [ -z "$(points_differ "$work/dialog96.out" "$work/dialog.out" "$dpi")" ] ||
+        faults="$faults; texts not at their 96-dpi points: $(points_differ "$work/dialog96.out" "$work/dialog.out" "$dpi")"
     fi
     [ -z "$faults" ] || { echo "  $dpi dpi: $faults" | paste -sd' '; result=1; }
     # Real clicks at the centres of OK, then (a second start) キャンセル.
@@ -813,7 +831,7 @@ dialog_scales() {
   done
   return $result
 }
-check "dialog: at 144 and 192 dpi laid out as at 96 (inside, no overlap, no text cut), the caption whole at 96 to 192, OK and キャンセル take real clicks" dialog_scales
+check "dialog: at 144 and 192 dpi the 96-dpi layout times dpi/96 with 96-dpi points (inside, no overlap, no text cut), the caption whole at 96 to 192, OK and キャンセル take real clicks" dialog_scales
 
 # Under a manager the dialog asks for a title bar with a close box only
 # (_MOTIF_WM_HINTS). openbox reads the hints but by design lets them take away
