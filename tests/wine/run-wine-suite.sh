@@ -842,6 +842,7 @@ points_differ() {
         /^control / {
             id = field($0, "id"); em = field($0, "em")
             if (id == 103 || id == 104) next
+            if (em + 0 == 0 || em96[id] + 0 == 0) { print "control " id ": no font size in the report"; next }
             d = em * 96 / dpi - em96[id]
             if (d <= -1 || d >= 1) print "control " id ": em " em " px (" em96[id] " at 96 dpi)"
         }' | paste -sd';'

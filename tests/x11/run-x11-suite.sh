@@ -788,6 +788,7 @@ points_differ() {
     $1 != "control" || $2 ~ /HScroll/ { next }
     { split($7, a, "="); size = a[2] }
     FNR == NR { at96[$2] = size; next }
+    size + 0 == 0 || at96[$2] + 0 == 0 { print $2 ": no font size in the report"; next }
     { d = size * 96 / dpi - at96[$2]; if (d <= -1 || d >= 1) print $2 " " size " px (" at96[$2] " at 96 dpi)" }' "$1" "$2" | paste -sd' '
 }
 dialog_scales() {
