@@ -49,8 +49,8 @@ float DialogFontSize(std::int32_t fx) {
 
 namespace {
 
-// Steps 3 and 4 of the layout: the outer size in twips that gives the client
-// area its width and height at this scale, whatever the frame takes.
+// The outer size in twips that gives the client area its width and height at
+// this scale, whatever the window's frame takes.
 void SizeDialog(Platform& p, const ScreenMetrics& screen) {
     const float tx = screen.twips_per_pixel_x;
     // One rule for both axes, decided by the horizontal factor as the fonts are.
