@@ -230,7 +230,7 @@ TEST(ProfileWrite, ReplacesTheFileWholeInOneSaveAndReportsSuccess) {
     EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=1\r\nSaverSpeed=7\r\n");
 }
 
-TEST(ProfileWrite, KeepsTheFilesModeFromTheStartAndItsSymbolicLink) {
+TEST(ProfileWrite, TheNewTextHasTheOldFilesModeAndTheLinkIsKept) {
     namespace fs = std::filesystem;
     TestFolder folder;
     const mode_t umask_before = ::umask(0);
