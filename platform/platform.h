@@ -34,6 +34,12 @@ using WindowHandle = std::uintptr_t;
 // An off-screen drawing surface owned by the backend; 0 is none.
 using SurfaceHandle = std::uint32_t;
 
+// One key of a profile file and the value text to write to it.
+struct ProfileEntry {
+    std::string_view key;
+    std::string_view value;
+};
+
 struct Point {
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -128,12 +134,12 @@ public:
     // file, section or key is absent. Never writes.
     virtual std::int32_t ProfileGetInt(std::string_view section, std::string_view key,
                                        std::int32_t fallback, const std::string& path) = 0;
-    // Set one key of one section, keeping the rest of the file; true on success.
-    virtual bool ProfileWriteString(std::string_view section, std::string_view key,
-                                    std::string_view value, const std::string& path) = 0;
-    // Make the file's bytes and its entry in its folder survive a crash of
-    // the system (fsync of the file and of the folder); false on failure.
-    virtual bool FlushToDisk(const std::string& path) = 0;
+    // Set these keys of one section in one update of the file, in this order
+    // (keys new to the file are added in it), keeping the rest of the file.
+    // True once the file holds them: a folder whose entries cannot be synced
+    // to disk afterwards costs the save's durability, not the save.
+    virtual bool ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                                     const std::string& path) = 0;
 
     // --- Surfaces ----------------------------------------------------------
 

@@ -31,13 +31,15 @@ void LoadSettings(App& app) {
 bool SaveSettings(App& app) {
     Grobal& g = app.g;
     g.IniPath = BuildIniPath(app.platform);
-    bool saved = true;
-    // Each write is its own update, so keys new to the file land in this order.
-    for (const auto& [option, value] : {std::pair{kCatNumOption, g.CatNum}, std::pair{kSaverTypeOption, g.SaverType},
-                                        std::pair{kSaverSpeedOption, g.SaverSpeed}}) {
-        saved = app.platform.ProfileWriteString(kSettingsSection, option.key, PlainText(value), g.IniPath) && saved;
-    }
-    return saved;
+    // One update with all three, in this order, so that keys new to the file
+    // land in it and a save cut short never leaves one value of a click
+    // without the others.
+    const std::string cat_num = PlainText(g.CatNum), saver_type = PlainText(g.SaverType),
+                      saver_speed = PlainText(g.SaverSpeed);
+    const ProfileEntry entries[] = {{kCatNumOption.key, cat_num},
+                                    {kSaverTypeOption.key, saver_type},
+                                    {kSaverSpeedOption.key, saver_speed}};
+    return app.platform.ProfileWriteStrings(kSettingsSection, entries, g.IniPath);
 }
 
 }  // namespace nyamo

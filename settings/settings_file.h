@@ -8,8 +8,8 @@ namespace nyamo {
 // into its range. Never writes the file.
 void LoadSettings(App& app);
 
-// Build IniPath and write the three values as they stand, one key at a time.
-// True when all three writes succeeded.
+// Build IniPath and write the three values as they stand, in one update of
+// the file. True when the file holds them.
 bool SaveSettings(App& app);
 
 }  // namespace nyamo

@@ -5,7 +5,7 @@
 //   nyamo-profile-check read <file>...     one line per file:
 //       "<CatNum> <SaverType> <SaverSpeed>", the raw values with defaults 20, 1, 5
 //   nyamo-profile-check write <CatNum> <SaverType> <SaverSpeed> <file>...
-//       into each file the three keys one by one, as the saver saves them
+//       into each file the three keys in one save, as the saver saves them
 //   nyamo-profile-check style <file>        "<encoding> <line endings>", e.g.
 //       "utf16le crlf,lf": the encoding and the kinds of line ending present
 #include <cstdio>
@@ -15,7 +15,7 @@
 #include <set>
 #include <string>
 
-#include "platform/common/posix_flush.h"
+#include "platform/common/profile_save.h"
 #include "settings/options.h"
 #include "settings/profile_file.h"
 #include "settings/profile_text.h"
@@ -67,12 +67,10 @@ int main(int argc, char** argv) {
     }
     if (argc >= 6 && std::strcmp(argv[1], "write") == 0) {
         bool ok = true;
-        for (int i = 5; i < argc; ++i) {
-            int k = 2;
-            for (const SettingOption& option : kSettingOptions)
-                ok = WriteProfileString(kSettingsSection, option.key, argv[k++], argv[i], "\r\n", FlushFileAndFolder) &&
-                     ok;
-        }
+        const ProfileEntry entries[] = {{kSettingOptions[0].key, argv[2]},
+                                        {kSettingOptions[1].key, argv[3]},
+                                        {kSettingOptions[2].key, argv[4]}};
+        for (int i = 5; i < argc; ++i) ok = SaveProfileStrings(kSettingsSection, entries, argv[i], "\r\n") && ok;
         return ok ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "style") == 0) {

@@ -1,9 +1,19 @@
 #include "settings/profile_file.h"
 #include "settings/profile_text.h"
+#include "platform/common/profile_save.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -16,10 +26,16 @@ using testing::TestFolder;
 
 constexpr std::string_view kSection = "Nyamo Saver";
 
-bool NoFlush(const std::string&) { return true; }
-
 bool Write(std::string_view section, std::string_view key, std::string_view value, const std::string& path) {
-    return WriteProfileString(section, key, value, path, "\r\n", NoFlush);
+    const ProfileEntry entry[] = {{key, value}};
+    return SaveProfileStrings(section, entry, path, "\r\n");
+}
+
+// The names in the folder, so that a test sees what a save left behind.
+std::set<std::string> Names(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
 }
 
 class ProfileFile : public ::testing::Test {
@@ -198,26 +214,51 @@ TEST(ProfileText, TextThatWouldNotReadBackIsRefused) {
     EXPECT_EQ(SetProfileValue("", "S", "K", std::string_view("1\0", 2)), std::nullopt);
 }
 
-TEST(ProfileWrite, ReplacesTheFileWholeAndReportsSuccess) {
+TEST(ProfileWrite, ReplacesTheFileWholeInOneSaveAndReportsSuccess) {
     TestFolder folder;
     const std::string path = folder.file("Nyamo_07.ini");
-    ASSERT_TRUE(Write("Nyamo Saver", "CatNum", "30", path));
-    ASSERT_TRUE(Write("Nyamo Saver", "SaverType", "2", path));
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\n");
-    // No temporary file is left beside it.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator{}),
-              1);
-    EXPECT_EQ(ReadProfileInt("Nyamo Saver", "SaverType", 1, path), 2);
+    const ProfileEntry entries[] = {{"CatNum", "30"}, {"SaverType", "2"}, {"SaverSpeed", "7"}};
+    ASSERT_TRUE(SaveProfileStrings("Nyamo Saver", entries, path, "\r\n"));
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\n");
+    ASSERT_TRUE(Write("Nyamo Saver", "SaverType", "1", path));
+    EXPECT_EQ(ReadProfileInt("Nyamo Saver", "SaverType", 2, path), 1);
+    EXPECT_EQ(Names(folder.path()), std::set<std::string>{"Nyamo_07.ini"});  // no temporary left beside it
+
+    // One value that cannot be written and none is: the file stays whole.
+    const ProfileEntry one_bad[] = {{"CatNum", "9"}, {"SaverType", "1\n2"}, {"SaverSpeed", "9"}};
+    EXPECT_FALSE(SaveProfileStrings("Nyamo Saver", one_bad, path, "\r\n"));
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=1\r\nSaverSpeed=7\r\n");
 }
 
-TEST(ProfileWrite, KeepsTheFilesPermissionsAndItsSymbolicLink) {
+TEST(ProfileWrite, TheNewTextHasTheOldFilesModeAndTheLinkIsKept) {
     namespace fs = std::filesystem;
     TestFolder folder;
+    const mode_t umask_before = ::umask(0);
+    // The temporary has the old file's mode whenever it holds the new text:
+    // a private file's text is never readable by others.
     folder.Write("private.ini", "[Nyamo Saver]\nCatNum=3\n");
-    fs::permissions(folder.path() / "private.ini", fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_TRUE(Write("Nyamo Saver", "CatNum", "30", folder.file("private.ini")));
+    ::chmod(folder.file("private.ini").c_str(), 0600);
+    std::vector<mode_t> modes_when_synced;
+    DiskSync sync;
+    sync.file = [&](int fd) {
+        struct stat info;
+        modes_when_synced.push_back(::fstat(fd, &info) == 0 ? info.st_mode & 07777 : 0);
+        return SyncFileToDisk(fd);
+    };
+    const ProfileEntry entry[] = {{"CatNum", "30"}};
+    EXPECT_TRUE(SaveProfileStrings("Nyamo Saver", entry, folder.file("private.ini"), "\n", sync));
+    // A mode wider than the umask lets new files have is kept too.
+    ::umask(077);
+    folder.Write("shared.ini", "[Nyamo Saver]\nCatNum=3\n");
+    ::chmod(folder.file("shared.ini").c_str(), 0664);
+    EXPECT_TRUE(SaveProfileStrings("Nyamo Saver", entry, folder.file("shared.ini"), "\n", sync));
+    ::umask(umask_before);
+    EXPECT_EQ(modes_when_synced, (std::vector<mode_t>{0600, 0664}));
     EXPECT_EQ(fs::status(folder.path() / "private.ini").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(folder.path() / "shared.ini").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
+                  fs::perms::others_read);
 
     // A settings file that is a link to one kept elsewhere: the target is
     // updated and the link stays a link; a link to a file not made yet makes it.
@@ -233,27 +274,56 @@ TEST(ProfileWrite, KeepsTheFilesPermissionsAndItsSymbolicLink) {
     EXPECT_EQ(ReadProfileInt("Nyamo Saver", "CatNum", 1, folder.file("elsewhere/new.ini")), 8);
 }
 
-TEST(ProfileWrite, TheNewTextIsFlushedBeforeTheRenameAndTheFolderAfter) {
+// What the disk holds at each sync, through the seam the backends give.
+class SaveSyncs : public ::testing::Test {
+protected:
+    SaveSyncs() {
+        folder.Write("a.ini", "[S]\nK=1\n");
+        sync.file = [this](int fd) {
+            // The file behind the descriptor, whatever its name.
+            std::ifstream in("/proc/self/fd/" + std::to_string(fd), std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            events.push_back("file holding " + bytes + " while a.ini holds " + folder.Read("a.ini"));
+            return file_sync_works;
+        };
+        sync.folder = [this](const std::string& synced) {
+            events.push_back("folder " + synced + " while a.ini holds " + folder.Read("a.ini"));
+            errno = EINVAL;  // as network and shared-folder file systems answer for a folder
+            return folder_sync_works;
+        };
+    }
+    bool Save(std::string_view value) {
+        const ProfileEntry entries[] = {{"K", value}, {"L", "x"}, {"M", "y"}};
+        return SaveProfileStrings("S", entries, folder.file("a.ini"), "\n", sync);
+    }
     TestFolder folder;
-    const std::string path = folder.file("a.ini");
-    folder.Write("a.ini", "[S]\nK=1\n");
-    std::vector<std::pair<std::string, std::string>> flushed;  // path, its text at that moment
-    auto record = [&](const std::string& p) {
-        flushed.emplace_back(p, folder.Read(std::filesystem::path(p).filename().string()));
-        return true;
-    };
-    ASSERT_TRUE(WriteProfileString("S", "K", "2", path, "\n", record));
-    ASSERT_EQ(flushed.size(), 2u);
-    EXPECT_NE(flushed[0].first, path);  // the temporary, already holding the new text
-    EXPECT_EQ(flushed[0].second, "[S]\nK=2\n");
-    EXPECT_EQ(flushed[1].first, path);
-    EXPECT_EQ(flushed[1].second, "[S]\nK=2\n");
+    DiskSync sync;
+    std::vector<std::string> events;
+    bool file_sync_works = true, folder_sync_works = true;
+};
 
-    // A failed flush of the temporary leaves the old file and nothing else.
-    EXPECT_FALSE(WriteProfileString("S", "K", "3", path, "\n", [](const std::string&) { return false; }));
-    EXPECT_EQ(folder.Read("a.ini"), "[S]\nK=2\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator{}),
-              1);
+TEST_F(SaveSyncs, TheNewTextIsSyncedOnceBeforeTheRenameAndTheFolderOnceAfter) {
+    ASSERT_TRUE(Save("2"));
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "file holding [S]\nK=2\nL=x\nM=y\n while a.ini holds [S]\nK=1\n",
+                          "folder " + folder.path().string() + " while a.ini holds [S]\nK=2\nL=x\nM=y\n",
+                      }));
+}
+
+TEST_F(SaveSyncs, AFolderThatCannotBeSyncedCostsDurabilityNotTheSave) {
+    folder_sync_works = false;
+    EXPECT_TRUE(Save("2"));
+    EXPECT_EQ(folder.Read("a.ini"), "[S]\nK=2\nL=x\nM=y\n");
+    EXPECT_EQ(events.size(), 2u);
+    EXPECT_EQ(Names(folder.path()), std::set<std::string>{"a.ini"});
+}
+
+TEST_F(SaveSyncs, ANewTextThatCannotBeSyncedLeavesTheOldFileAndNothingElse) {
+    file_sync_works = false;
+    EXPECT_FALSE(Save("3"));
+    EXPECT_EQ(folder.Read("a.ini"), "[S]\nK=1\n");
+    EXPECT_EQ(events.size(), 1u);  // nothing was renamed, so no folder to sync
+    EXPECT_EQ(Names(folder.path()), std::set<std::string>{"a.ini"});
 }
 
 TEST(ProfileWrite, FailureLeavesTheOldFileAndSaysSo) {
@@ -263,6 +333,58 @@ TEST(ProfileWrite, FailureLeavesTheOldFileAndSaysSo) {
     std::filesystem::create_directory(folder.path() / "dir.ini");
     EXPECT_FALSE(Write("Nyamo Saver", "CatNum", "30", folder.file("dir.ini")));
     EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "dir.ini"));
+}
+
+// A pid that ran a process a moment ago and runs none now.
+pid_t EndedPid() {
+    const pid_t child = ::fork();
+    if (child == 0) _exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST(ProfileWrite, TemporariesOfKilledSavesAreRemovedAndNothingElse) {
+    namespace fs = std::filesystem;
+    TestFolder folder;
+    folder.Write("a.ini", "[S]\nK=1\n");
+    const std::string ended = std::to_string(EndedPid()), live = std::to_string(::getpid());
+    const auto now = fs::file_time_type::clock::now();
+    using std::chrono::hours, std::chrono::seconds;
+    struct Entry {
+        std::string name;
+        fs::file_time_type::duration age;
+        bool stale;
+    };
+    const Entry entries[] = {
+        {"a.ini.saving-" + ended + "-0123456789abcdef", seconds(30), true},
+        {"a.ini.saving-" + live + "-0123456789abcdef", hours(25), true},  // no save takes a day
+        {"a.ini.saving-fedcba9876543210", hours(25), true},               // the form without a pid
+        // Perhaps a live save in another pid namespace or on another machine.
+        {"a.ini.saving-" + ended + "-00000000000000aa", seconds(0), false},
+        {"a.ini.saving-" + live + "-00000000000000bb", hours(2), false},  // its process runs
+        {"a.ini.saving-fedcba98765432cc", hours(2), false},
+        // Not a temporary of this file.
+        {"b.ini.saving-" + ended + "-0123456789abcdef", hours(25), false},
+        {"a.ini.saving-" + ended + "-0123456789ABCDEF", hours(25), false},
+        {"a.ini.saving-" + ended + "-0123456789abcde", hours(25), false},
+        {"a.ini.saving-x" + ended + "-0123456789abcdef", hours(25), false},
+        {"a.ini.saving-" + ended + "-0123456789abcdef.bak", hours(25), false},
+        {"xa.ini.saving-" + ended + "-0123456789abcdef", hours(25), false},
+    };
+    std::set<std::string> kept = {"a.ini", "dir.ini.saving-fedcba9876543210", "a.ini.saving-0000000000000001"};
+    for (const Entry& entry : entries) {
+        folder.Write(entry.name, "x");
+        fs::last_write_time(folder.path() / entry.name, now - entry.age);
+        if (!entry.stale) kept.insert(entry.name);
+    }
+    // Only regular files: a folder or a link of the name is not ours.
+    fs::create_directory(folder.path() / "dir.ini.saving-fedcba9876543210");
+    fs::create_symlink("a.ini", folder.path() / "a.ini.saving-0000000000000001");
+
+    ASSERT_TRUE(Write("S", "K", "2", folder.file("a.ini")));
+    EXPECT_EQ(Names(folder.path()), kept);
+    EXPECT_EQ(folder.Read("a.ini"), "[S]\nK=2\n");
+    EXPECT_EQ(folder.Read("a.ini.saving-0000000000000001"), "[S]\nK=2\n");  // the link still leads to it
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Saves killed with SIGKILL at random moments: afterwards the settings file
-// is always the whole old text or the whole new one, never a mix or a cut.
+// is always the whole old text or the whole new one, never a mix or a cut,
+// and a later save removes the temporaries the killed ones left.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,8 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/common/posix_flush.h"
-#include "settings/profile_file.h"
+#include "platform/common/profile_save.h"
 #include "tests/test_folder.h"
 
 namespace nyamo {
@@ -23,13 +23,22 @@ namespace {
 using testing::TestFolder;
 
 // A file large enough that a save takes a while, so kills land inside it.
-std::string SettingsText(int cat_num) {
-    return "; " + std::string(512 * 1024, 'x') + "\r\n[Nyamo Saver]\r\nCatNum=" + std::to_string(cat_num) +
-           "\r\nSaverType=2\r\nSaverSpeed=7\r\n";
+// The three values of save n all differ from those of save n + 1.
+std::string SettingsText(int n) {
+    return "; " + std::string(512 * 1024, 'x') + "\r\n[Nyamo Saver]\r\nCatNum=" + std::to_string(n) +
+           "\r\nSaverType=" + std::to_string(1 + n % 2) + "\r\nSaverSpeed=" + std::to_string(1 + n % 10) + "\r\n";
 }
 
-bool Save(const std::string& path, int cat_num) {
-    return WriteProfileString("Nyamo Saver", "CatNum", std::to_string(cat_num), path, "\r\n", FlushFileAndFolder);
+// The three values of one OK click, as the dialog saves them.
+bool Save(const std::string& path, int n) {
+    const std::string cat_num = std::to_string(n), type = std::to_string(1 + n % 2), speed = std::to_string(1 + n % 10);
+    const ProfileEntry entries[] = {{"CatNum", cat_num}, {"SaverType", type}, {"SaverSpeed", speed}};
+    return SaveProfileStrings("Nyamo Saver", entries, path, "\r\n");
+}
+
+std::size_t EntriesIn(const std::filesystem::path& folder) {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator{}));
 }
 
 TEST(SaveKill, AThousandKilledSavesLeaveTheWholeOldOrTheWholeNewFile) {
@@ -71,13 +80,20 @@ TEST(SaveKill, AThousandKilledSavesLeaveTheWholeOldOrTheWholeNewFile) {
             FAIL() << "round " << round << ": the file is neither the old nor the new text (" << text.size()
                    << " bytes)";
         }
-        // A killed save may leave its temporary file; it never takes the settings' name.
-        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-            if (entry.path().filename() != "Nyamo_07.ini") std::filesystem::remove(entry.path());
     }
-    std::printf("1000 killed saves (one save ~%ld us): %d left the old file, %d the new one\n",
-                static_cast<long>(save_us), old_files, new_files);
+    // A killed save may leave its temporary file; it never takes the settings'
+    // name, and once it is older than a live save could be, the next save
+    // removes it.
+    const std::size_t left = EntriesIn(folder.path()) - 1;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        std::filesystem::last_write_time(entry.path(), std::filesystem::last_write_time(entry.path()) - std::chrono::minutes(1));
+    ASSERT_TRUE(Save(path, current + 1));
+    std::printf("1000 killed saves (one save ~%ld us): %d left the old file, %d the new one; %zu temporaries left, "
+                "then removed by one save\n",
+                static_cast<long>(save_us), old_files, new_files, left);
     EXPECT_EQ(old_files + new_files, 1000);
+    EXPECT_GT(left, 0u);  // else the kills missed the saves
+    EXPECT_EQ(EntriesIn(folder.path()), 1u);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "platform/headless/headless_shell.h"
 #include "settings/dialog_design.h"
 #include "settings/dialog_scale.h"
@@ -70,6 +74,11 @@ TEST_F(Settings, SavingANewFileWritesFourLines) {
     shell.app.g.SaverSpeed = 7;
     EXPECT_TRUE(SaveSettings(shell.app));
     EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\n");
+    // All three in one update of the file, not one replacement per value.
+    std::vector<std::string> writes;
+    for (const std::string& call : shell.platform.log())
+        if (call.starts_with("ProfileWrite")) writes.push_back(call);
+    EXPECT_EQ(writes, std::vector<std::string>{"ProfileWrite CatNum=30 SaverType=2 SaverSpeed=7"});
 }
 
 TEST_F(Settings, SavingReplacesInPlaceAndAppendsMissingKeysInOrder) {
@@ -79,6 +88,27 @@ TEST_F(Settings, SavingReplacesInPlaceAndAppendsMissingKeysInOrder) {
     shell.app.g.SaverSpeed = 9;
     EXPECT_TRUE(SaveSettings(shell.app));
     EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Top]\nx=1\n[Nyamo Saver]\nSaverSpeed=9\nCatNum=4\nSaverType=1\n\n[Tail]\ny=2\n");
+}
+
+// A folder that may be written but not read cannot be opened to sync the
+// rename to disk: that costs durability, not the save, into a new file and
+// over an old one alike.
+TEST_F(Settings, SavingIntoAFolderThatCannotBeReadSucceeds) {
+    shell.app.g.CatNum = 30;
+    shell.app.g.SaverType = 2;
+    shell.app.g.SaverSpeed = 7;
+    TestFolder::ChildRun run = folder.RunUnlisted([&] { return SaveSettings(shell.app); });
+    if (!run.ran) GTEST_SKIP() << run.why_not;
+    EXPECT_TRUE(run.body_result);
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\n");
+
+    folder.Write("Nyamo_07.ini", "[Nyamo Saver]\nCatNum=3\nSaverType=1\nSaverSpeed=1\n");
+    run = folder.RunUnlisted([&] { return SaveSettings(shell.app); });
+    ASSERT_TRUE(run.ran) << run.why_not;
+    EXPECT_TRUE(run.body_result);
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\nCatNum=30\nSaverType=2\nSaverSpeed=7\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator{}),
+              1);
 }
 
 TEST_F(Settings, SavingIntoAMissingFolderReportsFailure) {

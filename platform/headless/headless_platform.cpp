@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/common/posix_flush.h"
+#include "platform/common/profile_save.h"
 #include "settings/profile_file.h"
 
 namespace nyamo {
@@ -94,14 +94,13 @@ std::int32_t HeadlessPlatform::ProfileGetInt(std::string_view section, std::stri
     return ReadProfileInt(section, key, fallback, path);
 }
 
-bool HeadlessPlatform::ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
-                                          const std::string& path) {
-    Log("ProfileWrite " + std::string(key) + "=" + std::string(value));
-    return WriteProfileString(section, key, value, path, "\r\n",
-                              [this](const std::string& file) { return FlushToDisk(file); });
+bool HeadlessPlatform::ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                                           const std::string& path) {
+    std::string line = "ProfileWrite";
+    for (const ProfileEntry& entry : entries) line += " " + std::string(entry.key) + "=" + std::string(entry.value);
+    Log(line);
+    return SaveProfileStrings(section, entries, path, "\r\n");
 }
-
-bool HeadlessPlatform::FlushToDisk(const std::string& path) { return FlushFileAndFolder(path); }
 
 SurfaceHandle HeadlessPlatform::CreateSurface(std::int32_t width, std::int32_t height) {
     Log("CreateSurface " + std::to_string(width) + "x" + std::to_string(height));

@@ -93,9 +93,8 @@ public:
     // Profile.
     std::int32_t ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
                                const std::string& path) override;
-    bool ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
-                            const std::string& path) override;
-    bool FlushToDisk(const std::string& path) override;
+    bool ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                             const std::string& path) override;
 
     // Surfaces.
     SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;

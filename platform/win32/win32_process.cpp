@@ -135,18 +135,18 @@ std::int32_t Win32Platform::ProfileGetInt(std::string_view section, std::string_
     return static_cast<std::int32_t>(GetPrivateProfileIntW(wsection.c_str(), wkey.c_str(), fallback, wpath.c_str()));
 }
 
-bool Win32Platform::ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
-                                       const std::string& path) {
-    const std::wstring wsection = Widen(section), wkey = Widen(key), wvalue = Widen(value), wpath = Widen(path);
-    return WritePrivateProfileStringW(wsection.c_str(), wkey.c_str(), wvalue.c_str(), wpath.c_str()) != FALSE &&
-           FlushToDisk(path);
-}
-
-// The file's buffers are flushed; its folder too where the file system
-// allows a folder to be opened for that (NTFS does), which is not required:
-// the system's profile writer rewrites the file in place, no rename to keep.
-bool Win32Platform::FlushToDisk(const std::string& path) {
-    const std::wstring wpath = Widen(path);
+// One call of the system's writer per key (it has no call for several); the
+// file's buffers are then flushed once. Its folder is flushed too where the
+// file system allows a folder to be opened for that (NTFS does), which the
+// save does not need: the system's writer rewrites the file in place, with
+// no rename to keep.
+bool Win32Platform::ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                                        const std::string& path) {
+    const std::wstring wsection = Widen(section), wpath = Widen(path);
+    for (const ProfileEntry& entry : entries) {
+        const std::wstring wkey = Widen(entry.key), wvalue = Widen(entry.value);
+        if (!WritePrivateProfileStringW(wsection.c_str(), wkey.c_str(), wvalue.c_str(), wpath.c_str())) return false;
+    }
     HANDLE file = CreateFileW(wpath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

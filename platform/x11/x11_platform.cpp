@@ -15,7 +15,7 @@
 #include "platform/x11/fltk_dialog.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_image.h"
-#include "platform/common/posix_flush.h"
+#include "platform/common/profile_save.h"
 #include "settings/profile_file.h"
 
 namespace nyamo::x11 {
@@ -138,8 +138,8 @@ std::int32_t X11Platform::ProfileGetInt(std::string_view section, std::string_vi
     return ReadProfileInt(section, key, fallback, path);
 }
 
-bool X11Platform::ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
-                                     const std::string& path) {
+bool X11Platform::ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                                      const std::string& path) {
     // The per-user folder is made on the first save; a failure shows as a
     // failed write below.
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -150,11 +150,8 @@ bool X11Platform::ProfileWriteString(std::string_view section, std::string_view 
             std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace,
                                          error);
     }
-    return WriteProfileString(section, key, value, path, "\n",
-                              [this](const std::string& file) { return FlushToDisk(file); });
+    return SaveProfileStrings(section, entries, path, "\n");
 }
-
-bool X11Platform::FlushToDisk(const std::string& path) { return FlushFileAndFolder(path); }
 
 // --- Surfaces ------------------------------------------------------------------
 

@@ -1,0 +1,166 @@
+#include "platform/common/profile_save.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <random>
+
+#include "settings/profile_file.h"
+#include "settings/profile_text.h"
+
+namespace nyamo {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTemporaryMark = ".saving-";
+constexpr std::time_t kStaleAfterProcessEnded = 10;
+constexpr std::time_t kStaleWhatever = 24 * 60 * 60;
+
+// The file a path stands for: a symbolic link is followed to its target
+// (which need not exist yet), so that saving updates the target and keeps
+// the link.
+fs::path FollowLinks(fs::path path) {
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+bool AllHex(std::string_view text) {
+    return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// The pid a temporary's name holds; 0 for the form without one; nothing
+// when the name is not a temporary of file_name.
+std::optional<pid_t> TemporaryOwner(std::string_view entry, std::string_view file_name) {
+    if (entry.size() <= file_name.size() + kTemporaryMark.size() || !entry.starts_with(file_name)) return std::nullopt;
+    std::string_view rest = entry.substr(file_name.size());
+    if (!rest.starts_with(kTemporaryMark)) return std::nullopt;
+    rest.remove_prefix(kTemporaryMark.size());
+    if (rest.size() == 16 && AllHex(rest)) return 0;
+    const std::size_t dash = rest.find('-');
+    if (dash == std::string_view::npos || rest.size() - dash - 1 != 16 || !AllHex(rest.substr(dash + 1)))
+        return std::nullopt;
+    pid_t pid = 0;
+    const std::string_view digits = rest.substr(0, dash);
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+    if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0) return std::nullopt;
+    return pid;
+}
+
+bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// Removes the temporaries that saves killed part of the way left beside the
+// file. A folder that cannot be listed keeps them; the save goes on.
+void RemoveStaleTemporaries(const fs::path& file) {
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    const std::string file_name = file.filename().string();
+    const std::time_t now = std::time(nullptr);
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string entry = it->path().filename().string();
+        const std::optional<pid_t> owner = TemporaryOwner(entry, file_name);
+        if (!owner) continue;
+        struct stat info;
+        if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        const std::time_t age = now - info.st_mtime;
+        const bool owner_gone = *owner != 0 && !ProcessRuns(*owner);
+        if ((owner_gone && age > kStaleAfterProcessEnded) || age > kStaleWhatever) ::unlink(it->path().c_str());
+    }
+}
+
+// A new file beside path that nothing else had the name of, opened for
+// writing with the given mode; -1 when none could be made.
+int CreateTemporary(const std::string& path, mode_t mode, std::string& name) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::uint64_t tag = (std::uint64_t{random()} << 32) ^ random();
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, "%.*s%ld-%016llx", static_cast<int>(kTemporaryMark.size()),
+                      kTemporaryMark.data(), static_cast<long>(::getpid()), static_cast<unsigned long long>(tag));
+        name = path + suffix;
+        int fd;
+        do fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(wrote));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SaveProfileStrings(std::string_view section, std::span<const ProfileEntry> entries, const std::string& given_path,
+                        std::string_view new_line, const DiskSync& sync) {
+    const fs::path file = FollowLinks(given_path);
+    const std::string path = file.string();
+
+    struct stat old_info;
+    const bool exists = ::stat(path.c_str(), &old_info) == 0;
+    if (!exists && errno != ENOENT) return false;
+    std::string text;
+    // A new file gets the mode any new file of this user gets.
+    mode_t mode = 0666;
+    if (exists) {
+        std::optional<std::string> old_text = ReadWholeFile(path);
+        if (!old_text) return false;  // unreadable: never replace what we cannot keep
+        text = std::move(*old_text);
+        // A file the user may not write to (made read-only) is left as it is,
+        // even though the folder would let the rename replace it.
+        if (::access(path.c_str(), W_OK) != 0) return false;
+        mode = old_info.st_mode & 07777;
+    }
+    for (const ProfileEntry& entry : entries) {
+        std::optional<std::string> next = SetProfileValue(text, section, entry.key, entry.value, new_line);
+        if (!next) return false;
+        text = std::move(*next);
+    }
+
+    RemoveStaleTemporaries(file);
+    std::string temporary;
+    // Created with the old file's mode, so that a private file's new text is
+    // never readable by others, not even for a moment.
+    const int fd = CreateTemporary(path, mode, temporary);
+    if (fd < 0) return false;
+    // The umask may have taken bits from the old mode; giving them back only
+    // widens towards what the old file already allowed.
+    struct stat new_info;
+    bool written = ::fstat(fd, &new_info) == 0 &&
+                   (!exists || (new_info.st_mode & 07777) == mode || ::fchmod(fd, mode) == 0) && WriteAll(fd, text);
+    // The new bytes reach the disk before the rename can: otherwise a crash
+    // of the system could leave the new name on an empty file.
+    written = written && sync.file(fd);
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // The save is done; this only makes the rename itself durable, and a
+    // folder that cannot be synced costs that, not the save.
+    sync.folder(file.parent_path().string());
+    return true;
+}
+
+}  // namespace nyamo
