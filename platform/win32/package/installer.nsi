@@ -86,8 +86,10 @@ Section "Nyamo"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; The saver chosen before Nyamo, remembered once: an upgrade finds Nyamo
-  ; chosen and must not remember itself. A value that was missing is
-  ; remembered as missing (Previous...Set = 0).
+  ; chosen (here, or in the folder it is moving from) and must not remember
+  ; itself. A value that was missing is remembered as missing
+  ; (Previous...Set = 0).
+  ReadRegStr $3 HKCU "${OWN_KEY}" "InstallDir"
   ClearErrors
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   ${If} ${Errors}
@@ -96,6 +98,10 @@ Section "Nyamo"
     StrCpy $1 1
   ${EndIf}
   !insertmacro IS_NYAMO "$0" "$INSTDIR\Nyamo_07.scr"
+  ${If} $R0 == 0
+  ${AndIf} $3 != ""
+    !insertmacro IS_NYAMO "$0" "$3\Nyamo_07.scr"
+  ${EndIf}
   ${If} $R0 == 0
     WriteRegStr HKCU "${OWN_KEY}" "PreviousSaver" "$0"
     WriteRegDWORD HKCU "${OWN_KEY}" "PreviousSaverSet" $1
@@ -108,6 +114,21 @@ Section "Nyamo"
     ${EndIf}
     WriteRegStr HKCU "${OWN_KEY}" "PreviousActive" "$0"
     WriteRegDWORD HKCU "${OWN_KEY}" "PreviousActiveSet" $1
+  ${EndIf}
+
+  ; Installed before into another folder (the user chose a new one): Nyamo
+  ; moves here. Its programs there go; the user's settings come along unless
+  ; there are settings here already, in which case both files stay.
+  ${If} $3 != ""
+  ${AndIf} $3 != "$INSTDIR"
+    Delete "$3\Nyamo_07.scr"
+    Delete "$3\NyamoSettings.exe"
+    Delete "$3\Uninstall.exe"
+    ${If} ${FileExists} "$3\Nyamo_07.ini"
+    ${AndIfNot} ${FileExists} "$INSTDIR\Nyamo_07.ini"
+      Rename "$3\Nyamo_07.ini" "$INSTDIR\Nyamo_07.ini"
+    ${EndIf}
+    RMDir "$3"
   ${EndIf}
   WriteRegStr HKCU "${OWN_KEY}" "InstallDir" "$INSTDIR"
 
