@@ -168,6 +168,19 @@ probe click "$DIALOG" 106 >/dev/null
 expect "installed: Cancel ends it" "0" "$(wait_exit 8)"
 stop_scr
 SAVER_DIR=$SUITE_SAVER_DIR
+# The Start-menu helper with no .scr beside it says which file it could not
+# start, and fails.
+mv "$INSTALLED/Nyamo_07.scr" "$WORK/aside.scr"
+( "$WINE" "$INSTALLED/NyamoSettings.exe" >/dev/null 2>&1; echo $? >"$WORK/helper.exit" ) &
+HELPER_SHELL=$!
+MSG=$(probe msgbox "Nyamo" 8000)
+check "NyamoSettings.exe without its .scr: a message naming it" grep -qF "\"$INSTALLED_WIN\\Nyamo_07.scr\" could not be started" <<<"$MSG"
+probe msgbox-ok "Nyamo" >/dev/null
+for _ in $(seq 100); do [ -f "$WORK/helper.exit" ] && break; sleep 0.1; done
+[ -f "$WORK/helper.exit" ] || for pid in $(pgrep -P "$HELPER_SHELL"); do kill "$pid" 2>/dev/null; done
+wait "$HELPER_SHELL" 2>/dev/null
+expect "NyamoSettings.exe without its .scr: exit status 1" "1" "$(cat "$WORK/helper.exit" 2>/dev/null)"
+mv "$WORK/aside.scr" "$INSTALLED/Nyamo_07.scr"
 
 # An upgrade over it: the programs are replaced (an older .scr stands in for
 # the previous version), the user's settings kept byte for byte, and Nyamo,
