@@ -244,6 +244,31 @@ install_silently >/dev/null
 set_saver "$(tr 'a-z' 'A-Z' <<<"$INSTALLED_WIN\\Nyamo_07.scr")" 1
 expect "path in capitals: uninstall finishes" "done" "$(uninstall_silently)"
 expect "path in capitals: still Nyamo, so the saver chosen before is back" "$PREVIOUS_SAVER|0" "$(chosen_saver)"
+# Uninstalled by hand (the installed apps' Uninstall button), the user is
+# asked whether their settings go too: No keeps them, Yes deletes them.
+# The uninstaller's window caption ends in a space (NSIS puts one before the
+# page's title, which is empty); its question's caption does not.
+UNINSTALL_WINDOW='Nyamo Uninstall '
+uninstall_by_hand() {
+    # uninstall_by_hand <button: 6 Yes, 7 No>: prints the question.
+    install_silently >/dev/null
+    printf '[Nyamo Saver]\r\nCatNum=3\r\n' >"$INSTALLED/Nyamo_07.ini"
+    "$WINE" "$INSTALLED/Uninstall.exe" >/dev/null 2>&1 &
+    quiet "$WINE" "$PROBE" wait "$UNINSTALL_WINDOW" 15000 || { echo "no uninstaller window"; return; }
+    probe click "$UNINSTALL_WINDOW" 1 >/dev/null
+    probe msgbox-answer "Nyamo Uninstall" "$1" 15000 | sed -n 's/^Static: \(..*\)/\1/p'
+    for _ in $(seq 100); do reg_key_exists "$UNINSTALL_KEY" || break; sleep 0.2; done
+    probe click "$UNINSTALL_WINDOW" 1 >/dev/null
+    quiet "$WINE" "$PROBE" gone "$UNINSTALL_WINDOW" 8000
+}
+QUESTION=$(uninstall_by_hand 7)
+expect "uninstall by hand: asks whether the settings go too, naming the file" \
+    "Also delete your Nyamo settings ($INSTALLED_WIN\\Nyamo_07.ini)?" "$QUESTION"
+expect "uninstall by hand, No: the settings stay, alone in the folder; the entry is gone" "Nyamo_07.ini|" \
+    "$(folder_list "$INSTALLED")|$(reg_key_exists "$UNINSTALL_KEY" && echo entry)"
+rm -rf "$INSTALLED"
+uninstall_by_hand 6 >/dev/null
+expect "uninstall by hand, Yes: the settings and the folder are gone" "(no folder)" "$(folder_list "$INSTALLED")"
 expect "nothing of the installer is left" "(no folder)|||" \
     "$(folder_list "$INSTALLED")|$(reg_key_exists "$UNINSTALL_KEY" && echo entry)|$(reg_key_exists "$OWN_KEY" && echo key)|$(test -e "$SHORTCUT" && echo shortcut)"
 echo "release checks: $(($(date +%s) - RELEASE_START)) s"
