@@ -74,9 +74,8 @@ for f in "$SETUP" "$ZIP"; do
     check "packed again two seconds later elsewhere: $(basename "$f") has the same bytes" \
         cmp -s "$f" "$WORK/dist again/$(basename "$f")"
 done
-# Without a time of its own, the source's: another time gives other bytes
-# (which shows the file times are what the packages carry, and that they
-# come from SOURCE_DATE_EPOCH, not the clock).
+# The time the packages carry is SOURCE_DATE_EPOCH's: a day earlier gives
+# other bytes (so the same bytes above are not a packer that ignores times).
 SOURCE_DATE_EPOCH=$((SDE - 86400)) bash "$SOURCE_DIR/tools/pack-windows.sh" "$BUILD" "$WORK/dist earlier" >/dev/null 2>&1
 check "packed with SOURCE_DATE_EPOCH a day earlier: another installer" \
     test -s "$WORK/dist earlier/$(basename "$SETUP")" -a -n "$(cmp "$SETUP" "$WORK/dist earlier/$(basename "$SETUP")" 2>&1)"
