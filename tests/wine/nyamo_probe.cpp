@@ -16,6 +16,9 @@
 //   saver-click <caption>          post a left button press to the window
 //   msgbox <caption> <ms>          wait for a message box, print its texts
 //   msgbox-ok <caption>            press the message box's OK
+//   msgbox-answer <caption> <id> <ms>  wait for a box with button <id> (an
+//                                  installer's question shares its window's
+//                                  caption), print its texts, press <id>
 //   run <ms> <program> <command line>  start a process, wait, report exit and windows
 //   preview <ms> <program> <format> <w> <h>  host a preview, check it, destroy the host
 //   host <ms> <program> <format> <w> <h>     host a preview and keep it until killed
@@ -254,6 +257,27 @@ int MsgBoxOk(const char* caption) {
     if (box == nullptr) return 1;
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     return 0;
+}
+
+int MsgBoxAnswer(const char* caption, int id, DWORD ms) {
+    const std::wstring wide = Widen(caption);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", wide.c_str()); box != nullptr;
+             box = FindWindowExW(nullptr, box, L"#32770", wide.c_str())) {
+            HWND button = GetDlgItem(box, id);
+            if (!IsWindowVisible(box) || button == nullptr) continue;
+            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+                std::printf("%s: %s\n", ClassOf(child).c_str(), TextOf(child).c_str());
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+            return 0;
+        }
+        if (GetTickCount() - start >= ms) {
+            std::printf("no message box\n");
+            return 1;
+        }
+        SleepPumping(20);
+    }
 }
 
 struct WindowsOf {
@@ -665,6 +689,8 @@ int wmain(int argc, wchar_t** wargv) {
         status = MsgBox(arg(2), static_cast<DWORD>(num(3)));
     } else if (command == "msgbox-ok") {
         status = MsgBoxOk(arg(2));
+    } else if (command == "msgbox-answer") {
+        status = MsgBoxAnswer(arg(2), static_cast<int>(num(3)), static_cast<DWORD>(num(4)));
     } else if (command == "run") {
         status = Run(static_cast<DWORD>(num(2)), arg(3), arg(4));
     } else if (command == "preview") {
