@@ -1,8 +1,10 @@
 // Surfaces: 32-bit top-down DIB sections, each selected into its own memory
 // DC for its whole life, so every raster operation is one GDI BitBlt.
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/common/blit_clip.h"
+#include "platform/common/software_blitter.h"
 #include "platform/win32/win32_gdi_profile.h"
 #include "platform/win32/win32_platform.h"
 
@@ -87,7 +89,11 @@ void Win32Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, 
     if (!ClipBlit(r, d->width, d->height, s->width, s->height)) return;
     const GdiTimer timer(op == RasterOp::SrcCopy ? GdiWork::Restore : GdiWork::Stamp,
                          std::int64_t{r.width} * r.height);
-    GdiFlush();
+    if (getenv("NYAMO_GDI_RASTER") == nullptr) {
+        SoftwareBlit(PixelSpan{d->bits, d->width, d->height, d->width}, r.dx, r.dy, r.width, r.height,
+                     PixelView{s->bits, s->width, s->height, s->width}, r.sx, r.sy, op);
+        return;
+    }
     ::BitBlt(d->dc, r.dx, r.dy, r.width, r.height, s->dc, r.sx, r.sy, static_cast<DWORD>(op));
 }
 

@@ -212,6 +212,9 @@ int RunHack(const HackRequest& request) {
             if (input == SaverInput::TargetResized) Deliver([&] { StartFlock(app, platform); });
             if (input == SaverInput::CloseRequested && own_window != 0) XDestroyWindow(display, own_window);
         });
+    // The surfaces are the core's to give back, while the display they may
+    // share memory with is still open.
+    ReleaseSaverSurfaces(app);
     XCloseDisplay(display);
     return 0;
 }
