@@ -204,11 +204,13 @@ void Win32Platform::UnloadSaverWindow() {
 }
 
 void Win32Platform::GetCaretPos(Point& point) {
+    const GdiTimer timer(GdiWork::WakeWatch, 0);
     POINT p;
     if (::GetCaretPos(&p)) point = {p.x, p.y};
 }
 
 void Win32Platform::GetCursorPos(Point& point) {
+    const GdiTimer timer(GdiWork::WakeWatch, 0);
     POINT p;
     if (::GetCursorPos(&p)) point = {p.x, p.y};
 }
