@@ -9,14 +9,6 @@
 
 namespace nyamo::x11 {
 
-namespace {
-
-Rect Clip(Rect area, int width, int height) {
-    return Rect{std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, width), std::min(area.bottom, height)};
-}
-
-}  // namespace
-
 WindowImage::WindowImage(Display* display, Window window, Visual* visual, int depth, Colormap colormap, int width,
                          int height)
     : display_(display),
@@ -93,7 +85,7 @@ void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
     if (image_ == nullptr || src.pixels == reinterpret_cast<const std::uint32_t*>(image_->data)) return;
     for (const Rect& area : areas) {
         const Rect r = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
-        if (r.right > r.left && r.bottom > r.top) ConvertArea(format_, src, r, image_);
+        if (!r.empty()) ConvertArea(format_, src, r, image_);
     }
 }
 
@@ -102,7 +94,7 @@ void WindowImage::Send(std::span<const Rect> areas) {
     bool sent = false;
     for (const Rect& area : areas) {
         const Rect r = Clip(area, width_, height_);
-        if (r.right <= r.left || r.bottom <= r.top) continue;
+        if (r.empty()) continue;
         const auto w = static_cast<unsigned>(r.right - r.left);
         const auto h = static_cast<unsigned>(r.bottom - r.top);
         if (shm_attached_)
