@@ -32,6 +32,27 @@ void Rows(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint3
 
 }  // namespace
 
+void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                        PixelView src, std::int32_t sx, std::int32_t mask_sy, std::int32_t sprite_sy) {
+    BlitRect mask{dx, dy, width, height, sx, mask_sy};
+    BlitRect sprite{dx, dy, width, height, sx, sprite_sy};
+    const bool mask_shows = ClipBlit(mask, dst.width, dst.height, src.width, src.height);
+    const bool sprite_shows = ClipBlit(sprite, dst.width, dst.height, src.width, src.height);
+    if (!mask_shows && !sprite_shows) return;
+    const bool alike = mask_shows && sprite_shows && mask.dx == sprite.dx && mask.dy == sprite.dy &&
+                       mask.width == sprite.width && mask.height == sprite.height && mask.sx == sprite.sx;
+    if (!alike || src.pixels == dst.pixels) {
+        SoftwareBlit(dst, dx, dy, width, height, src, sx, mask_sy, RasterOp::SrcErase);
+        SoftwareBlit(dst, dx, dy, width, height, src, sx, sprite_sy, RasterOp::SrcInvert);
+        return;
+    }
+    std::uint32_t* __restrict d = dst.pixels + static_cast<std::ptrdiff_t>(mask.dy) * dst.stride + mask.dx;
+    const std::uint32_t* __restrict m = src.pixels + static_cast<std::ptrdiff_t>(mask.sy) * src.stride + mask.sx;
+    const std::uint32_t* __restrict p = src.pixels + static_cast<std::ptrdiff_t>(sprite.sy) * src.stride + sprite.sx;
+    for (std::int32_t y = 0; y < mask.height; ++y, d += dst.stride, m += src.stride, p += src.stride)
+        for (std::int32_t x = 0; x < mask.width; ++x) d[x] = p[x] ^ (m[x] & ~d[x]);
+}
+
 void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                   PixelView src, std::int32_t sx, std::int32_t sy, RasterOp op) {
     BlitRect r{dx, dy, width, height, sx, sy};

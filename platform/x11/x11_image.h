@@ -35,11 +35,8 @@ public:
     // is the image's own memory.
     void Update(PixelView src, std::span<const Rect> areas);
     // Send the rectangles of the image to the same places in the window.
-    // Near rectangles go up together as their bounding box (the image holds
-    // the whole picture, so the pixels between them are right too), when one
-    // request costs more than the extra pixels. Through shared memory the
-    // server reads the pixels after the request: call WaitUntilRead before
-    // the image is written again.
+    // Through shared memory the server reads the pixels after the request:
+    // call WaitUntilRead before the image is written again.
     void Send(std::span<const Rect> areas);
     // Return once the server has read everything sent (at once when it has
     // said so already: its completion event came through TakeCompletion).
