@@ -30,6 +30,18 @@ void Rows(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint3
         for (std::int32_t x = 0; x < w; ++x) d[x] = combine(s[x], d[x]);
 }
 
+// A masked draw over rows that do not overlap the target: the kittens' hot
+// loop. Where the processor has AVX2 it runs on eight pixels per instruction
+// instead of SSE2's four; the loader picks the version once.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void MaskedRows(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint32_t* __restrict m,
+                const std::uint32_t* __restrict p, std::ptrdiff_t s_stride, std::int32_t w, std::int32_t h) {
+    for (std::int32_t y = 0; y < h; ++y, d += d_stride, m += s_stride, p += s_stride)
+        for (std::int32_t x = 0; x < w; ++x) d[x] = p[x] ^ (m[x] & ~d[x]);
+}
+
 }  // namespace
 
 void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
@@ -46,11 +58,10 @@ void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::in
         SoftwareBlit(dst, dx, dy, width, height, src, sx, sprite_sy, RasterOp::SrcInvert);
         return;
     }
-    std::uint32_t* __restrict d = dst.pixels + static_cast<std::ptrdiff_t>(mask.dy) * dst.stride + mask.dx;
-    const std::uint32_t* __restrict m = src.pixels + static_cast<std::ptrdiff_t>(mask.sy) * src.stride + mask.sx;
-    const std::uint32_t* __restrict p = src.pixels + static_cast<std::ptrdiff_t>(sprite.sy) * src.stride + sprite.sx;
-    for (std::int32_t y = 0; y < mask.height; ++y, d += dst.stride, m += src.stride, p += src.stride)
-        for (std::int32_t x = 0; x < mask.width; ++x) d[x] = p[x] ^ (m[x] & ~d[x]);
+    MaskedRows(dst.pixels + static_cast<std::ptrdiff_t>(mask.dy) * dst.stride + mask.dx, dst.stride,
+               src.pixels + static_cast<std::ptrdiff_t>(mask.sy) * src.stride + mask.sx,
+               src.pixels + static_cast<std::ptrdiff_t>(sprite.sy) * src.stride + sprite.sx, src.stride, mask.width,
+               mask.height);
 }
 
 void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
