@@ -1,6 +1,6 @@
 // The process entry, the message loop and the window classes. The program
 // lives exactly as long as one of its three windows exists.
-#include "base/app.h"
+#include "app/app.h"
 #include "app/main.h"
 #include "platform/win32/win32_platform.h"
 
@@ -31,10 +31,14 @@ void Win32Platform::RegisterClasses() {
     wc.hIcon = icon;
     wc.hIconSm = small_icon;
 
-    // The saver paints every pixel itself and picks its pointer itself.
+    // The saver paints every pixel itself and picks its pointer itself. It
+    // keeps one device context for its life (CS_OWNDC) rather than asking
+    // for one on every tick.
     wc.lpfnWndProc = &Win32Platform::SaverProc;
     wc.lpszClassName = kSaverClass;
+    wc.style = CS_OWNDC;
     RegisterClassExW(&wc);
+    wc.style = 0;
 
     wc.lpfnWndProc = &Win32Platform::SinkProc;
     wc.lpszClassName = kSinkClass;

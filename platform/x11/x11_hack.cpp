@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "base/app.h"
+#include "app/app.h"
 #include "assets/embedded.h"
 #include "assets/pictures.h"
 #include "platform/x11/frame_rate.h"
@@ -212,6 +212,9 @@ int RunHack(const HackRequest& request) {
             if (input == SaverInput::TargetResized) Deliver([&] { StartFlock(app, platform); });
             if (input == SaverInput::CloseRequested && own_window != 0) XDestroyWindow(display, own_window);
         });
+    // The surfaces are the core's to give back, while the display they may
+    // share memory with is still open.
+    ReleaseSaverSurfaces(app);
     XCloseDisplay(display);
     return 0;
 }

@@ -12,10 +12,6 @@ namespace nyamo::x11 {
 
 namespace {
 
-Rect Clip(Rect area, int width, int height) {
-    return Rect{std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, width), std::min(area.bottom, height)};
-}
-
 // How long a completion may take before the image is taken as read the slow
 // way (a round trip): a server that never says it has read the pixels must
 // not stop the saver.
@@ -119,7 +115,7 @@ void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
     WaitUntilRead();
     for (const Rect& area : areas) {
         const Rect r = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
-        if (r.right > r.left && r.bottom > r.top) ConvertArea(format_, src, r, image_);
+        if (!r.empty()) ConvertArea(format_, src, r, image_);
     }
 }
 
@@ -130,14 +126,12 @@ void WindowImage::Send(std::span<const Rect> areas) {
     // cost more to work out each tick than the few requests it saved
     // (docs/performance.md).
     std::size_t last = areas.size();
-    for (std::size_t i = 0; i < areas.size(); ++i) {
-        const Rect r = Clip(areas[i], width_, height_);
-        if (r.right > r.left && r.bottom > r.top) last = i;
-    }
+    for (std::size_t i = 0; i < areas.size(); ++i)
+        if (!Clip(areas[i], width_, height_).empty()) last = i;
     if (last == areas.size()) return;
     for (std::size_t i = 0; i <= last; ++i) {
         const Rect r = Clip(areas[i], width_, height_);
-        if (r.right <= r.left || r.bottom <= r.top) continue;
+        if (r.empty()) continue;
         const auto w = static_cast<unsigned>(r.right - r.left);
         const auto h = static_cast<unsigned>(r.bottom - r.top);
         if (shm_attached_) {
