@@ -1,5 +1,6 @@
 #include "platform/x11/x11_image.h"
 
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -8,6 +9,33 @@
 #include "platform/x11/x11_display.h"
 
 namespace nyamo::x11 {
+
+namespace {
+
+// How long a completion may take before the image is taken as read the slow
+// way (a round trip): a server that never says it has read the pixels must
+// not stop the saver.
+constexpr int kCompletionWaitMs = 250;
+
+struct CompletionOf {
+    int type;
+    ShmSeg segment;
+    unsigned long serial;
+};
+
+bool IsCompletion(const XEvent& event, const CompletionOf& of) {
+    if (event.type != of.type) return false;
+    const auto& done = reinterpret_cast<const XShmCompletionEvent&>(event);
+    // Serials grow with every request: a completion of an earlier upload
+    // says nothing about the latest.
+    return done.shmseg == of.segment && done.serial >= of.serial;
+}
+
+Bool MatchCompletion(Display* /*display*/, XEvent* event, XPointer of) {
+    return IsCompletion(*event, *reinterpret_cast<const CompletionOf*>(of)) ? True : False;
+}
+
+}  // namespace
 
 WindowImage::WindowImage(Display* display, Window window, Visual* visual, int depth, Colormap colormap, int width,
                          int height)
@@ -58,6 +86,7 @@ bool WindowImage::TryShm(Visual* visual, int depth) {
         return false;
     }
     shm_attached_ = true;
+    completion_type_ = XShmGetEventBase(display_) + ShmCompletion;
     return true;
 }
 
@@ -83,6 +112,7 @@ PixelSpan WindowImage::Pixels() const {
 
 void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
     if (image_ == nullptr || src.pixels == reinterpret_cast<const std::uint32_t*>(image_->data)) return;
+    WaitUntilRead();
     for (const Rect& area : areas) {
         const Rect r = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
         if (!r.empty()) ConvertArea(format_, src, r, image_);
@@ -91,26 +121,56 @@ void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
 
 void WindowImage::Send(std::span<const Rect> areas) {
     if (image_ == nullptr) return;
-    bool sent = false;
-    for (const Rect& area : areas) {
-        const Rect r = Clip(area, width_, height_);
+    // One request per rectangle: the damage has joined overlapping ones
+    // already, and joining near ones by their price (as Wine's flushes are)
+    // cost more to work out each tick than the few requests it saved
+    // (docs/performance.md).
+    std::size_t last = areas.size();
+    for (std::size_t i = 0; i < areas.size(); ++i)
+        if (!Clip(areas[i], width_, height_).empty()) last = i;
+    if (last == areas.size()) return;
+    for (std::size_t i = 0; i <= last; ++i) {
+        const Rect r = Clip(areas[i], width_, height_);
         if (r.empty()) continue;
         const auto w = static_cast<unsigned>(r.right - r.left);
         const auto h = static_cast<unsigned>(r.bottom - r.top);
-        if (shm_attached_)
-            XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h, False);
-        else
+        if (shm_attached_) {
+            // The server reads the requests in order: word that it has read
+            // the last one covers them all.
+            const bool last_one = i == last;
+            if (last_one) awaited_serial_ = NextRequest(display_);
+            XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h, last_one ? True : False);
+        } else {
             XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h);
-        sent = true;
+        }
     }
-    if (!sent) return;
-    // Shared memory is read by the server after the request: the next
-    // frame may only be composed once it has done so. A plain image was
-    // copied into the request already.
-    if (shm_attached_)
-        XSync(display_, False);
-    else
-        XFlush(display_);
+    // A plain image was copied into the requests already; shared memory is
+    // read later, and the completion event says when (no round trip).
+    XFlush(display_);
+}
+
+bool WindowImage::TakeCompletion(const XEvent& event) {
+    if (!shm_attached_ || !IsCompletion(event, CompletionOf{completion_type_, shm_.shmseg, awaited_serial_}))
+        return false;
+    awaited_serial_ = 0;
+    return true;
+}
+
+void WindowImage::WaitUntilRead() {
+    if (awaited_serial_ == 0) return;
+    CompletionOf of{completion_type_, shm_.shmseg, awaited_serial_};
+    XEvent event;
+    // Other events stay queued, in order, for the program's loop.
+    while (!XCheckIfEvent(display_, &event, MatchCompletion, reinterpret_cast<XPointer>(&of))) {
+        pollfd watch{ConnectionNumber(display_), POLLIN, 0};
+        if (poll(&watch, 1, kCompletionWaitMs) <= 0) {
+            // No word in time: a round trip also proves the server has
+            // handled every request before it.
+            XSync(display_, False);
+            break;
+        }
+    }
+    awaited_serial_ = 0;
 }
 
 namespace {
