@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,25 +26,27 @@ namespace nyamo::x11 {
 
 namespace {
 
-// A whole number, all of the text; decimal, or hexadecimal after 0x as
-// xscreensaver writes window ids.
-std::optional<unsigned long> ReadNumber(const std::string& text) {
-    if (text.empty() || text[0] == '-' || text[0] == '+') return std::nullopt;
+// A whole number, all of the text, in the given base. A leading zero is
+// just a digit: xscreensaver's hacks read "010" as ten, not as C's octal.
+std::optional<unsigned long> ReadNumber(const std::string& text, int base) {
+    if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
     char* end = nullptr;
     errno = 0;
-    const unsigned long value = std::strtoul(text.c_str(), &end, 0);
+    const unsigned long value = std::strtoul(text.c_str(), &end, base);
     if (errno != 0 || end == text.c_str() || *end != '\0') return std::nullopt;
     return value;
 }
 
+// Decimal, or hexadecimal after 0x as xscreensaver writes window ids.
 std::optional<Window> ReadWindowId(const std::string& text) {
-    const auto value = ReadNumber(text);
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const auto value = hex ? ReadNumber(text.substr(2), 16) : ReadNumber(text, 10);
     if (!value || *value == 0 || *value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
     return static_cast<Window>(*value);
 }
 
 std::optional<int> ReadSetting(const std::string& text) {
-    const auto value = ReadNumber(text);
+    const auto value = ReadNumber(text, 10);
     if (!value || *value > 1000000) return std::nullopt;
     return static_cast<int>(*value);
 }
@@ -162,7 +165,8 @@ std::string HackUsage() {
 }
 
 int RunHack(const HackRequest& request) {
-    Display* display = XOpenDisplay(request.display ? request.display->c_str() : nullptr);
+    const DisplayConnection connection(XOpenDisplay(request.display ? request.display->c_str() : nullptr));
+    Display* const display = connection.get();
     if (display == nullptr) {
         std::fprintf(stderr, "nyamo: cannot open the X display %s; is DISPLAY set?\n",
                      request.display ? request.display->c_str() : XDisplayName(nullptr));
@@ -181,7 +185,7 @@ int RunHack(const HackRequest& request) {
     // only while the user lets it show desktop pictures; elsewhere, black.
     if (request.saver_type == 1 && !request.own_window) {
         const char* home = std::getenv("HOME");
-        if (DesktopGrabbingAllowed(home != nullptr ? home : "", kXscreensaverAppDefaults))
+        if (DesktopGrabbingAllowed(display, home != nullptr ? home : ""))
             platform.SetHackDesktop(ScreenshotOf(display, target));
     }
     App app(platform);
@@ -212,7 +216,6 @@ int RunHack(const HackRequest& request) {
             if (input == SaverInput::TargetResized) Deliver([&] { StartFlock(app, platform); });
             if (input == SaverInput::CloseRequested && own_window != 0) XDestroyWindow(display, own_window);
         });
-    XCloseDisplay(display);
     return 0;
 }
 

@@ -39,17 +39,31 @@ void X11Platform::DrawHackCaption() {
     if (caption_gc_ == nullptr) {
         caption_gc_ = XCreateGC(display_, saver_.window, 0, nullptr);
         // The server's "fixed" font always exists (it will not start without it).
-        if (XFontStruct* font = XLoadQueryFont(display_, "fixed"); font != nullptr) {
-            XSetFont(display_, caption_gc_, font->fid);
-            XFreeFontInfo(nullptr, font, 1);
-        }
+        caption_font_ = XLoadQueryFont(display_, "fixed");
+        if (caption_font_ != nullptr) XSetFont(display_, caption_gc_, caption_font_->fid);
     }
     // White on black, as xscreensaver's hacks show it: readable over any
     // background, in the window's own visual and colormap.
     XSetForeground(display_, caption_gc_, saver_.image->format().Pixel(0xFFFFFF));
     XSetBackground(display_, caption_gc_, saver_.image->format().Pixel(0x000000));
-    XDrawImageString(display_, saver_.window, caption_gc_, 6, saver_.height - 6, hack_caption_.data(),
-                     static_cast<int>(hack_caption_.size()));
+    const int length = static_cast<int>(hack_caption_.size());
+    const int left = 6;
+    const int baseline = saver_.height - 6;
+    // The image string paints only its own extent: a shorter text ("FPS:
+    // 9.9" after "FPS: 10.0") would leave the old one's last glyphs beside
+    // it. The frame's own pixels go back where the old text reached further.
+    Rect extent{left, baseline, left, baseline};
+    if (caption_font_ != nullptr) {
+        extent.top = baseline - caption_font_->ascent;
+        extent.bottom = baseline + caption_font_->descent;
+        extent.right = left + XTextWidth(caption_font_, hack_caption_.data(), length);
+    }
+    if (caption_extent_.right > extent.right) {
+        const Rect uncovered{extent.right, caption_extent_.top, caption_extent_.right, caption_extent_.bottom};
+        saver_.image->Send({&uncovered, 1});
+    }
+    caption_extent_ = extent;
+    XDrawImageString(display_, saver_.window, caption_gc_, left, baseline, hack_caption_.data(), length);
     XFlush(display_);
 }
 

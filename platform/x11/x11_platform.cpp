@@ -69,6 +69,7 @@ X11Platform::~X11Platform() {
     if (SaverLoaded()) UnloadSaverWindow();
     UnloadPreviewWindow();
     if (caption_gc_ != nullptr) XFreeGC(display_, caption_gc_);
+    if (caption_font_ != nullptr) XFreeFont(display_, caption_font_);
 }
 
 bool X11Platform::DialogLoaded() const { return dialog_ != nullptr && dialog_->loaded(); }
@@ -237,10 +238,20 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                 }
                 return SaverInput::Nothing;
             case ClientMessage:
-                // The close box of the hack's own window (--window).
-                if (saver_.foreign && static_cast<Atom>(event.xclient.data.l[0]) ==
-                                          XInternAtom(display_, "WM_DELETE_WINDOW", False))
+                // The close box of the hack's own window (--window): only
+                // the window manager's WM_DELETE_WINDOW protocol message
+                // means it; other clients send messages of their own kinds.
+                if (saver_.foreign && event.xclient.format == 32 &&
+                    event.xclient.message_type == XInternAtom(display_, "WM_PROTOCOLS", False) &&
+                    static_cast<Atom>(event.xclient.data.l[0]) == XInternAtom(display_, "WM_DELETE_WINDOW", False))
                     return SaverInput::CloseRequested;
+                return SaverInput::Nothing;
+            case MapNotify:
+            case UnmapNotify:
+                // An iconified or withdrawn hack window shows nothing: no
+                // frame is composed or sent until it is mapped again, and
+                // the first frame then is composed whole.
+                if (saver_.foreign) saver_.mapped = event.type == MapNotify;
                 return SaverInput::Nothing;
             case DestroyNotify:
                 if (saver_.foreign && event.xdestroywindow.window == saver_.window) {

@@ -210,6 +210,8 @@ private:
     Pixmap hack_desktop_ = None;
     std::string hack_caption_;
     GC caption_gc_ = nullptr;
+    XFontStruct* caption_font_ = nullptr;
+    Rect caption_extent_{};  // where the caption was last drawn
     int timer_ms_ = 0;
     std::chrono::steady_clock::time_point next_tick_{};
 };

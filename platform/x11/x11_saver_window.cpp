@@ -193,7 +193,10 @@ void X11Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> are
 }
 
 // Asked once a tick: one round trip for DPMS, none where the server has no DPMS.
-bool X11Platform::SaverFrameVisible() { return !saver_.obscured && !(dpms_ && DisplayPoweredDown(display_)); }
+bool X11Platform::SaverFrameVisible() {
+    if (saver_.foreign && !saver_.mapped) return false;
+    return !saver_.obscured && !(dpms_ && DisplayPoweredDown(display_));
+}
 
 void X11Platform::UnloadSaverWindow() {
     if (saver_.foreign) {
@@ -228,21 +231,23 @@ void X11Platform::GetCursorPos(Point& point) {
 
 bool X11Platform::AdoptHackWindow(Window window) {
     ErrorTrap trap(display_);
+    // Only structure, exposure and visibility: input belongs to the
+    // window's owner. Selected before the attributes are read, so that a map
+    // or unmap between the two still arrives as an event.
+    XSelectInput(display_, window, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
     XWindowAttributes attributes{};
     const Status ok = XGetWindowAttributes(display_, window, &attributes);
     if (ok == 0 || trap.Failed()) return false;
     saver_ = SaverWindow{};
     saver_.window = window;
     saver_.foreign = true;
-    saver_.mapped = true;
+    saver_.mapped = attributes.map_state != IsUnmapped;
     saver_.visual = attributes.visual;
     saver_.depth = attributes.depth;
     saver_.colormap = attributes.colormap;
     saver_.width = attributes.width;
     saver_.height = attributes.height;
-    // Only structure, exposure and visibility: input belongs to the window's owner.
-    XSelectInput(display_, window, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
-    return !trap.Failed();
+    return true;
 }
 
 }  // namespace nyamo::x11
