@@ -1074,8 +1074,10 @@ daemon_start() {  # daemon_start ACCOUNT GRAB HACK-OPTIONS: the daemon with Nyam
   rm -rf "$xss_home"
   mkdir -p "$xss_home/.config/nyamo"
   # Locking, fading and the splash off; grabDesktopImages as asked.
+  local grab="grabDesktopImages:	$2"
+  [ "$2" = - ] && grab="! grabDesktopImages from the resource files"
   printf '%s\n' "timeout:	0:30:00" "lock:		False" "fade:		False" "unfade:		False" "splash:		False" \
-    "dpmsEnabled:	False" "mode:		one" "selected:	0" "grabDesktopImages:	$2" \
+    "dpmsEnabled:	False" "mode:		one" "selected:	0" "$grab" \
     "programs:	\"Nyamo\" $nyamo --root $3 \\n" >"$xss_home/.xscreensaver"
   # A settings file that asks for one slow kitten over black, where the
   # hack's account would read it: the hack must not.
@@ -1116,9 +1118,9 @@ hack_complained() {  # the hack's own messages in the daemon's log
   return 1
 }
 
-daemon_desktop() {  # daemon_desktop ACCOUNT
+daemon_desktop() {  # daemon_desktop ACCOUNT [GRAB]: GRAB "-" leaves grabDesktopImages to the resources
   "$probe" paint-root && "$probe" save root "$work/desktop.ppm" || return 1
-  daemon_start "$1" True "" && daemon_activate "$1" || { daemon_stop; return 1; }
+  daemon_start "$1" "${2:-True}" "" && daemon_activate "$1" || { daemon_stop; return 1; }
   # The desktop shows through everywhere but under the kittens. They come
   # in from beyond the edges at the default speed, after the daemon's black
   # window and the hack's first frame: look for up to 15 seconds.
@@ -1170,6 +1172,19 @@ daemon_over_black() {  # daemon_over_black ACCOUNT GRAB HACK-OPTIONS
   daemon_stop
   return $result
 }
+# Without a word in ~/.xscreensaver the resource files decide, found where
+# libXt finds them for xscreensaver's own programs: here the user's
+# app-defaults named by XUSERFILESEARCHPATH.
+daemon_desktop_from_resources() {  # daemon_desktop_from_resources ACCOUNT
+  mkdir -p "$work/app-defaults"
+  printf '*grabDesktopImages:\tTrue\n' >"$work/app-defaults/XScreenSaver"
+  chmod -R a+rX "$work/app-defaults"
+  local result=0
+  XUSERFILESEARCHPATH="$work/app-defaults/%N" daemon_desktop "$1" - || result=1
+  return $result
+}
+check "xscreensaver: grabDesktopImages from the user's app-defaults (XUSERFILESEARCHPATH) shows the desktop" \
+  daemon_desktop_from_resources "$daemon_account"
 check "xscreensaver: over black with grabDesktopImages off; a key deactivates" daemon_over_black "$daemon_account" False ""
 check "xscreensaver: over black with --blank, also with Show frame rate (--fps)" \
   daemon_over_black "$daemon_account" True "--blank --fps"
