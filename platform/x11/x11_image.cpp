@@ -1,5 +1,6 @@
 #include "platform/x11/x11_image.h"
 
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/common/flush_groups.h"
 #include "platform/x11/x11_display.h"
 
 namespace nyamo::x11 {
@@ -15,6 +17,35 @@ namespace {
 
 Rect Clip(Rect area, int width, int height) {
     return Rect{std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, width), std::min(area.bottom, height)};
+}
+
+// What one upload request costs beyond its pixels, in pixels: on Xvfb
+// (client and server CPU together, tools/bench/nyamo-put-price) an
+// XShmPutImage cost 0.8-1.1 us and a pixel 0.26-0.28 ns, so a request is
+// worth about 3,000-4,000 pixels.
+constexpr std::int64_t kPutPricePixels = 3500;
+
+// How long a completion may take before the image is taken as read the slow
+// way (a round trip): a server that never says it has read the pixels must
+// not stop the saver.
+constexpr int kCompletionWaitMs = 250;
+
+struct CompletionOf {
+    int type;
+    ShmSeg segment;
+    unsigned long serial;
+};
+
+bool IsCompletion(const XEvent& event, const CompletionOf& of) {
+    if (event.type != of.type) return false;
+    const auto& done = reinterpret_cast<const XShmCompletionEvent&>(event);
+    // Serials grow with every request: a completion of an earlier upload
+    // says nothing about the latest.
+    return done.shmseg == of.segment && done.serial >= of.serial;
+}
+
+Bool MatchCompletion(Display* /*display*/, XEvent* event, XPointer of) {
+    return IsCompletion(*event, *reinterpret_cast<const CompletionOf*>(of)) ? True : False;
 }
 
 }  // namespace
@@ -77,6 +108,7 @@ bool WindowImage::TryShm(Visual* visual, int depth) {
         return false;
     }
     shm_attached_ = true;
+    completion_type_ = XShmGetEventBase(display_) + ShmCompletion;
     return true;
 }
 
@@ -102,6 +134,7 @@ PixelSpan WindowImage::Pixels() const {
 
 void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
     if (image_ == nullptr || src.pixels == reinterpret_cast<const std::uint32_t*>(image_->data)) return;
+    WaitUntilRead();
     for (const Rect& area : areas) {
         const Rect r = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
         if (r.right > r.left && r.bottom > r.top) ConvertArea(format_, src, r, image_);
@@ -110,26 +143,55 @@ void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
 
 void WindowImage::Send(std::span<const Rect> areas) {
     if (image_ == nullptr) return;
-    bool sent = false;
-    for (const Rect& area : areas) {
-        const Rect r = Clip(area, width_, height_);
+    const std::vector<FlushGroup> groups = GroupForFlush(areas, kPutPricePixels);
+    std::size_t last = groups.size();
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        const Rect r = Clip(groups[g].bounds, width_, height_);
+        if (r.right > r.left && r.bottom > r.top) last = g;
+    }
+    if (last == groups.size()) return;
+    for (std::size_t g = 0; g <= last; ++g) {
+        const Rect r = Clip(groups[g].bounds, width_, height_);
         if (r.right <= r.left || r.bottom <= r.top) continue;
         const auto w = static_cast<unsigned>(r.right - r.left);
         const auto h = static_cast<unsigned>(r.bottom - r.top);
-        if (shm_attached_)
-            XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h, False);
-        else
+        if (shm_attached_) {
+            // The server reads the requests in order: word that it has read
+            // the last one covers them all.
+            const bool last_one = g == last;
+            if (last_one) awaited_serial_ = NextRequest(display_);
+            XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h, last_one ? True : False);
+        } else {
             XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h);
-        sent = true;
+        }
     }
-    if (!sent) return;
-    // Shared memory is read by the server after the request: the next
-    // frame may only be composed once it has done so. A plain image was
-    // copied into the request already.
-    if (shm_attached_)
-        XSync(display_, False);
-    else
-        XFlush(display_);
+    // A plain image was copied into the requests already; shared memory is
+    // read later, and the completion event says when (no round trip).
+    XFlush(display_);
+}
+
+bool WindowImage::TakeCompletion(const XEvent& event) {
+    if (!shm_attached_ || !IsCompletion(event, CompletionOf{completion_type_, shm_.shmseg, awaited_serial_}))
+        return false;
+    awaited_serial_ = 0;
+    return true;
+}
+
+void WindowImage::WaitUntilRead() {
+    if (awaited_serial_ == 0) return;
+    CompletionOf of{completion_type_, shm_.shmseg, awaited_serial_};
+    XEvent event;
+    // Other events stay queued, in order, for the program's loop.
+    while (!XCheckIfEvent(display_, &event, MatchCompletion, reinterpret_cast<XPointer>(&of))) {
+        pollfd watch{ConnectionNumber(display_), POLLIN, 0};
+        if (poll(&watch, 1, kCompletionWaitMs) <= 0) {
+            // No word in time: a round trip also proves the server has
+            // handled every request before it.
+            XSync(display_, False);
+            break;
+        }
+    }
+    awaited_serial_ = 0;
 }
 
 namespace {

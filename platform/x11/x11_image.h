@@ -34,9 +34,19 @@ public:
     // Convert the rectangles of src into the image; nothing to do when src
     // is the image's own memory.
     void Update(PixelView src, std::span<const Rect> areas);
-    // Send the rectangles of the image to the same places in the window,
-    // and wait until the server has read them (the next frame rewrites them).
+    // Send the rectangles of the image to the same places in the window.
+    // Near rectangles go up together as their bounding box (the image holds
+    // the whole picture, so the pixels between them are right too), when one
+    // request costs more than the extra pixels. Through shared memory the
+    // server reads the pixels after the request: call WaitUntilRead before
+    // the image is written again.
     void Send(std::span<const Rect> areas);
+    // Return once the server has read everything sent (at once when it has
+    // said so already: its completion event came through TakeCompletion).
+    void WaitUntilRead();
+    // True when event is the server's word that it has read this image's
+    // latest upload; the image may then be written.
+    bool TakeCompletion(const XEvent& event);
     void Put(PixelView src, std::span<const Rect> areas) {
         Update(src, areas);
         Send(areas);
@@ -60,6 +70,8 @@ private:
     XImage* image_ = nullptr;
     XShmSegmentInfo shm_{};
     bool shm_attached_ = false;
+    int completion_type_ = -1;         // the MIT-SHM completion event's type
+    unsigned long awaited_serial_ = 0;  // the last upload not yet known read, 0 if none
     int width_;
     int height_;
 };

@@ -61,6 +61,26 @@ PixelFormat::PixelFormat(Display* display, Visual* visual, Colormap colormap, Pi
     std::vector<XColor> existing(static_cast<std::size_t>(entries));
     for (int i = 0; i < entries; ++i) existing[static_cast<std::size_t>(i)].pixel = static_cast<unsigned long>(i);
     XQueryColors(display_, colormap_, existing.data(), entries);
+    BuildColormapped(std::move(existing), direction, [this](XColor& want) {
+        if (XAllocColor(display_, colormap_, &want) == 0) return false;
+        allocated_.push_back(want.pixel);
+        return true;
+    });
+}
+
+PixelFormat::PixelFormat(unsigned long red_mask, unsigned long green_mask, unsigned long blue_mask)
+    : masks_{red_mask, green_mask, blue_mask} {}
+
+PixelFormat::PixelFormat(std::vector<XColor> colours, PixelDirection direction,
+                         const std::function<bool(XColor&)>& allocate)
+    : colormapped_(true) {
+    if (colours.size() > kMaxPaletteEntries) colours.resize(kMaxPaletteEntries);
+    for (std::size_t i = 0; i < colours.size(); ++i) colours[i].pixel = i;
+    BuildColormapped(std::move(colours), direction, allocate);
+}
+
+void PixelFormat::BuildColormapped(std::vector<XColor> existing, PixelDirection direction,
+                                   const std::function<bool(XColor&)>& allocate) {
     if (direction == PixelDirection::FromServer) {
         for (const XColor& have : existing) palette_.push_back(Bgrx16(have));
         return;
@@ -75,9 +95,8 @@ PixelFormat::PixelFormat(Display* display, Visual* visual, Colormap colormap, Pi
                 want.blue = CubeIntensity(b);
                 want.flags = DoRed | DoGreen | DoBlue;
                 unsigned long pixel = 0;
-                if (XAllocColor(display_, colormap_, &want) != 0) {
+                if (allocate(want)) {
                     pixel = want.pixel;
-                    allocated_.push_back(pixel);
                     if (pixel < existing.size()) existing[pixel] = want;
                 } else {
                     // A full colormap: the nearest colour it already has.
@@ -100,7 +119,7 @@ PixelFormat::PixelFormat(Display* display, Visual* visual, Colormap colormap, Pi
 }
 
 PixelFormat::~PixelFormat() {
-    if (!allocated_.empty()) XFreeColors(display_, colormap_, allocated_.data(), static_cast<int>(allocated_.size()), 0);
+    if (display_ != nullptr && !allocated_.empty()) XFreeColors(display_, colormap_, allocated_.data(), static_cast<int>(allocated_.size()), 0);
 }
 
 unsigned long PixelFormat::Pixel(std::uint32_t bgrx) const {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/platform.h"
@@ -26,6 +27,15 @@ public:
     // server a colormapped visual allocates its cube here and frees it in
     // the destructor.
     PixelFormat(Display* display, Visual* visual, Colormap colormap, PixelDirection direction);
+    // A TrueColor or DirectColor format with these channel masks.
+    PixelFormat(unsigned long red_mask, unsigned long green_mask, unsigned long blue_mask);
+    // A colormapped format over a colormap that holds colours (pixel i is
+    // colours[i]). For pixels sent to the server, allocate asks the
+    // colormap for one more colour: it fills in the pixel and the colour the
+    // colormap really gives, or returns false when the colormap is full. The
+    // colours allocated are not given back (there is no colormap to give
+    // them to).
+    PixelFormat(std::vector<XColor> colours, PixelDirection direction, const std::function<bool(XColor&)>& allocate);
     ~PixelFormat();
     PixelFormat(const PixelFormat&) = delete;
     PixelFormat& operator=(const PixelFormat&) = delete;
@@ -37,8 +47,11 @@ public:
     std::uint32_t Bgrx(unsigned long pixel) const;
 
 private:
-    Display* display_;
-    Colormap colormap_;
+    void BuildColormapped(std::vector<XColor> existing, PixelDirection direction,
+                          const std::function<bool(XColor&)>& allocate);
+
+    Display* display_ = nullptr;
+    Colormap colormap_ = 0;
     bool colormapped_ = false;
     unsigned long masks_[3] = {0, 0, 0};  // red, green, blue
     std::array<unsigned long, 216> cube_{};  // cube cell (r * 36 + g * 6 + b) -> pixel

@@ -169,12 +169,14 @@ void X11Platform::DestroySurface(SurfaceHandle surface) { surfaces_.Destroy(surf
 
 void X11Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
                          std::int32_t height, SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
+    AwaitFrameRead(dst);
     surfaces_.Blit(dst, dx, dy, width, height, src, sx, sy, op);
 }
 
 void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
     const PixelSpan* target = surfaces_.Find(dst);
     if (target == nullptr) return;
+    AwaitFrameRead(dst);
     if (saver_.foreign) {
         // Never the hack window's own pixels: under xscreensaver they are
         // already black or the last hack's picture. The daemon's screenshot
@@ -214,6 +216,9 @@ bool X11Platform::TakeDueTick() {
 }
 
 SaverInput X11Platform::Translate(const XEvent& event) {
+    // The server has read an upload: the image may be written again.
+    if (saver_.image && saver_.image->TakeCompletion(event)) return SaverInput::Nothing;
+    if (preview_.image && preview_.image->TakeCompletion(event)) return SaverInput::Nothing;
     const Window window = event.xany.window;
     if (saver_.window != 0 && (window == saver_.window || window == saver_.sink)) {
         switch (event.type) {
@@ -224,6 +229,12 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                 return saver_.foreign ? SaverInput::Nothing : SaverInput::Key;
             case ButtonPress:
                 return saver_.foreign ? SaverInput::Nothing : SaverInput::Click;
+            case MotionNotify:
+                // Only under the saver's pointer grab; the tick compares
+                // positions, as it does where it asks the server.
+                if (saver_.pointer_grabbed)
+                    saver_.pointer = Point{event.xmotion.x_root - primary_.left, event.xmotion.y_root - primary_.top};
+                return SaverInput::Nothing;
             case VisibilityNotify:
                 saver_.obscured = event.xvisibility.state == VisibilityFullyObscured;
                 // Something was mapped above the saver: stay on top.

@@ -12,8 +12,8 @@
 // - surfaces in memory, composed with the software blitter; the desktop
 //   captured from the root window;
 // - the saver window (override-redirect, blank pointer, keyboard and pointer
-//   grabbed, MIT-SHM upload with an XPutImage fallback), its timer, pointer
-//   polling; the preview as a child of a foreign window, its sample
+//   grabbed, MIT-SHM upload with an XPutImage fallback), its timer, the
+//   pointer's position from the motion events of its grab; the preview as a child of a foreign window, its sample
 //   stretched smoothly; the xscreensaver hack's target window;
 // - the settings dialog with FLTK 1.3 (platform/x11/fltk_dialog.cpp).
 // Not implemented: a text caret (X has none: GetCaretPos gives a fixed point).
@@ -154,6 +154,11 @@ private:
         bool mapped = false;
         bool sink_focus = false;
         bool grabbed = false;
+        // The pointer grab holds: every motion comes as an event, and
+        // pointer is where the latest one left it (from the primary
+        // screen's corner, as GetCursorPos gives it).
+        bool pointer_grabbed = false;
+        Point pointer{};
         bool pointer_hidden = false;
         Cursor blank = 0;
         int left = 0, top = 0, width = 0, height = 0;  // pixels, in the primary screen
@@ -191,6 +196,9 @@ private:
     void RepaintSaver();
     void GrabInput();
     void ReleaseInput();
+    // Before the core writes into the frame: the server must have read the
+    // image it shares with the frame.
+    void AwaitFrameRead(SurfaceHandle target);
     void ComposePreview();
     void DrawHackCaption();
     void CaptureHackDesktop(PixelSpan dst, int width, int height);
@@ -202,6 +210,9 @@ private:
     Rect primary_;
     float twips_per_pixel_ = 15.0f;
     bool dpms_ = false;  // the server can power the display down
+    // The display's power state, asked at most once a second.
+    bool powered_down_ = false;
+    std::chrono::steady_clock::time_point power_asked_{};
     SurfaceTable surfaces_;
     SaverWindow saver_;
     PreviewWindow preview_;

@@ -14,6 +14,8 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_image.h"
 #include "platform/x11/x11_platform.h"
@@ -23,6 +25,13 @@ namespace nyamo::x11 {
 namespace {
 
 constexpr long kSaverEvents = ExposureMask | KeyPressMask | ButtonPressMask | VisibilityChangeMask | StructureNotifyMask;
+// Under the grab every button and every motion anywhere on the screen comes
+// to the saver window as an event: no need to ask the server where the
+// pointer is on each tick.
+constexpr unsigned kGrabbedPointerEvents = ButtonPressMask | PointerMotionMask;
+// The display is off or back on at a person's hand or after minutes: asking
+// once a second is soon enough and spares a round trip a tick.
+constexpr auto kPowerStateAge = std::chrono::seconds(1);
 
 bool OnRoot(int left, int top, int width, int height, int root_width, int root_height) {
     return left < root_width && top < root_height && left + width > 0 && top + height > 0;
@@ -134,11 +143,18 @@ void X11Platform::GrabInput() {
         if (!keyboard)
             keyboard = XGrabKeyboard(display_, saver_.sink, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
         if (!pointer)
-            pointer = XGrabPointer(display_, saver_.window, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None,
-                                   saver_.pointer_hidden ? saver_.blank : None, CurrentTime) == GrabSuccess;
+            pointer = XGrabPointer(display_, saver_.window, False, kGrabbedPointerEvents, GrabModeAsync, GrabModeAsync,
+                                   None, saver_.pointer_hidden ? saver_.blank : None, CurrentTime) == GrabSuccess;
         if (!(keyboard && pointer)) usleep(20000);
     }
     saver_.grabbed = true;
+    if (!pointer) return;  // GetCursorPos asks the server on every tick instead
+    // Where the pointer is now, once; any motion from here on is an event.
+    Point now{};
+    saver_.pointer_grabbed = false;
+    GetCursorPos(now);
+    saver_.pointer = now;
+    saver_.pointer_grabbed = true;
 }
 
 void X11Platform::ReleaseInput() {
@@ -146,6 +162,7 @@ void X11Platform::ReleaseInput() {
     XUngrabKeyboard(display_, CurrentTime);
     XUngrabPointer(display_, CurrentTime);
     saver_.grabbed = false;
+    saver_.pointer_grabbed = false;
 }
 
 void X11Platform::SetSaverPointer(PointerShape shape) {
@@ -156,7 +173,8 @@ void X11Platform::SetSaverPointer(PointerShape shape) {
     else
         XUndefineCursor(display_, saver_.window);
     if (saver_.grabbed)
-        XChangeActivePointerGrab(display_, ButtonPressMask, saver_.pointer_hidden ? saver_.blank : None, CurrentTime);
+        XChangeActivePointerGrab(display_, kGrabbedPointerEvents, saver_.pointer_hidden ? saver_.blank : None,
+                                 CurrentTime);
     XFlush(display_);
 }
 
@@ -192,10 +210,20 @@ void X11Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> are
     DrawHackCaption();
 }
 
-// Asked once a tick: one round trip for DPMS, none where the server has no DPMS.
+void X11Platform::AwaitFrameRead(SurfaceHandle target) {
+    if (saver_.frame_is_image && target == saver_.frame && saver_.image) saver_.image->WaitUntilRead();
+}
+
+// A round trip at most once a second for DPMS, none where the server has no DPMS.
 bool X11Platform::SaverFrameVisible() {
-    if (saver_.foreign && !saver_.mapped) return false;
-    return !saver_.obscured && !(dpms_ && DisplayPoweredDown(display_));
+    if (saver_.obscured || (saver_.foreign && !saver_.mapped)) return false;
+    if (!dpms_) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (power_asked_ == std::chrono::steady_clock::time_point{} || now - power_asked_ >= kPowerStateAge) {
+        power_asked_ = now;
+        powered_down_ = DisplayPoweredDown(display_);
+    }
+    return !powered_down_;
 }
 
 void X11Platform::UnloadSaverWindow() {
@@ -222,6 +250,10 @@ void X11Platform::GetCaretPos(Point& point) {
 }
 
 void X11Platform::GetCursorPos(Point& point) {
+    if (saver_.pointer_grabbed) {
+        point = saver_.pointer;
+        return;
+    }
     Window root_return = 0, child = 0;
     int root_x = 0, root_y = 0, win_x = 0, win_y = 0;
     unsigned int buttons = 0;

@@ -194,6 +194,17 @@ kittens_over_black() {
   [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt "$total" ] && [ "$colours" -gt 8 ]
 }
 check "saver: kittens over black (blank background)" kittens_over_black
+# In steady state the saver waits for the server at most once a second (the
+# display's power state, where the server has DPMS): the pointer comes from
+# the motion events of its grab and the uploads are paced by the server's
+# completion events, not by round trips. Counted from the server's side.
+saver_steady_traffic() {
+  local uploads pixels replies
+  read -r uploads pixels replies <<<"$("$probe" uploads 3 pixels replies)"
+  echo "  in 3 s: $uploads uploads of $pixels pixels, $replies replies"
+  kill -0 "$npid" 2>/dev/null && [ "${uploads:-0}" -gt 30 ] && [ "${replies:-99}" -le 3 ]
+}
+check "saver: in steady state at most one round trip a second" saver_steady_traffic
 # The frames go up through a shared memory segment that the saver made.
 check "saver: MIT-SHM upload where the server offers it" \
   bash -c "ipcs -m -p | awk -v pid=$npid '\$3 == pid { found = 1 } END { exit !found }'"

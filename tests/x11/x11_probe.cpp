@@ -25,7 +25,10 @@
 //                                   primary; "monitors off" removes them
 //   x11_probe uploads SECONDS       image uploads (PutImage, ShmPutImage) that all
 //                                   clients make during SECONDS, seen through RECORD;
-//                                   "uploads SECONDS pixels" adds the pixels they carry
+//                                   "uploads SECONDS pixels" adds the pixels they carry;
+//                                   "uploads SECONDS pixels replies" also the replies
+//                                   the server sends them (each one a round trip a
+//                                   client waited for)
 //   x11_probe paint-root            a known picture as the root background:
 //                                   red = x * 255 / (w - 1), green = y * 255 / (h - 1), blue 96
 #include <X11/Xatom.h>
@@ -63,6 +66,7 @@ struct UploadCount {
     int shm_major = -1;
     long count = 0;
     long long pixels = 0;
+    long replies = 0;
 };
 
 // A 16-bit field of a request recorded from a client of this machine (same byte order).
@@ -74,6 +78,8 @@ unsigned Card16(const unsigned char* request, int offset) {
 
 void CountUpload(XPointer closure, XRecordInterceptData* data) {
     auto* uploads = reinterpret_cast<UploadCount*>(closure);
+    // The probe's own connections ask nothing while it records.
+    if (data->category == XRecordFromServer && data->data != nullptr && data->data[0] == X_Reply) ++uploads->replies;
     if (data->category == XRecordFromClient && data->data != nullptr) {
         const unsigned char* request = data->data;
         if (request[0] == X_PutImage) {
@@ -89,7 +95,7 @@ void CountUpload(XPointer closure, XRecordInterceptData* data) {
 
 // Requests of every client, watched through the RECORD extension on a
 // connection of its own.
-int CountUploads(Display* d, double seconds, bool with_pixels) {
+int CountUploads(Display* d, double seconds, bool with_pixels, bool with_replies) {
     UploadCount uploads;
     int event_base = 0, error_base = 0;
     if (!XQueryExtension(d, "MIT-SHM", &uploads.shm_major, &event_base, &error_base)) uploads.shm_major = -1;
@@ -98,17 +104,29 @@ int CountUploads(Display* d, double seconds, bool with_pixels) {
     XRecordRange* core = XRecordAllocRange();
     XRecordRange* shm = XRecordAllocRange();
     core->core_requests.first = core->core_requests.last = X_PutImage;
-    XRecordRange* ranges[2] = {core, shm};
+    XRecordRange* replies = XRecordAllocRange();
+    XRecordRange* ranges[3] = {core, shm, replies};
     int range_count = 1;
     if (uploads.shm_major >= 0) {
         shm->ext_requests.ext_major.first = shm->ext_requests.ext_major.last = static_cast<unsigned char>(uploads.shm_major);
         shm->ext_requests.ext_minor.first = shm->ext_requests.ext_minor.last = X_ShmPutImage;
-        range_count = 2;
+        ranges[range_count++] = shm;
+    }
+    if (with_replies) {
+        // Replies to every core request and to every request of every extension.
+        replies->core_replies.first = 1;
+        replies->core_replies.last = 127;
+        replies->ext_replies.ext_major.first = 128;
+        replies->ext_replies.ext_major.last = 255;
+        replies->ext_replies.ext_minor.first = 0;
+        replies->ext_replies.ext_minor.last = 65535;
+        ranges[range_count++] = replies;
     }
     XRecordClientSpec clients = XRecordAllClients;
     const XRecordContext context = XRecordCreateContext(d, 0, &clients, 1, ranges, range_count);
     XFree(core);
     XFree(shm);
+    XFree(replies);
     if (context == 0) return 1;
     XSync(d, False);
     if (!XRecordEnableContextAsync(data, context, CountUpload, reinterpret_cast<XPointer>(&uploads))) return 1;
@@ -121,7 +139,9 @@ int CountUploads(Display* d, double seconds, bool with_pixels) {
     XRecordProcessReplies(data);
     XRecordFreeContext(d, context);
     XCloseDisplay(data);
-    if (with_pixels)
+    if (with_replies)
+        std::printf("%ld %lld %ld\n", uploads.count, uploads.pixels, uploads.replies);
+    else if (with_pixels)
         std::printf("%ld %lld\n", uploads.count, uploads.pixels);
     else
         std::printf("%ld\n", uploads.count);
@@ -501,8 +521,9 @@ int main(int argc, char** argv) {
         XSync(d, False);
         return 0;
     }
-    if (command == "uploads" && (argc == 3 || (argc == 4 && std::strcmp(argv[3], "pixels") == 0)))
-        return CountUploads(d, std::atof(argv[2]), argc == 4);
+    if (command == "uploads" && (argc == 3 || (argc >= 4 && std::strcmp(argv[3], "pixels") == 0 &&
+                                               (argc == 4 || (argc == 5 && std::strcmp(argv[4], "replies") == 0)))))
+        return CountUploads(d, std::atof(argv[2]), argc >= 4, argc == 5);
     if (command == "paint-root") {
         const int screen = DefaultScreen(d);
         const int w = DisplayWidth(d, screen), h = DisplayHeight(d, screen);
