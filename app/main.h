@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "base/app.h"
+#include "app/app.h"
 #include "saver/tick.h"
 #include "settings/settings_dialog.h"
 

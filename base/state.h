@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
+#include "base/geometry.h"
 
 namespace nyamo {
 

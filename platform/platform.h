@@ -26,6 +26,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/geometry.h"
+
 namespace nyamo {
 
 // An opaque native window handle (HWND, X Window id, or a headless id); 0 is none.
@@ -33,20 +35,6 @@ using WindowHandle = std::uintptr_t;
 
 // An off-screen drawing surface owned by the backend; 0 is none.
 using SurfaceHandle = std::uint32_t;
-
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
-struct Rect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // The three raster operations the program draws with. The values are the
 // GDI codes, so the Win32 backend passes them through unchanged.
@@ -171,6 +159,9 @@ public:
     // A new black surface of width x height that is the saver window's own
     // picture (the shared image, the memory DC's bitmap): presenting from it
     // copies nothing in memory, and the window repaints from it when asked.
+    // Like every surface it is the core's: it keeps its pixels until the
+    // core destroys it with DestroySurface, even past UnloadSaverWindow or
+    // a resize, and no backend destroys it on its own.
     virtual SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) = 0;
     // Put the given rectangles of src (the saver frame) on the screen at the
     // same places, in one go; the rest of the window keeps what it shows.

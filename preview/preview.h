@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/app.h"
+#include "app/app.h"
 
 namespace nyamo {
 

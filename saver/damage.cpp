@@ -5,37 +5,18 @@
 
 namespace nyamo {
 
-namespace {
-
-bool Overlap(const Rect& a, const Rect& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-Rect Union(const Rect& a, const Rect& b) {
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
-}  // namespace
-
-std::int64_t RectArea(Rect r) {
-    if (r.right <= r.left || r.bottom <= r.top) return 0;
-    return std::int64_t{r.right - r.left} * (r.bottom - r.top);
-}
-
 Rect VisibleCell(const DrawRecord& draw, std::int32_t width, std::int32_t height) {
     if (draw.frame < 0) return {};
-    // In 64 bits: a cell far beyond the right edge must not overflow.
-    const std::int64_t right = std::int64_t{draw.x} + draw.width;
-    const std::int64_t bottom = std::int64_t{draw.y} + draw.height;
-    const Rect r{std::max(draw.x, 0), std::max(draw.y, 0), static_cast<std::int32_t>(std::min<std::int64_t>(right, width)),
-                 static_cast<std::int32_t>(std::min<std::int64_t>(bottom, height))};
-    return RectArea(r) == 0 ? Rect{} : r;
+    // The far edges in 64 bits, cut to the screen: a cell far beyond the
+    // right edge must not overflow.
+    const auto right = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{draw.x} + draw.width, width));
+    const auto bottom = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{draw.y} + draw.height, height));
+    return Clip(Rect{draw.x, draw.y, right, bottom}, width, height);
 }
 
 void DamageList::Add(Rect area) {
     Rect r = area;
-    if (RectArea(r) == 0) return;
+    if (r.empty()) return;
     // A merged rectangle may reach rectangles it did not touch before: scan
     // again from the start after every merge.
     for (std::size_t i = 0; i < count_;) {

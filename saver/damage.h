@@ -8,13 +8,10 @@
 #include <cstdint>
 #include <span>
 
-#include "base/app.h"
+#include "app/app.h"
 #include "platform/platform.h"
 
 namespace nyamo {
-
-// Area of a rectangle in pixels; 0 for an empty one.
-std::int64_t RectArea(Rect r);
 
 // The cell a recorded draw covers, cut to a width x height screen; empty
 // for a cat that was not drawn or lies wholly off the screen.

@@ -12,9 +12,7 @@ void DrawCat(App& app, std::int32_t catIndex, std::int32_t sheet, std::int32_t f
     if (sheet < 0 || sheet > 1) throw RunTimeError(ErrorCode::SubscriptOutOfRange);
     const CatRec& cat = app.g.Cats[index];
     Mul32(width, frame);  // the source column, checked as the blit's argument
-    const DrawRecord draw{sheet, frame, cat.X, cat.Y, width, height};
-    app.drawn[index] = draw;
-    if (!app.frame.defer_stamping) StampCat(app, draw);
+    app.drawn[index] = DrawRecord{sheet, frame, cat.X, cat.Y, width, height};
 }
 
 void StampCat(App& app, const DrawRecord& draw) {

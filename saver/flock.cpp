@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/numbers.h"
-#include "saver/damage.h"
+#include "saver/compose.h"
 #include "saver/draw_cat.h"
 
 namespace nyamo {
@@ -112,55 +112,10 @@ void SpawnCats(App& app) {
 }
 
 void StepCats(App& app) {
-    Grobal& g = app.g;
-    Platform& p = app.platform;
-    FrameState& f = app.frame;
-    const std::int32_t count = g.CatNum;
     const std::array<DrawRecord, kCatSlots> before = app.drawn;
     app.drawn.fill(DrawRecord{});
-
-    if (!p.SaverFrameVisible()) {
-        // Nobody can see it: the flock walks on, and the first frame that
-        // can be seen again is composed whole.
-        f.defer_stamping = true;
-        for (std::int32_t i = 0; i < count; ++i) StepOneCat(app, i);
-        f.defer_stamping = false;
-        f.whole_next = true;
-        return;
-    }
-
-    const bool whole = f.full_recompose || f.whole_next || f.surface != app.saver.scr_work || f.width != g.ScrW ||
-                       f.height != g.ScrH;
-    f.whole_next = false;
-    f.surface = app.saver.scr_work;
-    f.width = g.ScrW;
-    f.height = g.ScrH;
-
-    if (whole) {
-        p.BitBlt(app.saver.scr_work, 0, 0, g.ScrW, g.ScrH, app.saver.scr_bkg, 0, 0, RasterOp::SrcCopy);
-        for (std::int32_t i = 0; i < count; ++i) StepOneCat(app, i);
-        const Rect screen{0, 0, g.ScrW, g.ScrH};
-        p.PresentSaverFrame(app.saver.scr_work, {&screen, 1});
-        return;
-    }
-
-    // Only the cells a cat leaves or enters change: the old cells get their
-    // background back, then every cat drawn this tick is stamped whole in
-    // index order, so overlaps come out as in the full recomposition.
-    f.defer_stamping = true;
-    for (std::int32_t i = 0; i < count; ++i) StepOneCat(app, i);
-    f.defer_stamping = false;
-    DamageList damage;
-    for (std::size_t i = 0; i < kCatSlots; ++i) {
-        damage.Add(VisibleCell(before[i], g.ScrW, g.ScrH));
-        damage.Add(VisibleCell(app.drawn[i], g.ScrW, g.ScrH));
-    }
-    for (const Rect& r : damage.rects())
-        p.BitBlt(app.saver.scr_work, r.left, r.top, r.right - r.left, r.bottom - r.top, app.saver.scr_bkg, r.left,
-                 r.top, RasterOp::SrcCopy);
-    for (const DrawRecord& draw : app.drawn)
-        if (RectArea(VisibleCell(draw, g.ScrW, g.ScrH)) > 0) StampCat(app, draw);
-    p.PresentSaverFrame(app.saver.scr_work, damage.rects());
+    for (std::int32_t i = 0; i < app.g.CatNum; ++i) StepOneCat(app, i);
+    ComposeFrame(app, before);
 }
 
 }  // namespace nyamo

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/app.h"
+#include "app/app.h"
 
 namespace nyamo {
 
@@ -16,11 +16,9 @@ std::int32_t LaneHeight(std::int32_t screen_height, std::int32_t cat_num);
 void InitCats(App& app);
 // Place every cat that is waiting (Pose 0) at a screen edge in its lane.
 void SpawnCats(App& app);
-// Advance every cat one step and show the new frame: recomposed and
-// presented whole on the first frame, after a change of size or surface,
-// after ticks that drew nothing and always with app.frame.full_recompose;
-// otherwise only the cells that changed. While the window cannot be seen,
-// the cats step and nothing is drawn.
+// Advance every cat one step, each saying in app.drawn what it draws, and
+// show the new frame (ComposeFrame). While the window cannot be seen the
+// cats step all the same.
 void StepCats(App& app);
 
 }  // namespace nyamo

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "base/app.h"
+#include "app/app.h"
 
 namespace nyamo {
 

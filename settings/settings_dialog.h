@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "base/app.h"
+#include "app/app.h"
 
 namespace nyamo {
 

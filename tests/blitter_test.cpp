@@ -120,6 +120,11 @@ protected:
         app.saver.scr_work = platform.CreateSurfaceFrom(background.view());
     }
     const PixelBuffer& work() { return *platform.surface(app.saver.scr_work); }
+    // What the composer does with a cat's draw: record it, then stamp it.
+    void Draw(std::int32_t cat, std::int32_t sheet, std::int32_t frame) {
+        DrawCat(app, cat, sheet, frame, 70, 70);
+        StampCat(app, app.drawn[static_cast<std::size_t>(cat)]);
+    }
 
     HeadlessWorld world;
     HeadlessPlatform platform{world};
@@ -129,7 +134,9 @@ protected:
 
 TEST_F(MaskedDrawing, KittenReplacesTheBackgroundOnlyUnderItsMask) {
     app.g.Cats[3] = CatRec{40, 30, 2, 1, 1, 5};
-    DrawCat(app, 3, 0, 4, 70, 70);
+    DrawCat(app, 3, 0, 4, 70, 70);  // says what the cat draws; only the composer stamps
+    EXPECT_EQ(work().pixels, background.pixels);
+    Draw(3, 0, 4);
     for (std::int32_t y = 0; y < 150; ++y)
         for (std::int32_t x = 0; x < 200; ++x) {
             const bool inside = x >= 40 && x < 110 && y >= 30 && y < 100;
@@ -143,17 +150,17 @@ TEST_F(MaskedDrawing, KittenReplacesTheBackgroundOnlyUnderItsMask) {
 
 TEST_F(MaskedDrawing, DrawingTwiceEqualsDrawingOnce) {
     app.g.Cats[0] = CatRec{10, 10, 2, 1, 1, 5};
-    DrawCat(app, 0, 1, 9, 70, 70);
+    Draw(0, 1, 9);
     const PixelBuffer once = work();
-    DrawCat(app, 0, 1, 9, 70, 70);
+    Draw(0, 1, 9);
     EXPECT_EQ(work().pixels, once.pixels);
 }
 
 TEST_F(MaskedDrawing, HigherIndexIsInFrontWhereCellsOverlap) {
     app.g.Cats[0] = CatRec{20, 20, 2, 1, 1, 5};
     app.g.Cats[1] = CatRec{40, 30, 2, 1, 1, 5};
-    DrawCat(app, 0, 0, 0, 70, 70);
-    DrawCat(app, 1, 0, 2, 70, 70);
+    Draw(0, 0, 0);
+    Draw(1, 0, 2);
     // (51, 60) lies on both kittens; the later one covers it.
     ASSERT_EQ(sheet0.at(31, 70 + 40), 0u);
     ASSERT_EQ(sheet0.at(140 + 11, 70 + 30), 0u);
@@ -163,10 +170,10 @@ TEST_F(MaskedDrawing, HigherIndexIsInFrontWhereCellsOverlap) {
 TEST_F(MaskedDrawing, SheetOneDrawsTheMirrorImageOfSheetZero) {
     app.g.Cats[0] = CatRec{60, 40, 2, 1, 1, 5};
     app.saver.scr_work = platform.CreateSurface(200, 150);
-    DrawCat(app, 0, 0, 5, 70, 70);
+    Draw(0, 0, 5);
     const PixelBuffer right = work();
     app.saver.scr_work = platform.CreateSurface(200, 150);
-    DrawCat(app, 0, 1, 5, 70, 70);
+    Draw(0, 1, 5);
     for (std::int32_t y = 40; y < 110; ++y)
         for (std::int32_t x = 0; x < 70; ++x) ASSERT_EQ(work().at(60 + x, y), right.at(60 + 69 - x, y));
 }
@@ -175,11 +182,11 @@ TEST_F(MaskedDrawing, CellsBeyondTheEdgesDrawInPartOrNotAtAll) {
     const PixelBuffer before = work();
     for (auto [x, y] : {std::pair{-70, 0}, {200, 0}, {0, -70}, {0, 150}, {-500, -500}}) {
         app.g.Cats[2] = CatRec{x, y, 1, 1, 1, 5};
-        DrawCat(app, 2, 1, 3, 70, 70);
+        Draw(2, 1, 3);
         EXPECT_EQ(work().pixels, before.pixels);
     }
     app.g.Cats[2] = CatRec{-69, 100, 1, 1, 1, 5};
-    DrawCat(app, 2, 1, 0, 70, 70);
+    Draw(2, 1, 0);
     for (std::int32_t y = 0; y < 150; ++y)
         for (std::int32_t x = 1; x < 200; ++x) ASSERT_EQ(work().at(x, y), before.at(x, y));
 }

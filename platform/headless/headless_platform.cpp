@@ -184,10 +184,12 @@ void HeadlessPlatform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect
     if (source == nullptr) return;
     if (saver_.screen.width != source->width || saver_.screen.height != source->height)
         saver_.screen = PixelBuffer(source->width, source->height);
-    for (const Rect& area : areas) {
-        SoftwareBlit(saver_.screen.span(), area.left, area.top, area.right - area.left, area.bottom - area.top,
-                     source->view(), area.left, area.top, RasterOp::SrcCopy);
-        saver_.presented_pixels += std::int64_t{area.right - area.left} * (area.bottom - area.top);
+    for (const Rect& given : areas) {
+        const Rect area = Clip(given, source->width, source->height);
+        if (area.empty()) continue;
+        SoftwareBlit(saver_.screen.span(), area.left, area.top, static_cast<std::int32_t>(area.width()),
+                     static_cast<std::int32_t>(area.height()), source->view(), area.left, area.top, RasterOp::SrcCopy);
+        saver_.presented_pixels += area.area();
     }
     ++saver_.presents;
 }

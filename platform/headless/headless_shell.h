@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "base/app.h"
+#include "app/app.h"
 #include "app/main.h"
 #include "platform/headless/headless_platform.h"
 

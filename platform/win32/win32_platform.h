@@ -33,6 +33,7 @@
 #include <string_view>
 
 #include "base/runtime_error.h"
+#include "platform/common/push_groups.h"
 #include "platform/platform.h"
 
 namespace nyamo {
@@ -216,6 +217,7 @@ private:
     HWND saver_ = nullptr;
     HWND sink_ = nullptr;
     SurfaceHandle saver_frame_ = 0;  // the work frame, which WM_PAINT repaints from
+    PushGrouping push_grouping_;
     HPOWERNOTIFY display_notify_ = nullptr;
     bool display_off_ = false;
     HCURSOR invisible_cursor_ = nullptr;

@@ -3,11 +3,10 @@
 // pointer, and the work frame as the picture it repaints from.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
-#include "base/app.h"
+#include "app/app.h"
 #include "app/main.h"
-#include "platform/common/flush_groups.h"
+#include "platform/common/push_groups.h"
 #include "platform/win32/win32_gdi_profile.h"
 #include "platform/win32/win32_platform.h"
 
@@ -128,8 +127,6 @@ SurfaceHandle Win32Platform::CreateSaverFrame(std::int32_t width, std::int32_t h
 
 namespace {
 
-long long Area(const Rect& r) { return static_cast<long long>(r.right - r.left) * (r.bottom - r.top); }
-
 // Wine sends a window's picture to X as the one rectangle that bounds all
 // that was drawn since its last flush, so rectangles spread over the screen
 // would go up as nearly the whole screen; flushing each apart costs a fixed
@@ -150,15 +147,17 @@ void FlushWindowDrawing() { GetAsyncKeyState(VK_LBUTTON); }
 void Win32Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) {
     Win32Surface* s = FindSurface(src);
     if (saver_ == nullptr || s == nullptr || s->dc == nullptr || areas.empty()) return;
-    const std::vector<FlushGroup> groups = GroupForFlush(areas, kFlushPricePixels);
+    // The frame holds the whole picture, so a group's bounding box is shown
+    // in one blit: the pixels between its members are already on the screen.
+    const std::span<const Rect> groups = push_grouping_.Group(areas, kFlushPricePixels);
     GdiFlush();
     HDC window = GetDC(saver_);
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        for (const std::size_t i : groups[g].members) {
-            const Rect& area = areas[i];
-            const GdiTimer timer(GdiWork::PresentBlit, Area(area));
-            ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top, s->dc, area.left,
-                     area.top, SRCCOPY);
+        const Rect area = Clip(groups[g], s->width, s->height);
+        {
+            const GdiTimer timer(GdiWork::PresentBlit, area.area());
+            ::BitBlt(window, area.left, area.top, static_cast<int>(area.width()), static_cast<int>(area.height()),
+                     s->dc, area.left, area.top, SRCCOPY);
         }
         // The last group goes with the message loop's own wait.
         if (g + 1 < groups.size()) {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "base/app.h"
+#include "app/app.h"
 #include "assets/embedded.h"
 #include "assets/pictures.h"
 #include "platform/x11/frame_rate.h"

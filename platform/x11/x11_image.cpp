@@ -15,10 +15,6 @@ namespace nyamo::x11 {
 
 namespace {
 
-Rect Clip(Rect area, int width, int height) {
-    return Rect{std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, width), std::min(area.bottom, height)};
-}
-
 // What one upload request costs beyond its pixels, in pixels: on Xvfb
 // (client and server CPU together, tools/bench/nyamo-put-price) an
 // XShmPutImage cost 0.8-1.1 us and a pixel 0.26-0.28 ns, so a request is
@@ -137,7 +133,7 @@ void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
     WaitUntilRead();
     for (const Rect& area : areas) {
         const Rect r = Clip(area, std::min(width_, src.width), std::min(height_, src.height));
-        if (r.right > r.left && r.bottom > r.top) ConvertArea(format_, src, r, image_);
+        if (!r.empty()) ConvertArea(format_, src, r, image_);
     }
 }
 

@@ -67,6 +67,7 @@ X11Platform::X11Platform(Display* display, std::string command_line)
 
 X11Platform::~X11Platform() {
     if (SaverLoaded()) UnloadSaverWindow();
+    retired_image_.reset();  // while the display is open
     UnloadPreviewWindow();
     if (caption_gc_ != nullptr) XFreeGC(display_, caption_gc_);
     if (caption_font_ != nullptr) XFreeFont(display_, caption_font_);
@@ -165,7 +166,17 @@ SurfaceHandle X11Platform::CreateSurface(std::int32_t width, std::int32_t height
 
 SurfaceHandle X11Platform::CreateSurfaceFrom(PixelView pixels) { return surfaces_.CreateFrom(pixels); }
 
-void X11Platform::DestroySurface(SurfaceHandle surface) { surfaces_.Destroy(surface); }
+void X11Platform::DestroySurface(SurfaceHandle surface) {
+    surfaces_.Destroy(surface);
+    if (surface == saver_.frame) {
+        saver_.frame = 0;  // the window keeps its image and repaints from it
+        saver_.frame_is_image = false;
+    }
+    if (surface == retired_frame_) {
+        retired_frame_ = 0;
+        retired_image_.reset();
+    }
+}
 
 void X11Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
                          std::int32_t height, SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {

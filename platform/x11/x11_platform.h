@@ -173,6 +173,10 @@ private:
         bool obscured = false;  // VisibilityFullyObscured
         std::unique_ptr<WindowImage> image;
     };
+    // A saver frame over the pixels of an image that its window no longer
+    // uses: the frame is the core's until it destroys it, so the image waits.
+    SurfaceHandle retired_frame_ = 0;
+    std::unique_ptr<WindowImage> retired_image_;
     struct PreviewImage {
         int width = 0, height = 0, left = 0, top = 0;
         bool visible = false;

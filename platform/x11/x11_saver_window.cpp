@@ -91,7 +91,13 @@ void X11Platform::EnsureSaverImage() {
 }
 
 void X11Platform::DropSaverImage() {
-    if (saver_.frame_is_image) surfaces_.Destroy(saver_.frame);
+    if (saver_.frame_is_image && saver_.frame != 0 && surfaces_.Find(saver_.frame) != nullptr) {
+        // Only one frame waits: an older one still waiting names nothing
+        // from now on, and drawing into it does nothing.
+        if (retired_frame_ != 0) surfaces_.Destroy(retired_frame_);
+        retired_frame_ = saver_.frame;
+        retired_image_ = std::move(saver_.image);
+    }
     saver_.frame = 0;
     saver_.frame_is_image = false;
     saver_.image.reset();

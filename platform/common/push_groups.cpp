@@ -1,0 +1,76 @@
+#include "platform/common/push_groups.h"
+
+#include <algorithm>
+
+namespace nyamo {
+
+PushGrouping::PushGrouping() : savings_(kMostJoined * kMostJoined, 0) {}
+
+std::span<const Rect> PushGrouping::Group(std::span<const Rect> rects, std::int64_t push_price_pixels) {
+    const std::size_t count = std::min(rects.size(), kMostJoined);
+    rect_count_ = rects.size();
+    std::array<bool, kMostJoined> alive{};
+    for (std::size_t i = 0; i < count; ++i) {
+        bounds_[i] = rects[i];
+        owner_[i] = i;
+        alive[i] = true;
+    }
+
+    // savings_[i * kMostJoined + j], i < j: what joining groups i and j saves (may be < 0).
+    const auto saving = [&](std::size_t i, std::size_t j) {
+        return push_price_pixels + bounds_[i].area() + bounds_[j].area() - Union(bounds_[i], bounds_[j]).area();
+    };
+    for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t j = i + 1; j < count; ++j) savings_[i * kMostJoined + j] = saving(i, j);
+
+    for (;;) {
+        std::int64_t best = 0;
+        std::size_t bi = 0, bj = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!alive[i]) continue;
+            for (std::size_t j = i + 1; j < count; ++j)
+                if (alive[j] && savings_[i * kMostJoined + j] > best) {
+                    best = savings_[i * kMostJoined + j];
+                    bi = i;
+                    bj = j;
+                }
+        }
+        if (best <= 0) break;
+        bounds_[bi] = Union(bounds_[bi], bounds_[bj]);
+        alive[bj] = false;
+        for (std::size_t m = 0; m < count; ++m)
+            if (owner_[m] == bj) owner_[m] = bi;
+        for (std::size_t k = 0; k < count; ++k) {
+            if (!alive[k] || k == bi) continue;
+            const std::size_t lo = std::min(k, bi), hi = std::max(k, bi);
+            savings_[lo * kMostJoined + hi] = saving(lo, hi);
+        }
+    }
+
+    // The surviving groups moved to the front, in the order of their first members.
+    std::size_t groups = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (alive[i]) {
+            place_[i] = groups;
+            bounds_[groups++] = bounds_[i];
+        }
+    if (rects.size() > count) {
+        Rect rest{};
+        for (std::size_t i = count; i < rects.size(); ++i) rest = Union(rest, rects[i]);
+        place_[kMostJoined] = groups;
+        bounds_[groups++] = rest;
+    }
+    return {bounds_.data(), groups};
+}
+
+std::size_t PushGrouping::GroupOf(std::size_t i) const {
+    return i < kMostJoined ? place_[owner_[i]] : place_[kMostJoined];
+}
+
+std::int64_t PushCost(std::span<const Rect> groups, std::int64_t push_price_pixels) {
+    std::int64_t cost = 0;
+    for (const Rect& g : groups) cost += push_price_pixels + g.area();
+    return cost;
+}
+
+}  // namespace nyamo

@@ -1,0 +1,33 @@
+// The saver's drawing bookkeeping: what each cat draws on a tick, and what
+// the frame on the screen was composed in.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace nyamo {
+
+// What a cat draws on a tick: the sheet and frame that DrawCat was given
+// (-1 for both when the cat draws nothing) and the cell it covers, its
+// top-left corner in the saver window and its size.
+struct DrawRecord {
+    std::int32_t sheet = -1;
+    std::int32_t frame = -1;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// What the frame on the screen was composed in. A frame composed in another
+// surface or at another size, the first one, and the first after ticks that
+// composed nothing are damaged whole.
+struct FrameState {
+    bool whole_next = true;
+    SurfaceHandle surface = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+}  // namespace nyamo

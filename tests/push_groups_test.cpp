@@ -1,0 +1,122 @@
+// The groups the Win32 backend pushes the damaged rectangles in: each
+// rectangle in exactly one group, groups bounded by their members, and
+// rectangles joined exactly where a push costs more than the pixels between.
+#include "platform/common/push_groups.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace nyamo {
+namespace {
+
+Rect Cell(std::int32_t x, std::int32_t y) { return {x, y, x + 70, y + 70}; }
+
+// Every rectangle is in one group, and each group's bounds are its members'
+// bounding box, computed here edge by edge.
+void ExpectPartition(std::span<const Rect> rects, const PushGrouping& grouping, std::span<const Rect> groups) {
+    std::vector<Rect> box(groups.size());
+    std::vector<bool> has_member(groups.size(), false);
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        const std::size_t g = grouping.GroupOf(i);
+        ASSERT_LT(g, groups.size()) << "rectangle " << i;
+        const Rect& r = rects[i];
+        box[g] = has_member[g] ? Rect{std::min(box[g].left, r.left), std::min(box[g].top, r.top),
+                                      std::max(box[g].right, r.right), std::max(box[g].bottom, r.bottom)}
+                               : r;
+        has_member[g] = true;
+    }
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        EXPECT_TRUE(has_member[g]) << "group " << g << " has no member";
+        EXPECT_EQ(groups[g], box[g]) << "group " << g;
+    }
+}
+
+TEST(PushGroups, NothingGivesNoGroups) {
+    PushGrouping grouping;
+    EXPECT_TRUE(grouping.Group({}, 50000).empty());
+}
+
+TEST(PushGroups, JoinsWhereTheGapCostsLessThanAPush) {
+    PushGrouping grouping;
+    // Two cells 10 pixels apart: their bounding box has 700 pixels more.
+    const std::vector<Rect> near{Cell(0, 0), Cell(80, 0)};
+    EXPECT_EQ(grouping.Group(near, 701).size(), 1u);
+    EXPECT_EQ(grouping.Group(near, 700).size(), 2u);  // no saving, no join
+    EXPECT_EQ(grouping.Group(near, 0).size(), 2u);
+    // Touching cells in a row cost nothing extra together.
+    const std::vector<Rect> touching{Cell(0, 0), Cell(70, 0)};
+    EXPECT_EQ(grouping.Group(touching, 1).size(), 1u);
+}
+
+TEST(PushGroups, FarCornersStayApartNearOnesJoin) {
+    PushGrouping grouping;
+    // Two clusters of three cells at opposite corners of a 1080p screen.
+    const std::vector<Rect> rects{Cell(0, 0), Cell(1850, 1010), Cell(75, 5), Cell(1775, 1000), Cell(150, 0),
+                                  Cell(1700, 1010)};
+    const std::vector<Rect> groups = [&] {
+        const auto g = grouping.Group(rects, 50000);
+        return std::vector<Rect>(g.begin(), g.end());
+    }();
+    ExpectPartition(rects, grouping, groups);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0], (Rect{0, 0, 220, 75}));
+    EXPECT_EQ(groups[1], (Rect{1700, 1000, 1920, 1080}));
+    EXPECT_EQ(grouping.GroupOf(2), 0u);
+    EXPECT_EQ(grouping.GroupOf(5), 1u);
+    // A price above the whole screen sends it all in one push.
+    const auto one = grouping.Group(rects, 1920 * 1080);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0], (Rect{0, 0, 1920, 1080}));
+}
+
+TEST(PushGroups, RectanglesPastTheJoinedOnesGoInOneLastGroup) {
+    PushGrouping grouping;
+    // 1,030 cells side by side in rows of 50: the first 128 join into a few
+    // groups, the last 902 go together in one, none is lost.
+    std::vector<Rect> rects;
+    for (std::int32_t i = 0; i < 1030; ++i) rects.push_back(Cell(70 * (i % 50), 70 * (i / 50)));
+    const std::vector<Rect> groups = [&] {
+        const auto g = grouping.Group(rects, 50000);
+        return std::vector<Rect>(g.begin(), g.end());
+    }();
+    ExpectPartition(rects, grouping, groups);
+    ASSERT_GE(groups.size(), 2u);
+    EXPECT_LE(groups.size(), 4u);
+    for (std::size_t i = kMostJoined; i < rects.size(); ++i) ASSERT_EQ(grouping.GroupOf(i), groups.size() - 1);
+    EXPECT_EQ(groups.back(), (Rect{0, 140, 3500, 1470}));  // rows 2 to 20
+    for (std::size_t i = 0; i < kMostJoined; ++i) ASSERT_LT(grouping.GroupOf(i), groups.size() - 1);
+}
+
+TEST(PushGroups, RandomFlocksArePartitionedAndNeverCostMoreThanPushingEachAlone) {
+    PushGrouping grouping;
+    std::mt19937 random(7);
+    for (int scene = 0; scene < 200; ++scene) {
+        const int count = 1 + static_cast<int>(random() % 100);
+        std::vector<Rect> rects;
+        for (int i = 0; i < count; ++i) {
+            const auto x = static_cast<std::int32_t>(random() % 3800);
+            const auto y = static_cast<std::int32_t>(random() % 2100);
+            const auto w = static_cast<std::int32_t>(1 + random() % 140);
+            rects.push_back({x, y, x + w, y + 70});
+        }
+        const std::int64_t price = static_cast<std::int64_t>(random() % 100000);
+        const auto found = grouping.Group(rects, price);
+        const std::vector<Rect> groups(found.begin(), found.end());
+        ExpectPartition(rects, grouping, groups);
+        EXPECT_LE(PushCost(groups, price), PushCost(rects, price)) << "scene " << scene;
+        // No two groups left whose join would still save.
+        for (std::size_t a = 0; a < groups.size(); ++a)
+            for (std::size_t b = a + 1; b < groups.size(); ++b) {
+                const Rect joined{std::min(groups[a].left, groups[b].left), std::min(groups[a].top, groups[b].top),
+                                  std::max(groups[a].right, groups[b].right),
+                                  std::max(groups[a].bottom, groups[b].bottom)};
+                const std::vector<Rect> pair{groups[a], groups[b]};
+                EXPECT_GE(PushCost({&joined, 1}, price), PushCost(pair, price)) << "scene " << scene;
+            }
+    }
+}
+
+}  // namespace
+}  // namespace nyamo
