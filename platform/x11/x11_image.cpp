@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/common/flush_groups.h"
+#include "platform/common/push_groups.h"
 #include "platform/x11/x11_display.h"
 
 namespace nyamo::x11 {
@@ -139,15 +139,15 @@ void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
 
 void WindowImage::Send(std::span<const Rect> areas) {
     if (image_ == nullptr) return;
-    const std::vector<FlushGroup> groups = GroupForFlush(areas, kPutPricePixels);
+    const std::span<const Rect> groups = grouping_.Group(areas, kPutPricePixels);
     std::size_t last = groups.size();
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        const Rect r = Clip(groups[g].bounds, width_, height_);
+        const Rect r = Clip(groups[g], width_, height_);
         if (r.right > r.left && r.bottom > r.top) last = g;
     }
     if (last == groups.size()) return;
     for (std::size_t g = 0; g <= last; ++g) {
-        const Rect r = Clip(groups[g].bounds, width_, height_);
+        const Rect r = Clip(groups[g], width_, height_);
         if (r.right <= r.left || r.bottom <= r.top) continue;
         const auto w = static_cast<unsigned>(r.right - r.left);
         const auto h = static_cast<unsigned>(r.bottom - r.top);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 
+#include "platform/common/push_groups.h"
 #include "platform/common/software_blitter.h"
 #include "platform/platform.h"
 #include "platform/x11/x11_pixel_format.h"
@@ -74,6 +75,7 @@ private:
     unsigned long awaited_serial_ = 0;  // the last upload not yet known read, 0 if none
     int width_;
     int height_;
+    PushGrouping grouping_;  // near rectangles joined into one put by their price
 };
 
 // Copy the w x h pixels of drawable (of visual, on colormap) at (x, y) into
