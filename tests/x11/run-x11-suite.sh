@@ -1269,7 +1269,15 @@ memcheck_hack_own_window() {
 memcheck_hack_target_destroyed() {
   make_host 320x240 || return 1
   start_memcheck target -window-id "$host" -count 5 -speed 10 -fps
-  sleep 4
+  # Started under memcheck the hack takes seconds to reach its window: the
+  # window goes only once it draws (the host's plain white is one colour).
+  local i stats=""
+  for i in $(seq 60); do
+    stats=$("$probe" stats "$host" 0 0 320 240)
+    [[ "$stats" != *"colours=1" ]] && break
+    sleep 0.5
+  done
+  sleep 2
   drop_host
   ended_within "$npid" 30 || return 1
   memcheck_clean target
