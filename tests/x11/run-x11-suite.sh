@@ -1119,9 +1119,18 @@ no_hack_within() {  # no_hack_within SECONDS
   return 1
 }
 daemon_stop() {
+  # xscreensaver 6 draws through a child, xscreensaver-gfx, that outlives a
+  # killed daemon for a while; left alone it would answer the next check's
+  # commands with the previous check's settings and environment.
+  local p i children
+  children=$(pgrep -P "$daemon_pid")
   kill "$daemon_pid" 2>/dev/null
   wait "$daemon_pid" 2>/dev/null
-  local p
+  for p in $children; do kill "$p" 2>/dev/null; done
+  for i in $(seq 60); do
+    kill -0 $children 2>/dev/null || break
+    sleep 0.05
+  done
   for p in $(live_hacks); do kill "$p"; done
 }
 hack_complained() {  # the hack's own messages in the daemon's log
