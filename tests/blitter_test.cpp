@@ -1,4 +1,5 @@
 #include "platform/common/software_blitter.h"
+#include "platform/common/surface_table.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,81 @@ TEST(SoftwareBlit, ASurfaceCopiedOntoItselfReadsTheOldPixels) {
     const PixelBuffer expected = Reference(b, 3, 2, 15, 15, b, 0, 0, RasterOp::SrcCopy);
     SoftwareBlit(b.span(), 3, 2, 15, 15, b.view(), 0, 0, RasterOp::SrcCopy);
     EXPECT_EQ(b.pixels, expected.pixels);
+}
+
+TEST(SoftwareBlit, AMaskedDrawInOnePassEqualsItsTwoRasterOperations) {
+    std::mt19937 rng(4242);
+    for (int trial = 0; trial < 2000; ++trial) {
+        // A sheet of mask rows and sprite rows, drawn anywhere on, off or
+        // across the target's edges; the rows may also run off the sheet so
+        // that the mask and the sprite clip differently.
+        const std::int32_t cell = 1 + static_cast<std::int32_t>(rng() % 30);
+        PixelBuffer src = RandomBuffer(1 + rng() % 90, cell + rng() % (2 * cell + 1), rng);
+        // Kitten-like masks too: whole black or white runs besides noise.
+        if (trial % 2 == 0)
+            for (auto& p : src.pixels) p = (p & 1) ? 0x00FFFFFFu : p & 0x00FFFFFFu;
+        PixelBuffer dst = RandomBuffer(1 + rng() % 60, 1 + rng() % 60, rng);
+        const std::int32_t dx = static_cast<std::int32_t>(rng() % 100) - 40, dy = static_cast<std::int32_t>(rng() % 100) - 40;
+        const std::int32_t sx = static_cast<std::int32_t>(rng() % 100) - 10;
+        const std::int32_t mask_sy = static_cast<std::int32_t>(rng() % (2 * cell + 2)) - 1;
+        const std::int32_t sprite_sy = static_cast<std::int32_t>(rng() % (2 * cell + 2)) - 1;
+        const std::int32_t w = static_cast<std::int32_t>(rng() % 80), h = cell;
+        const PixelBuffer erased = Reference(dst, dx, dy, w, h, src, sx, mask_sy, RasterOp::SrcErase);
+        const PixelBuffer expected = Reference(erased, dx, dy, w, h, src, sx, sprite_sy, RasterOp::SrcInvert);
+        SoftwareMaskedBlit(dst.span(), dx, dy, w, h, src.view(), sx, mask_sy, sprite_sy);
+        ASSERT_EQ(dst.pixels, expected.pixels) << "trial " << trial;
+    }
+    // The source may be the target itself: each operation then reads the
+    // pixels as they were before it.
+    PixelBuffer self = RandomBuffer(40, 40, rng);
+    const PixelBuffer erased = Reference(self, 5, 6, 20, 10, self, 2, 20, RasterOp::SrcErase);
+    const PixelBuffer expected = Reference(erased, 5, 6, 20, 10, erased, 2, 0, RasterOp::SrcInvert);
+    SoftwareMaskedBlit(self.span(), 5, 6, 20, 10, self.view(), 2, 20, 0);
+    EXPECT_EQ(self.pixels, expected.pixels);
+}
+
+TEST(SurfaceTable, AnEraseWaitsForItsInvertAndAnythingElseSeesItMade) {
+    std::mt19937 rng(31);
+    const PixelBuffer sheet = RandomBuffer(70, 140, rng), start = RandomBuffer(100, 80, rng);
+    const auto masked = [&](const PixelBuffer& under, std::int32_t x, std::int32_t y) {
+        return Reference(Reference(under, x, y, 70, 70, sheet, 0, 70, RasterOp::SrcErase), x, y, 70, 70, sheet, 0, 0,
+                         RasterOp::SrcInvert);
+    };
+    SurfaceTable table;
+    const SurfaceHandle work = table.CreateFrom(start.view()), source = table.CreateFrom(sheet.view());
+    const auto pixels = [&] { return PixelBuffer(table.Find(work)->view()).pixels; };
+
+    // The draw as the saver makes it, then another at once: both whole.
+    table.Blit(work, 10, 5, 70, 70, source, 0, 70, RasterOp::SrcErase);
+    table.Blit(work, 10, 5, 70, 70, source, 0, 0, RasterOp::SrcInvert);
+    table.Blit(work, 50, 40, 70, 70, source, 0, 70, RasterOp::SrcErase);
+    table.Blit(work, 50, 40, 70, 70, source, 0, 0, RasterOp::SrcInvert);
+    PixelBuffer expected = masked(masked(start, 10, 5), 50, 40);
+    ASSERT_EQ(pixels(), expected.pixels);
+
+    // An erase alone is there for whoever looks next.
+    table.Blit(work, -20, 30, 70, 70, source, 0, 70, RasterOp::SrcErase);
+    expected = Reference(expected, -20, 30, 70, 70, sheet, 0, 70, RasterOp::SrcErase);
+    ASSERT_EQ(pixels(), expected.pixels);
+
+    // An invert of another rectangle, or a copy, comes after the erase.
+    table.Blit(work, 0, 0, 70, 70, source, 0, 70, RasterOp::SrcErase);
+    table.Blit(work, 1, 0, 70, 70, source, 0, 0, RasterOp::SrcInvert);
+    table.Blit(work, 30, 10, 70, 70, source, 0, 70, RasterOp::SrcErase);
+    table.Blit(work, 0, 0, 100, 80, work, 3, 4, RasterOp::SrcCopy);
+    expected = Reference(expected, 0, 0, 70, 70, sheet, 0, 70, RasterOp::SrcErase);
+    expected = Reference(expected, 1, 0, 70, 70, sheet, 0, 0, RasterOp::SrcInvert);
+    expected = Reference(expected, 30, 10, 70, 70, sheet, 0, 70, RasterOp::SrcErase);
+    expected = Reference(expected, 0, 0, 100, 80, expected, 3, 4, RasterOp::SrcCopy);
+    ASSERT_EQ(pixels(), expected.pixels);
+
+    // A surface destroyed while an erase into it waits takes nothing with it.
+    const SurfaceHandle gone = table.Create(10, 10);
+    table.Blit(gone, 0, 0, 10, 10, source, 0, 70, RasterOp::SrcErase);
+    table.Destroy(gone);
+    table.Blit(gone, 0, 0, 10, 10, source, 0, 0, RasterOp::SrcInvert);
+    EXPECT_EQ(table.Find(gone), nullptr);
+    EXPECT_EQ(pixels(), expected.pixels);
 }
 
 // A sheet with a square kitten: frame n's mask is black on an inset square,

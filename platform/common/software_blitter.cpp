@@ -30,7 +30,39 @@ void Rows(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint3
         for (std::int32_t x = 0; x < w; ++x) d[x] = combine(s[x], d[x]);
 }
 
+// A masked draw over rows that do not overlap the target: the kittens' hot
+// loop. Where the processor has AVX2 it runs on eight pixels per instruction
+// instead of SSE2's four; the loader picks the version once.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void MaskedRows(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint32_t* __restrict m,
+                const std::uint32_t* __restrict p, std::ptrdiff_t s_stride, std::int32_t w, std::int32_t h) {
+    for (std::int32_t y = 0; y < h; ++y, d += d_stride, m += s_stride, p += s_stride)
+        for (std::int32_t x = 0; x < w; ++x) d[x] = p[x] ^ (m[x] & ~d[x]);
+}
+
 }  // namespace
+
+void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                        PixelView src, std::int32_t sx, std::int32_t mask_sy, std::int32_t sprite_sy) {
+    BlitRect mask{dx, dy, width, height, sx, mask_sy};
+    BlitRect sprite{dx, dy, width, height, sx, sprite_sy};
+    const bool mask_shows = ClipBlit(mask, dst.width, dst.height, src.width, src.height);
+    const bool sprite_shows = ClipBlit(sprite, dst.width, dst.height, src.width, src.height);
+    if (!mask_shows && !sprite_shows) return;
+    const bool alike = mask_shows && sprite_shows && mask.dx == sprite.dx && mask.dy == sprite.dy &&
+                       mask.width == sprite.width && mask.height == sprite.height && mask.sx == sprite.sx;
+    if (!alike || src.pixels == dst.pixels) {
+        SoftwareBlit(dst, dx, dy, width, height, src, sx, mask_sy, RasterOp::SrcErase);
+        SoftwareBlit(dst, dx, dy, width, height, src, sx, sprite_sy, RasterOp::SrcInvert);
+        return;
+    }
+    MaskedRows(dst.pixels + static_cast<std::ptrdiff_t>(mask.dy) * dst.stride + mask.dx, dst.stride,
+               src.pixels + static_cast<std::ptrdiff_t>(mask.sy) * src.stride + mask.sx,
+               src.pixels + static_cast<std::ptrdiff_t>(sprite.sy) * src.stride + sprite.sx, src.stride, mask.width,
+               mask.height);
+}
 
 void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                   PixelView src, std::int32_t sx, std::int32_t sy, RasterOp op) {

@@ -41,4 +41,14 @@ struct PixelBuffer {
 void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                   PixelView src, std::int32_t sx, std::int32_t sy, RasterOp op);
 
+// A masked draw: SRCERASE of the mask at (sx, mask_sy) of src, then
+// SRCINVERT of the sprite at (sx, sprite_sy) of src, into the same width x
+// height rectangle of dst at (dx, dy). The result is exactly that of the two
+// SoftwareBlit calls; where both rectangles clip alike and src is not dst
+// (the kittens' case) it is made in one pass over dst,
+// dst = sprite XOR (mask AND NOT dst), which reads and writes the target
+// once instead of twice.
+void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                        PixelView src, std::int32_t sx, std::int32_t mask_sy, std::int32_t sprite_sy);
+
 }  // namespace nyamo

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 
 #include "platform/common/software_blitter.h"
 #include "platform/platform.h"
@@ -16,19 +17,33 @@ public:
     // A surface over pixels that another owner keeps (a window's shared
     // image); they must outlive the surface or be destroyed after it.
     SurfaceHandle Adopt(PixelSpan pixels);
-    void Destroy(SurfaceHandle surface) { surfaces_.erase(surface); }
-    // The surface's pixels, or nullptr for a handle that names none.
+    void Destroy(SurfaceHandle surface) {
+        Settle();
+        surfaces_.erase(surface);
+    }
+    // The surface's pixels, or nullptr for a handle that names none. Every
+    // blit asked for so far has been made in them.
     const PixelSpan* Find(SurfaceHandle surface) const;
     // The surface's own buffer; nullptr for a handle that names none or an
     // adopted surface.
     const PixelBuffer* FindOwned(SurfaceHandle surface) const;
     // BitBlt between two surfaces of the table; nothing happens when either
-    // handle names no surface, as GDI fails on a bad device context.
+    // handle names no surface, as GDI fails on a bad device context. A
+    // SRCERASE waits for the next call: when that is the SRCINVERT of the
+    // same masked draw, both are made in one pass (SoftwareMaskedBlit).
     void Blit(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
               SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op);
     std::size_t size() const { return surfaces_.size(); }
 
 private:
+    struct Erase {
+        SurfaceHandle dst, src;
+        std::int32_t dx, dy, width, height, sx, sy;
+    };
+    // Make the SRCERASE still waiting, if any.
+    void Settle() const;
+    const PixelSpan* Lookup(SurfaceHandle surface) const;
+
     struct Surface {
         PixelBuffer owned;  // empty for an adopted surface
         PixelSpan pixels;   // into owned, or into the adopted memory
@@ -39,6 +54,9 @@ private:
     // Nodes of a map never move, so a span into a node's own buffer stays valid.
     std::map<SurfaceHandle, Surface> surfaces_;
     SurfaceHandle next_ = 1;
+    // Waiting for the SRCINVERT that would complete its masked draw; made
+    // before anything else looks at or changes the surfaces.
+    mutable std::optional<Erase> erase_;
 };
 
 }  // namespace nyamo

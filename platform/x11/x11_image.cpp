@@ -8,18 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/common/push_groups.h"
 #include "platform/x11/x11_display.h"
 
 namespace nyamo::x11 {
 
 namespace {
-
-// What one upload request costs beyond its pixels, in pixels: on Xvfb
-// (client and server CPU together, tools/bench/nyamo-put-price) an
-// XShmPutImage cost 0.8-1.1 us and a pixel 0.26-0.28 ns, so a request is
-// worth about 3,000-4,000 pixels.
-constexpr std::int64_t kPutPricePixels = 3500;
 
 // How long a completion may take before the image is taken as read the slow
 // way (a round trip): a server that never says it has read the pixels must
@@ -139,22 +132,25 @@ void WindowImage::Update(PixelView src, std::span<const Rect> areas) {
 
 void WindowImage::Send(std::span<const Rect> areas) {
     if (image_ == nullptr) return;
-    const std::span<const Rect> groups = grouping_.Group(areas, kPutPricePixels);
-    std::size_t last = groups.size();
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        const Rect r = Clip(groups[g], width_, height_);
-        if (r.right > r.left && r.bottom > r.top) last = g;
+    // One request per rectangle: the damage has joined overlapping ones
+    // already, and joining near ones by their price (as Wine's flushes are)
+    // cost more to work out each tick than the few requests it saved
+    // (docs/performance.md).
+    std::size_t last = areas.size();
+    for (std::size_t i = 0; i < areas.size(); ++i) {
+        const Rect r = Clip(areas[i], width_, height_);
+        if (r.right > r.left && r.bottom > r.top) last = i;
     }
-    if (last == groups.size()) return;
-    for (std::size_t g = 0; g <= last; ++g) {
-        const Rect r = Clip(groups[g], width_, height_);
+    if (last == areas.size()) return;
+    for (std::size_t i = 0; i <= last; ++i) {
+        const Rect r = Clip(areas[i], width_, height_);
         if (r.right <= r.left || r.bottom <= r.top) continue;
         const auto w = static_cast<unsigned>(r.right - r.left);
         const auto h = static_cast<unsigned>(r.bottom - r.top);
         if (shm_attached_) {
             // The server reads the requests in order: word that it has read
             // the last one covers them all.
-            const bool last_one = g == last;
+            const bool last_one = i == last;
             if (last_one) awaited_serial_ = NextRequest(display_);
             XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h, last_one ? True : False);
         } else {

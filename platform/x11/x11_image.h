@@ -10,7 +10,6 @@
 #include <memory>
 #include <span>
 
-#include "platform/common/push_groups.h"
 #include "platform/common/software_blitter.h"
 #include "platform/platform.h"
 #include "platform/x11/x11_pixel_format.h"
@@ -36,11 +35,8 @@ public:
     // is the image's own memory.
     void Update(PixelView src, std::span<const Rect> areas);
     // Send the rectangles of the image to the same places in the window.
-    // Near rectangles go up together as their bounding box (the image holds
-    // the whole picture, so the pixels between them are right too), when one
-    // request costs more than the extra pixels. Through shared memory the
-    // server reads the pixels after the request: call WaitUntilRead before
-    // the image is written again.
+    // Through shared memory the server reads the pixels after the request:
+    // call WaitUntilRead before the image is written again.
     void Send(std::span<const Rect> areas);
     // Return once the server has read everything sent (at once when it has
     // said so already: its completion event came through TakeCompletion).
@@ -75,7 +71,6 @@ private:
     unsigned long awaited_serial_ = 0;  // the last upload not yet known read, 0 if none
     int width_;
     int height_;
-    PushGrouping grouping_;  // near rectangles joined into one put by their price
 };
 
 // Copy the w x h pixels of drawable (of visual, on colormap) at (x, y) into
