@@ -31,10 +31,14 @@ void Win32Platform::RegisterClasses() {
     wc.hIcon = icon;
     wc.hIconSm = small_icon;
 
-    // The saver paints every pixel itself and picks its pointer itself.
+    // The saver paints every pixel itself and picks its pointer itself. It
+    // keeps one device context for its life (CS_OWNDC) rather than asking
+    // for one on every tick.
     wc.lpfnWndProc = &Win32Platform::SaverProc;
     wc.lpszClassName = kSaverClass;
+    wc.style = CS_OWNDC;
     RegisterClassExW(&wc);
+    wc.style = 0;
 
     wc.lpfnWndProc = &Win32Platform::SinkProc;
     wc.lpszClassName = kSinkClass;

@@ -7,7 +7,7 @@ namespace nyamo {
 namespace {
 
 constexpr std::int64_t kTicksPerLine = 500;
-constexpr const char* kNames[] = {"restore", "stamp", "present-blit", "present-flush", "tick"};
+constexpr const char* kNames[] = {"restore", "stamp", "present-blit", "present-push", "wake-watch", "tick"};
 
 }  // namespace
 

@@ -11,7 +11,7 @@
 
 namespace nyamo {
 
-enum class GdiWork : std::uint8_t { Restore, Stamp, PresentBlit, PresentFlush, Tick, Count };
+enum class GdiWork : std::uint8_t { Restore, Stamp, PresentBlit, PresentPush, WakeWatch, Tick, Count };
 
 class GdiProfile {
 public:

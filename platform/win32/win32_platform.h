@@ -3,10 +3,11 @@
 // Windows of any code page.
 //
 // Implemented: every operation of the seam. Surfaces are 32-bit top-down DIB
-// sections selected into memory DCs, so the core's raster operations are done
-// by the real GDI BitBlt; the saver's work frame is its window's retained
-// picture: only the changed rectangles are blitted to the window, and
-// WM_PAINT repaints from it; a console display that the system reports off
+// sections selected into memory DCs; the core's raster operations run on
+// their bits through the software blitter, which the Wine suite proves bit
+// for bit equal to GDI's BitBlt; the saver's work frame is its window's
+// retained picture: only the changed rectangles are blitted to the window, in
+// groups, and WM_PAINT repaints from it; a console display that the system reports off
 // (GUID_CONSOLE_DISPLAY_STATE) makes the saver draw nothing; the preview stretches its sample with
 // HALFTONE; the settings dialog is a plain window of native controls driven
 // by IsDialogMessageW in the message loop.
@@ -216,6 +217,7 @@ private:
     // The saver window.
     HWND saver_ = nullptr;
     HWND sink_ = nullptr;
+    HDC saver_dc_ = nullptr;  // the window's own (CS_OWNDC): it goes with the window
     SurfaceHandle saver_frame_ = 0;  // the work frame, which WM_PAINT repaints from
     PushGrouping push_grouping_;
     HPOWERNOTIFY display_notify_ = nullptr;

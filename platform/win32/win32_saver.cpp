@@ -44,6 +44,7 @@ void Win32Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer
                              nullptr, nullptr, instance_, this);
     if (saver_ == nullptr) return;
     WindowCreated();
+    saver_dc_ = GetDC(saver_);
     GiveIcon(saver_);
     sink_ = CreateWindowExW(0, kSinkClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, saver_, nullptr, instance_, this);
     timer_ms_ = static_cast<UINT>(timer_ms > 0 ? timer_ms : 1);
@@ -128,45 +129,46 @@ SurfaceHandle Win32Platform::CreateSaverFrame(std::int32_t width, std::int32_t h
 namespace {
 
 // Wine sends a window's picture to X as the one rectangle that bounds all
-// that was drawn since its last flush, so rectangles spread over the screen
-// would go up as nearly the whole screen; flushing each apart costs a fixed
-// price per flush. The damaged rectangles are therefore flushed in groups
-// (GroupForFlush) priced at what, measured under Wine 8 on Xvfb with the
-// flush below, the saver, Xvfb and the wineserver together paid least for
+// that was drawn since its last push, so rectangles spread over the screen
+// would go up as nearly the whole screen; pushing each apart costs a fixed
+// price per push. The damaged rectangles are therefore pushed in groups
+// (PushGrouping) priced at what, measured under Wine 8 on Xvfb with the push
+// below, the saver, Xvfb and the wineserver together paid least for
 // (tools/bench/measure-process.sh; 20,000 against 50,000 and more).
-constexpr std::int64_t kFlushPricePixels = 20000;
+constexpr std::int64_t kPushPricePixels = 20000;
 
-// Wine flushes its window surfaces whenever it looks for X events without
-// waiting, which GetAsyncKeyState does: unlike a zero-time
-// MsgWaitForMultipleObjectsEx it asks nothing of the wineserver. On Windows
-// it only reads a key's state.
-void FlushWindowDrawing() { GetAsyncKeyState(VK_LBUTTON); }
+// The one place that pushes a window's drawing to the screen before the
+// message loop's wait does. Wine 8 pushes its window surfaces whenever it
+// looks for X events without waiting, which GetAsyncKeyState does without a
+// wineserver call (a zero-time MsgWaitForMultipleObjectsEx costs three times
+// as much). On Windows, or a Wine that stops doing this, it only reads a
+// key's state: the groups then reach the screen together at the wait, as
+// one bounding rectangle, and nothing is lost.
+void PushWindowSurface() { GetAsyncKeyState(VK_LBUTTON); }
 
 }  // namespace
 
 void Win32Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) {
     Win32Surface* s = FindSurface(src);
-    if (saver_ == nullptr || s == nullptr || s->dc == nullptr || areas.empty()) return;
+    if (saver_dc_ == nullptr || s == nullptr || s->dc == nullptr || areas.empty()) return;
     // The frame holds the whole picture, so a group's bounding box is shown
     // in one blit: the pixels between its members are already on the screen.
-    const std::span<const Rect> groups = push_grouping_.Group(areas, kFlushPricePixels);
-    GdiFlush();
-    HDC window = GetDC(saver_);
+    // GDI reads the frame's bits as they are: everything that wrote them
+    // (the software blitter, or a GdiFlush after GDI's own drawing) is done.
+    const std::span<const Rect> groups = push_grouping_.Group(areas, kPushPricePixels);
     for (std::size_t g = 0; g < groups.size(); ++g) {
         const Rect area = Clip(groups[g], s->width, s->height);
         {
             const GdiTimer timer(GdiWork::PresentBlit, area.area());
-            ::BitBlt(window, area.left, area.top, static_cast<int>(area.width()), static_cast<int>(area.height()),
+            ::BitBlt(saver_dc_, area.left, area.top, static_cast<int>(area.width()), static_cast<int>(area.height()),
                      s->dc, area.left, area.top, SRCCOPY);
         }
         // The last group goes with the message loop's own wait.
         if (g + 1 < groups.size()) {
-            const GdiTimer timer(GdiWork::PresentFlush, 0);
-            FlushWindowDrawing();
+            const GdiTimer timer(GdiWork::PresentPush, 0);
+            PushWindowSurface();
         }
     }
-    ReleaseDC(saver_, window);
-    GdiFlush();
 }
 
 bool Win32Platform::SaverFrameVisible() { return !display_off_; }
@@ -185,7 +187,6 @@ void Win32Platform::PaintSaver(HWND window) {
     const RECT& r = paint.rcPaint;
     const Win32Surface* frame = FindSurface(saver_frame_);
     if (frame != nullptr && frame->dc != nullptr) {
-        GdiFlush();
         ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, frame->dc, r.left, r.top, SRCCOPY);
     } else {
         FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -203,11 +204,13 @@ void Win32Platform::UnloadSaverWindow() {
 }
 
 void Win32Platform::GetCaretPos(Point& point) {
+    const GdiTimer timer(GdiWork::WakeWatch, 0);
     POINT p;
     if (::GetCaretPos(&p)) point = {p.x, p.y};
 }
 
 void Win32Platform::GetCursorPos(Point& point) {
+    const GdiTimer timer(GdiWork::WakeWatch, 0);
     POINT p;
     if (::GetCursorPos(&p)) point = {p.x, p.y};
 }
@@ -281,6 +284,7 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
             display_notify_ = nullptr;
             saver_ = nullptr;
             sink_ = nullptr;
+            saver_dc_ = nullptr;
             // The frame itself is the core's surface; it gives it back.
             saver_frame_ = 0;
             WindowGone();

