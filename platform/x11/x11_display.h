@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,17 @@
 #include "platform/platform.h"
 
 namespace nyamo::x11 {
+
+// The connection to the server. Everything made on it (windows, GCs,
+// images, fonts, and the platform object that holds them) must be given
+// back while it is open, so the connection is declared before whatever
+// uses it and closes last.
+struct CloseDisplay {
+    void operator()(Display* display) const {
+        if (display != nullptr) XCloseDisplay(display);
+    }
+};
+using DisplayConnection = std::unique_ptr<Display, CloseDisplay>;
 
 // Xlib's default error handler ends the process on any error. Windows of
 // other clients (the preview's host, the window xscreensaver gives us) can

@@ -1,12 +1,15 @@
 #include "platform/x11/x11_hack.h"
 
 #include <malloc.h>
+#include <poll.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 
 #include "app/app.h"
 #include "assets/embedded.h"
@@ -14,6 +17,7 @@
 #include "platform/x11/frame_rate.h"
 #include "platform/x11/hack_options.h"
 #include "platform/x11/x11_display.h"
+#include "platform/x11/x11_hack_platform.h"
 #include "platform/x11/x11_hack_window.h"
 #include "platform/x11/x11_loop.h"
 #include "platform/x11/xscreensaver_prefs.h"
@@ -25,25 +29,27 @@ namespace nyamo::x11 {
 
 namespace {
 
-// A whole number, all of the text; decimal, or hexadecimal after 0x as
-// xscreensaver writes window ids.
-std::optional<unsigned long> ReadNumber(const std::string& text) {
-    if (text.empty() || text[0] == '-' || text[0] == '+') return std::nullopt;
+// A whole number, all of the text, in the given base. A leading zero is
+// just a digit: xscreensaver's hacks read "010" as ten, not as C's octal.
+std::optional<unsigned long> ReadNumber(const std::string& text, int base) {
+    if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
     char* end = nullptr;
     errno = 0;
-    const unsigned long value = std::strtoul(text.c_str(), &end, 0);
+    const unsigned long value = std::strtoul(text.c_str(), &end, base);
     if (errno != 0 || end == text.c_str() || *end != '\0') return std::nullopt;
     return value;
 }
 
+// Decimal, or hexadecimal after 0x as xscreensaver writes window ids.
 std::optional<Window> ReadWindowId(const std::string& text) {
-    const auto value = ReadNumber(text);
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const auto value = hex ? ReadNumber(text.substr(2), 16) : ReadNumber(text, 10);
     if (!value || *value == 0 || *value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
     return static_cast<Window>(*value);
 }
 
 std::optional<int> ReadSetting(const std::string& text) {
-    const auto value = ReadNumber(text);
+    const auto value = ReadNumber(text, 10);
     if (!value || *value > 1000000) return std::nullopt;
     return static_cast<int>(*value);
 }
@@ -55,17 +61,88 @@ void LoadSheets(App& app) {
     }
 }
 
-// The flock at the window's current size: surfaces, lanes, first frame.
-void StartFlock(App& app, X11Platform& platform) {
-    ReleaseSaverSurfaces(app);
-    app.g.ScrW = platform.HackWidth();
-    app.g.ScrH = platform.HackHeight();
-    LoadSheets(app);
-    app.saver.scr_work = platform.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
-    app.saver.scr_bkg = platform.CreateSurface(app.g.ScrW, app.g.ScrH);
-    for (CatRec& cat : app.g.Cats) cat = CatRec{};
-    app.g.RestCount.fill(0);
-    InitCats(app);
+// The hack in the shape of xscreensaver's own: started on a window, asked
+// to draw a frame (and telling how long until the next), told of a new
+// size and of each event, then freed. The platform goes before the display
+// connection that RunHack holds.
+struct Hack {
+    explicit Hack(Display* display) : platform(display), app(platform) {}
+    HackPlatform platform;
+    App app;
+    FrameRate rate;
+    bool fps = false;
+    Window own_window = 0;  // --window: ours to destroy when its close box is used
+};
+
+// reshape: the flock at the window's current size: surfaces, lanes, first frame.
+void HackReshape(Hack& hack) {
+    Deliver([&] {
+        App& app = hack.app;
+        ReleaseSaverSurfaces(app);
+        app.g.ScrW = hack.platform.Width();
+        app.g.ScrH = hack.platform.Height();
+        LoadSheets(app);
+        app.saver.scr_work = hack.platform.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
+        app.saver.scr_bkg = hack.platform.CreateSurface(app.g.ScrW, app.g.ScrH);
+        for (CatRec& cat : app.g.Cats) cat = CatRec{};
+        app.g.RestCount.fill(0);
+        InitCats(app);
+    });
+}
+
+// init: the platform on its target window and the flock as asked; nothing
+// when the window does not exist.
+std::unique_ptr<Hack> HackInit(Display* display, Window target, Window own_window, const HackRequest& request) {
+    auto hack = std::make_unique<Hack>(display);
+    if (!hack->platform.Adopt(target)) return nullptr;
+    hack->own_window = own_window;
+    hack->fps = request.fps;
+    // The desktop is the picture xscreensaver took before it blanked, and
+    // only while the user lets it show desktop pictures; elsewhere, black.
+    if (request.saver_type == 1 && own_window == 0) {
+        const char* home = std::getenv("HOME");
+        if (DesktopGrabbingAllowed(display, home != nullptr ? home : ""))
+            hack->platform.SetDesktop(ScreenshotOf(display, target));
+    }
+    Grobal& g = hack->app.g;
+    g.CatNum = kCatNumOption.Force(request.count);
+    g.SaverSpeed = kSaverSpeedOption.Force(request.speed);
+    g.SaverType = kSaverTypeOption.Force(request.saver_type);
+    g.IsSaver = kTrue;
+    g.WinLeft = 0;
+    g.WinTop = 0;
+    HackReshape(*hack);
+    return hack;
+}
+
+// draw: one frame; milliseconds until the next.
+int HackDraw(Hack& hack) {
+    Deliver([&] {
+        SpawnCats(hack.app);
+        StepCats(hack.app);
+    });
+    if (hack.fps)
+        if (const auto text = hack.rate.Tick(std::chrono::steady_clock::now())) hack.platform.SetCaption(*text);
+    return hack.platform.TickInterval();
+}
+
+// event: false once the window is gone.
+bool HackEvent(Hack& hack, const XEvent& event) {
+    switch (hack.platform.Handle(event)) {
+        case HackInput::Resized: HackReshape(hack); break;
+        case HackInput::CloseRequested:
+            if (hack.own_window != 0) XDestroyWindow(hack.platform.display(), hack.own_window);
+            break;
+        case HackInput::TargetGone: return false;
+        case HackInput::Nothing: break;
+    }
+    return hack.platform.HasTarget();
+}
+
+// free: surfaces, images and the caption's resources, while the display is open.
+void HackFree(std::unique_ptr<Hack> hack) {
+    Deliver([&] { ReleaseSaverSurfaces(hack->app); });
+    hack.reset();
 }
 
 }  // namespace
@@ -162,60 +239,49 @@ std::string HackUsage() {
 }
 
 int RunHack(const HackRequest& request) {
-    Display* display = XOpenDisplay(request.display ? request.display->c_str() : nullptr);
+    const DisplayConnection connection(XOpenDisplay(request.display ? request.display->c_str() : nullptr));
+    Display* const display = connection.get();
     if (display == nullptr) {
         std::fprintf(stderr, "nyamo: cannot open the X display %s; is DISPLAY set?\n",
                      request.display ? request.display->c_str() : XDisplayName(nullptr));
         return 1;
     }
     InstallQuietErrorHandler();
-    X11Platform platform(display, "");
     Window own_window = 0;
     Window target = request.root ? DefaultRootWindow(display) : request.window;
     if (request.own_window) target = own_window = OpenOwnWindow(display);
-    if (!platform.AdoptHackWindow(target)) {
+    std::unique_ptr<Hack> hack = HackInit(display, target, own_window, request);
+    if (!hack) {
         std::fprintf(stderr, "nyamo: no window 0x%lx to draw into\n", target);
         return 1;
     }
-    // The desktop is the picture xscreensaver took before it blanked, and
-    // only while the user lets it show desktop pictures; elsewhere, black.
-    if (request.saver_type == 1 && !request.own_window) {
-        const char* home = std::getenv("HOME");
-        if (DesktopGrabbingAllowed(home != nullptr ? home : "", kXscreensaverAppDefaults))
-            platform.SetHackDesktop(ScreenshotOf(display, target));
-    }
-    App app(platform);
-    Deliver([&] {
-        Grobal& g = app.g;
-        g.CatNum = kCatNumOption.Force(request.count);
-        g.SaverSpeed = kSaverSpeedOption.Force(request.speed);
-        g.SaverType = kSaverTypeOption.Force(request.saver_type);
-        g.IsSaver = kTrue;
-        g.WinLeft = 0;
-        g.WinTop = 0;
-        StartFlock(app, platform);
-    });
-    FrameRate rate;
     // Give the pictures decoded at start-up back, as the program's entry does.
     malloc_trim(0);
-    RunLoop(
-        platform,
-        [&] {
-            Deliver([&] {
-                SpawnCats(app);
-                StepCats(app);
-            });
-            if (!request.fps) return;
-            if (const auto text = rate.Tick(std::chrono::steady_clock::now())) platform.SetHackCaption(*text);
-        },
-        [&](SaverInput input) {
-            if (input == SaverInput::TargetResized) Deliver([&] { StartFlock(app, platform); });
-            if (input == SaverInput::CloseRequested && own_window != 0) XDestroyWindow(display, own_window);
-        });
-    // The surfaces are the core's to give back, while the display they may
-    // share memory with is still open.
-    ReleaseSaverSurfaces(app);
-    XCloseDisplay(display);
+    const int fd = ConnectionNumber(display);
+    auto next_frame = std::chrono::steady_clock::now();
+    bool running = true;
+    while (running) {
+        // Hand the requests made so far to the server before waiting.
+        XFlush(display);
+        if (XPending(display) == 0) {
+            // Rounded up: a wait rounded down to 0 would spin on the
+            // connection for the last fraction of a millisecond.
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(next_frame - std::chrono::steady_clock::now()).count();
+            pollfd watch{fd, POLLIN, 0};
+            if (left > 0) poll(&watch, 1, static_cast<int>(left));
+        }
+        while (running && XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            running = HackEvent(*hack, event);
+        }
+        const auto now = std::chrono::steady_clock::now();
+        // A late frame is not made up for: the next one comes a whole
+        // interval after this one.
+        if (running && now >= next_frame) next_frame = now + std::chrono::milliseconds(HackDraw(*hack));
+    }
+    HackFree(std::move(hack));
     return 0;
 }
 

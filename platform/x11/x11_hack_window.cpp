@@ -18,6 +18,8 @@ Window OpenOwnWindow(Display* display) {
     Atom delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &delete_window, 1);
     XMapWindow(display, window);
+    // A round trip: the server has made and mapped the window before the
+    // hack asks for its attributes and selects its events.
     XSync(display, False);
     return window;
 }

@@ -5,6 +5,8 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/x11/x11_display.h"
 
@@ -48,8 +50,17 @@ WindowImage::WindowImage(Display* display, Window window, Visual* visual, int de
     if (TryShm(visual, depth)) return;
     image_ = XCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                           static_cast<unsigned>(width_), static_cast<unsigned>(height_), 32, 0);
-    if (image_ != nullptr)
-        image_->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height_), 1));
+    if (image_ == nullptr) return;
+    image_->data = static_cast<char*>(
+        std::calloc(static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height_), 1));
+    if (image_->data == nullptr) {
+        // No memory for the picture: the window shows nothing rather than
+        // the process writing through a null pointer; the frame the core
+        // composes is then a surface of its own (Pixels() is empty).
+        std::fprintf(stderr, "nyamo: no memory for a %d x %d window image; nothing is drawn\n", width_, height_);
+        XDestroyImage(image_);
+        image_ = nullptr;
+    }
 }
 
 bool WindowImage::TryShm(Visual* visual, int depth) {

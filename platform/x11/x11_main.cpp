@@ -30,7 +30,8 @@ std::string JoinArguments(const std::vector<std::string>& args) {
 int RunProgram(const std::vector<std::string>& args) {
     using namespace nyamo;
     using namespace nyamo::x11;
-    Display* display = XOpenDisplay(nullptr);
+    const DisplayConnection connection(XOpenDisplay(nullptr));
+    Display* const display = connection.get();
     if (display == nullptr) {
         std::fprintf(stderr,
                      "nyamo: cannot open the X display%s%s: it needs a running X server (set DISPLAY).\n"

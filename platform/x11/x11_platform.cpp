@@ -69,7 +69,6 @@ X11Platform::~X11Platform() {
     if (SaverLoaded()) UnloadSaverWindow();
     retired_image_.reset();  // while the display is open
     UnloadPreviewWindow();
-    if (caption_gc_ != nullptr) XFreeGC(display_, caption_gc_);
 }
 
 bool X11Platform::DialogLoaded() const { return dialog_ != nullptr && dialog_->loaded(); }
@@ -184,13 +183,6 @@ void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_
     const PixelSpan* target = surfaces_.Find(dst);
     if (target == nullptr) return;
     AwaitFrameRead(dst);
-    if (saver_.foreign) {
-        // Never the hack window's own pixels: under xscreensaver they are
-        // already black or the last hack's picture. The daemon's screenshot
-        // when there is one, else the surface stays black.
-        if (hack_desktop_ != None) CaptureHackDesktop(*target, width, height);
-        return;
-    }
     XWindowAttributes root_attributes{};
     XGetWindowAttributes(display_, root_, &root_attributes);
     CapturePixels(display_, root_, root_attributes.visual, root_attributes.colormap, primary_.left, primary_.top, width,
@@ -233,9 +225,9 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                 if (event.xexpose.count == 0) RepaintSaver();
                 return SaverInput::Nothing;
             case KeyPress:
-                return saver_.foreign ? SaverInput::Nothing : SaverInput::Key;
+                return SaverInput::Key;
             case ButtonPress:
-                return saver_.foreign ? SaverInput::Nothing : SaverInput::Click;
+                return SaverInput::Click;
             case MotionNotify:
                 // Only under the saver's pointer grab; the tick compares
                 // positions, as it does where it asks the server.
@@ -245,28 +237,7 @@ SaverInput X11Platform::Translate(const XEvent& event) {
             case VisibilityNotify:
                 saver_.obscured = event.xvisibility.state == VisibilityFullyObscured;
                 // Something was mapped above the saver: stay on top.
-                if (!saver_.foreign && event.xvisibility.state != VisibilityUnobscured) XRaiseWindow(display_, saver_.window);
-                return SaverInput::Nothing;
-            case ConfigureNotify:
-                if (saver_.foreign && (event.xconfigure.width != saver_.width || event.xconfigure.height != saver_.height)) {
-                    saver_.width = event.xconfigure.width;
-                    saver_.height = event.xconfigure.height;
-                    DropSaverImage();
-                    return SaverInput::TargetResized;
-                }
-                return SaverInput::Nothing;
-            case ClientMessage:
-                // The close box of the hack's own window (--window).
-                if (saver_.foreign && static_cast<Atom>(event.xclient.data.l[0]) ==
-                                          XInternAtom(display_, "WM_DELETE_WINDOW", False))
-                    return SaverInput::CloseRequested;
-                return SaverInput::Nothing;
-            case DestroyNotify:
-                if (saver_.foreign && event.xdestroywindow.window == saver_.window) {
-                    // The hack's window went: nothing is left to draw into.
-                    DropSaverImage();
-                    saver_ = SaverWindow{};
-                }
+                if (event.xvisibility.state != VisibilityUnobscured) XRaiseWindow(display_, saver_.window);
                 return SaverInput::Nothing;
             default:
                 return SaverInput::Nothing;

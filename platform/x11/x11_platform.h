@@ -14,7 +14,8 @@
 // - the saver window (override-redirect, blank pointer, keyboard and pointer
 //   grabbed, MIT-SHM upload with an XPutImage fallback), its timer, the
 //   pointer's position from the motion events of its grab; the preview as a child of a foreign window, its sample
-//   stretched smoothly; the xscreensaver hack's target window;
+//   stretched smoothly (the xscreensaver hack draws into a window of another
+//   client through HackPlatform, x11_hack_platform.h);
 // - the settings dialog with FLTK 1.3 (platform/x11/fltk_dialog.cpp).
 // Not implemented: a text caret (X has none: GetCaretPos gives a fixed point).
 #pragma once
@@ -38,7 +39,7 @@ class WindowImage;
 class FltkDialog;
 
 // What the event loop hands to the core, translated from one X event.
-enum class SaverInput { Nothing, Click, Key, TargetResized, CloseRequested };
+enum class SaverInput { Nothing, Click, Key };
 
 // Events of the settings dialog that reach the core.
 struct DialogEvents {
@@ -56,7 +57,7 @@ public:
     Display* display() const { return display_; }
 
     // --- For the shell's loops ---------------------------------------------
-    bool SaverLoaded() const { return saver_.window != 0 || saver_.foreign; }
+    bool SaverLoaded() const { return saver_.window != 0; }
     bool PreviewLoaded() const { return preview_.window != 0; }
     bool DialogLoaded() const;
     bool AnyWindowLoaded() const { return SaverLoaded() || PreviewLoaded() || DialogLoaded(); }
@@ -69,20 +70,6 @@ public:
     SaverInput Translate(const XEvent& event);
     void set_dialog_events(DialogEvents events) { dialog_events_ = std::move(events); }
     const DialogEvents& dialog_events() const { return dialog_events_; }
-
-    // The xscreensaver hack: frames go into a window of another client at
-    // its size; input and ending stay with that client. False if the window
-    // does not exist.
-    bool AdoptHackWindow(Window window);
-    // The picture that CopyDesktop gives the hack: a pixmap of the screen's
-    // depth (xscreensaver's screenshot), or None for black.
-    void SetHackDesktop(Pixmap desktop) { hack_desktop_ = desktop; }
-    // A line of text drawn in the hack window's bottom-left corner over
-    // every frame from now on (the frame rate).
-    void SetHackCaption(std::string text);
-    // The hack window's current size.
-    std::int32_t HackWidth() const { return saver_.width; }
-    std::int32_t HackHeight() const { return saver_.height; }
 
     // --- Platform ------------------------------------------------------------
     std::string CommandLine() override;
@@ -145,11 +132,12 @@ public:
     void SetControlBounds(Control control, std::int32_t width, std::int32_t height, std::int32_t left,
                           std::int32_t top) override;
 
-private:
+protected:
+    // The window the frames go to: the saver's own, or (for the hack) a
+    // window of another client.
     struct SaverWindow {
         Window window = 0;
         Window sink = 0;  // the focus sink: an input-only child outside the visible area
-        bool foreign = false;  // the hack draws into a window of another client
         bool mapped = false;
         bool sink_focus = false;
         bool grabbed = false;
@@ -176,6 +164,21 @@ private:
     // uses: the frame is the core's until it destroys it, so the image waits.
     SurfaceHandle retired_frame_ = 0;
     std::unique_ptr<WindowImage> retired_image_;
+
+    void EnsureSaverImage();
+    // The image goes (a new size, the window gone); a frame in its memory
+    // goes with it, and the core's handle then names no surface.
+    void DropSaverImage();
+    void RepaintSaver();
+    // Before the core writes into the frame: the server must have read the
+    // image it shares with the frame.
+    void AwaitFrameRead(SurfaceHandle target);
+
+    Display* display_;
+    SurfaceTable surfaces_;
+    SaverWindow saver_;
+
+private:
     struct PreviewImage {
         int width = 0, height = 0, left = 0, top = 0;
         bool visible = false;
@@ -192,21 +195,10 @@ private:
 
     float TwipsPerPixel() const { return twips_per_pixel_; }
     int TwipsToPixels(float twips) const;
-    void EnsureSaverImage();
-    // The image goes (a new size, the window gone); a frame in its memory
-    // goes with it, and the core's handle then names no surface.
-    void DropSaverImage();
-    void RepaintSaver();
     void GrabInput();
     void ReleaseInput();
-    // Before the core writes into the frame: the server must have read the
-    // image it shares with the frame.
-    void AwaitFrameRead(SurfaceHandle target);
     void ComposePreview();
-    void DrawHackCaption();
-    void CaptureHackDesktop(PixelSpan dst, int width, int height);
 
-    Display* display_;
     int screen_number_;
     Window root_;
     std::string command_line_;
@@ -216,14 +208,9 @@ private:
     // The display's power state, asked at most once a second.
     bool powered_down_ = false;
     std::chrono::steady_clock::time_point power_asked_{};
-    SurfaceTable surfaces_;
-    SaverWindow saver_;
     PreviewWindow preview_;
     std::unique_ptr<FltkDialog> dialog_;
     DialogEvents dialog_events_;
-    Pixmap hack_desktop_ = None;
-    std::string hack_caption_;
-    GC caption_gc_ = nullptr;
     int timer_ms_ = 0;
     std::chrono::steady_clock::time_point next_tick_{};
 };

@@ -1,5 +1,4 @@
-// The full-screen saver window, and the foreign window the xscreensaver hack
-// draws into.
+// The full-screen saver window, and the frames that go to it.
 //
 // The window is override-redirect rather than a managed window asking for
 // _NET_WM_STATE_FULLSCREEN: a manager may move a full-screen window to the
@@ -72,7 +71,7 @@ void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_m
 }
 
 void X11Platform::SetSaverWindowRect(float left, float top, float width, float height) {
-    if (saver_.window == 0 || saver_.foreign) return;
+    if (saver_.window == 0) return;
     saver_.left = TwipsToPixels(left);
     saver_.top = TwipsToPixels(top);
     const int w = std::max(TwipsToPixels(width), 1);
@@ -107,11 +106,10 @@ void X11Platform::RepaintSaver() {
     if (!saver_.image || saver_.frame == 0) return;
     const Rect whole{0, 0, saver_.image->width(), saver_.image->height()};
     saver_.image->Send({&whole, 1});
-    DrawHackCaption();
 }
 
 void X11Platform::ShowSaverWindow() {
-    if (saver_.window == 0 || saver_.foreign) return;
+    if (saver_.window == 0) return;
     XMapRaised(display_, saver_.window);
     saver_.mapped = true;
     if (saver_.sink_focus) XSetInputFocus(display_, saver_.sink, RevertToParent, CurrentTime);
@@ -127,7 +125,7 @@ void X11Platform::ShowSaverWindow() {
 }
 
 void X11Platform::HideSaverWindow() {
-    if (saver_.window == 0 || saver_.foreign) return;
+    if (saver_.window == 0) return;
     ReleaseInput();
     XUnmapWindow(display_, saver_.window);
     saver_.mapped = false;
@@ -172,7 +170,7 @@ void X11Platform::ReleaseInput() {
 }
 
 void X11Platform::SetSaverPointer(PointerShape shape) {
-    if (saver_.window == 0 || saver_.foreign) return;
+    if (saver_.window == 0) return;
     saver_.pointer_hidden = shape == PointerShape::Invisible;
     if (saver_.pointer_hidden)
         XDefineCursor(display_, saver_.window, saver_.blank);
@@ -185,7 +183,7 @@ void X11Platform::SetSaverPointer(PointerShape shape) {
 }
 
 void X11Platform::MakeSaverTopmost() {
-    if (saver_.window == 0 || saver_.foreign) return;
+    if (saver_.window == 0) return;
     // Override-redirect windows stack where the server puts them: on top
     // when raised. VisibilityNotify (see Translate) raises it again when a
     // later window covers it.
@@ -211,9 +209,8 @@ void X11Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> are
     EnsureSaverImage();
     saver_.image->Update(source->view(), areas);
     // A hidden window keeps the frame in its image for the next show.
-    if (!saver_.mapped && !saver_.foreign) return;
+    if (!saver_.mapped) return;
     saver_.image->Send(areas);
-    DrawHackCaption();
 }
 
 void X11Platform::AwaitFrameRead(SurfaceHandle target) {
@@ -233,11 +230,6 @@ bool X11Platform::SaverFrameVisible() {
 }
 
 void X11Platform::UnloadSaverWindow() {
-    if (saver_.foreign) {
-        DropSaverImage();
-        saver_ = SaverWindow{};
-        return;
-    }
     if (saver_.window == 0) return;
     ReleaseInput();
     DropSaverImage();
@@ -265,25 +257,6 @@ void X11Platform::GetCursorPos(Point& point) {
     unsigned int buttons = 0;
     if (XQueryPointer(display_, root_, &root_return, &child, &root_x, &root_y, &win_x, &win_y, &buttons))
         point = Point{root_x - primary_.left, root_y - primary_.top};
-}
-
-bool X11Platform::AdoptHackWindow(Window window) {
-    ErrorTrap trap(display_);
-    XWindowAttributes attributes{};
-    const Status ok = XGetWindowAttributes(display_, window, &attributes);
-    if (ok == 0 || trap.Failed()) return false;
-    saver_ = SaverWindow{};
-    saver_.window = window;
-    saver_.foreign = true;
-    saver_.mapped = true;
-    saver_.visual = attributes.visual;
-    saver_.depth = attributes.depth;
-    saver_.colormap = attributes.colormap;
-    saver_.width = attributes.width;
-    saver_.height = attributes.height;
-    // Only structure, exposure and visibility: input belongs to the window's owner.
-    XSelectInput(display_, window, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
-    return !trap.Failed();
 }
 
 }  // namespace nyamo::x11

@@ -1,57 +1,64 @@
 #include "platform/x11/xscreensaver_prefs.h"
 
-#include <algorithm>
-#include <cctype>
-#include <fstream>
+#include <X11/Intrinsic.h>
+#include <strings.h>
+
+#include <cstring>
+#include <optional>
 
 namespace nyamo::x11 {
 
 namespace {
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return "";
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
+std::optional<std::string> Value(XrmDatabase database, const char* name, const char* resource_class) {
+    if (database == nullptr) return std::nullopt;
+    char* type = nullptr;
+    XrmValue value{};
+    if (!XrmGetResource(database, name, resource_class, &type, &value) || value.addr == nullptr) return std::nullopt;
+    return std::string(value.addr, strnlen(value.addr, value.size));
 }
 
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
-std::optional<bool> ReadFile(const std::string& path) {
-    std::ifstream file(path);
-    if (!file) return std::nullopt;
-    return ReadGrabDesktopImages(file);
+// xscreensaver's reading of a boolean: the words it writes and their
+// synonyms, blanks around them (a CR of a file from Windows too) ignored;
+// anything else is false.
+bool Allows(std::string text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    const auto last = text.find_last_not_of(" \t\r\n");
+    text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    return strcasecmp(text.c_str(), "true") == 0 || strcasecmp(text.c_str(), "yes") == 0 ||
+           strcasecmp(text.c_str(), "on") == 0;
 }
 
 }  // namespace
 
-std::optional<bool> ReadGrabDesktopImages(std::istream& resources) {
-    std::optional<bool> found;
-    std::string line;
-    while (std::getline(resources, line)) {
-        const auto colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        std::string name = Trimmed(line.substr(0, colon));
-        if (name.empty() || name[0] == '!' || name[0] == '#') continue;
-        // "grabDesktopImages", or a wildcard or class binding of it as the
-        // app-defaults file writes it ("*grabDesktopImages").
-        const auto dot = name.find_last_of(".*");
-        if (dot != std::string::npos) name = name.substr(dot + 1);
-        if (name != "grabDesktopImages") continue;
-        const std::string value = Lowered(Trimmed(line.substr(colon + 1)));
-        found = value == "true" || value == "on" || value == "yes";
-    }
-    return found;
+bool GrabDesktopImages(XrmDatabase resources, XrmDatabase user_file) {
+    // ~/.xscreensaver names its settings bare; xscreensaver files them under
+    // its class, above everything the resource files say.
+    if (const auto own = Value(user_file, "grabDesktopImages", "grabDesktopImages")) return Allows(*own);
+    if (const auto shared = Value(resources, "xscreensaver.grabDesktopImages", "XScreenSaver.grabDesktopImages"))
+        return Allows(*shared);
+    return false;
 }
 
-bool DesktopGrabbingAllowed(const std::string& home, const std::string& app_defaults) {
-    if (!home.empty())
-        if (const auto own = ReadFile(home + "/.xscreensaver")) return *own;
-    if (const auto packaged = ReadFile(app_defaults)) return *packaged;
-    return false;
+bool DesktopGrabbingAllowed(Display* display, const std::string& home) {
+    XrmInitialize();
+    XrmDatabase user_file = nullptr;
+    if (!home.empty()) user_file = XrmGetFileDatabase((home + "/.xscreensaver").c_str());
+    // libXt merges the resource files exactly as for xscreensaver's own
+    // programs (the search paths, the language, the user's files, the
+    // server's resources). Its display is a connection of its own: closing
+    // the application context closes it and leaves ours alone.
+    XtToolkitInitialize();
+    XtAppContext context = XtCreateApplicationContext();
+    int argc = 0;
+    char* argv[] = {nullptr};
+    Display* resources_display =
+        XtOpenDisplay(context, DisplayString(display), "xscreensaver", "XScreenSaver", nullptr, 0, &argc, argv);
+    const bool allowed =
+        GrabDesktopImages(resources_display != nullptr ? XtDatabase(resources_display) : nullptr, user_file);
+    XtDestroyApplicationContext(context);
+    if (user_file != nullptr) XrmDestroyDatabase(user_file);
+    return allowed;
 }
 
 }  // namespace nyamo::x11

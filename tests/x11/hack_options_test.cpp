@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "platform/x11/frame_rate.h"
 #include "platform/x11/x11_hack.h"
@@ -74,6 +76,11 @@ TEST(HackOptions, Settings) {
     EXPECT_EQ(Request({"--root", "--blank", "--desktop"}).saver_type, 1);  // the last one wins
     // Out of range is kept here and forced into range when the hack starts.
     EXPECT_EQ(Request({"-root", "-count", "70"}).count, 70);
+    // Decimal, as xscreensaver's hacks read numbers: a leading zero is no octal.
+    EXPECT_EQ(Request({"-root", "-count", "010", "-speed", "09"}).count, 10);
+    EXPECT_EQ(Request({"-root", "-speed", "09"}).speed, 9);
+    EXPECT_TRUE(IsUsageError({"-root", "-count", "0x10"}));
+    EXPECT_EQ(Request({"-window-id", "010"}).window, 10u);
 }
 
 TEST(HackOptions, WhatTheCommandLineLeavesOutIsTheTablesDefault) {
@@ -142,38 +149,67 @@ TEST(HackOptions, BadHackCommandLinesAreRefused) {
         EXPECT_NE(HackUsage().find(option), std::string::npos) << option;
 }
 
-TEST(XscreensaverPrefs, GrabDesktopImagesAsTheResourceFileSaysIt) {
-    const auto read = [](const std::string& text) {
-        std::istringstream in(text);
-        return ReadGrabDesktopImages(in);
-    };
-    EXPECT_EQ(read("timeout:\t0:10:00\ngrabDesktopImages:\tTrue\n"), true);
-    EXPECT_EQ(read("grabDesktopImages:  False\n"), false);
-    EXPECT_EQ(read("*grabDesktopImages:\tFalse\n"), false);  // as the app-defaults file writes it
-    EXPECT_EQ(read("XScreenSaver.grabDesktopImages: on\r\n"), true);
-    EXPECT_EQ(read("grabDesktopImages: True\ngrabDesktopImages: False\n"), false);  // the last one wins
-    EXPECT_EQ(read("! grabDesktopImages: True\ngrabVideoFrames: True\n"), std::nullopt);
-    EXPECT_EQ(read("programs: \\\n  nyamo --root \\n\\\n"), std::nullopt);
+// Resource files written to disk and read by Xlib's resource manager, as
+// xscreensaver's programs read them.
+class XscreensaverPrefs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        XrmInitialize();
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override {
+        for (XrmDatabase database : databases_) XrmDestroyDatabase(database);
+        std::filesystem::remove_all(folder_);
+    }
+    // The file's database, or null when there is no such file.
+    XrmDatabase Read(const std::string& name, const std::optional<std::string>& text) {
+        const std::string path = folder_ + "/" + name;
+        std::filesystem::remove(path);
+        if (text) std::ofstream(path, std::ios::binary) << *text;
+        XrmDatabase database = XrmGetFileDatabase(path.c_str());
+        if (database != nullptr) databases_.push_back(database);
+        return database;
+    }
+    bool Allowed(const std::optional<std::string>& app_defaults, const std::optional<std::string>& dot_file) {
+        return GrabDesktopImages(Read("XScreenSaver", app_defaults), Read(".xscreensaver", dot_file));
+    }
+
+    std::string folder_ = ::testing::TempDir() + "nyamo-prefs";
+    std::vector<XrmDatabase> databases_;
+};
+
+TEST_F(XscreensaverPrefs, TheAppDefaultsAsResourcesOfXscreensaver) {
+    // Debian's file writes it as a wildcard; a binding to the name or the
+    // class counts too, and the last of two equal bindings wins.
+    EXPECT_TRUE(Allowed("*grabDesktopImages:\tTrue\n", std::nullopt));
+    EXPECT_FALSE(Allowed("*grabDesktopImages:\tFalse\n", std::nullopt));
+    EXPECT_TRUE(Allowed("xscreensaver.grabDesktopImages: on\n", std::nullopt));
+    EXPECT_TRUE(Allowed("XScreenSaver.grabDesktopImages: Yes\n", std::nullopt));
+    EXPECT_FALSE(Allowed("*grabDesktopImages: True\n*grabDesktopImages: False\n", std::nullopt));
+    // The more specific binding wins whatever the order.
+    EXPECT_TRUE(Allowed("xscreensaver.grabDesktopImages: True\n*grabDesktopImages: False\n", std::nullopt));
+    // Another program's setting, a comment, a line continued over two and
+    // a different resource of the same last name are not it.
+    EXPECT_FALSE(Allowed("xscreensaver-settings.grabDesktopImages: True\n", std::nullopt));
+    EXPECT_FALSE(Allowed("! *grabDesktopImages: True\n", std::nullopt));
+    EXPECT_FALSE(Allowed("*programs: nyamo --root \\\n*grabDesktopImages: True\n", std::nullopt));
+    EXPECT_FALSE(Allowed("*grabDesktopImagesNow: True\n", std::nullopt));
 }
 
-TEST(XscreensaverPrefs, TheUsersFileFirstThenTheAppDefaultsThenNo) {
-    const std::string folder = ::testing::TempDir() + "nyamo-prefs";
-    std::filesystem::create_directories(folder + "/home");
-    const std::string defaults = folder + "/XScreenSaver";
-    const auto write = [](const std::string& path, const std::string& text) { std::ofstream(path) << text; };
-    std::filesystem::remove(folder + "/home/.xscreensaver");
-    std::filesystem::remove(defaults);
-    EXPECT_FALSE(DesktopGrabbingAllowed(folder + "/home", defaults));
-    write(defaults, "*grabDesktopImages:\tTrue\n");
-    EXPECT_TRUE(DesktopGrabbingAllowed(folder + "/home", defaults));
-    write(folder + "/home/.xscreensaver", "mode:\t\tone\n");
-    EXPECT_TRUE(DesktopGrabbingAllowed(folder + "/home", defaults));
-    write(folder + "/home/.xscreensaver", "grabDesktopImages:\tFalse\n");
-    EXPECT_FALSE(DesktopGrabbingAllowed(folder + "/home", defaults));
-    write(defaults, "*grabDesktopImages:\tFalse\n");
-    write(folder + "/home/.xscreensaver", "grabDesktopImages:\tTrue\n");
-    EXPECT_TRUE(DesktopGrabbingAllowed(folder + "/home", defaults));
-    std::filesystem::remove_all(folder);
+TEST_F(XscreensaverPrefs, TheUsersFileOverridesAndOnlyTheKnownWordsAllow) {
+    EXPECT_FALSE(Allowed(std::nullopt, std::nullopt));  // nobody allowed it
+    EXPECT_FALSE(Allowed("mode: one\n", "timeout: 0:10:00\n"));
+    EXPECT_TRUE(Allowed("*grabDesktopImages: True\n", "mode:\t\tone\n"));
+    EXPECT_FALSE(Allowed("*grabDesktopImages: True\n", "grabDesktopImages:\tFalse\n"));
+    EXPECT_TRUE(Allowed("*grabDesktopImages: False\n", "grabDesktopImages:\tTrue\r\n"));
+    // xscreensaver's words in any case; a number or a stray word is no,
+    // and still overrides the app-defaults.
+    for (const char* yes : {"True", "true", "YES", "on", "  On  "})
+        EXPECT_TRUE(Allowed(std::nullopt, std::string("grabDesktopImages: ") + yes + "\n")) << yes;
+    for (const char* no : {"1", "junk", "", "False", "off"})
+        EXPECT_FALSE(Allowed("*grabDesktopImages: True\n", std::string("grabDesktopImages: ") + no + "\n")) << no;
+    // A damaged file (no colon, binary) is read as far as it goes.
+    EXPECT_TRUE(Allowed(std::nullopt, std::string("garbage\n\x01\xff\ngrabDesktopImages: True\n")));
 }
 
 TEST(FrameRateText, FramesOverAboutASecond) {

@@ -11,6 +11,9 @@
 //   x11_probe host WxH [NAME]       make a window, print its id, destroy it on SIGTERM;
 //                                   NAME goes into WM_NAME alone (STRING or COMPOUND_TEXT)
 //   x11_probe close ID              send WM_DELETE_WINDOW, as a close box does
+//   x11_probe message ID TYPE       the same WM_DELETE_WINDOW atom in a client
+//                                   message of another TYPE (another client's protocol)
+//   x11_probe unmap ID / map ID     withdraw or map the window, as iconifying does
 //   x11_probe save ID FILE          the window's pixels as a binary PPM
 //   x11_probe compare ID FILE       pixels that differ from FILE, and the total
 //   x11_probe stats ID X Y W H      pixels in the area: total, black, distinct colours
@@ -391,11 +394,21 @@ int main(int argc, char** argv) {
         XSync(d, False);
         return 0;
     }
-    if (command == "close" && argc == 3) {
+    if (command == "unmap" && argc == 3) {
+        XUnmapWindow(d, ParseId(argv[2]));
+        XSync(d, False);
+        return 0;
+    }
+    if (command == "map" && argc == 3) {
+        XMapWindow(d, ParseId(argv[2]));
+        XSync(d, False);
+        return 0;
+    }
+    if ((command == "close" && argc == 3) || (command == "message" && argc == 4)) {
         XEvent e{};
         e.xclient.type = ClientMessage;
         e.xclient.window = ParseId(argv[2]);
-        e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+        e.xclient.message_type = XInternAtom(d, argc == 4 ? argv[3] : "WM_PROTOCOLS", False);
         e.xclient.format = 32;
         e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
         e.xclient.data.l[1] = CurrentTime;
