@@ -7,7 +7,7 @@
 #
 # Usage: tests/wine/run-wine-suite.sh <build-win-dir>
 # (the portable profile reader is taken from $NYAMO_NATIVE_BUILD, by default build/)
-# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps
+# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps nsis zip unzip
 #
 # Prints one line per check (PASS, FAIL or SKIP with the reason) and always a
 # closing count line; the exit status is non-zero when a check failed or the
@@ -895,6 +895,9 @@ xdotool key a
 check "no locale: a key ends the saver" saver_gone 3000
 expect "no locale: the saver's process ends" "0" "$(wait_exit 5)"
 stop_scr
+
+# --- The release files: portable zip and installer ---------------------------------
+source "$(dirname "${BASH_SOURCE[0]}")/release_checks.sh"
 
 # --- Nothing left behind --------------------------------------------------------------
 expect "no Nyamo process left running" "0" "$(nyamo_running)"

@@ -1,0 +1,249 @@
+# The Windows release files under Wine: the portable zip and the per-user
+# installer, packed from the suite's build folder as a release packs them
+# (tools/pack-windows.sh), then installed, run, upgraded and uninstalled the
+# way a user and the system's "Installed apps" do.
+#
+# Sourced by run-wine-suite.sh, whose helpers it uses (check, expect, probe,
+# start_scr, saver_up, wait_exit, winpath...) and whose variables it reads
+# (BUILD, WORK, SOURCE_DIR, PROJECT_VERSION, WINE, DIALOG, SAVER). It runs in
+# the suite's prefix and leaves nothing of Nyamo installed there.
+
+DESKTOP_KEY='HKCU\Control Panel\Desktop'
+UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nyamo'
+OWN_KEY='HKCU\Software\Nyamo'
+PREVIOUS_SAVER='C:\windows\system32\previous.scr'
+
+# reg_value <key> <name>: the value's data as reg prints it; "(absent)"
+# when the value (or its key) does not exist.
+reg_value() {
+    local out
+    out=$("$WINE" reg query "$1" /v "$2" 2>/dev/null) || { echo "(absent)"; return; }
+    out=$(tr -d '\r' <<<"$out" | grep -F -m1 "    $2    REG_" | sed 's/^ *[^ ]* *REG_[A-Z_]* *//')
+    echo "$out"
+}
+reg_key_exists() { "$WINE" reg query "$1" >/dev/null 2>&1; }
+set_saver() {
+    # set_saver <SCRNSAVE.EXE or -> <ScreenSaveActive or ->: "-" deletes the value.
+    if [ "$1" = - ]; then "$WINE" reg delete "$DESKTOP_KEY" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+    else "$WINE" reg add "$DESKTOP_KEY" /v SCRNSAVE.EXE /t REG_SZ /d "$1" /f >/dev/null 2>&1; fi
+    if [ "$2" = - ]; then "$WINE" reg delete "$DESKTOP_KEY" /v ScreenSaveActive /f >/dev/null 2>&1
+    else "$WINE" reg add "$DESKTOP_KEY" /v ScreenSaveActive /t REG_SZ /d "$2" /f >/dev/null 2>&1; fi
+}
+chosen_saver() { echo "$(reg_value "$DESKTOP_KEY" SCRNSAVE.EXE)|$(reg_value "$DESKTOP_KEY" ScreenSaveActive)"; }
+folder_list() { (cd "$1" 2>/dev/null && ls -A | paste -sd' ') || echo "(no folder)"; }
+# install: the installer, silent, as a deployment tool runs it; its exit status.
+install_silently() { "$WINE" "$SETUP" /S >/dev/null 2>&1; echo $?; }
+# uninstall_silently: the entry's QuietUninstallString, as the system runs
+# it. The uninstaller hands over to a copy of itself in the temporary folder
+# and returns; done is when its entry and its own file are gone.
+uninstall_silently() {
+    local quiet
+    quiet=$(reg_value "$UNINSTALL_KEY" QuietUninstallString)
+    [ "$quiet" == "\"$INSTALLED_WIN\\Uninstall.exe\" /S" ] || { echo "unexpected QuietUninstallString [$quiet]"; return; }
+    "$WINE" "$INSTALLED/Uninstall.exe" /S >/dev/null 2>&1 || { echo "exit $?"; return; }
+    for _ in $(seq 150); do
+        if ! reg_key_exists "$UNINSTALL_KEY" && [ ! -e "$INSTALLED/Uninstall.exe" ]; then echo done; return; fi
+        sleep 0.2
+    done
+    echo "still there after 30 s"
+}
+
+RELEASE_START=$(date +%s)
+DIST=$WORK/dist
+SETUP=$DIST/Nyamo-$PROJECT_VERSION-setup.exe
+ZIP=$DIST/Nyamo-$PROJECT_VERSION-windows.zip
+PACKED=$(bash "$SOURCE_DIR/tools/pack-windows.sh" "$BUILD" "$DIST" 2>&1)
+expect "pack-windows: the installer and the zip, named after the project version ($PROJECT_VERSION)" \
+    "$SETUP|$ZIP" "$(paste -sd'|' <<<"$PACKED")"
+SDE=${SOURCE_DATE_EPOCH:-$(git -C "$SOURCE_DIR" log -1 --format=%ct 2>/dev/null || stat -c %Y "$SOURCE_DIR/CMakeLists.txt")}
+echo "release files: Nyamo_07.scr $(stat -c %s "$BUILD/Nyamo_07.scr" 2>/dev/null) bytes," \
+    "NyamoSettings.exe $(stat -c %s "$BUILD/NyamoSettings.exe" 2>/dev/null), installer $(stat -c %s "$SETUP" 2>/dev/null)," \
+    "zip $(stat -c %s "$ZIP" 2>/dev/null)"
+
+# Packed again later into another folder: the same bytes, or a release could
+# not be checked against its source.
+sleep 2
+bash "$SOURCE_DIR/tools/pack-windows.sh" "$BUILD" "$WORK/dist again" >/dev/null 2>&1
+for f in "$SETUP" "$ZIP"; do
+    check "packed again two seconds later elsewhere: $(basename "$f") has the same bytes" \
+        cmp -s "$f" "$WORK/dist again/$(basename "$f")"
+done
+# Without a time of its own, the source's: another time gives other bytes
+# (which shows the file times are what the packages carry, and that they
+# come from SOURCE_DATE_EPOCH, not the clock).
+SOURCE_DATE_EPOCH=$((SDE - 86400)) bash "$SOURCE_DIR/tools/pack-windows.sh" "$BUILD" "$WORK/dist earlier" >/dev/null 2>&1
+check "packed with SOURCE_DATE_EPOCH a day earlier: another installer" \
+    test -s "$WORK/dist earlier/$(basename "$SETUP")" -a -n "$(cmp "$SETUP" "$WORK/dist earlier/$(basename "$SETUP")" 2>&1)"
+REFUSED=$(bash "$SOURCE_DIR/tools/pack-windows.sh" "$WORK/tmp" "$WORK/dist bad" 2>&1; echo "exit $?")
+check "pack-windows refuses a folder without the programs, says which is missing, writes nothing" \
+    test "$(tail -1 <<<"$REFUSED")" = "exit 1" -a -n "$(grep 'Nyamo_07.scr is missing' <<<"$REFUSED")" -a ! -e "$WORK/dist bad"
+
+# --- The portable zip ---
+ZIP_FOLDER=Nyamo-$PROJECT_VERSION-windows
+expect "zip: one folder holding the .scr and README.txt, in that order" \
+    "$ZIP_FOLDER/Nyamo_07.scr $ZIP_FOLDER/README.txt" "$(unzip -Z1 "$ZIP" 2>/dev/null | paste -sd' ')"
+# near <seconds> <seconds...>: every time given is within 2 s of the first
+# (zip's DOS times and the installer's file times have two-second steps).
+near() {
+    local want=$1 t
+    shift
+    [ $# -gt 0 ] || return 1
+    for t in "$@"; do [[ $t =~ ^[0-9]+$ ]] && [ $((t - want)) -le 2 ] && [ $((want - t)) -le 2 ] || return 1; done
+}
+ZIP_TIMES=$(zipinfo -T "$ZIP" 2>/dev/null | grep "$ZIP_FOLDER/" | awk '{print $7}' |
+    while read -r t; do date -u -d "${t:0:8} ${t:9:2}:${t:11:2}:${t:13:2}" +%s; done | paste -sd' ')
+check "zip: every member dated at the source's time, $SDE, in UTC (got $ZIP_TIMES)" near "$SDE" $ZIP_TIMES
+expect "zip: no extra fields (owner, Unix times); the archive tests whole" "0|0" \
+    "$(zipinfo -v "$ZIP" 2>/dev/null | grep -c 'length of extra field: *[1-9]')|$(unzip -tq "$ZIP" >/dev/null 2>&1; echo $?)"
+mkdir -p "$WORK/unzipped"
+unzip -q -o "$ZIP" -d "$WORK/unzipped" 2>/dev/null
+check "zip: its Nyamo_07.scr is the build's" cmp -s "$BUILD/Nyamo_07.scr" "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr"
+README=$WORK/unzipped/$ZIP_FOLDER/README.txt
+check "zip: README.txt has Windows line ends (every line ends in CR LF)" \
+    test -s "$README" -a "$(grep -c $'\r$' "$README")" -eq "$(wc -l <"$README")"
+check "zip: README.txt tells the version and how to install by right-click" \
+    grep -q "Nyamo $PROJECT_VERSION .*Right-click Nyamo_07.scr and choose \"Install\"" <<<"$(tr -d '\r' <"$README" | paste -sd' ' | tr -s ' ')"
+
+# --- The installer ---
+SETUP_VERSION=$(probe version "$(winpath "$SETUP")")
+expect "installer: version record of the project version" "$PROJECT_VERSION $PROJECT_VERSION $PROJECT_VERSION.0 Nyamo" \
+    "$(field "$SETUP_VERSION" FileVersion) $(field "$SETUP_VERSION" ProductVersion) $(field "$SETUP_VERSION" fixed) $(field "$SETUP_VERSION" ProductName)"
+expect "installer: asks for no administrator (asInvoker)" "1" "$(field "$SETUP_VERSION" manifest_asinvoker)"
+
+LOCALAPPDATA_WIN=$("$WINE" cmd /c echo '%LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+INSTALLED_WIN="$LOCALAPPDATA_WIN\\Programs\\Nyamo"
+INSTALLED=$("$WINE" winepath -u "$INSTALLED_WIN" 2>/dev/null | tr -d '\r')
+INSTALLED=${INSTALLED%/}
+START_MENU=$("$WINE" winepath -u "$("$WINE" cmd /c echo '%APPDATA%' 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs" 2>/dev/null | tr -d '\r')
+SHORTCUT=${START_MENU%/}/Nyamo\ settings.lnk
+echo "installer: installs into $INSTALLED_WIN ($INSTALLED)"
+check "installer: the user's folder for programs is known before installing" test -n "$LOCALAPPDATA_WIN" -a -n "$INSTALLED"
+rm -rf "$INSTALLED"
+set_saver "$PREVIOUS_SAVER" 0
+
+expect "install /S: exit status" "0" "$(install_silently)"
+expect "install: the two programs and the uninstaller, nothing else" "NyamoSettings.exe Nyamo_07.scr Uninstall.exe" "$(folder_list "$INSTALLED")"
+check "install: Nyamo_07.scr is the build's" cmp -s "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+check "install: NyamoSettings.exe is the build's" cmp -s "$BUILD/NyamoSettings.exe" "$INSTALLED/NyamoSettings.exe"
+INSTALLED_TIMES="$(stat -c %Y "$INSTALLED/Nyamo_07.scr" 2>/dev/null) $(stat -c %Y "$INSTALLED/NyamoSettings.exe" 2>/dev/null)"
+check "install: the files bear the source's time, $SDE, as packed (got $INSTALLED_TIMES)" near "$SDE" $INSTALLED_TIMES
+expect "install: Nyamo is the chosen screen saver, and the saver is on" "$INSTALLED_WIN\\Nyamo_07.scr|1" "$(chosen_saver)"
+expect "install: the saver chosen before is remembered" "$PREVIOUS_SAVER|0x1|0|0x1" \
+    "$(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousSaverSet)|$(reg_value "$OWN_KEY" PreviousActive)|$(reg_value "$OWN_KEY" PreviousActiveSet)"
+expect "install: installed-apps entry: name, version, publisher, icon" "Nyamo|$PROJECT_VERSION|Nyamo authors|$INSTALLED_WIN\\Nyamo_07.scr,0" \
+    "$(reg_value "$UNINSTALL_KEY" DisplayName)|$(reg_value "$UNINSTALL_KEY" DisplayVersion)|$(reg_value "$UNINSTALL_KEY" Publisher)|$(reg_value "$UNINSTALL_KEY" DisplayIcon)"
+expect "install: installed-apps entry: uninstall and quiet uninstall commands" \
+    "\"$INSTALLED_WIN\\Uninstall.exe\"|\"$INSTALLED_WIN\\Uninstall.exe\" /S" \
+    "$(reg_value "$UNINSTALL_KEY" UninstallString)|$(reg_value "$UNINSTALL_KEY" QuietUninstallString)"
+INSTALLED_KB=$(( ($(cat "$INSTALLED"/* 2>/dev/null | wc -c) + 1023) / 1024 ))
+ESTIMATED=$(reg_value "$UNINSTALL_KEY" EstimatedSize)
+check "install: installed-apps entry: estimated size $((ESTIMATED)) KB, the files' $INSTALLED_KB KB" \
+    test -n "$ESTIMATED" -a $((ESTIMATED)) -ge $((INSTALLED_KB - 3)) -a $((ESTIMATED)) -le $((INSTALLED_KB + 3))
+check "install: Start-menu entry \"Nyamo settings\"" test -s "$SHORTCUT"
+
+# The installed program as a user starts it: its settings from the
+# Start-menu entry, a setting changed and saved beside it; then full screen.
+"$WINE" start /unix "$SHORTCUT" >/dev/null 2>&1
+check "installed: the Start-menu entry opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 15000
+check "installed: ... and not the saver" quiet "$WINE" "$PROBE" gone "$SAVER" 100
+probe click "$DIALOG" 102 >/dev/null
+probe click "$DIALOG" 105 >/dev/null
+check "installed: OK closes the dialog" quiet "$WINE" "$PROBE" gone "$DIALOG" 8000
+sleep 0.5
+expect "installed: the settings are saved beside the installed program" "[Nyamo Saver]|CatNum=20|SaverType=2|SaverSpeed=5" \
+    "$(tr -d '\r' <"$INSTALLED/Nyamo_07.ini" 2>/dev/null | paste -sd'|')"
+SUITE_SAVER_DIR=$SAVER_DIR
+SAVER_DIR=$INSTALLED
+xdotool mousemove 500 400
+check "installed: /s opens the saver window" saver_up /s
+xdotool key a
+check "installed: a key ends the saver" saver_gone 3000
+expect "installed: the saver's process ends" "0" "$(wait_exit 5)"
+stop_scr
+start_scr /c
+check "installed: /c opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 15000
+expect "installed: ... showing the saved choice (Blank Screen)" "0 1" \
+    "$(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
+probe click "$DIALOG" 106 >/dev/null
+expect "installed: Cancel ends it" "0" "$(wait_exit 8)"
+stop_scr
+SAVER_DIR=$SUITE_SAVER_DIR
+# The Start-menu helper with no .scr beside it says which file it could not
+# start, and fails.
+mv "$INSTALLED/Nyamo_07.scr" "$WORK/aside.scr"
+( "$WINE" "$INSTALLED/NyamoSettings.exe" >/dev/null 2>&1; echo $? >"$WORK/helper.exit" ) &
+HELPER_SHELL=$!
+MSG=$(probe msgbox "Nyamo" 8000)
+check "NyamoSettings.exe without its .scr: a message naming it" grep -qF "\"$INSTALLED_WIN\\Nyamo_07.scr\" could not be started" <<<"$MSG"
+probe msgbox-ok "Nyamo" >/dev/null
+for _ in $(seq 100); do [ -f "$WORK/helper.exit" ] && break; sleep 0.1; done
+[ -f "$WORK/helper.exit" ] || for pid in $(pgrep -P "$HELPER_SHELL"); do kill "$pid" 2>/dev/null; done
+wait "$HELPER_SHELL" 2>/dev/null
+expect "NyamoSettings.exe without its .scr: exit status 1" "1" "$(cat "$WORK/helper.exit" 2>/dev/null)"
+mv "$WORK/aside.scr" "$INSTALLED/Nyamo_07.scr"
+
+# An upgrade over it: the programs are replaced (an older .scr stands in for
+# the previous version), the user's settings kept byte for byte, and Nyamo,
+# now the chosen saver, is not remembered as the one chosen before it.
+printf '[Nyamo Saver]\r\nCatNum=7\r\nSaverType=2\r\nSaverSpeed=9\r\n' >"$INSTALLED/Nyamo_07.ini"
+cp "$INSTALLED/Nyamo_07.ini" "$WORK/user.ini"
+printf 'an older version' >"$INSTALLED/Nyamo_07.scr"
+expect "upgrade /S: exit status" "0" "$(install_silently)"
+check "upgrade: Nyamo_07.scr replaced by the build's" cmp -s "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+check "upgrade: the user's Nyamo_07.ini is kept byte for byte" cmp -s "$WORK/user.ini" "$INSTALLED/Nyamo_07.ini"
+expect "upgrade: Nyamo still chosen; the saver chosen before Nyamo still remembered" \
+    "$INSTALLED_WIN\\Nyamo_07.scr|1 $PREVIOUS_SAVER|0" "$(chosen_saver) $(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousActive)"
+
+# Installed again into another folder (/D=, as the installer's folder page
+# does; Wine quotes an argument with spaces, which /D= does not take): Nyamo
+# moves there with the user's settings, and moves back the same way.
+MOVED_WIN='C:\NyamoMoved'
+MOVED=$("$WINE" winepath -u "$MOVED_WIN" 2>/dev/null | tr -d '\r')
+MOVED=${MOVED%/}
+"$WINE" "$SETUP" /S "/D=$MOVED_WIN" >/dev/null 2>&1
+expect "moved: the programs and the user's settings in the new folder, the old folder gone" \
+    "NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe|(no folder)" "$(folder_list "$MOVED")|$(folder_list "$INSTALLED")"
+check "moved: the user's settings unchanged" cmp -s "$WORK/user.ini" "$MOVED/Nyamo_07.ini"
+expect "moved: Nyamo in its new folder chosen; the saver chosen before Nyamo still remembered" \
+    "$MOVED_WIN\\Nyamo_07.scr|1 $PREVIOUS_SAVER|0 \"$MOVED_WIN\\Uninstall.exe\" /S" \
+    "$(chosen_saver) $(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousActive) $(reg_value "$UNINSTALL_KEY" QuietUninstallString)"
+"$WINE" "$SETUP" /S "/D=$INSTALLED_WIN" >/dev/null 2>&1
+expect "moved back: all in the first folder again" "NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe|(no folder)" \
+    "$(folder_list "$INSTALLED")|$(folder_list "$MOVED")"
+
+# Uninstalling: what was installed goes, the saver chosen before comes back,
+# and the user's settings (which the installer did not make) stay.
+expect "uninstall /S (the entry's quiet command) finishes" "done" "$(uninstall_silently)"
+expect "uninstall: the saver chosen before is back, and off as it was" "$PREVIOUS_SAVER|0" "$(chosen_saver)"
+expect "uninstall: only the user's settings are left in the folder" "Nyamo_07.ini" "$(folder_list "$INSTALLED")"
+check "uninstall: ... unchanged" cmp -s "$WORK/user.ini" "$INSTALLED/Nyamo_07.ini"
+check "uninstall: the Start-menu entry is gone" test ! -e "$SHORTCUT"
+check "uninstall: the installed-apps entry and Nyamo's own key are gone" \
+    test -z "$(reg_key_exists "$UNINSTALL_KEY" && echo x)$(reg_key_exists "$OWN_KEY" && echo x)"
+
+# With no saver chosen before (the values missing), uninstalling leaves them
+# missing, and an empty folder goes with it.
+rm -rf "$INSTALLED"
+set_saver - -
+install_silently >/dev/null
+expect "no saver before: install chooses Nyamo" "$INSTALLED_WIN\\Nyamo_07.scr|1" "$(chosen_saver)"
+expect "no saver before: uninstall finishes" "done" "$(uninstall_silently)"
+expect "no saver before: uninstall leaves no saver chosen" "(absent)|(absent)" "$(chosen_saver)"
+expect "no saver before: the folder is gone" "(no folder)" "$(folder_list "$INSTALLED")"
+
+# A saver the user chose after installing Nyamo is theirs: uninstalling
+# leaves it. The same path in other letters is still Nyamo (Windows paths
+# know no case).
+set_saver "$PREVIOUS_SAVER" 1
+install_silently >/dev/null
+set_saver 'C:\windows\system32\chosen later.scr' 1
+expect "saver chosen since: uninstall finishes" "done" "$(uninstall_silently)"
+expect "saver chosen since: uninstall leaves it chosen" 'C:\windows\system32\chosen later.scr|1' "$(chosen_saver)"
+set_saver "$PREVIOUS_SAVER" 0
+install_silently >/dev/null
+set_saver "$(tr 'a-z' 'A-Z' <<<"$INSTALLED_WIN\\Nyamo_07.scr")" 1
+expect "path in capitals: uninstall finishes" "done" "$(uninstall_silently)"
+expect "path in capitals: still Nyamo, so the saver chosen before is back" "$PREVIOUS_SAVER|0" "$(chosen_saver)"
+expect "nothing of the installer is left" "(no folder)|||" \
+    "$(folder_list "$INSTALLED")|$(reg_key_exists "$UNINSTALL_KEY" && echo entry)|$(reg_key_exists "$OWN_KEY" && echo key)|$(test -e "$SHORTCUT" && echo shortcut)"
+echo "release checks: $(($(date +%s) - RELEASE_START)) s"
