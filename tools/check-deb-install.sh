@@ -7,7 +7,8 @@
 #      nyamo --add-to-xscreensaver, and Debian's real daemon, under Xvfb,
 #      runs it when told to (xscreensaver-command -select N): the hack's
 #      process runs and kittens show on the black screen;
-#   3. apt-get purge nyamo leaves none of the package's files behind.
+#   3. the settings dialog saves in ~/.config/nyamo, for root too;
+#   4. apt-get purge nyamo leaves none of the package's files behind.
 # Needs root and a network mirror. The debootstrap result is kept in
 # $NYAMO_CHROOT_CACHE (default /var/tmp/nyamo-chroot) as base.tar and reused;
 # every run unpacks its own copy and removes it afterwards. Making the base
@@ -105,8 +106,8 @@ inside 'test -f /usr/share/man/man6/nyamo.6.gz && test -f /usr/share/xscreensave
 step "its manual page, xscreensaver config and MATE entry are in place" $?
 
 # The daemon and a display, which the package only suggests.
-inside 'apt-get install -y -q --no-install-recommends xscreensaver xvfb x11-apps' >>"$root/tmp/apt.log" 2>&1
-step "apt-get install xscreensaver xvfb x11-apps" $?
+inside 'apt-get install -y -q --no-install-recommends xscreensaver xvfb x11-apps xdotool' >>"$root/tmp/apt.log" 2>&1
+step "apt-get install xscreensaver xvfb x11-apps xdotool" $?
 # The daemon runs no hack for root: an ordinary account, with a display of
 # its own (Xvfb picks a free one) and nothing but Nyamo's run of the list.
 inside 'useradd -m kitty' && cat >"$root/home/kitty/daemon-check.sh" <<'EOF'
@@ -140,6 +141,30 @@ EOF
 inside 'chown -R kitty: /home/kitty && chmod +x /home/kitty/daemon-check.sh'
 inside 'su kitty -c "timeout 120 /home/kitty/daemon-check.sh"' 2>&1 | sed 's/^/    /'
 step "the real xscreensaver daemon runs Nyamo from the user's list and kittens show" "${PIPESTATUS[0]}"
+# The settings dialog's OK saves in the account's ~/.config/nyamo, also for
+# root, who could write beside the program: /usr is the package's.
+cat >"$root/usr/local/bin/settings-check.sh" <<'EOF'
+#!/bin/bash
+cd ~ || exit 1
+export LC_ALL=C.UTF-8
+exec 3>display-s.txt
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >xvfb-s.log 2>&1 &
+for i in $(seq 100); do [ -s display-s.txt ] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 display-s.txt)
+nyamo /c >dialog.log 2>&1 &
+wid=$(xdotool search --sync --name '^Nyamo' | head -1)
+sleep 1
+xdotool mousemove --window "$wid" 255 32 click 1    # OK
+for i in $(seq 50); do [ -f ~/.config/nyamo/Nyamo_07.ini ] && break; sleep 0.1; done
+echo "$(id -un): $(ls ~/.config/nyamo/Nyamo_07.ini 2>&1)"
+[ -f ~/.config/nyamo/Nyamo_07.ini ] && [ ! -e /usr/libexec/xscreensaver/Nyamo_07.ini ]
+EOF
+chmod +x "$root/usr/local/bin/settings-check.sh"
+inside 'timeout 60 settings-check.sh && su kitty -c "timeout 60 settings-check.sh"' 2>&1 | sed 's/^/    /'
+step "the settings dialog saves in ~/.config/nyamo (for root too), nothing beside the installed program" \
+  "${PIPESTATUS[0]}"
+rm -f "$root/usr/local/bin/settings-check.sh"
+
 # Everything of the user's session ends before the purge.
 for p in /proc/[0-9]*; do
   [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && kill "${p#/proc/}" 2>/dev/null
@@ -150,14 +175,15 @@ owned=$(inside 'dpkg -L nyamo')
 inside 'apt-get purge -y -q nyamo' >>"$root/tmp/apt.log" 2>&1
 step "apt-get purge nyamo" $?
 # Left behind: any file of the package's list that is no folder shared with
-# another package, and any new file outside the user's home that names it.
+# another package, and any new file outside the homes (the accounts'
+# settings are theirs) that names it.
 left=$(while read -r f; do
          [ -e "$root$f" ] || [ -L "$root$f" ] || continue
          [ -d "$root$f" ] && [ ! -L "$root$f" ] && continue
          echo "$f"
        done <<<"$owned")
 list_files >"$cache/files-after.$$"
-new=$(comm -13 "$cache/files-before.$$" "$cache/files-after.$$" | grep -i nyamo | grep -v '^/home/kitty')
+new=$(comm -13 "$cache/files-before.$$" "$cache/files-after.$$" | grep -i nyamo | grep -v -e '^/home/kitty' -e '^/root/')
 rm -f "$cache/files-before.$$" "$cache/files-after.$$"
 [ -n "$left$new" ] && printf '    left: %s\n' $left $new
 [ -z "$left$new" ]
