@@ -349,7 +349,8 @@ TEST(XscreensaverList, AFileWithoutAListTakesTheDefaultsList) {
 class AddToXscreensaverFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        home_ = ::testing::TempDir() + "nyamo-add-home";
+        // ctest runs the cases side by side: a folder for each.
+        home_ = ::testing::TempDir() + "nyamo-add-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(home_);
         std::filesystem::create_directories(home_);
         defaults_ = home_ + "/XScreenSaver";
