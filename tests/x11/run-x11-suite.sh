@@ -1163,9 +1163,17 @@ install_rules() {
     grep -q 'arg="--count %"' "$xml" && grep -q 'low="1" high="50" default="20"' "$xml" &&
     grep -q 'arg="--speed %"' "$xml" && grep -q 'low="1" high="10" default="5"' "$xml" &&
     grep -q 'arg-set="--blank"' "$xml" && grep -q '<command arg="--root"/>' "$xml" &&
-    grep -q '<boolean id="showfps" _label="Show frame rate" arg-set="--fps"/>' "$xml"
+    grep -q '<boolean id="showfps" _label="Show frame rate" arg-set="--fps"/>' "$xml" || return 1
+  # The manual page, and the entry through which MATE's screen saver finds
+  # the hack (it runs the configured prefix's program).
+  local desktop=$work/prefix/share/applications/screensavers/nyamo.desktop
+  local program
+  program=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")/libexec/xscreensaver/nyamo
+  cmp -s "$work/prefix/share/man/man6/nyamo.6" "$build/platform/x11/nyamo.6" &&
+    grep -qx "Exec=$program --root" "$desktop" && grep -qx "TryExec=$program" "$desktop" &&
+    grep -qx 'Categories=Screensaver;' "$desktop" && grep -qx 'OnlyShowIn=MATE;' "$desktop"
 }
-check "install: the hack and its xscreensaver config go where xscreensaver looks" install_rules
+check "install: the hack, its xscreensaver config, manual page and MATE entry go where they are looked for" install_rules
 
 # --- without a display, and the user's list of hacks ---------------------------------------
 no_display_help() {
