@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the unit tests (also under
-# AddressSanitizer and UndefinedBehaviorSanitizer), the X11 suite under Xvfb
-# and the Windows suite under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer), the X11 suite under Xvfb,
+# the Windows suite under Wine, and the release with its checks.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 # Tools print and compare texts the same way whatever the caller's locale.
@@ -35,6 +35,10 @@ if [ -f tests/wine/run-wine-suite.sh ]; then
 fi
 
 step "fuzz suite" bash tests/fuzz/run-fuzz-suite.sh
+
+# The release files from the commit, lintian, a second build compared byte
+# for byte, and the package installed on a bare Debian 12 (or a counted skip).
+step "release" bash tools/release.sh --check
 
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"

@@ -138,6 +138,13 @@ bool SaveProfileStrings(std::string_view section, std::span<const ProfileEntry> 
         text = std::move(*next);
     }
 
+    return ReplaceFileText(path, text, exists ? std::optional<unsigned>(mode) : std::nullopt, sync);
+}
+
+bool ReplaceFileText(const std::string& path, std::string_view text, std::optional<unsigned> old_mode,
+                     const DiskSync& sync) {
+    const fs::path file(path);
+    const mode_t mode = old_mode ? static_cast<mode_t>(*old_mode & 07777) : 0666;
     RemoveStaleTemporaries(file);
     std::string temporary;
     // Created with the old file's mode, so that a private file's new text is
@@ -148,17 +155,20 @@ bool SaveProfileStrings(std::string_view section, std::span<const ProfileEntry> 
     // widens towards what the old file already allowed.
     struct stat new_info;
     bool written = ::fstat(fd, &new_info) == 0 &&
-                   (!exists || (new_info.st_mode & 07777) == mode || ::fchmod(fd, mode) == 0) && WriteAll(fd, text);
+                   (!old_mode || (new_info.st_mode & 07777) == mode || ::fchmod(fd, mode) == 0) &&
+                   WriteAll(fd, text);
     // The new bytes reach the disk before the rename can: otherwise a crash
     // of the system could leave the new name on an empty file.
     written = written && sync.file(fd);
     written = ::close(fd) == 0 && written;
     if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temporary.c_str());
+        errno = error;
         return false;
     }
-    // The save is done; this only makes the rename itself durable, and a
-    // folder that cannot be synced costs that, not the save.
+    // The replacement is done; this only makes the rename itself durable, and
+    // a folder that cannot be synced costs that, not the replacement.
     sync.folder(file.parent_path().string());
     return true;
 }

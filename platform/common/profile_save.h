@@ -21,6 +21,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,5 +44,13 @@ struct DiskSync {
 // or the new text could not be written, synced or renamed into place.
 bool SaveProfileStrings(std::string_view section, std::span<const ProfileEntry> entries, const std::string& path,
                         std::string_view new_line, const DiskSync& sync = {});
+
+// Replace the file at path (no link) with text in the same way: through a
+// new temporary beside it made with old_mode (a new file's mode, as the umask
+// allows, when there was no old file), synced, then renamed over it. False,
+// with errno set and the old file left as it was, when the text could not be
+// written, synced or renamed into place.
+bool ReplaceFileText(const std::string& path, std::string_view text, std::optional<unsigned> old_mode,
+                     const DiskSync& sync = {});
 
 }  // namespace nyamo

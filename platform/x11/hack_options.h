@@ -29,24 +29,26 @@ struct HackOption {
     std::string_view name;  // the two-dash spelling
     bool takes_value;
     HackOptionKind kind;
+    std::string_view value;  // what the value is, for --help and the manual page
+    std::string_view help;   // one line on what it does
 };
 
 inline constexpr std::array<HackOption, 15> kHackOptions{{
-    {"--root", false, HackOptionKind::Root},
-    {"--window", false, HackOptionKind::Window},
-    {"--window-id", true, HackOptionKind::WindowId},
-    {"--display", true, HackOptionKind::Display},
-    {"--install", false, HackOptionKind::Accepted},
-    {"--noinstall", false, HackOptionKind::Accepted},
-    {"--visual", true, HackOptionKind::Accepted},
-    {"--mono", false, HackOptionKind::Accepted},
-    {"--pair", false, HackOptionKind::Accepted},
-    {"--fps", false, HackOptionKind::Fps},
-    {"--no-fps", false, HackOptionKind::NoFps},
-    {"--count", true, HackOptionKind::Count},
-    {"--speed", true, HackOptionKind::Speed},
-    {"--desktop", false, HackOptionKind::Desktop},
-    {"--blank", false, HackOptionKind::Blank},
+    {"--root", false, HackOptionKind::Root, "", "draw on the root window (under xscreensaver: the window it hands over)"},
+    {"--window", false, HackOptionKind::Window, "", "open a window of its own"},
+    {"--window-id", true, HackOptionKind::WindowId, "ID", "draw into the X window ID (decimal or 0x hexadecimal)"},
+    {"--display", true, HackOptionKind::Display, "DISPLAY", "the X display to connect to"},
+    {"--install", false, HackOptionKind::Accepted, "", "accepted and ignored: the hack uses the window's colormap"},
+    {"--noinstall", false, HackOptionKind::Accepted, "", "accepted and ignored"},
+    {"--visual", true, HackOptionKind::Accepted, "VISUAL", "accepted and ignored: the hack uses the window's visual"},
+    {"--mono", false, HackOptionKind::Accepted, "", "accepted and ignored"},
+    {"--pair", false, HackOptionKind::Accepted, "", "accepted and ignored"},
+    {"--fps", false, HackOptionKind::Fps, "", "show the frame rate in the bottom-left corner"},
+    {"--no-fps", false, HackOptionKind::NoFps, "", "do not show the frame rate (the default)"},
+    {"--count", true, HackOptionKind::Count, "N", "the number of kittens"},
+    {"--speed", true, HackOptionKind::Speed, "N", "how fast the kittens walk, from slow to fast"},
+    {"--desktop", false, HackOptionKind::Desktop, "", "walk over the picture of the desktop that xscreensaver took"},
+    {"--blank", false, HackOptionKind::Blank, "", "walk over black"},
 }};
 
 // The table's entry for an argument in either spelling, or nullptr.

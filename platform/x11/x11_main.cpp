@@ -6,13 +6,17 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/main.h"
+#include "platform/x11/program_help.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_hack.h"
 #include "platform/x11/x11_loop.h"
+#include "platform/x11/xscreensaver_add.h"
 
 namespace {
 
@@ -79,6 +83,28 @@ int RunProgram(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // The commands that need no display, each alone on the command line.
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(nyamo::x11::HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::puts(nyamo::x11::VersionText().c_str());
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == nyamo::x11::kAddToXscreensaver) {
+        std::error_code error;
+        // The path the program runs from, through /usr/bin's link to it.
+        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (error) {
+            std::fprintf(stderr, "nyamo: cannot tell where the program is (/proc/self/exe): %s\n",
+                         error.message().c_str());
+            return 1;
+        }
+        const char* home = std::getenv("HOME");
+        return nyamo::x11::AddToXscreensaver(home != nullptr ? home : "", self, nyamo::x11::kAppDefaultsFiles,
+                                             std::cout, std::cerr);
+    }
     const auto hack = nyamo::x11::ParseHackRequest(args, std::getenv("XSCREENSAVER_WINDOW"));
     if (const auto* error = std::get_if<nyamo::x11::HackUsageError>(&hack)) {
         std::fprintf(stderr, "nyamo: %s\n%s\n", error->message.c_str(), nyamo::x11::HackUsage().c_str());

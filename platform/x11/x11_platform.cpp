@@ -85,8 +85,11 @@ std::string X11Platform::SettingsFolder() {
     // Beside the executable, as on Windows, where the user may write (a build
     // tree, a portable folder); an installed program keeps its settings where
     // Linux users expect them.
+    // A folder under /usr belongs to the package manager even where root
+    // may write to it: a file left there would outlive the package.
     const std::filesystem::path beside = ExecutableFolder();
-    if (access(beside.c_str(), W_OK) == 0) return beside.string();
+    const bool system_folder = beside.string().rfind("/usr/", 0) == 0;
+    if (!system_folder && access(beside.c_str(), W_OK) == 0) return beside.string();
     return UserConfigFolder().string();
 }
 

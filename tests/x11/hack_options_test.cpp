@@ -8,8 +8,14 @@
 #include <sstream>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "platform/x11/frame_rate.h"
+#include "platform/x11/hack_options.h"
+#include "platform/x11/program_help.h"
 #include "platform/x11/x11_hack.h"
+#include "platform/x11/xscreensaver_add.h"
+#include "platform/x11/xscreensaver_list.h"
 #include "platform/x11/xscreensaver_prefs.h"
 #include "settings/options.h"
 
@@ -149,6 +155,45 @@ TEST(HackOptions, BadHackCommandLinesAreRefused) {
         EXPECT_NE(HackUsage().find(option), std::string::npos) << option;
 }
 
+TEST(ProgramHelp, HelpAndManualPageNameEveryOptionWithTheTablesRanges) {
+    const std::string help = HelpText();
+    const std::string manual = ManualPage("2026-12-07");
+    const auto roff = [](std::string_view text) {
+        std::string out;
+        for (char c : text) out += c == '-' ? std::string("\\-") : std::string(1, c);
+        return out;
+    };
+    for (const HackOption& option : kHackOptions) {
+        EXPECT_NE(help.find(std::string(option.name) + (option.takes_value ? " " + std::string(option.value) : "")),
+                  std::string::npos)
+            << option.name;
+        EXPECT_NE(manual.find(".TP\n\\fB" + roff(option.name) + "\\fR"), std::string::npos) << option.name;
+    }
+    for (const ProgramCommand& command : kProgramCommands) {
+        EXPECT_NE(help.find(command.usage), std::string::npos) << command.usage;
+        EXPECT_NE(manual.find(".B " + roff(command.usage) + "\n"), std::string::npos) << command.usage;
+    }
+    for (const SettingOption& o : {kCatNumOption, kSaverSpeedOption}) {
+        const std::string range = std::to_string(o.min) + " to " + std::to_string(o.max) + ", default " +
+                                  std::to_string(o.fallback);
+        EXPECT_NE(help.find(range), std::string::npos) << range;
+        EXPECT_NE(manual.find(range), std::string::npos) << range;
+    }
+    // The page's header carries the date and the version; no line of it may
+    // open with a dot that is no request, or a quote.
+    EXPECT_EQ(manual.find(".TH NYAMO 6 \"2026-12-07\" \"Nyamo " + VersionText().substr(6) + "\""), manual.find(".TH"));
+    std::istringstream lines(manual);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_NE(line.rfind('\'', 0), 0u) << line;
+        if (line.rfind('.', 0) == 0) {
+            const std::string request = line.substr(0, line.find(' '));
+            EXPECT_TRUE(request == ".\\\"" || request == ".TH" || request == ".SH" || request == ".TP" ||
+                        request == ".PP" || request == ".B" || request == ".I" || request == ".BR" || request == ".br")
+                << line;
+        }
+    }
+}
+
 // Resource files written to disk and read by Xlib's resource manager, as
 // xscreensaver's programs read them.
 class XscreensaverPrefs : public ::testing::Test {
@@ -210,6 +255,209 @@ TEST_F(XscreensaverPrefs, TheUsersFileOverridesAndOnlyTheKnownWordsAllow) {
         EXPECT_FALSE(Allowed("*grabDesktopImages: True\n", std::string("grabDesktopImages: ") + no + "\n")) << no;
     // A damaged file (no colon, binary) is read as far as it goes.
     EXPECT_TRUE(Allowed(std::nullopt, std::string("garbage\n\x01\xff\ngrabDesktopImages: True\n")));
+}
+
+// --- xscreensaver's list ------------------------------------------------------
+
+// A list as xscreensaver-settings writes it: entries with a visual, a name,
+// disabled ones, and the settings after it.
+constexpr std::string_view kWrittenBySettings =
+    "# XScreenSaver Preferences File\n"
+    "mode:\t\tone\n"
+    "selected:\t2\n"
+    "programs:\t\t\t\t\t\t\t\t      \\\n"
+    "\t\t\t\tmaze --root\t\t\t\t    \\n\\\n"
+    "- GL: \t\t\t\tsuperquadrics --root\t\t\t    \\n\\\n"
+    "  \"Cat \\\"walk\\\"\"\tattraction --root\t\t\t    \\n\\\n"
+    "\t\t\t\tgreynetic --root\t\t\t    \\n\n"
+    "\n"
+    "pointerHysteresis:\t10\n";
+
+// Whether BEFORE is AFTER with INSERTED taken out at one place or two: every
+// byte kept, in its order.
+bool OnlyInserted(std::string_view before, std::string_view after) {
+    std::size_t i = 0;
+    for (char c : after)
+        if (i < before.size() && before[i] == c) ++i;
+    return i == before.size();
+}
+
+std::vector<std::string> LinesOf(std::string_view text) {
+    std::vector<std::string> lines;
+    std::istringstream in{std::string(text)};
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST(XscreensaverList, TheEntryGoesLastAndEveryOtherLineStays) {
+    const ListEdit edit = AddToPrograms(kWrittenBySettings, "nyamo", "nyamo --root", {});
+    ASSERT_EQ(edit.outcome, ListOutcome::Added);
+    EXPECT_EQ(edit.position, 5u);
+    EXPECT_TRUE(OnlyInserted(kWrittenBySettings, edit.text));
+    const auto before = LinesOf(kWrittenBySettings);
+    const auto after = LinesOf(edit.text);
+    ASSERT_EQ(after.size(), before.size() + 1);
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (i == 7) continue;  // the list's last line, which gains the backslash that joins the entry
+        EXPECT_EQ(after[i < 7 ? i : i + 1], before[i]) << i;
+    }
+    EXPECT_EQ(after[6], before[6]);
+    EXPECT_EQ(after[7], before[7] + "\\");
+    EXPECT_EQ(after[8], "\t\t\t\tnyamo --root\t\t\t\t    \\n");
+
+    // The second time nothing changes, and the entry is found where it is.
+    const ListEdit again = AddToPrograms(edit.text, "nyamo", "nyamo --root", {});
+    EXPECT_EQ(again.outcome, ListOutcome::AlreadyListed);
+    EXPECT_EQ(again.text, edit.text);
+    EXPECT_EQ(again.position, 5u);
+}
+
+TEST(XscreensaverList, AnEntryOfTheSameProgramInAnyFormCounts) {
+    for (const char* entry : {"nyamo --root", "-  nyamo -root --count 3", "- GL: nyamo --root",
+                              "\"Kittens\" /opt/ny/../nyamo --root", "default: \"a b\"  /usr/local/bin/nyamo"}) {
+        const std::string file = std::string("programs: maze --root \\n\\\n  ") + entry + " \\n\\\n  swirl --root\n";
+        const ListEdit edit = AddToPrograms(file, "nyamo", "nyamo --root", {});
+        EXPECT_EQ(edit.outcome, ListOutcome::AlreadyListed) << entry;
+        EXPECT_EQ(edit.position, 2u) << entry;
+        EXPECT_EQ(edit.text, file);
+    }
+    // Programs whose names only start or end like it are others.
+    for (const char* entry : {"nyamo2 --root", "xnyamo --root", "\"nyamo\" maze --root"}) {
+        const std::string file = std::string("programs: ") + entry + " \\n\n";
+        EXPECT_EQ(AddToPrograms(file, "nyamo", "nyamo --root", {}).outcome, ListOutcome::Added) << entry;
+    }
+}
+
+TEST(XscreensaverList, ListsWrittenByHand) {
+    const auto add = [](std::string_view file) { return AddToPrograms(file, "nyamo", "/opt/nyamo --root", {}); };
+    // One line, its last entry without "\n", no newline at the end of the file.
+    ListEdit edit = add("programs: maze --root");
+    EXPECT_EQ(edit.text, "programs: maze --root \\n\\\n\t\t\t\t/opt/nyamo --root\t\t\t\t    \\n\n");
+    EXPECT_EQ(edit.position, 2u);
+    // An empty list; a list in a file with Windows line ends keeps them.
+    EXPECT_EQ(add("lock: False\nprograms:\t\nfade: True\n").text,
+              "lock: False\nprograms:\t\\\n\t\t\t\t/opt/nyamo --root\t\t\t\t    \\n\nfade: True\n");
+    EXPECT_EQ(add("programs: maze --root \\n\r\nlock: False\r\n").text,
+              "programs: maze --root \\n\\\r\n\t\t\t\t/opt/nyamo --root\t\t\t\t    \\n\r\nlock: False\r\n");
+    // Comments and continued values that only mention the resource are no
+    // list; of two lists the last counts, as for the daemon.
+    const std::string tricky =
+        "! programs: old \\n\n# programs: older\ntext: a \\\nprograms: not a list\nprograms: maze\n"
+        "*programs: swirl \\n\n";
+    edit = add(tricky);
+    EXPECT_TRUE(OnlyInserted(tricky, edit.text));
+    EXPECT_EQ(edit.text.substr(0, tricky.size() - 1), tricky.substr(0, tricky.size() - 1));
+    EXPECT_EQ(edit.text.substr(tricky.size() - 1), "\\\n\t\t\t\t/opt/nyamo --root\t\t\t\t    \\n\n");
+}
+
+TEST(XscreensaverList, AFileWithoutAListTakesTheDefaultsList) {
+    const std::string defaults =
+        "#error Do not run app-defaults files through xrdb!\n"
+        "*timeout:\t\t0:10:00\n"
+        "*programs:\t\t\t\t\\\n\t\t\t\tmaze --root\t\\n\\\n- GL: \t\tsproingies --root\t\\n\n"
+        "*Dialog.headingFont:\tsans-serif bold 16\n"
+        "XScreenSaver.bourneShell:\t/bin/sh\n"
+        "*manualCommand: xdg-open man:%s || \\\n\t\t    man \"%s\"\n";
+    const std::string file = "timeout: 0:20:00\nlock: True";
+    const ListEdit edit = AddToPrograms(file, "nyamo", "nyamo --root", defaults);
+    EXPECT_EQ(edit.outcome, ListOutcome::Added);
+    EXPECT_EQ(edit.position, 3u);
+    EXPECT_EQ(edit.text, file +
+                             "\n\nprograms:\t\t\t\t\\\n\t\t\t\tmaze --root\t\\n\\\n- GL: \t\tsproingies --root\t\\n\\\n"
+                             "\t\t\t\tnyamo --root\t\t\t\t    \\n\n");
+    // Defaults that list it already: the daemon runs it as things are.
+    const ListEdit listed = AddToPrograms(file, "nyamo", "nyamo --root", "*programs: nyamo --root \\n\n");
+    EXPECT_EQ(listed.outcome, ListOutcome::AlreadyListed);
+    EXPECT_EQ(listed.text, file);
+
+    // The file made when there is none: the daemon's settings without the
+    // star, continuation lines and all; no dialog resources, no directives.
+    const std::string made = PreferencesFromAppDefaults(defaults, "/etc/X11/app-defaults/XScreenSaver");
+    EXPECT_EQ(made.substr(0, made.find("\n\n") + 2),
+              "# XScreenSaver Preferences File\n# Made by nyamo --add-to-xscreensaver from "
+              "/etc/X11/app-defaults/XScreenSaver,\n# as xscreensaver-settings makes it.\n\n");
+    EXPECT_EQ(made.substr(made.find("\n\n") + 2),
+              "timeout:\t\t0:10:00\n"
+              "programs:\t\t\t\t\\\n\t\t\t\tmaze --root\t\\n\\\n- GL: \t\tsproingies --root\t\\n\n"
+              "manualCommand: xdg-open man:%s || \\\n\t\t    man \"%s\"\n");
+}
+
+class AddToXscreensaverFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // ctest runs the cases side by side: a folder for each.
+        home_ = ::testing::TempDir() + "nyamo-add-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(home_);
+        std::filesystem::create_directories(home_);
+        defaults_ = home_ + "/XScreenSaver";
+        Write(defaults_, "*timeout:\t0:10:00\n*programs: maze --root \\n\n");
+    }
+    void TearDown() override { std::filesystem::remove_all(home_); }
+    static void Write(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    int Add(const std::string& home, const std::string& program = "/usr/libexec/xscreensaver/nyamo") {
+        out_.str("");
+        err_.str("");
+        return AddToXscreensaver(home, program, {home_ + "/absent", defaults_}, out_, err_);
+    }
+    std::string home_;
+    std::string defaults_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(AddToXscreensaverFiles, MadeFromTheDefaultsThenLeftAlone) {
+    ASSERT_EQ(Add(home_), 0) << err_.str();
+    const std::string made = Read(home_ + "/.xscreensaver");
+    EXPECT_NE(made.find("from " + defaults_), std::string::npos);
+    EXPECT_NE(made.find("\ntimeout:\t0:10:00\nprograms: maze --root \\n\\\n\t\t\t\tnyamo --root\t"), std::string::npos)
+        << made;
+    EXPECT_NE(out_.str().find("entry 2"), std::string::npos) << out_.str();
+    ASSERT_EQ(Add(home_), 0);
+    EXPECT_EQ(Read(home_ + "/.xscreensaver"), made);
+    EXPECT_NE(out_.str().find("already entry 2"), std::string::npos) << out_.str();
+}
+
+TEST_F(AddToXscreensaverFiles, TheFilesPermissionsAndLinkStay) {
+    // A program outside xscreensaver's folder is listed by its whole path.
+    const std::string dotfiles = home_ + "/dotfiles";
+    std::filesystem::create_directories(dotfiles);
+    Write(dotfiles + "/xscreensaver", "programs: maze --root \\n\n");
+    chmod((dotfiles + "/xscreensaver").c_str(), 0600);
+    std::filesystem::create_symlink("dotfiles/xscreensaver", home_ + "/.xscreensaver");
+    ASSERT_EQ(Add(home_, "/opt/nyamo-0.7/nyamo"), 0) << err_.str();
+    EXPECT_TRUE(std::filesystem::is_symlink(home_ + "/.xscreensaver"));
+    EXPECT_EQ(Read(dotfiles + "/xscreensaver"),
+              "programs: maze --root \\n\\\n\t\t\t\t/opt/nyamo-0.7/nyamo --root\t\t\t\t    \\n\n");
+    struct stat info {};
+    ASSERT_EQ(stat((dotfiles + "/xscreensaver").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    // No temporary file is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dotfiles), {}), 1);
+}
+
+TEST_F(AddToXscreensaverFiles, WhatCannotBeDoneChangesNothing) {
+    const std::string file = home_ + "/.xscreensaver";
+    Write(file, "programs: maze --root \\n\n");
+    // A path the daemon's shell would split.
+    EXPECT_EQ(Add(home_, "/opt/my programs/nyamo"), 2);
+    EXPECT_NE(err_.str().find("blanks or shell characters"), std::string::npos) << err_.str();
+    EXPECT_EQ(Read(file), "programs: maze --root \\n\n");
+    // No home, or a home that is no folder.
+    EXPECT_EQ(Add(""), 1);
+    EXPECT_EQ(Add(file), 1);
+    EXPECT_NE(err_.str().find("cannot"), std::string::npos) << err_.str();
+    EXPECT_EQ(Read(file), "programs: maze --root \\n\n");
+    // A ~/.xscreensaver that is a folder cannot be read.
+    const std::string other = home_ + "/other";
+    std::filesystem::create_directories(other + "/.xscreensaver");
+    EXPECT_EQ(Add(other), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(other + "/.xscreensaver"));
 }
 
 TEST(FrameRateText, FramesOverAboutASecond) {

@@ -1112,6 +1112,9 @@ daemon_start() {  # daemon_start ACCOUNT GRAB HACK-OPTIONS: the daemon with Nyam
   # A settings file that asks for one slow kitten over black, where the
   # hack's account would read it: the hack must not.
   printf '[Nyamo Saver]\nCatNum=1\nSaverType=2\nSaverSpeed=1\n' | tee "$ini" >"$xss_home/.config/nyamo/Nyamo_07.ini"
+  daemon_launch "$1"
+}
+daemon_launch() {  # daemon_launch ACCOUNT: the daemon on the settings already in $xss_home
   [ "$(id -u)" -eq 0 ] && chown -R "$1" "$xss_home"
   as_account "$1" xscreensaver -no-splash -verbose >"$work/xss.log" 2>&1 &
   daemon_pid=$!
@@ -1362,9 +1365,123 @@ install_rules() {
     grep -q 'arg="--count %"' "$xml" && grep -q 'low="1" high="50" default="20"' "$xml" &&
     grep -q 'arg="--speed %"' "$xml" && grep -q 'low="1" high="10" default="5"' "$xml" &&
     grep -q 'arg-set="--blank"' "$xml" && grep -q '<command arg="--root"/>' "$xml" &&
-    grep -q '<boolean id="showfps" _label="Show frame rate" arg-set="--fps"/>' "$xml"
+    grep -q '<boolean id="showfps" _label="Show frame rate" arg-set="--fps"/>' "$xml" || return 1
+  # The manual page, and the entry through which MATE's screen saver finds
+  # the hack (it runs the configured prefix's program).
+  local desktop=$work/prefix/share/applications/screensavers/nyamo.desktop
+  local program
+  program=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")/libexec/xscreensaver/nyamo
+  cmp -s "$work/prefix/share/man/man6/nyamo.6" "$build/platform/x11/nyamo.6" &&
+    grep -qx "Exec=$program --root" "$desktop" && grep -qx "TryExec=$program" "$desktop" &&
+    grep -qx 'Categories=Screensaver;' "$desktop" && grep -qx 'OnlyShowIn=MATE;' "$desktop"
 }
-check "install: the hack and its xscreensaver config go where xscreensaver looks" install_rules
+check "install: the hack, its xscreensaver config, manual page and MATE entry go where they are looked for" install_rules
+
+# --- without a display, and the user's list of hacks ---------------------------------------
+no_display_help() {
+  local version out result=0 option
+  version=$(sed -n 's/^project(Nyamo VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+  out=$(env -u DISPLAY "$nyamo" --version 2>&1)
+  [ "$out" = "nyamo $version" ] || { echo "  --version says: $out (CMakeLists.txt: $version)"; result=1; }
+  out=$(env -u DISPLAY "$nyamo" --help 2>&1) || { echo "  --help failed"; result=1; }
+  # Every option the xscreensaver config passes is in the help and the manual page.
+  for option in $(grep -o 'arg\(-set\)\?="--[a-z-]*' "$build/platform/x11/nyamo.xml" | sed 's/.*"//'); do
+    grep -q -- " $option" <<<"$out" || { echo "  --help lacks $option"; result=1; }
+    grep -qF -- "${option//-/\\-}" "$build/platform/x11/nyamo.6" || { echo "  nyamo.6 lacks $option"; result=1; }
+  done
+  # man renders the page without a complaint (groff's warnings included).
+  local said
+  said=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$build/platform/x11/nyamo.6" 2>&1 >/dev/null)
+  [ -z "$said" ] || { echo "  man: $said"; result=1; }
+  return $result
+}
+check "no display: --version gives the project's version, --help and the manual page every option" no_display_help
+
+# A list as xscreensaver-settings writes it: three of Debian's hacks, with
+# settings before and after.
+written_list() {
+  printf '%s\n' "# XScreenSaver Preferences File" "timeout:	0:30:00" "lock:		False" "fade:		False" \
+    "unfade:		False" "splash:		False" "dpmsEnabled:	False" "mode:		random" "selected:	1" \
+    "grabDesktopImages:	False" \
+    "programs:								      \\" \
+    "				maze --root				    \\n\\" \
+    "- GL: 				superquadrics --root			    \\n\\" \
+    "				greynetic --root			    \\n" \
+    "" "pointerHysteresis:	10" "authWarningSlack:	20"
+}
+# selected_kittens ACCOUNT N: the daemon runs entry N, which is Nyamo, and
+# kittens show over black; a key ends it.
+selected_kittens() {
+  as_account "$1" xscreensaver-command -select "$2" >/dev/null 2>&1 || { echo "  -select $2 refused"; return 1; }
+  local i stats total black colours result=1
+  for i in $(seq 100); do [ -n "$(live_hacks)" ] && break; sleep 0.05; done
+  [ -n "$(live_hacks)" ] || { echo "  no Nyamo after -select $2:"; tail -n 5 "$work/xss.log"; return 1; }
+  for i in $(seq 30); do
+    stats=$("$probe" stats root 0 0 1024 768)
+    read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
+    if [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt $((total - 2000)) ] && [ "$colours" -gt 8 ]; then
+      result=0
+      break
+    fi
+    sleep 0.5
+  done
+  echo "  entry $2: $stats"
+  xdotool key a
+  no_hack_within 3 || result=1
+  hack_complained && result=1
+  return $result
+}
+add_to_running_daemon() {  # ACCOUNT
+  "$probe" paint-root || return 1
+  rm -rf "$xss_home" && mkdir -p "$xss_home" && written_list >"$xss_home/.xscreensaver" || return 1
+  cp "$xss_home/.xscreensaver" "$work/list-before"
+  daemon_launch "$1" || { daemon_stop; return 1; }
+  local said n result=0
+  said=$(as_account "$1" "$nyamo" --add-to-xscreensaver 2>&1) || { echo "  $said"; daemon_stop; return 1; }
+  echo "  $said" | head -n 1
+  n=$(sed -n 's/.* as entry \([0-9]*\) .*/\1/p' <<<"$said")
+  [ "$n" = 4 ] || { echo "  entry $n, not 4"; result=1; }
+  # Every line stays but the list's last, which gains the joining backslash;
+  # the new entry's line follows it.
+  diff <(sed -e '14s/\\$//' -e '15d' "$xss_home/.xscreensaver") "$work/list-before" || result=1
+  sed -n '15p' "$xss_home/.xscreensaver" | grep -qx "	*$nyamo --root	*    \\\\n" ||
+    { echo "  new line: $(sed -n '15p' "$xss_home/.xscreensaver")"; result=1; }
+  cp "$xss_home/.xscreensaver" "$work/list-after"
+  said=$(as_account "$1" "$nyamo" --add-to-xscreensaver 2>&1)
+  grep -q 'already entry 4' <<<"$said" && cmp -s "$xss_home/.xscreensaver" "$work/list-after" ||
+    { echo "  the second time: $said"; result=1; }
+  # The daemon, running since before the change, reads the list itself.
+  selected_kittens "$1" 4 || result=1
+  daemon_stop
+  return $result
+}
+check "xscreensaver list: --add-to-xscreensaver appends Nyamo, every other line byte-identical, the second time changes nothing; the running daemon's -select runs it" \
+  add_to_running_daemon "$daemon_account"
+
+add_without_a_list() {  # ACCOUNT
+  "$probe" paint-root || return 1
+  rm -rf "$xss_home" && mkdir -p "$xss_home" || return 1
+  [ "$(id -u)" -eq 0 ] && chown -R "$1" "$xss_home"
+  local said n result=0 defaults=/etc/X11/app-defaults/XScreenSaver listed
+  said=$(as_account "$1" "$nyamo" --add-to-xscreensaver 2>&1) || { echo "  $said"; return 1; }
+  grep -q "^Made .* from $defaults" <<<"$said" || { echo "  $said"; result=1; }
+  # The list is the app-defaults' list, in its order, and Nyamo after it.
+  n=$(sed -n 's/.* as entry \([0-9]*\) .*/\1/p' <<<"$said")
+  listed=$(awk '/^\*programs:/{f=1} f{print} f&&!/\\$/{exit}' "$defaults" | grep -c '\\n')
+  [ "$n" = $((listed + 1)) ] || { echo "  entry $n after $listed of the app-defaults"; result=1; }
+  grep -q '^lock:' "$xss_home/.xscreensaver" && ! grep -q 'Dialog\.' "$xss_home/.xscreensaver" ||
+    { echo "  the made file's settings are not the daemon's"; result=1; }
+  daemon_launch "$1" || { daemon_stop; return 1; }
+  selected_kittens "$1" "$n" || result=1
+  daemon_stop
+  return $result
+}
+if [ -f /etc/X11/app-defaults/XScreenSaver ]; then
+  check "xscreensaver list: without ~/.xscreensaver it is made from the app-defaults with Nyamo last, and the daemon runs it" \
+    add_without_a_list "$daemon_account"
+else
+  skip "xscreensaver list: made from the app-defaults" "no /etc/X11/app-defaults/XScreenSaver here"
+fi
 
 finished=1
 echo "x11 suite: $passed passed, $failed failed, $skipped skipped"

@@ -1,0 +1,134 @@
+// Reading and replacing ~/.xscreensaver for nyamo --add-to-xscreensaver.
+#include "platform/x11/xscreensaver_add.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+#include "platform/common/profile_save.h"
+#include "platform/x11/xscreensaver_list.h"
+
+namespace nyamo::x11 {
+namespace {
+
+// The whole file, or nothing when it cannot be read; MISSING tells the two
+// failures apart.
+std::optional<std::string> ReadWhole(const std::filesystem::path& path, bool& missing) {
+    missing = false;
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        missing = errno == ENOENT;
+        return std::nullopt;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        missing = errno == ENOENT;
+        return std::nullopt;
+    }
+    std::string text;
+    char buffer[8192];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) return std::nullopt;
+    return text;
+}
+
+// The file's new text in place, in the way the settings are saved: an error
+// text, or empty.
+std::string ReplaceFile(const std::filesystem::path& path, const std::string& text, std::optional<mode_t> mode) {
+    if (ReplaceFileText(path.string(), text, mode ? std::optional<unsigned>(*mode) : std::nullopt)) return {};
+    return "cannot replace " + path.string() + ": " + std::strerror(errno);
+}
+
+// A command the daemon can run as written: it hands the list's entries to
+// the shell, which would split or expand anything else.
+bool PlainPath(const std::string& path) {
+    for (char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '/' || c == '.' || c == '_' || c == '-' || c == '+';
+        if (!plain) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int AddToXscreensaver(const std::string& home, const std::filesystem::path& program,
+                      const std::vector<std::filesystem::path>& app_defaults, std::ostream& out, std::ostream& err) {
+    if (home.empty() || home[0] != '/') {
+        err << "nyamo: HOME is not set to a folder, so there is no ~/.xscreensaver to add Nyamo to.\n";
+        return 1;
+    }
+    // The daemon finds its own hacks by their bare name; anywhere else it
+    // needs the whole path.
+    const bool installed = program.parent_path() == kXscreensaverHackFolder;
+    const std::string command = (installed ? std::string("nyamo") : program.string()) + " --root";
+    if (!installed && !PlainPath(program.string())) {
+        err << "nyamo: the program's path " << program << " holds blanks or shell characters, which xscreensaver's\n"
+            << "list cannot hold as written; install it (or copy it) into a plain folder and run this again.\n";
+        return 2;
+    }
+
+    // A ~/.xscreensaver that links elsewhere (a dotfiles folder) is edited
+    // where it points, and stays a link.
+    std::filesystem::path file = std::filesystem::path(home) / ".xscreensaver";
+    std::error_code error;
+    if (std::filesystem::is_symlink(file, error)) {
+        const std::filesystem::path target = std::filesystem::weakly_canonical(file, error);
+        if (!error) file = target;
+    }
+
+    bool missing = false;
+    std::optional<std::string> text = ReadWhole(file, missing);
+    const int read_error = errno;
+    std::optional<mode_t> mode;
+    std::string defaults;
+    std::string made_from;
+    for (const std::filesystem::path& path : app_defaults) {
+        bool absent = false;
+        if (auto read = ReadWhole(path, absent)) {
+            defaults = std::move(*read);
+            made_from = path.string();
+            break;
+        }
+    }
+    if (text) {
+        struct stat info {};
+        if (stat(file.c_str(), &info) == 0) mode = info.st_mode;
+    } else if (missing) {
+        text = made_from.empty() ? std::string("# XScreenSaver Preferences File\n")
+                                 : PreferencesFromAppDefaults(defaults, made_from);
+    } else {
+        err << "nyamo: cannot read " << file.string() << ": " << std::strerror(read_error) << "; it is left as it was.\n";
+        return 1;
+    }
+
+    const ListEdit edit = AddToPrograms(*text, "nyamo", command, defaults);
+    if (edit.outcome == ListOutcome::AlreadyListed && !missing) {
+        out << "Nyamo is already entry " << edit.position << " of the list in " << file.string()
+            << "; nothing changed.\n";
+        return 0;
+    }
+    const std::string problem = ReplaceFile(file, edit.text, mode);
+    if (!problem.empty()) {
+        err << "nyamo: " << problem << "; " << (missing ? "nothing was written" : "the file is left as it was")
+            << ".\n";
+        return 1;
+    }
+    if (missing)
+        out << "Made " << file.string() << " from " << (made_from.empty() ? "nothing" : made_from) << ".\n";
+    out << "Added Nyamo (" << command << ") as entry " << edit.position << " of the list in " << file.string()
+        << ".\nxscreensaver reads the changed file by itself; xscreensaver-command -select " << edit.position
+        << " shows it now.\n";
+    return 0;
+}
+
+}  // namespace nyamo::x11

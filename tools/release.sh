@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# Makes a release of the committed HEAD in OUTDIR (default dist/):
+#   nyamo_<version>_amd64.deb          the Debian package (debhelper; lintian-checked)
+#   Nyamo-<version>-setup.exe          the Windows installer   } tools/release-windows.sh,
+#   Nyamo-<version>-windows.zip        the portable zip        } when the tree has it
+#   nyamo-<version>.tar.gz             the source (git archive)
+#   SHA256SUMS
+# Everything is built from the commit, not from the working folder, with the
+# commit's time as SOURCE_DATE_EPOCH, so that the same commit gives the same
+# bytes in any folder at any time.
+#
+#   tools/release.sh [OUTDIR]          the release, and lintian over the package
+#   tools/release.sh --check [OUTDIR]  the same, then the checks CI runs: the
+#       source archive and the package built again in another folder and
+#       compared byte for byte (every file that differs is named), the
+#       Windows side's own checks (release-windows.sh --check), and the
+#       package installed on a bare Debian 12 (tools/check-deb-install.sh;
+#       a counted SKIP where no chroot can be made).
+# Prints one line per check (PASS, FAIL, SKIP with the reason) and a count.
+# Exits 0 when the files are written and no check failed, 1 otherwise, 2 on a
+# wrong command line. Needs debhelper and lintian (tools/setup-debian.sh --test).
+set -uo pipefail
+export LC_ALL=C.UTF-8 TZ=UTC
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+
+check_mode=0
+if [ "${1:-}" = "--check" ]; then check_mode=1; shift; fi
+[ $# -le 1 ] && [[ "${1:-}" != -* ]] || { echo "usage: tools/release.sh [--check] [OUTDIR]" >&2; exit 2; }
+out=${1:-dist}
+mkdir -p "$out" && out=$(cd "$out" && pwd) || { echo "release: cannot make $out" >&2; exit 1; }
+
+command -v git >/dev/null && git rev-parse --verify -q HEAD >/dev/null ||
+  { echo "release: needs a git clone with a commit" >&2; exit 1; }
+commit=$(git rev-parse HEAD)
+version=$(sed -n 's/^project(Nyamo VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "release: no version in CMakeLists.txt's project()" >&2; exit 1; }
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
+export SOURCE_DATE_EPOCH
+if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+  echo "release: note: the working folder has changes that are not committed; the release is made from $commit"
+fi
+
+passed=0; failed=0; skipped=0
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+skip() { echo "SKIP $1: $2"; skipped=$((skipped + 1)); }
+
+work=$(mktemp -d /tmp/nyamo-release.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+deb_name=nyamo_${version}_amd64.deb
+tar_name=nyamo-$version.tar.gz
+
+# source_archive DEST: the commit's files, each with the commit's time, in
+# git's order, compressed without a name or time of its own.
+source_archive() {
+  git archive --format=tar --prefix="nyamo-$version/" "$commit" | gzip -9n >"$1"
+}
+
+# build_deb ARCHIVE FOLDER DEST: the package, built from the source archive
+# unpacked in FOLDER. The Debian changelog is written here, from the version and the
+# commit, so that the number stays written in one place.
+build_deb() {
+  local archive=$1 folder=$2 dest=$3 src
+  mkdir -p "$folder" && tar -xzf "$archive" -C "$folder" || return 1
+  src=$folder/nyamo-$version
+  {
+    echo "nyamo ($version-1) unstable; urgency=medium"
+    echo
+    echo "  * Nyamo $version, built from commit $commit."
+    echo
+    echo " -- $(sed -n 's/^Maintainer: *//p' "$src/debian/control")  $(date -u -R -d "@$SOURCE_DATE_EPOCH")"
+  } >"$src/debian/changelog"
+  local jobs=${NYAMO_JOBS:-2}
+  (cd "$src" && DEB_BUILD_OPTIONS="noddebs nocheck parallel=$jobs" \
+     dpkg-buildpackage -b -us -uc >"$folder/build.log" 2>&1) ||
+    { tail -n 30 "$folder/build.log"; echo "release: the package did not build; the log is $folder/build.log"; return 1; }
+  cp "$folder/nyamo_${version}-1_amd64.deb" "$dest"
+}
+
+echo "release: Nyamo $version from $commit (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) into $out"
+rm -f "$out/$deb_name" "$out/$tar_name" "$out/SHA256SUMS" "$out/Nyamo-$version-setup.exe" "$out/Nyamo-$version-windows.zip"
+
+source_archive "$out/$tar_name" || { echo "release: git archive failed"; exit 1; }
+build_deb "$out/$tar_name" "$work/one" "$out/$deb_name" || exit 1
+
+# The Windows files come from the other half of the release tooling when
+# the commit has it.
+windows_files=()
+if git cat-file -e "$commit:tools/release-windows.sh" 2>/dev/null; then
+  if bash "$work/one/nyamo-$version/tools/release-windows.sh" "$out"; then
+    windows_files=("Nyamo-$version-setup.exe" "Nyamo-$version-windows.zip")
+  else
+    echo "release: tools/release-windows.sh failed"; exit 1
+  fi
+else
+  echo "release: note: this commit has no tools/release-windows.sh; the release has no Windows files"
+fi
+
+(cd "$out" && sha256sum "$deb_name" "${windows_files[@]}" "$tar_name" >SHA256SUMS) || exit 1
+echo "release: wrote"
+(cd "$out" && stat -c '  %n  %s bytes' "$deb_name" "${windows_files[@]}" "$tar_name" SHA256SUMS)
+
+# Lintian over the package: no error, and every warning left has an
+# override with its reason in debian/nyamo.lintian-overrides.
+# (An overridden warning still fails --fail-on when --show-overrides is
+# given, so the tags, the overridden ones among them, are shown by a second run.)
+lintian --fail-on error,warning "$out/$deb_name" >/dev/null 2>&1
+lintian_status=$?
+lintian --fail-on none --display-info --show-overrides "$out/$deb_name" 2>&1 |
+  grep -v '^running with root privileges' | sed 's/^/  lintian: /'
+if [ $lintian_status -eq 0 ]; then pass "lintian: no error and no warning without an override"; else fail "lintian"; fi
+
+if [ $check_mode -eq 1 ]; then
+  # The same commit again, in a folder of another name, later.
+  sleep 1
+  mkdir -p "$work/again-in-another-folder/out"
+  again=$work/again-in-another-folder/out
+  same=1
+  source_archive "$again/$tar_name" && build_deb "$again/$tar_name" "$work/again-in-another-folder/b" "$again/$deb_name" || same=0
+  for f in "$tar_name" "$deb_name"; do
+    if ! cmp -s "$out/$f" "$again/$f"; then
+      same=0
+      echo "  differs: $f"
+      if [ "$f" = "$deb_name" ] && [ -f "$again/$f" ]; then
+        diff <(dpkg-deb -c "$out/$f") <(dpkg-deb -c "$again/$f") | sed 's/^/    /' | head -n 20
+      fi
+    fi
+  done
+  if [ $same -eq 1 ]; then pass "reproducible: $deb_name and $tar_name are byte-identical when built again elsewhere"
+  else fail "reproducible: the package or the source archive"; fi
+
+  if [ ${#windows_files[@]} -gt 0 ]; then
+    if bash "$work/one/nyamo-$version/tools/release-windows.sh" --check; then
+      pass "reproducible: the Windows files (release-windows.sh --check)"
+    else
+      fail "reproducible: the Windows files (release-windows.sh --check)"
+    fi
+  else
+    skip "reproducible: the Windows files" "this commit has no tools/release-windows.sh"
+  fi
+
+  bash "$repo/tools/check-deb-install.sh" "$out/$deb_name"
+  case $? in
+    0) pass "installed on a bare Debian 12: runs under xscreensaver, purges cleanly" ;;
+    3) skip "installed on a bare Debian 12" "no chroot can be made here (see the line above)" ;;
+    *) fail "installed on a bare Debian 12" ;;
+  esac
+fi
+
+echo "release: $passed passed, $failed failed, $skipped skipped"
+[ $failed -eq 0 ]
