@@ -1183,20 +1183,28 @@ daemon_desktop() {  # daemon_desktop ACCOUNT [GRAB]: GRAB "-" leaves grabDesktop
 check "xscreensaver: kittens walk over the desktop the root showed (grabDesktopImages on); the command deactivates" \
   daemon_desktop "$daemon_account"
 
-daemon_over_black() {  # daemon_over_black ACCOUNT GRAB HACK-OPTIONS
-  "$probe" paint-root || return 1
-  daemon_start "$1" "$2" "$3" && daemon_activate "$1" || { daemon_stop; return 1; }
-  # Mostly black, with kittens of many shades once they have walked in.
-  local stats total black colours result=1 i
+# root_kittens_over_black: within 15 s the root is mostly black, with kittens
+# of many shades once they have walked in; prints the last reading.
+root_kittens_over_black() {
+  local stats total black colours i
   for i in $(seq 30); do
     stats=$("$probe" stats root 0 0 1024 768)
     read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
     if [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt $((total - 2000)) ] && [ "$colours" -gt 8 ]; then
-      result=0
-      break
+      echo "$stats"
+      return 0
     fi
     sleep 0.5
   done
+  echo "$stats"
+  return 1
+}
+
+daemon_over_black() {  # daemon_over_black ACCOUNT GRAB HACK-OPTIONS
+  "$probe" paint-root || return 1
+  daemon_start "$1" "$2" "$3" && daemon_activate "$1" || { daemon_stop; return 1; }
+  local stats result=1 i
+  stats=$(root_kittens_over_black) && result=0
   echo "  $stats"
   if [[ "$3" == *--fps* ]]; then
     local white  # the first reading comes after a second of frames
@@ -1413,18 +1421,10 @@ written_list() {
 # kittens show over black; a key ends it.
 selected_kittens() {
   as_account "$1" xscreensaver-command -select "$2" >/dev/null 2>&1 || { echo "  -select $2 refused"; return 1; }
-  local i stats total black colours result=1
+  local i stats result=1
   for i in $(seq 100); do [ -n "$(live_hacks)" ] && break; sleep 0.05; done
   [ -n "$(live_hacks)" ] || { echo "  no Nyamo after -select $2:"; tail -n 5 "$work/xss.log"; return 1; }
-  for i in $(seq 30); do
-    stats=$("$probe" stats root 0 0 1024 768)
-    read -r total black colours <<<"$(sed 's/[a-z]*=//g' <<<"$stats")"
-    if [ "$black" -gt $((total * 80 / 100)) ] && [ "$black" -lt $((total - 2000)) ] && [ "$colours" -gt 8 ]; then
-      result=0
-      break
-    fi
-    sleep 0.5
-  done
+  stats=$(root_kittens_over_black) && result=0
   echo "  entry $2: $stats"
   xdotool key a
   no_hack_within 3 || result=1
