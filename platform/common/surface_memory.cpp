@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
+#if defined(__linux__)
 std::size_t RoundUp(std::size_t bytes, std::size_t to) { return (bytes + to - 1) / to * to; }
+#endif
 
 }  // namespace
 
