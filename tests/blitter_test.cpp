@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <random>
+#include <string>
 
 #include "platform/headless/headless_platform.h"
 #include "saver/draw_cat.h"
@@ -167,6 +171,58 @@ TEST(SurfaceTable, AnEraseWaitsForItsInvertAndAnythingElseSeesItMade) {
     table.Blit(gone, 0, 0, 10, 10, source, 0, 0, RasterOp::SrcInvert);
     EXPECT_EQ(table.Find(gone), nullptr);
     EXPECT_EQ(pixels(), expected.pixels);
+}
+
+#if defined(__linux__)
+// The line `field` of the mapping that holds `address`, from /proc/self/smaps.
+std::string MappingField(const void* address, const char* field) {
+    std::ifstream smaps("/proc/self/smaps");
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    bool inside = false;
+    for (std::string line; std::getline(smaps, line);) {
+        unsigned long start = 0, end = 0;
+        // A mapping's first line starts "start-end "; its fields "Name:".
+        if (std::sscanf(line.c_str(), "%lx-%lx ", &start, &end) == 2) {
+            inside = at >= start && at < end;
+            continue;
+        }
+        if (inside && line.rfind(field, 0) == 0) return line;
+    }
+    return {};
+}
+#endif
+
+TEST(SurfaceMemory, AScreenSizedSurfaceIsBlackAlignedForHugePagesAndCopiesWhole) {
+    for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}, std::pair{700, 700}, std::pair{1, 1}}) {
+        PixelBuffer screen(w, h);
+        const std::size_t bytes = screen.pixels.size() * sizeof(std::uint32_t);
+        ASSERT_EQ(screen.pixels.size(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        EXPECT_TRUE(std::all_of(screen.pixels.begin(), screen.pixels.end(), [](std::uint32_t p) { return p == 0; }))
+            << w << "x" << h;
+#if defined(__linux__)
+        EXPECT_EQ(UsesHugePages(bytes), bytes >= (std::size_t{2} << 20)) << w << "x" << h;
+        if (UsesHugePages(bytes)) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(screen.pixels.data()) % (std::size_t{2} << 20), 0u);
+            // The kernel takes the hint wherever huge pages are not switched
+            // off altogether: the mapping is then eligible for them.
+            std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
+            std::string modes;
+            std::getline(setting, modes);
+            if (!modes.empty() && modes.find("[never]") == std::string::npos) {
+                const std::string eligible = MappingField(screen.pixels.data(), "THPeligible:");
+                EXPECT_TRUE(!eligible.empty() && eligible.back() == '1') << w << "x" << h << ": " << eligible;
+            }
+        }
+#endif
+        // Written at both ends, copied, moved: every pixel travels.
+        screen.pixels.front() = 0x00123456u;
+        screen.pixels.back() = 0x00ABCDEFu;
+        const PixelBuffer copy(screen.view());
+        EXPECT_EQ(copy.pixels, screen.pixels);
+        PixelBuffer moved = std::move(screen);
+        EXPECT_EQ(moved.pixels, copy.pixels);
+        EXPECT_EQ(moved.at(w - 1, h - 1), 0x00ABCDEFu);
+    }
 }
 
 // A sheet with a square kitten: frame n's mask is black on an inset square,

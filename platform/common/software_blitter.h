@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/common/surface_memory.h"
 #include "platform/platform.h"
 
 namespace nyamo {
@@ -19,7 +20,8 @@ struct PixelSpan {
     PixelView view() const { return {pixels, width, height, stride}; }
 };
 
-// An owned surface, every pixel black when made.
+// An owned surface, every pixel black when made; a whole screen's worth sits
+// in huge pages where the system gives them (surface_memory.h).
 struct PixelBuffer {
     PixelBuffer() = default;
     PixelBuffer(std::int32_t w, std::int32_t h);
@@ -27,7 +29,7 @@ struct PixelBuffer {
 
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint32_t, SurfaceAllocator<std::uint32_t>> pixels;
 
     PixelSpan span() { return {pixels.data(), width, height, width}; }
     PixelView view() const { return {pixels.data(), width, height, width}; }

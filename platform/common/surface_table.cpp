@@ -24,13 +24,13 @@ const PixelSpan* SurfaceTable::Lookup(SurfaceHandle surface) const {
     return it == surfaces_.end() ? nullptr : &it->second.pixels;
 }
 
+std::optional<PixelSpan> SurfaceTable::Bits(SurfaceHandle surface) const {
+    const PixelSpan* pixels = Lookup(surface);
+    return pixels == nullptr ? std::nullopt : std::optional<PixelSpan>(*pixels);
+}
+
 void SurfaceTable::Settle() const {
-    if (!erase_) return;
-    const Erase e = *erase_;
-    erase_.reset();
-    const PixelSpan* d = Lookup(e.dst);
-    const PixelSpan* s = Lookup(e.src);
-    if (d != nullptr && s != nullptr) SoftwareBlit(*d, e.dx, e.dy, e.width, e.height, s->view(), e.sx, e.sy, RasterOp::SrcErase);
+    masked_draw_.Settle([this](SurfaceHandle h) { return Bits(h); });
 }
 
 const PixelSpan* SurfaceTable::Find(SurfaceHandle surface) const {
@@ -47,24 +47,7 @@ const PixelBuffer* SurfaceTable::FindOwned(SurfaceHandle surface) const {
 
 void SurfaceTable::Blit(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
                         std::int32_t height, SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
-    if (op == RasterOp::SrcInvert && erase_ && erase_->dst == dst && erase_->src == src && erase_->dx == dx &&
-        erase_->dy == dy && erase_->width == width && erase_->height == height && erase_->sx == sx) {
-        const std::int32_t mask_sy = erase_->sy;
-        erase_.reset();
-        const PixelSpan* d = Lookup(dst);
-        const PixelSpan* s = Lookup(src);
-        if (d != nullptr && s != nullptr) SoftwareMaskedBlit(*d, dx, dy, width, height, s->view(), sx, mask_sy, sy);
-        return;
-    }
-    Settle();
-    if (op == RasterOp::SrcErase) {
-        erase_ = Erase{dst, src, dx, dy, width, height, sx, sy};
-        return;
-    }
-    const PixelSpan* d = Lookup(dst);
-    const PixelSpan* s = Lookup(src);
-    if (d == nullptr || s == nullptr) return;
-    SoftwareBlit(*d, dx, dy, width, height, s->view(), sx, sy, op);
+    masked_draw_.Blit(dst, dx, dy, width, height, src, sx, sy, op, [this](SurfaceHandle h) { return Bits(h); });
 }
 
 }  // namespace nyamo

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/common/masked_draw.h"
 #include "platform/common/software_blitter.h"
 #include "platform/platform.h"
 
@@ -36,12 +37,9 @@ public:
     std::size_t size() const { return surfaces_.size(); }
 
 private:
-    struct Erase {
-        SurfaceHandle dst, src;
-        std::int32_t dx, dy, width, height, sx, sy;
-    };
-    // Make the SRCERASE still waiting, if any.
+    // Make the SRCERASE still held, if any.
     void Settle() const;
+    std::optional<PixelSpan> Bits(SurfaceHandle surface) const;
     const PixelSpan* Lookup(SurfaceHandle surface) const;
 
     struct Surface {
@@ -54,9 +52,8 @@ private:
     // Nodes of a map never move, so a span into a node's own buffer stays valid.
     std::map<SurfaceHandle, Surface> surfaces_;
     SurfaceHandle next_ = 1;
-    // Waiting for the SRCINVERT that would complete its masked draw; made
-    // before anything else looks at or changes the surfaces.
-    mutable std::optional<Erase> erase_;
+    // Made before anything else looks at or changes the surfaces.
+    mutable MaskedDrawJoin masked_draw_;
 };
 
 }  // namespace nyamo

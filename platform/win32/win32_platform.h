@@ -30,10 +30,12 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/runtime_error.h"
+#include "platform/common/masked_draw.h"
 #include "platform/common/push_groups.h"
 #include "platform/platform.h"
 
@@ -179,7 +181,9 @@ private:
     void WindowCreated() { ++live_windows_; }
     void WindowGone();
 
-    Win32Surface* FindSurface(SurfaceHandle handle);
+    Win32Surface* FindSurface(SurfaceHandle handle);     // settles a held masked draw first
+    Win32Surface* LookupSurface(SurfaceHandle handle);   // as it is now
+    std::optional<PixelSpan> SurfaceBits(SurfaceHandle handle);
     float TwipsPerPixelX();
     float TwipsPerPixelY();
     int PixelsFromTwipsX(float twips);
@@ -213,6 +217,7 @@ private:
 
     std::map<SurfaceHandle, Win32Surface> surfaces_;
     SurfaceHandle next_surface_ = 1;
+    MaskedDrawJoin masked_draw_;
 
     // The saver window.
     HWND saver_ = nullptr;

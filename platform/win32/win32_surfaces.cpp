@@ -1,8 +1,10 @@
 // Surfaces: 32-bit top-down DIB sections, each selected into its own memory
-// DC for its whole life, so every raster operation is one GDI BitBlt.
+// DC for its whole life (GDI draws the desktop and the window from them); the
+// raster operations between them run on their bits in the software blitter.
 #include <cstring>
 
 #include "platform/common/blit_clip.h"
+#include "platform/common/masked_draw.h"
 #include "platform/common/software_blitter.h"
 #include "platform/win32/win32_gdi_profile.h"
 #include "platform/win32/win32_platform.h"
@@ -57,9 +59,22 @@ void FreeWin32Surface(Win32Surface& s) {
 }
 
 
-Win32Surface* Win32Platform::FindSurface(SurfaceHandle handle) {
+Win32Surface* Win32Platform::LookupSurface(SurfaceHandle handle) {
     const auto it = surfaces_.find(handle);
     return it == surfaces_.end() ? nullptr : &it->second;
+}
+
+std::optional<PixelSpan> Win32Platform::SurfaceBits(SurfaceHandle handle) {
+    const Win32Surface* s = LookupSurface(handle);
+    if (s == nullptr || s->bits == nullptr) return std::nullopt;
+    return PixelSpan{s->bits, s->width, s->height, s->width};
+}
+
+// Every reader of a surface gets it with all the raster operations asked
+// for so far made, the held SRCERASE included.
+Win32Surface* Win32Platform::FindSurface(SurfaceHandle handle) {
+    masked_draw_.Settle([this](SurfaceHandle h) { return SurfaceBits(h); });
+    return LookupSurface(handle);
 }
 
 SurfaceHandle Win32Platform::CreateSurface(std::int32_t width, std::int32_t height) {
@@ -73,6 +88,7 @@ SurfaceHandle Win32Platform::CreateSurfaceFrom(PixelView pixels) {
 }
 
 void Win32Platform::DestroySurface(SurfaceHandle surface) {
+    masked_draw_.Settle([this](SurfaceHandle h) { return SurfaceBits(h); });
     const auto it = surfaces_.find(surface);
     if (it == surfaces_.end()) return;
     FreeWin32Surface(it->second);
@@ -81,19 +97,14 @@ void Win32Platform::DestroySurface(SurfaceHandle surface) {
 
 void Win32Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                            SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
-    Win32Surface* d = FindSurface(dst);
-    Win32Surface* s = FindSurface(src);
-    if (d == nullptr || s == nullptr || d->dc == nullptr || s->dc == nullptr) return;
-    BlitRect r{dx, dy, width, height, sx, sy};
-    if (!ClipBlit(r, d->width, d->height, s->width, s->height)) return;
     const GdiTimer timer(op == RasterOp::SrcCopy ? GdiWork::Restore : GdiWork::Stamp,
-                         std::int64_t{r.width} * r.height);
+                         std::int64_t{width} * height);
     // On the bits, not through GDI: the same result bit for bit (the Wine
     // suite's blit check), at half the time of a GDI call under Wine, and
     // with nothing left in GDI's batch that a later read of the bits would
-    // have to wait for.
-    SoftwareBlit(PixelSpan{d->bits, d->width, d->height, d->width}, r.dx, r.dy, r.width, r.height,
-                 PixelView{s->bits, s->width, s->height, s->width}, r.sx, r.sy, op);
+    // have to wait for. A kitten's SRCERASE and SRCINVERT become one pass.
+    masked_draw_.Blit(dst, dx, dy, width, height, src, sx, sy, op,
+                      [this](SurfaceHandle h) { return SurfaceBits(h); });
 }
 
 // The desktop as the screen shows it now; the saver window is hidden while

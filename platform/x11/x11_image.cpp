@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/common/surface_memory.h"
 #include "platform/x11/x11_display.h"
 
 namespace nyamo::x11 {
@@ -51,8 +52,9 @@ WindowImage::WindowImage(Display* display, Window window, Visual* visual, int de
     image_ = XCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                           static_cast<unsigned>(width_), static_cast<unsigned>(height_), 32, 0);
     if (image_ == nullptr) return;
-    image_->data = static_cast<char*>(
-        std::calloc(static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height_), 1));
+    // In huge pages where it is screen-sized: the frame's damaged rows then
+    // share TLB entries (surface_memory.h).
+    image_->data = static_cast<char*>(AllocateSurfaceMemory(ImageBytes()));
     if (image_->data == nullptr) {
         // No memory for the picture: the window shows nothing rather than
         // the process writing through a null pointer; the frame the core
@@ -111,9 +113,15 @@ WindowImage::~WindowImage() {
         }
         shmdt(shm_.shmaddr);
     } else if (image_ != nullptr) {
-        XDestroyImage(image_);  // frees the calloc'ed data too
+        FreeSurfaceMemory(image_->data, ImageBytes());
+        image_->data = nullptr;  // XDestroyImage would free() it
+        XDestroyImage(image_);
     }
     if (gc_ != nullptr) XFreeGC(display_, gc_);
+}
+
+std::size_t WindowImage::ImageBytes() const {
+    return static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height_);
 }
 
 PixelSpan WindowImage::Pixels() const {

@@ -58,6 +58,7 @@ public:
     int height() const { return height_; }
 
 private:
+    std::size_t ImageBytes() const;  // of the plain (not shared) image's data
     bool TryShm(Visual* visual, int depth);
 
     Display* display_;
