@@ -25,7 +25,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
   g++-mingw-w64-x86-64 wine64                    # the Windows screen saver and running it
   xvfb xdotool x11-utils openbox imagemagick     # a display, input and screenshots for the suites
-  debhelper lintian debootstrap                  # the Debian package, its checks and the bare-system install check
+  debhelper lintian debootstrap git              # the Debian package (built from git archive), its checks and the bare-system install check
 )
 case $purpose in
   --run)
