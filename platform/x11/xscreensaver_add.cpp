@@ -1,9 +1,7 @@
 // Reading and replacing ~/.xscreensaver for nyamo --add-to-xscreensaver.
 #include "platform/x11/xscreensaver_add.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>

@@ -163,8 +163,20 @@ first_frame() {
         printf "%.0f ms (%.0f–%.0f; goal < 100: %s)", m, v[1], v[NR], (m < 100) ? "met" : "missed" }'
 }
 
+# measure_then_stop NAME: the CPU of the process SAVER_PID (named NAME) and of
+# the X server over the window into CPU, its resident memory into RSS; then
+# both are ended.
+measure_then_stop() {
+    CPU=$(measure "$1=$SAVER_PID" "x=$XVFB_PID")
+    RSS=$(rss_mb "$SAVER_PID")
+    kill "$SAVER_PID"
+    wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=
+    stop_xvfb
+}
+
 measure_x11() {
-    local size=$1 goal=$2 bin=$WORK/bin/nyamo ff cpu rss
+    local size=$1 goal=$2 bin=$WORK/bin/nyamo ff saver x
     # The program keeps its settings beside itself: a copy of our own.
     mkdir -p "$WORK/bin" "$WORK/home"
     cp "$NATIVE/platform/x11/nyamo" "$bin"
@@ -178,14 +190,9 @@ measure_x11() {
     wait_for_saver_window || { say "the X11 saver showed no window"; cat "$WORK/saver.log" >&2; exit 1; }
     sleep "$WARM_UP"
     say "X11 $size: measuring ${WINDOW} s"
-    cpu=$(measure "saver=$SAVER_PID" "x=$XVFB_PID")
-    rss=$(rss_mb "$SAVER_PID")
-    kill "$SAVER_PID"
-    wait "$SAVER_PID" 2>/dev/null
-    SAVER_PID=
-    stop_xvfb
-    read -r saver x <<<"$cpu"
-    row "X11 (nyamo /s)" "$size" "$saver" "$x" "" "$goal" "$rss" "$ff"
+    measure_then_stop saver
+    read -r saver x <<<"$CPU"
+    row "X11 (nyamo /s)" "$size" "$saver" "$x" "" "$goal" "$RSS" "$ff"
 }
 
 make_prefix() {
@@ -232,7 +239,7 @@ measure_wine() {
 HACKS=${NYAMO_MEASURE_HACKS-deco slidescreen shadebobs swirl popsquares hexadrop}
 HACK_DIR=/usr/libexec/xscreensaver
 measure_hack() {
-    local name=$1 size=$2 cpu rss hack x total
+    local name=$1 size=$2 hack x total
     start_private_xvfb "${size}x24" "$WORK/xvfb.log" || exit 1
     renice -n "$NICE" -p "$XVFB_PID" >/dev/null
     say "hack $name $size on $DISPLAY: measuring ${WINDOW} s after ${WARM_UP} s"
@@ -245,15 +252,10 @@ measure_hack() {
         stop_xvfb
         return
     fi
-    cpu=$(measure "hack=$SAVER_PID" "x=$XVFB_PID")
-    rss=$(rss_mb "$SAVER_PID")
-    kill "$SAVER_PID"
-    wait "$SAVER_PID" 2>/dev/null
-    SAVER_PID=
-    stop_xvfb
-    read -r hack x <<<"$cpu"
+    measure_then_stop hack
+    read -r hack x <<<"$CPU"
     total=$(awk -v a="$hack" -v b="$x" 'BEGIN { printf "%.1f", a + b }')
-    ROWS+=("| xscreensaver's \`$name --root\` | $size | $hack % | $x % | – | **$total %** | – | $rss MB | – |")
+    ROWS+=("| xscreensaver's \`$name --root\` | $size | $hack % | $x % | – | **$total %** | – | $RSS MB | – |")
 }
 
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
