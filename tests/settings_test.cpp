@@ -244,12 +244,7 @@ TEST_F(Dialog, OpensCentredWithAThreeHundredByTwoHundredClientArea) {
     }
 }
 
-// What the core placed, scaled: Bounds are width, height, left, top.
-Bounds Scaled(std::int32_t w, std::int32_t h, std::int32_t l, std::int32_t t, int k) {
-    return {w * k, h * k, l * k, t * k};
-}
-
-TEST_F(Dialog, At192DotsPerInchEveryRectangleDoublesAndTextsKeepTheir96DpiPoints) {
+TEST_F(Dialog, At192DotsPerInchTheClientDoublesAndTextsKeepTheir96DpiPoints) {
     Open(7.5f);
     const HeadlessPlatform& p = shell.platform;
     EXPECT_EQ(shell.platform.DialogClientWidth(), 600);
@@ -280,7 +275,8 @@ TEST_F(Dialog, AChangeOfScaleLaysTheOpenDialogOutAgainAndKeepsItsValues) {
     ScaleSettingsDialog(shell.app);
     EXPECT_EQ(shell.platform.DialogClientWidth(), 600);
     EXPECT_EQ(shell.platform.DialogClientHeight(), 400);
-    EXPECT_EQ(dialog().bounds.at(Control::Label4), Scaled(20, 20, 250, 115, 2));
+    for (const auto& [control, d] : design_bounds)
+        EXPECT_EQ(dialog().bounds.at(control), (Bounds{2 * d.width, 2 * d.height, 2 * d.left, 2 * d.top}));
     EXPECT_EQ(dialog().font_points.at(Control::But0), 10.0f);
     EXPECT_EQ(dialog().scroll[0], 33);
     EXPECT_EQ(dialog().texts.at(Control::Label2), " 33");
