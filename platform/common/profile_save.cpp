@@ -95,8 +95,9 @@ void RemoveStaleTemporaries(const fs::path& file, const std::string& host) {
         struct stat info;
         if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
         const std::time_t age = now - info.st_mtime;
-        // Only this machine can tell whether the pid still saves, and only
-        // its own clock set the time; the others' temporaries wait a day.
+        // Only this machine can tell whether the pid still saves. The others'
+        // temporaries wait a day, far beyond any save and any skew between
+        // their clocks, ours and a file server's.
         const bool owner_gone = owner->host == host && !ProcessRuns(owner->pid);
         if ((owner_gone && age > kStaleAfterProcessEnded) || age > kStaleWhatever) ::unlink(it->path().c_str());
     }
