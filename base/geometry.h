@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace nyamo {
 
@@ -25,7 +26,13 @@ struct Rect {
     // In 64 bits: the edges of a rectangle may lie far apart.
     std::int64_t width() const { return empty() ? 0 : std::int64_t{right} - left; }
     std::int64_t height() const { return empty() ? 0 : std::int64_t{bottom} - top; }
-    std::int64_t area() const { return width() * height(); }
+    // Edges at the ends of the 32-bit range hold up to (2^32 - 1)^2 pixels,
+    // more than 64 signed bits count: such an area is the most they count.
+    std::int64_t area() const {
+        const std::int64_t w = width(), h = height();
+        constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
+        return h != 0 && w > kMost / h ? kMost : w * h;
+    }
 
     friend bool operator==(const Rect&, const Rect&) = default;
 };

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "platform/headless/headless_platform.h"
 #include "saver/draw_cat.h"
@@ -98,28 +99,38 @@ TEST(SoftwareBlit, ASurfaceCopiedOntoItselfReadsTheOldPixels) {
     EXPECT_EQ(b.pixels, expected.pixels);
 }
 
-TEST(SoftwareBlit, AMaskedDrawInOnePassEqualsItsTwoRasterOperations) {
-    std::mt19937 rng(4242);
-    for (int trial = 0; trial < 2000; ++trial) {
-        // A sheet of mask rows and sprite rows, drawn anywhere on, off or
-        // across the target's edges; the rows may also run off the sheet so
-        // that the mask and the sprite clip differently.
-        const std::int32_t cell = 1 + static_cast<std::int32_t>(rng() % 30);
-        PixelBuffer src = RandomBuffer(1 + rng() % 90, cell + rng() % (2 * cell + 1), rng);
-        // Kitten-like masks too: whole black or white runs besides noise.
-        if (trial % 2 == 0)
-            for (auto& p : src.pixels) p = (p & 1) ? 0x00FFFFFFu : p & 0x00FFFFFFu;
-        PixelBuffer dst = RandomBuffer(1 + rng() % 60, 1 + rng() % 60, rng);
-        const std::int32_t dx = static_cast<std::int32_t>(rng() % 100) - 40, dy = static_cast<std::int32_t>(rng() % 100) - 40;
-        const std::int32_t sx = static_cast<std::int32_t>(rng() % 100) - 10;
-        const std::int32_t mask_sy = static_cast<std::int32_t>(rng() % (2 * cell + 2)) - 1;
-        const std::int32_t sprite_sy = static_cast<std::int32_t>(rng() % (2 * cell + 2)) - 1;
-        const std::int32_t w = static_cast<std::int32_t>(rng() % 80), h = cell;
-        const PixelBuffer erased = Reference(dst, dx, dy, w, h, src, sx, mask_sy, RasterOp::SrcErase);
-        const PixelBuffer expected = Reference(erased, dx, dy, w, h, src, sx, sprite_sy, RasterOp::SrcInvert);
-        SoftwareMaskedBlit(dst.span(), dx, dy, w, h, src.view(), sx, mask_sy, sprite_sy);
-        ASSERT_EQ(dst.pixels, expected.pixels) << "trial " << trial;
+TEST(SoftwareBlit, AMaskedDrawInOnePassEqualsItsTwoRasterOperationsInEveryVersion) {
+    const std::vector<MaskedDrawVersion> versions = MaskedDrawVersions();
+    ASSERT_FALSE(versions.empty());
+    for (std::size_t version = 0; version < versions.size(); ++version) {
+        if (!versions[version].runs_here) {
+            std::printf("the masked draw's %s version is not run: this processor lacks it\n", versions[version].name);
+            continue;
+        }
+        SCOPED_TRACE(versions[version].name);
+        std::mt19937 rng(4242);
+        for (int trial = 0; trial < 2000; ++trial) {
+            // A sheet of mask rows and sprite rows, drawn anywhere on, off or
+            // across the target's edges; the rows may also run off the sheet so
+            // that the mask and the sprite clip differently.
+            const std::int32_t cell = 1 + static_cast<std::int32_t>(rng() % 30);
+            PixelBuffer src = RandomBuffer(1 + rng() % 90, cell + rng() % (2 * cell + 1), rng);
+            // Kitten-like masks too: whole black or white runs besides noise.
+            if (trial % 2 == 0)
+                for (auto& p : src.pixels) p = (p & 1) ? 0x00FFFFFFu : p & 0x00FFFFFFu;
+            PixelBuffer dst = RandomBuffer(1 + rng() % 60, 1 + rng() % 60, rng);
+            const std::int32_t dx = static_cast<std::int32_t>(rng() % 100) - 40, dy = static_cast<std::int32_t>(rng() % 100) - 40;
+            const std::int32_t sx = static_cast<std::int32_t>(rng() % 100) - 10;
+            const std::int32_t mask_sy = static_cast<std::int32_t>(rng() % (2 * cell + 2)) - 1;
+            const std::int32_t sprite_sy = static_cast<std::int32_t>(rng() % (2 * cell + 2)) - 1;
+            const std::int32_t w = static_cast<std::int32_t>(rng() % 80), h = cell;
+            const PixelBuffer erased = Reference(dst, dx, dy, w, h, src, sx, mask_sy, RasterOp::SrcErase);
+            const PixelBuffer expected = Reference(erased, dx, dy, w, h, src, sx, sprite_sy, RasterOp::SrcInvert);
+            SoftwareMaskedBlitVersion(version, dst.span(), dx, dy, w, h, src.view(), sx, mask_sy, sprite_sy);
+            ASSERT_EQ(dst.pixels, expected.pixels) << "trial " << trial;
+        }
     }
+    std::mt19937 rng(4242);
     // The source may be the target itself: each operation then reads the
     // pixels as they were before it.
     PixelBuffer self = RandomBuffer(40, 40, rng);
@@ -192,36 +203,35 @@ std::string MappingField(const void* address, const char* field) {
 }
 #endif
 
-TEST(SurfaceMemory, AScreenSizedSurfaceIsBlackAlignedForHugePagesAndCopiesWhole) {
-    for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}, std::pair{700, 700}, std::pair{1, 1}}) {
-        PixelBuffer screen(w, h);
-        const std::size_t bytes = screen.pixels.size() * sizeof(std::uint32_t);
-        ASSERT_EQ(screen.pixels.size(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-        EXPECT_TRUE(std::all_of(screen.pixels.begin(), screen.pixels.end(), [](std::uint32_t p) { return p == 0; }))
+TEST(SurfaceMemory, AScreenSizedSurfaceIsBlackAlignedForHugePagesAndUsableWhole) {
+    // Screens start 2 MB-aligned, so that every 2 MB of them can be one huge page.
+    for (const auto& [w, h, screen] : {std::tuple{1920, 1080, true}, std::tuple{3840, 2160, true},
+                                       std::tuple{7680, 4320, true}, std::tuple{70, 70, false}, std::tuple{1, 1, false}}) {
+        PixelBuffer pixels(w, h);
+        ASSERT_EQ(pixels.pixels.size(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        EXPECT_TRUE(std::all_of(pixels.pixels.begin(), pixels.pixels.end(), [](std::uint32_t p) { return p == 0; }))
             << w << "x" << h;
 #if defined(__linux__)
-        EXPECT_EQ(UsesHugePages(bytes), bytes >= (std::size_t{2} << 20)) << w << "x" << h;
-        if (UsesHugePages(bytes)) {
-            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(screen.pixels.data()) % (std::size_t{2} << 20), 0u);
+        if (screen) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(pixels.pixels.data()) % (std::size_t{2} << 20), 0u);
             // The kernel takes the hint wherever huge pages are not switched
             // off altogether: the mapping is then eligible for them.
             std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
             std::string modes;
             std::getline(setting, modes);
             if (!modes.empty() && modes.find("[never]") == std::string::npos) {
-                const std::string eligible = MappingField(screen.pixels.data(), "THPeligible:");
+                const std::string eligible = MappingField(pixels.pixels.data(), "THPeligible:");
                 EXPECT_TRUE(!eligible.empty() && eligible.back() == '1') << w << "x" << h << ": " << eligible;
             }
         }
 #endif
-        // Written at both ends, copied, moved: every pixel travels.
-        screen.pixels.front() = 0x00123456u;
-        screen.pixels.back() = 0x00ABCDEFu;
-        const PixelBuffer copy(screen.view());
-        EXPECT_EQ(copy.pixels, screen.pixels);
-        PixelBuffer moved = std::move(screen);
+        // Every pixel written, copied and moved: all of the memory is there.
+        for (std::size_t i = 0; i < pixels.pixels.size(); ++i) pixels.pixels[i] = static_cast<std::uint32_t>(i * 2654435761u);
+        const PixelBuffer copy(pixels.view());
+        EXPECT_EQ(copy.pixels, pixels.pixels);
+        PixelBuffer moved = std::move(pixels);
         EXPECT_EQ(moved.pixels, copy.pixels);
-        EXPECT_EQ(moved.at(w - 1, h - 1), 0x00ABCDEFu);
+        EXPECT_EQ(moved.at(w - 1, h - 1), static_cast<std::uint32_t>((std::size_t{1} * w * h - 1) * 2654435761u));
     }
 }
 

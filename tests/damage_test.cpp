@@ -37,6 +37,7 @@ TEST(Rect, AreaUnionIntersectionAndClipping) {
     // Edges far apart: the area does not wrap in 32 bits.
     const Rect huge{-2000000000, -5, 2000000000, 5};
     EXPECT_EQ(huge.area(), std::int64_t{40000000000});
+    EXPECT_EQ((Rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}).area(), INT64_MAX);  // saturates, never wraps
     EXPECT_EQ(Clip(huge, 1920, 1080), (Rect{0, 0, 1920, 5}));
     EXPECT_EQ(Clip(Rect{-5, 1070, 30, 1100}, 1920, 1080), (Rect{0, 1070, 30, 1080}));
     EXPECT_EQ(Clip(Rect{1920, 0, 2000, 10}, 1920, 1080), Rect{});

@@ -348,6 +348,9 @@ TEST(ProfileWrite, TemporariesOfKilledSavesAreRemovedAndNothingElse) {
     TestFolder folder;
     folder.Write("a.ini", "[S]\nK=1\n");
     const std::string ended = std::to_string(EndedPid()), live = std::to_string(::getpid());
+    char name[256] = {};
+    ASSERT_EQ(::gethostname(name, sizeof name - 1), 0);
+    const std::string here = std::string(name) + "-", there = "other-box.example-";
     const auto now = fs::file_time_type::clock::now();
     using std::chrono::hours, std::chrono::seconds;
     struct Entry {
@@ -356,13 +359,19 @@ TEST(ProfileWrite, TemporariesOfKilledSavesAreRemovedAndNothingElse) {
         bool stale;
     };
     const Entry entries[] = {
-        {"a.ini.saving-" + ended + "-0123456789abcdef", seconds(30), true},
-        {"a.ini.saving-" + live + "-0123456789abcdef", hours(25), true},  // no save takes a day
-        {"a.ini.saving-fedcba9876543210", hours(25), true},               // the form without a pid
-        // Perhaps a live save in another pid namespace or on another machine.
-        {"a.ini.saving-" + ended + "-00000000000000aa", seconds(0), false},
-        {"a.ini.saving-" + live + "-00000000000000bb", hours(2), false},  // its process runs
-        {"a.ini.saving-fedcba98765432cc", hours(2), false},
+        {"a.ini.saving-" + here + ended + "-0123456789abcdef", seconds(30), true},
+        {"a.ini.saving-" + here + live + "-0123456789abcdef", hours(25), true},  // no save takes a day
+        {"a.ini.saving-" + there + ended + "-0123456789abcdef", hours(25), true},
+        {"a.ini.saving-" + ended + "-0123456789abcdef", hours(25), true},  // the forms earlier versions left
+        {"a.ini.saving-fedcba9876543210", hours(25), true},
+        // Perhaps a live save in another pid namespace, or on another machine
+        // sharing the folder, whose pid means nothing here and whose clock may
+        // run ahead or behind.
+        {"a.ini.saving-" + here + ended + "-00000000000000aa", seconds(0), false},
+        {"a.ini.saving-" + here + live + "-00000000000000bb", hours(2), false},  // its process runs
+        {"a.ini.saving-" + there + ended + "-00000000000000cc", hours(2), false},
+        {"a.ini.saving-" + ended + "-00000000000000dd", hours(2), false},
+        {"a.ini.saving-fedcba98765432ee", hours(2), false},
         // Not a temporary of this file.
         {"b.ini.saving-" + ended + "-0123456789abcdef", hours(25), false},
         {"a.ini.saving-" + ended + "-0123456789ABCDEF", hours(25), false},

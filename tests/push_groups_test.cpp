@@ -19,6 +19,7 @@ void ExpectPartition(std::span<const Rect> rects, const PushGrouping& grouping, 
     std::vector<Rect> box(groups.size());
     std::vector<bool> has_member(groups.size(), false);
     for (std::size_t i = 0; i < rects.size(); ++i) {
+        if (rects[i].empty()) continue;  // nothing to push
         const std::size_t g = grouping.GroupOf(i);
         ASSERT_LT(g, groups.size()) << "rectangle " << i;
         const Rect& r = rects[i];
@@ -28,7 +29,7 @@ void ExpectPartition(std::span<const Rect> rects, const PushGrouping& grouping, 
         has_member[g] = true;
     }
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        EXPECT_TRUE(has_member[g]) << "group " << g << " has no member";
+        EXPECT_TRUE(has_member[g]) << "group " << g << " has no member with pixels";
         EXPECT_EQ(groups[g], box[g]) << "group " << g;
     }
 }
@@ -87,6 +88,23 @@ TEST(PushGroups, RectanglesPastTheJoinedOnesGoInOneLastGroup) {
     for (std::size_t i = kMostJoined; i < rects.size(); ++i) ASSERT_EQ(grouping.GroupOf(i), groups.size() - 1);
     EXPECT_EQ(groups.back(), (Rect{0, 140, 3500, 1470}));  // rows 2 to 20
     for (std::size_t i = 0; i < kMostJoined; ++i) ASSERT_LT(grouping.GroupOf(i), groups.size() - 1);
+}
+
+TEST(PushGroups, EmptyRectanglesMakeNoGroupAndFarEdgesDoNotOverflow) {
+    PushGrouping grouping;
+    std::vector<Rect> rects{Rect{}, Cell(0, 0), Rect{9, 9, 9, 20}};
+    EXPECT_EQ(grouping.Group(rects, 0).size(), 1u);
+    for (std::size_t i = rects.size(); i < kMostJoined; ++i) rects.push_back(Cell(0, 0));
+    rects.insert(rects.end(), {Rect{}, Rect{5, 5, 5, 9}});  // past the joined ones, nothing
+    auto groups = grouping.Group(rects, 50000);
+    ExpectPartition(rects, grouping, groups);
+    EXPECT_EQ(groups.size(), 1u);
+    // Edges at the ends of 32 bits: (2^32 - 1)^2 pixels count as the most 64 bits hold.
+    const Rect all{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    const std::vector<Rect> huge{all, all, Cell(0, 0)};
+    groups = grouping.Group(huge, 50000);
+    ExpectPartition(huge, grouping, groups);
+    EXPECT_EQ(PushCost(groups, 50000), INT64_MAX);
 }
 
 TEST(PushGroups, RandomFlocksArePartitionedAndNeverCostMoreThanPushingEachAlone) {

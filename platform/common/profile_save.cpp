@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -26,72 +27,92 @@ constexpr std::string_view kTemporaryMark = ".saving-";
 constexpr std::time_t kStaleAfterProcessEnded = 10;
 constexpr std::time_t kStaleWhatever = 24 * 60 * 60;
 
-// The file a path stands for: a symbolic link is followed to its target
-// (which need not exist yet), so that saving updates the target and keeps
-// the link.
-fs::path FollowLinks(fs::path path) {
-    std::error_code error;
-    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
-        const fs::path target = fs::read_symlink(path, error);
-        if (error) break;
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    return path;
-}
-
 bool AllHex(std::string_view text) {
     return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
-// The pid a temporary's name holds; 0 for the form without one; nothing
-// when the name is not a temporary of file_name.
-std::optional<pid_t> TemporaryOwner(std::string_view entry, std::string_view file_name) {
-    if (entry.size() <= file_name.size() + kTemporaryMark.size() || !entry.starts_with(file_name)) return std::nullopt;
-    std::string_view rest = entry.substr(file_name.size());
-    if (!rest.starts_with(kTemporaryMark)) return std::nullopt;
-    rest.remove_prefix(kTemporaryMark.size());
-    if (rest.size() == 16 && AllHex(rest)) return 0;
-    const std::size_t dash = rest.find('-');
-    if (dash == std::string_view::npos || rest.size() - dash - 1 != 16 || !AllHex(rest.substr(dash + 1)))
-        return std::nullopt;
+bool HostCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+           c == '_';
+}
+
+// This machine's name as a temporary's name holds it: any character that
+// could not stand in a file name, or be read back, becomes '_'.
+std::string HostInName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "_";
+    std::string host(name);
+    for (char& c : host)
+        if (!HostCharacter(c)) c = '_';
+    return host;
+}
+
+// Whose a temporary is, by its name: the machine (empty in the forms that
+// earlier versions left, which name none) and the pid (0 in the form
+// without one).
+struct TemporaryOwner {
+    std::string_view host;
     pid_t pid = 0;
-    const std::string_view digits = rest.substr(0, dash);
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
-    if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0) return std::nullopt;
-    return pid;
+};
+
+// The owner a temporary of file_name names; nothing when the entry is not
+// one. The forms: file + ".saving-" + [host + "-" + [pid + "-"]] + 16 hex
+// digits; a host may hold dashes, so the name is read from its end.
+std::optional<TemporaryOwner> OwnerOfTemporary(std::string_view entry, std::string_view file_name) {
+    if (!entry.starts_with(file_name) || !entry.substr(file_name.size()).starts_with(kTemporaryMark))
+        return std::nullopt;
+    std::string_view rest = entry.substr(file_name.size() + kTemporaryMark.size());
+    if (rest.size() < 16 || !AllHex(rest.substr(rest.size() - 16))) return std::nullopt;
+    if (rest.size() == 16) return TemporaryOwner{};
+    if (rest[rest.size() - 17] != '-') return std::nullopt;
+    rest.remove_suffix(17);
+    const std::size_t dash = rest.rfind('-');
+    const std::string_view digits = dash == std::string_view::npos ? rest : rest.substr(dash + 1);
+    TemporaryOwner owner;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), owner.pid);
+    if (error != std::errc() || end != digits.data() + digits.size() || owner.pid <= 0) return std::nullopt;
+    if (dash != std::string_view::npos) {
+        owner.host = rest.substr(0, dash);
+        if (owner.host.empty() || !std::all_of(owner.host.begin(), owner.host.end(), HostCharacter))
+            return std::nullopt;
+    }
+    return owner;
 }
 
 bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
 // Removes the temporaries that saves killed part of the way left beside the
 // file. A folder that cannot be listed keeps them; the save goes on.
-void RemoveStaleTemporaries(const fs::path& file) {
+void RemoveStaleTemporaries(const fs::path& file, const std::string& host) {
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     const std::string file_name = file.filename().string();
     const std::time_t now = std::time(nullptr);
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string entry = it->path().filename().string();
-        const std::optional<pid_t> owner = TemporaryOwner(entry, file_name);
+        const std::optional<TemporaryOwner> owner = OwnerOfTemporary(entry, file_name);
         if (!owner) continue;
         struct stat info;
         if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
         const std::time_t age = now - info.st_mtime;
-        const bool owner_gone = *owner != 0 && !ProcessRuns(*owner);
+        // Only this machine can tell whether the pid still saves. The others'
+        // temporaries wait a day, far beyond any save and any skew between
+        // their clocks, ours and a file server's.
+        const bool owner_gone = owner->host == host && !ProcessRuns(owner->pid);
         if ((owner_gone && age > kStaleAfterProcessEnded) || age > kStaleWhatever) ::unlink(it->path().c_str());
     }
 }
 
 // A new file beside path that nothing else had the name of, opened for
 // writing with the given mode; -1 when none could be made.
-int CreateTemporary(const std::string& path, mode_t mode, std::string& name) {
+int CreateTemporary(const std::string& path, const std::string& host, mode_t mode, std::string& name) {
     std::random_device random;
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::uint64_t tag = (std::uint64_t{random()} << 32) ^ random();
         char suffix[64];
-        std::snprintf(suffix, sizeof suffix, "%.*s%ld-%016llx", static_cast<int>(kTemporaryMark.size()),
-                      kTemporaryMark.data(), static_cast<long>(::getpid()), static_cast<unsigned long long>(tag));
-        name = path + suffix;
+        std::snprintf(suffix, sizeof suffix, "-%ld-%016llx", static_cast<long>(::getpid()),
+                      static_cast<unsigned long long>(tag));
+        name = path + std::string(kTemporaryMark) + host + suffix;
         int fd;
         do fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         while (fd < 0 && errno == EINTR);
@@ -112,10 +133,20 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
+std::string FollowLinks(const std::string& given_path) {
+    fs::path path(given_path);
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path.string();
+}
+
 bool SaveProfileStrings(std::string_view section, std::span<const ProfileEntry> entries, const std::string& given_path,
                         std::string_view new_line, const DiskSync& sync) {
-    const fs::path file = FollowLinks(given_path);
-    const std::string path = file.string();
+    const std::string path = FollowLinks(given_path);
 
     struct stat old_info;
     const bool exists = ::stat(path.c_str(), &old_info) == 0;
@@ -145,11 +176,12 @@ bool ReplaceFileText(const std::string& path, std::string_view text, std::option
                      const DiskSync& sync) {
     const fs::path file(path);
     const mode_t mode = old_mode ? static_cast<mode_t>(*old_mode & 07777) : 0666;
-    RemoveStaleTemporaries(file);
+    const std::string host = HostInName();
+    RemoveStaleTemporaries(file, host);
     std::string temporary;
     // Created with the old file's mode, so that a private file's new text is
     // never readable by others, not even for a moment.
-    const int fd = CreateTemporary(path, mode, temporary);
+    const int fd = CreateTemporary(path, host, mode, temporary);
     if (fd < 0) return false;
     // The umask may have taken bits from the old mode; giving them back only
     // widens towards what the old file already allowed.

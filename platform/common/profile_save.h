@@ -10,14 +10,18 @@
 //   makes the rename survive a crash of the system too; a folder that cannot
 //   be synced (not readable, or on a file system that refuses) costs that
 //   durability, not the save.
-// - The temporary is named file + ".saving-" + pid + "-" + 16 hex digits.
-//   Temporaries of that form left beside the file by killed saves are
-//   removed: those whose process runs no more here and that are more than
-//   ten seconds old, and any more than a day old (also those of the form
-//   file + ".saving-" + 16 hex digits that earlier versions left). The ten
-//   seconds spare a live save from another pid namespace or machine sharing
-//   the folder, whose pid means nothing here; a day covers a pid taken over
-//   by another process.
+// - The temporary is named file + ".saving-" + host + "-" + pid + "-" + 16
+//   hex digits, host being this machine's name. Temporaries of that form
+//   left beside the file by killed saves are removed: this machine's once
+//   their process runs no more and they are more than ten seconds old, and
+//   any more than a day old. A folder shared between machines (an NFS home)
+//   holds others' temporaries too: their pids mean nothing here and their
+//   times come from another clock, so only a day, far beyond any save and
+//   any sane clock skew, makes them stale. The forms earlier versions left,
+//   file + ".saving-" + pid + "-" + 16 hex digits and file + ".saving-" + 16
+//   hex digits, name no machine and count as another's. The ten seconds
+//   spare a live save from another pid namespace of this machine; a day
+//   covers a pid taken over by another process.
 #pragma once
 
 #include <functional>
@@ -36,6 +40,13 @@ struct DiskSync {
     std::function<bool(int fd)> file = SyncFileToDisk;
     std::function<bool(const std::string& folder)> folder = SyncFolderToDisk;
 };
+
+// The file a path stands for: a symbolic link is followed to its target,
+// link after link (40 at most), and the target need not exist yet; any
+// other path is itself. Whatever replaces a file the user may have linked
+// elsewhere (a dotfiles folder) replaces the target this names and keeps
+// the link.
+std::string FollowLinks(const std::string& path);
 
 // Set the entries in the section of the file at path (a symbolic link is
 // followed and kept); new_line ends the lines of a file made new. False, with

@@ -1,24 +1,38 @@
 #include "platform/common/push_groups.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace nyamo {
+
+namespace {
+
+// a + b, or the largest 64-bit count when that is more; b is not below 0.
+std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
+    return a > std::numeric_limits<std::int64_t>::max() - b ? std::numeric_limits<std::int64_t>::max() : a + b;
+}
+
+}  // namespace
 
 PushGrouping::PushGrouping() : savings_(kMostJoined * kMostJoined, 0) {}
 
 std::span<const Rect> PushGrouping::Group(std::span<const Rect> rects, std::int64_t push_price_pixels) {
+    const std::int64_t price = std::max<std::int64_t>(push_price_pixels, 0);
     const std::size_t count = std::min(rects.size(), kMostJoined);
-    rect_count_ = rects.size();
     std::array<bool, kMostJoined> alive{};
+    place_.fill(kNoGroup);
     for (std::size_t i = 0; i < count; ++i) {
         bounds_[i] = rects[i];
         owner_[i] = i;
-        alive[i] = true;
+        alive[i] = !rects[i].empty();
     }
 
-    // savings_[i * kMostJoined + j], i < j: what joining groups i and j saves (may be < 0).
+    // savings_[i * kMostJoined + j], i < j: what joining groups i and j saves
+    // (may be < 0). The union holds both, so its area is at least either's,
+    // and each step below stays within 64 bits even for areas at their most.
     const auto saving = [&](std::size_t i, std::size_t j) {
-        return push_price_pixels + bounds_[i].area() + bounds_[j].area() - Union(bounds_[i], bounds_[j]).area();
+        const std::int64_t shared = bounds_[i].area() - Union(bounds_[i], bounds_[j]).area() + bounds_[j].area();
+        return SaturatingAdd(shared, price);
     };
     for (std::size_t i = 0; i < count; ++i)
         for (std::size_t j = i + 1; j < count; ++j) savings_[i * kMostJoined + j] = saving(i, j);
@@ -54,9 +68,9 @@ std::span<const Rect> PushGrouping::Group(std::span<const Rect> rects, std::int6
             place_[i] = groups;
             bounds_[groups++] = bounds_[i];
         }
-    if (rects.size() > count) {
-        Rect rest{};
-        for (std::size_t i = count; i < rects.size(); ++i) rest = Union(rest, rects[i]);
+    Rect rest{};
+    for (std::size_t i = count; i < rects.size(); ++i) rest = Union(rest, rects[i]);
+    if (!rest.empty()) {
         place_[kMostJoined] = groups;
         bounds_[groups++] = rest;
     }
@@ -69,7 +83,8 @@ std::size_t PushGrouping::GroupOf(std::size_t i) const {
 
 std::int64_t PushCost(std::span<const Rect> groups, std::int64_t push_price_pixels) {
     std::int64_t cost = 0;
-    for (const Rect& g : groups) cost += push_price_pixels + g.area();
+    const std::int64_t price = std::max<std::int64_t>(push_price_pixels, 0);
+    for (const Rect& g : groups) cost = SaturatingAdd(SaturatingAdd(cost, price), g.area());
     return cost;
 }
 

@@ -29,24 +29,28 @@ public:
     PushGrouping();
 
     // The rectangles joined greedily: the two groups whose joining saves the
-    // most are joined while joining saves anything. Each rectangle lies in
-    // exactly one group; with a price of 0 nothing that costs extra pixels
-    // is joined. Groups keep the order of their first members. The answer
-    // holds the groups' bounding boxes until the next call.
+    // most are joined while joining saves anything. Each rectangle with
+    // pixels lies in exactly one group, and no group is empty: a rectangle
+    // without pixels has nothing to push and makes no group. With a price of
+    // 0 (a price below 0 counts as 0) nothing that costs extra pixels is
+    // joined. Groups keep the order of their first members. The answer holds
+    // the groups' bounding boxes until the next call.
     std::span<const Rect> Group(std::span<const Rect> rects, std::int64_t push_price_pixels);
-    // The group (an index into the last answer) that rectangle i went into.
+    // The group (an index into the last answer) that rectangle i went into;
+    // kNoGroup for an empty one among the first kMostJoined, or past them
+    // when none of the rest has pixels.
     std::size_t GroupOf(std::size_t i) const;
+    static constexpr std::size_t kNoGroup = static_cast<std::size_t>(-1);
 
 private:
     std::array<Rect, kMostJoined + 1> bounds_{};
     std::array<std::size_t, kMostJoined> owner_{};  // each rectangle's group before compaction
     std::array<std::size_t, kMostJoined + 1> place_{};  // a group's index in the answer
-    std::size_t rect_count_ = 0;
     std::vector<std::int64_t> savings_;  // kMostJoined x kMostJoined, taken once
 };
 
 // What a push of each group costs, in pixels: groups x price + the areas
-// of their bounding boxes.
+// of their bounding boxes (at most the largest 64-bit count).
 std::int64_t PushCost(std::span<const Rect> groups, std::int64_t push_price_pixels);
 
 }  // namespace nyamo

@@ -31,21 +31,56 @@ void Rows(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint3
 }
 
 // A masked draw over rows that do not overlap the target: the kittens' hot
-// loop. Where the processor has AVX2 it runs on eight pixels per instruction
-// instead of SSE2's four; the loader picks the version once.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void MaskedRows(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint32_t* __restrict m,
-                const std::uint32_t* __restrict p, std::ptrdiff_t s_stride, std::int32_t w, std::int32_t h) {
+// loop, built once for each processor version below.
+[[gnu::always_inline]] inline void MaskedRowsLoop(std::uint32_t* __restrict d, std::ptrdiff_t d_stride,
+                                                  const std::uint32_t* __restrict m, const std::uint32_t* __restrict p,
+                                                  std::ptrdiff_t s_stride, std::int32_t w, std::int32_t h) {
     for (std::int32_t y = 0; y < h; ++y, d += d_stride, m += s_stride, p += s_stride)
         for (std::int32_t x = 0; x < w; ++x) d[x] = p[x] ^ (m[x] & ~d[x]);
 }
 
-}  // namespace
+using MaskedRows = void (*)(std::uint32_t*, std::ptrdiff_t, const std::uint32_t*, const std::uint32_t*,
+                            std::ptrdiff_t, std::int32_t, std::int32_t);
 
-void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
-                        PixelView src, std::int32_t sx, std::int32_t mask_sy, std::int32_t sprite_sy) {
+void MaskedRowsDefault(std::uint32_t* __restrict d, std::ptrdiff_t d_stride, const std::uint32_t* __restrict m,
+                       const std::uint32_t* __restrict p, std::ptrdiff_t s_stride, std::int32_t w, std::int32_t h) {
+    MaskedRowsLoop(d, d_stride, m, p, s_stride, w, h);
+}
+
+// Where the processor has AVX2 the loop runs on eight pixels per instruction
+// instead of SSE2's four.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+#define NYAMO_MASKED_ROWS_AVX2 1
+__attribute__((target("avx2"))) void MaskedRowsAvx2(std::uint32_t* __restrict d, std::ptrdiff_t d_stride,
+                                                    const std::uint32_t* __restrict m,
+                                                    const std::uint32_t* __restrict p, std::ptrdiff_t s_stride,
+                                                    std::int32_t w, std::int32_t h) {
+    MaskedRowsLoop(d, d_stride, m, p, s_stride, w, h);
+}
+#endif
+
+struct RowsVersion {
+    const char* name;
+    MaskedRows rows;
+    bool (*runs_here)();
+};
+
+// Fastest first: a draw takes the first the processor runs.
+constexpr RowsVersion kRowsVersions[] = {
+#if defined(NYAMO_MASKED_ROWS_AVX2)
+    {"avx2", MaskedRowsAvx2, [] { return __builtin_cpu_supports("avx2") != 0; }},
+#endif
+    {"default", MaskedRowsDefault, [] { return true; }},
+};
+
+MaskedRows PickedRows() {
+    for (const RowsVersion& version : kRowsVersions)
+        if (version.runs_here()) return version.rows;
+    return MaskedRowsDefault;
+}
+
+void MaskedBlit(MaskedRows rows, PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
+                std::int32_t height, PixelView src, std::int32_t sx, std::int32_t mask_sy, std::int32_t sprite_sy) {
     BlitRect mask{dx, dy, width, height, sx, mask_sy};
     BlitRect sprite{dx, dy, width, height, sx, sprite_sy};
     const bool mask_shows = ClipBlit(mask, dst.width, dst.height, src.width, src.height);
@@ -58,10 +93,29 @@ void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::in
         SoftwareBlit(dst, dx, dy, width, height, src, sx, sprite_sy, RasterOp::SrcInvert);
         return;
     }
-    MaskedRows(dst.pixels + static_cast<std::ptrdiff_t>(mask.dy) * dst.stride + mask.dx, dst.stride,
-               src.pixels + static_cast<std::ptrdiff_t>(mask.sy) * src.stride + mask.sx,
-               src.pixels + static_cast<std::ptrdiff_t>(sprite.sy) * src.stride + sprite.sx, src.stride, mask.width,
-               mask.height);
+    rows(dst.pixels + static_cast<std::ptrdiff_t>(mask.dy) * dst.stride + mask.dx, dst.stride,
+         src.pixels + static_cast<std::ptrdiff_t>(mask.sy) * src.stride + mask.sx,
+         src.pixels + static_cast<std::ptrdiff_t>(sprite.sy) * src.stride + sprite.sx, src.stride, mask.width,
+         mask.height);
+}
+
+}  // namespace
+
+void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                        PixelView src, std::int32_t sx, std::int32_t mask_sy, std::int32_t sprite_sy) {
+    MaskedBlit(PickedRows(), dst, dx, dy, width, height, src, sx, mask_sy, sprite_sy);
+}
+
+std::vector<MaskedDrawVersion> MaskedDrawVersions() {
+    std::vector<MaskedDrawVersion> versions;
+    for (const RowsVersion& version : kRowsVersions) versions.push_back({version.name, version.runs_here()});
+    return versions;
+}
+
+void SoftwareMaskedBlitVersion(std::size_t version, PixelSpan dst, std::int32_t dx, std::int32_t dy,
+                               std::int32_t width, std::int32_t height, PixelView src, std::int32_t sx,
+                               std::int32_t mask_sy, std::int32_t sprite_sy) {
+    MaskedBlit(kRowsVersions[version].rows, dst, dx, dy, width, height, src, sx, mask_sy, sprite_sy);
 }
 
 void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,

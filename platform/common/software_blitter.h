@@ -3,6 +3,7 @@
 // Backends without a blitter of their own (headless, X11) compose frames with it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -52,5 +53,20 @@ void SoftwareBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t 
 // once instead of twice.
 void SoftwareMaskedBlit(PixelSpan dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                         PixelView src, std::int32_t sx, std::int32_t mask_sy, std::int32_t sprite_sy);
+
+// The one pass is built once for each processor version it has (AVX2, where
+// the compiler can target it, and the default), and a draw takes the
+// fastest the processor runs. The tests prove every version the processor
+// runs equal to the two raster operations, through these.
+struct MaskedDrawVersion {
+    const char* name;
+    bool runs_here;
+};
+std::vector<MaskedDrawVersion> MaskedDrawVersions();
+// SoftwareMaskedBlit with version `version` of MaskedDrawVersions(), which
+// must run here.
+void SoftwareMaskedBlitVersion(std::size_t version, PixelSpan dst, std::int32_t dx, std::int32_t dy,
+                               std::int32_t width, std::int32_t height, PixelView src, std::int32_t sx,
+                               std::int32_t mask_sy, std::int32_t sprite_sy);
 
 }  // namespace nyamo

@@ -18,8 +18,7 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 std::size_t RoundUp(std::size_t bytes, std::size_t to) { return (bytes + to - 1) / to * to; }
 #endif
 
-}  // namespace
-
+// Whether memory of this size is 2 MB-aligned and asked for huge pages.
 bool UsesHugePages(std::size_t bytes) {
 #if defined(__linux__)
     return bytes >= kHugePage;
@@ -28,6 +27,8 @@ bool UsesHugePages(std::size_t bytes) {
     return false;
 #endif
 }
+
+}  // namespace
 
 void* AllocateSurfaceMemory(std::size_t bytes) {
     if (bytes == 0) bytes = 1;

@@ -16,8 +16,6 @@ namespace nyamo {
 void* AllocateSurfaceMemory(std::size_t bytes);
 // Give back what AllocateSurfaceMemory(bytes) returned, with the same `bytes`.
 void FreeSurfaceMemory(void* memory, std::size_t bytes) noexcept;
-// True when memory of this size is 2 MB-aligned and asked for huge pages.
-bool UsesHugePages(std::size_t bytes);
 
 // The allocator of a surface's pixel vector.
 template <typename T>

@@ -5,45 +5,32 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <optional>
 
 #include "platform/common/profile_save.h"
 #include "platform/x11/xscreensaver_list.h"
+#include "settings/profile_file.h"
 
 namespace nyamo::x11 {
 namespace {
 
 // The whole file, or nothing when it cannot be read; MISSING tells the two
-// failures apart.
-std::optional<std::string> ReadWhole(const std::filesystem::path& path, bool& missing) {
-    missing = false;
+// failures apart, and errno says why it could not be read.
+std::optional<std::string> ReadWhole(const std::string& path, bool& missing) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        missing = errno == ENOENT;
-        return std::nullopt;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        errno = EISDIR;
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        missing = errno == ENOENT;
-        return std::nullopt;
-    }
-    std::string text;
-    char buffer[8192];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) text.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) return std::nullopt;
+    missing = stat(path.c_str(), &info) != 0 && errno == ENOENT;
+    if (missing) return std::nullopt;
+    errno = 0;
+    std::optional<std::string> text = ReadWholeFile(path);
+    if (!text && errno == 0) errno = EIO;
     return text;
 }
 
 // The file's new text in place, in the way the settings are saved: an error
 // text, or empty.
-std::string ReplaceFile(const std::filesystem::path& path, const std::string& text, std::optional<mode_t> mode) {
-    if (ReplaceFileText(path.string(), text, mode ? std::optional<unsigned>(*mode) : std::nullopt)) return {};
-    return "cannot replace " + path.string() + ": " + std::strerror(errno);
+std::string ReplaceFile(const std::string& path, const std::string& text, std::optional<mode_t> mode) {
+    if (ReplaceFileText(path, text, mode ? std::optional<unsigned>(*mode) : std::nullopt)) return {};
+    return "cannot replace " + path + ": " + std::strerror(errno);
 }
 
 // A command the daemon can run as written: it hands the list's entries to
@@ -77,12 +64,7 @@ int AddToXscreensaver(const std::string& home, const std::filesystem::path& prog
 
     // A ~/.xscreensaver that links elsewhere (a dotfiles folder) is edited
     // where it points, and stays a link.
-    std::filesystem::path file = std::filesystem::path(home) / ".xscreensaver";
-    std::error_code error;
-    if (std::filesystem::is_symlink(file, error)) {
-        const std::filesystem::path target = std::filesystem::weakly_canonical(file, error);
-        if (!error) file = target;
-    }
+    const std::string file = FollowLinks(home + "/.xscreensaver");
 
     bool missing = false;
     std::optional<std::string> text = ReadWhole(file, missing);
@@ -92,7 +74,7 @@ int AddToXscreensaver(const std::string& home, const std::filesystem::path& prog
     std::string made_from;
     for (const std::filesystem::path& path : app_defaults) {
         bool absent = false;
-        if (auto read = ReadWhole(path, absent)) {
+        if (auto read = ReadWhole(path.string(), absent)) {
             defaults = std::move(*read);
             made_from = path.string();
             break;
@@ -105,13 +87,13 @@ int AddToXscreensaver(const std::string& home, const std::filesystem::path& prog
         text = made_from.empty() ? std::string("# XScreenSaver Preferences File\n")
                                  : PreferencesFromAppDefaults(defaults, made_from);
     } else {
-        err << "nyamo: cannot read " << file.string() << ": " << std::strerror(read_error) << "; it is left as it was.\n";
+        err << "nyamo: cannot read " << file << ": " << std::strerror(read_error) << "; it is left as it was.\n";
         return 1;
     }
 
     const ListEdit edit = AddToPrograms(*text, "nyamo", command, defaults);
     if (edit.outcome == ListOutcome::AlreadyListed && !missing) {
-        out << "Nyamo is already entry " << edit.position << " of the list in " << file.string()
+        out << "Nyamo is already entry " << edit.position << " of the list in " << file
             << "; nothing changed.\n";
         return 0;
     }
@@ -122,8 +104,8 @@ int AddToXscreensaver(const std::string& home, const std::filesystem::path& prog
         return 1;
     }
     if (missing)
-        out << "Made " << file.string() << " from " << (made_from.empty() ? "nothing" : made_from) << ".\n";
-    out << "Added Nyamo (" << command << ") as entry " << edit.position << " of the list in " << file.string()
+        out << "Made " << file << " from " << (made_from.empty() ? "nothing" : made_from) << ".\n";
+    out << "Added Nyamo (" << command << ") as entry " << edit.position << " of the list in " << file
         << ".\nxscreensaver reads the changed file by itself; xscreensaver-command -select " << edit.position
         << " shows it now.\n";
     return 0;

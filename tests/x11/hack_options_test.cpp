@@ -439,6 +439,13 @@ TEST_F(AddToXscreensaverFiles, TheFilesPermissionsAndLinkStay) {
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     // No temporary file is left beside it.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dotfiles), {}), 1);
+    // A link to a file not made yet: the file is made where it points.
+    const std::string other = home_ + "/other";
+    std::filesystem::create_directories(other);
+    std::filesystem::create_symlink("../dotfiles/new", other + "/.xscreensaver");
+    ASSERT_EQ(Add(other), 0) << err_.str();
+    EXPECT_TRUE(std::filesystem::is_symlink(other + "/.xscreensaver"));
+    EXPECT_NE(Read(dotfiles + "/new").find("nyamo --root"), std::string::npos);
 }
 
 TEST_F(AddToXscreensaverFiles, WhatCannotBeDoneChangesNothing) {
