@@ -71,7 +71,7 @@ int RunProgram(const std::vector<std::string>& args) {
             RunLoop(
                 platform, [&] { Deliver([&] { Timer1_Timer(app); }); },
                 [&](SaverInput input) {
-                    if (input == SaverInput::Click) Deliver([&] { Form_Click(app); });
+                    if (input == SaverInput::Click || input == SaverInput::Lost) Deliver([&] { Form_Click(app); });
                     if (input == SaverInput::Key) Deliver([&] { picfocus_KeyDown(app, 0, 0); });
                 });
             return 0;

@@ -3,6 +3,7 @@
 #include "platform/x11/x11_platform.h"
 
 #include <X11/Xresource.h>
+#include <X11/extensions/Xrandr.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -221,6 +222,9 @@ SaverInput X11Platform::Translate(const XEvent& event) {
     // The server has read an upload: the image may be written again.
     if (saver_.image && saver_.image->TakeCompletion(event)) return SaverInput::Nothing;
     if (preview_.image && preview_.image->TakeCompletion(event)) return SaverInput::Nothing;
+    if (saver_.window != 0 && randr_event_base_ >= 0 &&
+        (event.type == randr_event_base_ + RRScreenChangeNotify || event.type == randr_event_base_ + RRNotify))
+        return CheckScreenChange(event);
     const Window window = event.xany.window;
     if (saver_.window != 0 && (window == saver_.window || window == saver_.sink)) {
         switch (event.type) {
@@ -242,6 +246,13 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                 // Something was mapped above the saver: stay on top.
                 if (event.xvisibility.state != VisibilityUnobscured) XRaiseWindow(display_, saver_.window);
                 return SaverInput::Nothing;
+            case UnmapNotify:
+                // A synthetic event unmaps nothing; ours came from the start's hide.
+                if (event.xunmap.send_event || event.xunmap.serial <= saver_.own_unmap_serial)
+                    return SaverInput::Nothing;
+                return LoseSaverWindow(false);
+            case DestroyNotify:
+                return LoseSaverWindow(true);
             default:
                 return SaverInput::Nothing;
         }

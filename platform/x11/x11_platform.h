@@ -13,7 +13,9 @@
 //   captured from the root window;
 // - the saver window (override-redirect, blank pointer, keyboard and pointer
 //   grabbed, MIT-SHM upload with an XPutImage fallback), its timer, the
-//   pointer's position from the motion events of its grab; the preview as a child of a foreign window, its sample
+//   pointer's position from the motion events of its grab, its end when
+//   another client unmaps or destroys it or the screen it covers changes;
+//   the preview as a child of a foreign window, its sample
 //   stretched smoothly (the xscreensaver hack draws into a window of another
 //   client through HackPlatform, x11_hack_platform.h);
 // - the settings dialog with FLTK 1.3 (platform/x11/fltk_dialog.cpp).
@@ -38,8 +40,11 @@ namespace nyamo::x11 {
 class WindowImage;
 class FltkDialog;
 
-// What the event loop hands to the core, translated from one X event.
-enum class SaverInput { Nothing, Click, Key };
+// What the event loop hands to the core, translated from one X event. Lost:
+// the saver no longer hides the session (another client unmapped or
+// destroyed its window, or the screen it covers changed) and ends as on a
+// click, as it ends on Windows when another program takes the foreground.
+enum class SaverInput { Nothing, Click, Key, Lost };
 
 // Events of the settings dialog that reach the core.
 struct DialogEvents {
@@ -139,6 +144,9 @@ protected:
         Window window = 0;
         Window sink = 0;  // the focus sink: an input-only child outside the visible area
         bool mapped = false;
+        bool destroyed = false;  // by another client: the id names nothing now
+        // Our own unmaps come back as events too; only a later one is another client's.
+        unsigned long own_unmap_serial = 0;
         bool sink_focus = false;
         bool grabbed = false;
         // The pointer grab holds: every motion comes as an event, and
@@ -197,6 +205,11 @@ private:
     int TwipsToPixels(float twips) const;
     void GrabInput();
     void ReleaseInput();
+    // The window stopped being viewable or went: the server has dropped the
+    // grabs with it, so the pointer is asked for from here on.
+    SaverInput LoseSaverWindow(bool destroyed);
+    // A RandR event: Lost when the primary screen's rectangle has changed.
+    SaverInput CheckScreenChange(const XEvent& event);
     void ComposePreview();
 
     int screen_number_;
@@ -205,6 +218,7 @@ private:
     Rect primary_;
     float twips_per_pixel_ = 15.0f;
     bool dpms_ = false;  // the server can power the display down
+    int randr_event_base_ = -1;  // -1 without RandR
     // The display's power state, asked at most once a second.
     bool powered_down_ = false;
     std::chrono::steady_clock::time_point power_asked_{};

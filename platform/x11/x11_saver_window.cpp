@@ -11,6 +11,7 @@
 // every button reaches the window), as xscreensaver does with its own window.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -66,6 +67,13 @@ void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_m
                                 CWEventMask, &sink_attributes);
     XMapWindow(display_, saver_.sink);
     saver_.blank = BlankCursor(display_, saver_.window);
+    // A new size or arrangement of the screens would leave part of the
+    // session beside the kittens (CheckScreenChange).
+    int randr_error_base = 0;
+    if (XRRQueryExtension(display_, &randr_event_base_, &randr_error_base))
+        XRRSelectInput(display_, root_, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask);
+    else
+        randr_event_base_ = -1;
     SetTimerInterval(timer_ms);
     XSync(display_, False);
 }
@@ -127,6 +135,7 @@ void X11Platform::ShowSaverWindow() {
 void X11Platform::HideSaverWindow() {
     if (saver_.window == 0) return;
     ReleaseInput();
+    saver_.own_unmap_serial = NextRequest(display_);
     XUnmapWindow(display_, saver_.window);
     saver_.mapped = false;
     // The desktop copy that may follow must not see the window.
@@ -169,8 +178,22 @@ void X11Platform::ReleaseInput() {
     saver_.pointer_grabbed = false;
 }
 
+SaverInput X11Platform::LoseSaverWindow(bool destroyed) {
+    saver_.mapped = false;  // nothing is sent to it any more
+    saver_.destroyed = saver_.destroyed || destroyed;
+    saver_.grabbed = false;
+    saver_.pointer_grabbed = false;
+    return SaverInput::Lost;
+}
+
+SaverInput X11Platform::CheckScreenChange(const XEvent& event) {
+    // Xlib's idea of the root's size follows only through this call.
+    XRRUpdateConfiguration(const_cast<XEvent*>(&event));
+    return PrimaryScreenRect(display_) == primary_ ? SaverInput::Nothing : SaverInput::Lost;
+}
+
 void X11Platform::SetSaverPointer(PointerShape shape) {
-    if (saver_.window == 0) return;
+    if (saver_.window == 0 || saver_.destroyed) return;
     saver_.pointer_hidden = shape == PointerShape::Invisible;
     if (saver_.pointer_hidden)
         XDefineCursor(display_, saver_.window, saver_.blank);
@@ -233,7 +256,8 @@ void X11Platform::UnloadSaverWindow() {
     if (saver_.window == 0) return;
     ReleaseInput();
     DropSaverImage();
-    XDestroyWindow(display_, saver_.window);
+    if (randr_event_base_ >= 0) XRRSelectInput(display_, root_, 0);
+    if (!saver_.destroyed) XDestroyWindow(display_, saver_.window);
     if (saver_.blank != 0) XFreeCursor(display_, saver_.blank);
     XSync(display_, False);
     saver_ = SaverWindow{};

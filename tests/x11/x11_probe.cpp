@@ -14,6 +14,9 @@
 //   x11_probe message ID TYPE       the same WM_DELETE_WINDOW atom in a client
 //                                   message of another TYPE (another client's protocol)
 //   x11_probe unmap ID / map ID     withdraw or map the window, as iconifying does
+//   x11_probe destroy ID            destroy another client's window
+//   x11_probe screen WxH            resize the screen and its one output, as a
+//                                   resolution change does
 //   x11_probe save ID FILE          the window's pixels as a binary PPM
 //   x11_probe compare ID FILE       pixels that differ from FILE, and the total
 //   x11_probe stats ID X Y W H      pixels in the area: total, black, distinct colours
@@ -394,10 +397,41 @@ int main(int argc, char** argv) {
         XSync(d, False);
         return 0;
     }
-    if (command == "unmap" && argc == 3) {
-        XUnmapWindow(d, ParseId(argv[2]));
+    if ((command == "unmap" || command == "destroy") && argc == 3) {
+        (command == "unmap" ? XUnmapWindow : XDestroyWindow)(d, ParseId(argv[2]));
         XSync(d, False);
         return 0;
+    }
+    if (command == "screen" && argc == 3) {
+        // A mode of the new size on the first output (made unless it is
+        // there), then the screen to match; the server refuses a screen
+        // smaller than its outputs.
+        XRRModeInfo mode{};
+        if (std::sscanf(argv[2], "%ux%u", &mode.width, &mode.height) != 2) return Usage();
+        XRRScreenResources* resources = XRRGetScreenResources(d, root);
+        if (resources == nullptr || resources->ncrtc < 1 || resources->noutput < 1) return 1;
+        RRMode id = None;
+        for (int i = 0; i < resources->nmode; ++i)
+            if (resources->modes[i].width == mode.width && resources->modes[i].height == mode.height)
+                id = resources->modes[i].id;
+        if (id == None) {
+            mode.name = argv[2];
+            mode.nameLength = static_cast<unsigned>(std::strlen(argv[2]));
+            mode.hTotal = mode.width;
+            mode.vTotal = mode.height;
+            mode.dotClock = 60ul * mode.width * mode.height;
+            id = XRRCreateMode(d, root, &mode);
+            XRRAddOutputMode(d, resources->outputs[0], id);
+        }
+        const int w = static_cast<int>(mode.width), h = static_cast<int>(mode.height);
+        const int room_w = std::max(w, DisplayWidth(d, 0)), room_h = std::max(h, DisplayHeight(d, 0));
+        XRRSetScreenSize(d, root, room_w, room_h, room_w / 4, room_h / 4);  // the output fits at either size
+        const bool ok = XRRSetCrtcConfig(d, resources, resources->crtcs[0], CurrentTime, 0, 0, id, RR_Rotate_0,
+                                         resources->outputs, 1) == RRSetConfigSuccess;
+        if (ok) XRRSetScreenSize(d, root, w, h, w / 4, h / 4);
+        XRRFreeScreenResources(resources);
+        XSync(d, False);
+        return ok ? 0 : 1;
     }
     if (command == "map" && argc == 3) {
         XMapWindow(d, ParseId(argv[2]));
