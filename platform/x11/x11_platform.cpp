@@ -184,39 +184,22 @@ void X11Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, st
 }
 
 void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
-    const PixelSpan* target = surfaces_.Find(dst);
-    if (target == nullptr) return;
+    // Awaited first: finding the surface makes a masked draw still held.
     AwaitFrameRead(dst);
+    const PixelSpan* target = surfaces_.Find(dst);
+    if (target != nullptr) CaptureDesktop(*target, width, height);
+}
+
+void X11Platform::CaptureDesktop(PixelSpan dst, int width, int height) {
     XWindowAttributes root_attributes{};
     XGetWindowAttributes(display_, root_, &root_attributes);
     CapturePixels(display_, root_, root_attributes.visual, root_attributes.colormap, primary_.left, primary_.top, width,
-                  height, *target);
+                  height, dst);
 }
 
 // --- Timer and events ----------------------------------------------------------
 
-void X11Platform::SetTimerInterval(std::int32_t milliseconds) {
-    timer_ms_ = milliseconds > 0 ? milliseconds : 1;
-    next_tick_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timer_ms_);
-}
-
-int X11Platform::MillisecondsToTick() const {
-    if (!SaverLoaded() || timer_ms_ <= 0) return -1;
-    // Rounded up: a wait rounded down to 0 would spin on the connection for
-    // the last fraction of a millisecond before every tick.
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next_tick_ - std::chrono::steady_clock::now());
-    return left.count() <= 0 ? 0 : static_cast<int>(left.count());
-}
-
-bool X11Platform::TakeDueTick() {
-    if (!SaverLoaded() || timer_ms_ <= 0) return false;
-    const auto now = std::chrono::steady_clock::now();
-    if (now < next_tick_) return false;
-    // A late tick is not made up for: like a system timer, the next one
-    // comes a whole interval after this one.
-    next_tick_ = now + std::chrono::milliseconds(timer_ms_);
-    return true;
-}
+void X11Platform::SetTimerInterval(std::int32_t milliseconds) { timer_.Start(milliseconds); }
 
 SaverInput X11Platform::Translate(const XEvent& event) {
     // The server has read an upload: the image may be written again.

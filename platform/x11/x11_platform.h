@@ -34,6 +34,7 @@
 #include "platform/common/software_blitter.h"
 #include "platform/common/surface_table.h"
 #include "platform/platform.h"
+#include "platform/x11/x11_loop.h"
 
 namespace nyamo::x11 {
 
@@ -66,10 +67,8 @@ public:
     bool PreviewLoaded() const { return preview_.window != 0; }
     bool DialogLoaded() const;
     bool AnyWindowLoaded() const { return SaverLoaded() || PreviewLoaded() || DialogLoaded(); }
-    // Milliseconds until the timer's next tick (0 if due), or -1 without a timer.
-    int MillisecondsToTick() const;
-    // True once per due tick; the next tick is then one interval later.
-    bool TakeDueTick();
+    // The saver's timer, running from SetTimerInterval until the window goes.
+    TickTimer& timer() { return timer_; }
     // Handle what the backend handles itself (exposure, destruction) and
     // tell the shell what it must deliver to the core.
     SaverInput Translate(const XEvent& event);
@@ -106,7 +105,9 @@ public:
     SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
     bool SaverFrameVisible() override;
-    void UnloadSaverWindow() override;
+    // Final: whatever the backend, the window is destroyed only when it is
+    // our own (SaverWindow::ours).
+    void UnloadSaverWindow() final;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;
     void LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) override;
@@ -142,9 +143,12 @@ protected:
     // window of another client.
     struct SaverWindow {
         Window window = 0;
+        // Made by LoadSaverWindow and not destroyed by another client: ours
+        // to change and to destroy. Another client's window (the hack's
+        // target) only gets our pictures.
+        bool ours = false;
         Window sink = 0;  // the focus sink: an input-only child outside the visible area
         bool mapped = false;
-        bool destroyed = false;  // by another client: the id names nothing now
         // Our own unmaps come back as events too; only a later one is another client's.
         unsigned long own_unmap_serial = 0;
         bool sink_focus = false;
@@ -174,13 +178,21 @@ protected:
     std::unique_ptr<WindowImage> retired_image_;
 
     void EnsureSaverImage();
-    // The image goes (a new size, the window gone); a frame in its memory
-    // goes with it, and the core's handle then names no surface.
+    // A new image for the window (an older frame keeps the old one: see
+    // DropSaverImage), and its pixels when they are BGRX; none without a window.
+    PixelSpan NewSaverImagePixels();
+    // The window's image goes (a new size, the window gone). A frame in its
+    // memory stays the core's, with the image kept as retired_image_ until
+    // the core destroys the frame; only one frame waits so, and an older
+    // one is destroyed here (its handle names no surface from then on).
     void DropSaverImage();
     void RepaintSaver();
     // Before the core writes into the frame: the server must have read the
     // image it shares with the frame.
     void AwaitFrameRead(SurfaceHandle target);
+    // The desktop's pixels for CopyDesktop, width x height into dst: the
+    // root window's under the primary screen.
+    virtual void CaptureDesktop(PixelSpan dst, int width, int height);
 
     Display* display_;
     SurfaceTable surfaces_;
@@ -225,8 +237,7 @@ private:
     PreviewWindow preview_;
     std::unique_ptr<FltkDialog> dialog_;
     DialogEvents dialog_events_;
-    int timer_ms_ = 0;
-    std::chrono::steady_clock::time_point next_tick_{};
+    TickTimer timer_;
 };
 
 }  // namespace nyamo::x11

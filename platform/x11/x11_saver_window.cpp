@@ -54,6 +54,7 @@ void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_m
     saver_.width = saver_.height = 1;
     saver_.window = XCreateWindow(display_, root_, 0, 0, 1, 1, 0, saver_.depth, InputOutput, saver_.visual, mask,
                                   &attributes);
+    saver_.ours = true;
     SetWindowName(display_, saver_.window, caption);
     SetWindowIcon(display_, saver_.window);
     XClassHint class_hint{const_cast<char*>("nyamo"), const_cast<char*>("Nyamo")};
@@ -180,7 +181,7 @@ void X11Platform::ReleaseInput() {
 
 SaverInput X11Platform::LoseSaverWindow(bool destroyed) {
     saver_.mapped = false;  // nothing is sent to it any more
-    saver_.destroyed = saver_.destroyed || destroyed;
+    if (destroyed) saver_.ours = false;
     saver_.grabbed = false;
     saver_.pointer_grabbed = false;
     return SaverInput::Lost;
@@ -193,7 +194,7 @@ SaverInput X11Platform::CheckScreenChange(const XEvent& event) {
 }
 
 void X11Platform::SetSaverPointer(PointerShape shape) {
-    if (saver_.window == 0 || saver_.destroyed) return;
+    if (!saver_.ours) return;
     saver_.pointer_hidden = shape == PointerShape::Invisible;
     if (saver_.pointer_hidden)
         XDefineCursor(display_, saver_.window, saver_.blank);
@@ -214,16 +215,24 @@ void X11Platform::MakeSaverTopmost() {
     XFlush(display_);
 }
 
-SurfaceHandle X11Platform::CreateSaverFrame(std::int32_t width, std::int32_t height) {
-    if (saver_.window == 0) return surfaces_.Create(width, height);
+PixelSpan X11Platform::NewSaverImagePixels() {
+    if (saver_.window == 0) return {};
     DropSaverImage();
     EnsureSaverImage();
-    const PixelSpan pixels = saver_.image->Pixels();
+    return saver_.image->Pixels();
+}
+
+SurfaceHandle X11Platform::CreateSaverFrame(std::int32_t width, std::int32_t height) {
     // The frame is the shared image itself when the layouts agree and the
     // sizes match, so a tick copies nothing but the rectangles it changes.
-    saver_.frame_is_image = pixels.pixels != nullptr && pixels.width == width && pixels.height == height;
-    saver_.frame = saver_.frame_is_image ? surfaces_.Adopt(pixels) : surfaces_.Create(width, height);
-    return saver_.frame;
+    const PixelSpan pixels = NewSaverImagePixels();
+    const bool over_image = pixels.pixels != nullptr && pixels.width == width && pixels.height == height;
+    const SurfaceHandle frame = over_image ? surfaces_.Adopt(pixels) : surfaces_.Create(width, height);
+    if (saver_.window != 0) {
+        saver_.frame = frame;
+        saver_.frame_is_image = over_image;
+    }
+    return frame;
 }
 
 void X11Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) {
@@ -257,10 +266,11 @@ void X11Platform::UnloadSaverWindow() {
     ReleaseInput();
     DropSaverImage();
     if (randr_event_base_ >= 0) XRRSelectInput(display_, root_, 0);
-    if (!saver_.destroyed) XDestroyWindow(display_, saver_.window);
+    if (saver_.ours) XDestroyWindow(display_, saver_.window);
     if (saver_.blank != 0) XFreeCursor(display_, saver_.blank);
     XSync(display_, False);
     saver_ = SaverWindow{};
+    timer_.Stop();
 }
 
 void X11Platform::GetCaretPos(Point& point) {
