@@ -1,5 +1,4 @@
-// The upload wait against a real X server: the X11 suite runs it under its
-// Xvfb; without a display it is skipped.
+// The upload wait on a real X server (the X11 suite's Xvfb); skipped without a display.
 #include <X11/Xatom.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -20,11 +19,11 @@ TEST(WindowImage, WaitForALostCompletionEndsWhileEventsKeepComing) {
     const int screen = DefaultScreen(display);
     const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, 64, 64, 0, 0, 0);
     XSelectInput(display, window, PropertyChangeMask);
-    auto image = std::make_unique<WindowImage>(display, window, DefaultVisual(display, screen),
-                                               DefaultDepth(display, screen), DefaultColormap(display, screen), 64, 64);
-    ASSERT_TRUE(image->uses_shm()) << "the X11 suite's server offers MIT-SHM";
+    WindowImage image(display, window, DefaultVisual(display, screen), DefaultDepth(display, screen),
+                      DefaultColormap(display, screen), 64, 64);
+    ASSERT_TRUE(image.uses_shm()) << "the X11 suite's server offers MIT-SHM";
     const Rect whole{0, 0, 64, 64};
-    image->Send({&whole, 1});
+    image.Send({&whole, 1});
     XSync(display, False);
     XEvent lost;
     while (XCheckTypedEvent(display, XShmGetEventBase(display) + ShmCompletion, &lost)) {}
@@ -39,12 +38,10 @@ TEST(WindowImage, WaitForALostCompletionEndsWhileEventsKeepComing) {
         events_ended = true;
         XCloseDisplay(d);
     });
-    image->WaitUntilRead();
+    image.WaitUntilRead();
     EXPECT_FALSE(events_ended) << "the wait lasted as long as the events came";
     waited = true;
     other.join();
-    image.reset();
-    XCloseDisplay(display);
 }
 
 }  // namespace

@@ -403,33 +403,24 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "screen" && argc == 3) {
-        // A mode of the new size on the first output (made unless it is
-        // there), then the screen to match; the server refuses a screen
-        // smaller than its outputs.
+        // The first output at a mode of that size (made unless there is one),
+        // the screen to match: no output may reach beyond the screen.
         XRRModeInfo mode{};
         if (std::sscanf(argv[2], "%ux%u", &mode.width, &mode.height) != 2) return Usage();
-        XRRScreenResources* resources = XRRGetScreenResources(d, root);
-        if (resources == nullptr || resources->ncrtc < 1 || resources->noutput < 1) return 1;
+        XRRScreenResources* res = XRRGetScreenResources(d, root);
+        if (res == nullptr || res->ncrtc < 1 || res->noutput < 1) return 1;
         RRMode id = None;
-        for (int i = 0; i < resources->nmode; ++i)
-            if (resources->modes[i].width == mode.width && resources->modes[i].height == mode.height)
-                id = resources->modes[i].id;
-        if (id == None) {
-            mode.name = argv[2];
-            mode.nameLength = static_cast<unsigned>(std::strlen(argv[2]));
-            mode.hTotal = mode.width;
-            mode.vTotal = mode.height;
-            mode.dotClock = 60ul * mode.width * mode.height;
-            id = XRRCreateMode(d, root, &mode);
-            XRRAddOutputMode(d, resources->outputs[0], id);
-        }
+        for (int i = 0; i < res->nmode; ++i)
+            if (res->modes[i].width == mode.width && res->modes[i].height == mode.height) id = res->modes[i].id;
+        mode.name = argv[2];
+        mode.nameLength = static_cast<unsigned>(std::strlen(argv[2]));
+        if (id == None) XRRAddOutputMode(d, res->outputs[0], id = XRRCreateMode(d, root, &mode));
         const int w = static_cast<int>(mode.width), h = static_cast<int>(mode.height);
         const int room_w = std::max(w, DisplayWidth(d, 0)), room_h = std::max(h, DisplayHeight(d, 0));
-        XRRSetScreenSize(d, root, room_w, room_h, room_w / 4, room_h / 4);  // the output fits at either size
-        const bool ok = XRRSetCrtcConfig(d, resources, resources->crtcs[0], CurrentTime, 0, 0, id, RR_Rotate_0,
-                                         resources->outputs, 1) == RRSetConfigSuccess;
+        XRRSetScreenSize(d, root, room_w, room_h, room_w / 4, room_h / 4);
+        const bool ok = XRRSetCrtcConfig(d, res, res->crtcs[0], CurrentTime, 0, 0, id, RR_Rotate_0, res->outputs, 1) ==
+                        RRSetConfigSuccess;
         if (ok) XRRSetScreenSize(d, root, w, h, w / 4, h / 4);
-        XRRFreeScreenResources(resources);
         XSync(d, False);
         return ok ? 0 : 1;
     }
