@@ -67,6 +67,8 @@ X11Platform::X11Platform(Display* display, std::string command_line)
       dpms_(DpmsAvailable(display)) {}
 
 X11Platform::~X11Platform() {
+    // Also for the hack: its target is another client's, and the unload
+    // destroys only a window of our own.
     if (SaverLoaded()) UnloadSaverWindow();
     retired_image_.reset();  // while the display is open
     UnloadPreviewWindow();
