@@ -12,21 +12,23 @@ namespace {
 
 constexpr std::int32_t kDesignTimerInterval = 200;
 
-void LoadSheets(App& app) {
+}  // namespace
+
+void CreateSaverSurfaces(App& app) {
+    Platform& p = app.platform;
     for (int sheet = 0; sheet < 2; ++sheet) {
         const Picture picture = DecodePicture(SpriteSheetPng(sheet));
-        app.saver.Pat[static_cast<std::size_t>(sheet)] = app.platform.CreateSurfaceFrom(picture.view());
+        app.saver.Pat[static_cast<std::size_t>(sheet)] = p.CreateSurfaceFrom(picture.view());
     }
+    app.saver.scr_work = p.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
+    app.saver.scr_bkg = p.CreateSurface(app.g.ScrW, app.g.ScrH);
 }
-
-}  // namespace
 
 void StartSaver(App& app) {
     Platform& p = app.platform;
     Grobal& g = app.g;
 
     p.LoadSaverWindow(kSaverCaption, kDesignTimerInterval);
-    LoadSheets(app);
 
     // Sized to the screen but placed wholly beyond its bottom-right corner,
     // so the window can be shown to give the focus sink the keyboard focus
@@ -41,8 +43,7 @@ void StartSaver(App& app) {
     p.HideSaverWindow();
     p.SetSaverWindowRect(static_cast<float>(g.WinLeft), static_cast<float>(g.WinTop), width, height);
 
-    app.saver.scr_work = p.CreateSaverFrame(g.ScrW, g.ScrH);
-    app.saver.scr_bkg = p.CreateSurface(g.ScrW, g.ScrH);
+    CreateSaverSurfaces(app);
 
     p.SetSaverPointer(PointerShape::Invisible);
     p.GetCaretPos(g.CaretNow);

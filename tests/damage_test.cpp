@@ -150,7 +150,7 @@ PixelBuffer RandomDesktop(std::int32_t width, std::int32_t height, std::uint64_t
 // The frame this tick must show, recomposed whole from the background and
 // the sprite sheets with the software blitter: the background, then each
 // cat the flock drew, mask with SRCERASE and colour with SRCINVERT.
-PixelBuffer FullRecomposition(const SaverRun& run) {
+PixelBuffer FullRecomposition(SaverRun& run) {
     const App& app = run.app;
     PixelBuffer frame = *run.platform.surface(app.saver.scr_bkg);
     for (const DrawRecord& d : app.drawn) {

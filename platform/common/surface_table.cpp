@@ -29,16 +29,16 @@ std::optional<PixelSpan> SurfaceTable::Bits(SurfaceHandle surface) const {
     return pixels == nullptr ? std::nullopt : std::optional<PixelSpan>(*pixels);
 }
 
-void SurfaceTable::Settle() const {
+void SurfaceTable::Settle() {
     masked_draw_.Settle([this](SurfaceHandle h) { return Bits(h); });
 }
 
-const PixelSpan* SurfaceTable::Find(SurfaceHandle surface) const {
+const PixelSpan* SurfaceTable::Find(SurfaceHandle surface) {
     Settle();
     return Lookup(surface);
 }
 
-const PixelBuffer* SurfaceTable::FindOwned(SurfaceHandle surface) const {
+const PixelBuffer* SurfaceTable::FindOwned(SurfaceHandle surface) {
     Settle();
     const auto it = surfaces_.find(surface);
     if (it == surfaces_.end() || it->second.adopted) return nullptr;

@@ -23,11 +23,12 @@ public:
         surfaces_.erase(surface);
     }
     // The surface's pixels, or nullptr for a handle that names none. Every
-    // blit asked for so far has been made in them.
-    const PixelSpan* Find(SurfaceHandle surface) const;
+    // blit asked for so far has been made in them first (the held draw
+    // writes its target): not const.
+    const PixelSpan* Find(SurfaceHandle surface);
     // The surface's own buffer; nullptr for a handle that names none or an
-    // adopted surface.
-    const PixelBuffer* FindOwned(SurfaceHandle surface) const;
+    // adopted surface. Makes the held draw as Find does.
+    const PixelBuffer* FindOwned(SurfaceHandle surface);
     // BitBlt between two surfaces of the table; nothing happens when either
     // handle names no surface, as GDI fails on a bad device context. A
     // SRCERASE waits for the next call: when that is the SRCINVERT of the
@@ -38,7 +39,7 @@ public:
 
 private:
     // Make the SRCERASE still held, if any.
-    void Settle() const;
+    void Settle();
     std::optional<PixelSpan> Bits(SurfaceHandle surface) const;
     const PixelSpan* Lookup(SurfaceHandle surface) const;
 
@@ -53,7 +54,7 @@ private:
     std::map<SurfaceHandle, Surface> surfaces_;
     SurfaceHandle next_ = 1;
     // Made before anything else looks at or changes the surfaces.
-    mutable MaskedDrawJoin masked_draw_;
+    MaskedDrawJoin masked_draw_;
 };
 
 }  // namespace nyamo

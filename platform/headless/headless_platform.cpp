@@ -31,7 +31,7 @@ int BarIndex(Control bar) { return bar == Control::HScroll1 ? 1 : 0; }
 
 HeadlessPlatform::HeadlessPlatform(HeadlessWorld& world) : world_(world) {}
 
-const PixelBuffer* HeadlessPlatform::surface(SurfaceHandle handle) const {
+const PixelBuffer* HeadlessPlatform::surface(SurfaceHandle handle) {
     return surfaces_.FindOwned(handle);
 }
 

@@ -86,7 +86,8 @@ public:
     const HeadlessDialog& dialog() const { return dialog_; }
     HeadlessDialog& dialog() { return dialog_; }
     const PixelBuffer& saver_screen() const { return saver_.screen; }
-    const PixelBuffer* surface(SurfaceHandle handle) const;
+    // The surface's pixels with every draw asked for made in them.
+    const PixelBuffer* surface(SurfaceHandle handle);
     std::size_t live_surfaces() const { return surfaces_.size(); }
     const std::vector<std::string>& log() const { return log_; }
     const std::vector<std::string>& errors_shown() const { return errors_; }

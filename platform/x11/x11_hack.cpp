@@ -1,7 +1,6 @@
 #include "platform/x11/x11_hack.h"
 
 #include <malloc.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <cctype>
@@ -12,8 +11,6 @@
 #include <memory>
 
 #include "app/app.h"
-#include "assets/embedded.h"
-#include "assets/pictures.h"
 #include "platform/x11/frame_rate.h"
 #include "platform/x11/hack_options.h"
 #include "platform/x11/x11_display.h"
@@ -54,15 +51,8 @@ std::optional<int> ReadSetting(const std::string& text) {
     return static_cast<int>(*value);
 }
 
-void LoadSheets(App& app) {
-    for (int sheet = 0; sheet < 2; ++sheet) {
-        const Picture picture = DecodePicture(SpriteSheetPng(sheet));
-        app.saver.Pat[static_cast<std::size_t>(sheet)] = app.platform.CreateSurfaceFrom(picture.view());
-    }
-}
-
 // The hack in the shape of xscreensaver's own: started on a window, asked
-// to draw a frame (and telling how long until the next), told of a new
+// to draw a frame at each tick of the timer the core sets, told of a new
 // size and of each event, then freed. The platform goes before the display
 // connection that RunHack holds.
 struct Hack {
@@ -81,9 +71,7 @@ void HackReshape(Hack& hack) {
         ReleaseSaverSurfaces(app);
         app.g.ScrW = hack.platform.Width();
         app.g.ScrH = hack.platform.Height();
-        LoadSheets(app);
-        app.saver.scr_work = hack.platform.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
-        app.saver.scr_bkg = hack.platform.CreateSurface(app.g.ScrW, app.g.ScrH);
+        CreateSaverSurfaces(app);
         for (CatRec& cat : app.g.Cats) cat = CatRec{};
         app.g.RestCount.fill(0);
         InitCats(app);
@@ -94,7 +82,7 @@ void HackReshape(Hack& hack) {
 // when the window does not exist.
 std::unique_ptr<Hack> HackInit(Display* display, Window target, Window own_window, const HackRequest& request) {
     auto hack = std::make_unique<Hack>(display);
-    if (!hack->platform.Adopt(target)) return nullptr;
+    if (!hack->platform.DrawInto(target)) return nullptr;
     hack->own_window = own_window;
     hack->fps = request.fps;
     // The desktop is the picture xscreensaver took before it blanked, and
@@ -115,15 +103,14 @@ std::unique_ptr<Hack> HackInit(Display* display, Window target, Window own_windo
     return hack;
 }
 
-// draw: one frame; milliseconds until the next.
-int HackDraw(Hack& hack) {
+// draw: one frame, at each tick of the timer the core set.
+void HackDraw(Hack& hack) {
     Deliver([&] {
         SpawnCats(hack.app);
         StepCats(hack.app);
     });
     if (hack.fps)
         if (const auto text = hack.rate.Tick(std::chrono::steady_clock::now())) hack.platform.SetCaption(*text);
-    return hack.platform.TickInterval();
 }
 
 // event: false once the window is gone.
@@ -257,30 +244,10 @@ int RunHack(const HackRequest& request) {
     }
     // Give the pictures decoded at start-up back, as the program's entry does.
     malloc_trim(0);
-    const int fd = ConnectionNumber(display);
-    auto next_frame = std::chrono::steady_clock::now();
     bool running = true;
-    while (running) {
-        // Hand the requests made so far to the server before waiting.
-        XFlush(display);
-        if (XPending(display) == 0) {
-            // Rounded up: a wait rounded down to 0 would spin on the
-            // connection for the last fraction of a millisecond.
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(next_frame - std::chrono::steady_clock::now()).count();
-            pollfd watch{fd, POLLIN, 0};
-            if (left > 0) poll(&watch, 1, static_cast<int>(left));
-        }
-        while (running && XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            running = HackEvent(*hack, event);
-        }
-        const auto now = std::chrono::steady_clock::now();
-        // A late frame is not made up for: the next one comes a whole
-        // interval after this one.
-        if (running && now >= next_frame) next_frame = now + std::chrono::milliseconds(HackDraw(*hack));
-    }
+    RunLoop(
+        display, hack->platform.timer(), [&] { return running; },
+        [&](const XEvent& event) { running = HackEvent(*hack, event); }, [&] { HackDraw(*hack); });
     HackFree(std::move(hack));
     return 0;
 }

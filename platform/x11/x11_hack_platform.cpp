@@ -13,12 +13,11 @@ HackPlatform::HackPlatform(Display* display)
       wm_delete_window_(XInternAtom(display, "WM_DELETE_WINDOW", False)) {}
 
 HackPlatform::~HackPlatform() {
-    UnloadSaverWindow();
     if (caption_gc_ != nullptr) XFreeGC(display_, caption_gc_);
     if (caption_font_ != nullptr) XFreeFont(display_, caption_font_);
 }
 
-bool HackPlatform::Adopt(Window window) {
+bool HackPlatform::DrawInto(Window window) {
     ErrorTrap trap(display_);
     // Only structure, exposure and visibility: input belongs to the
     // window's owner. Selected before the attributes are read, so that a map
@@ -85,17 +84,11 @@ HackInput HackPlatform::Handle(const XEvent& event) {
     }
 }
 
-void HackPlatform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
-    const PixelSpan* target = surfaces_.Find(dst);
-    if (target == nullptr) return;
-    AwaitFrameRead(dst);
+void HackPlatform::CaptureDesktop(PixelSpan dst, int width, int height) {
     // Never the window's own pixels: under xscreensaver they are already
     // black or the last hack's picture. The daemon's screenshot when there
     // is one, else the surface stays black.
-    if (desktop_ != None) CaptureDesktop(*target, width, height);
-}
-
-void HackPlatform::CaptureDesktop(PixelSpan dst, int width, int height) {
+    if (desktop_ == None) return;
     ErrorTrap trap(display_);
     Window root = 0;
     int x = 0, y = 0;
@@ -121,12 +114,6 @@ void HackPlatform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> ar
 }
 
 bool HackPlatform::SaverFrameVisible() { return saver_.mapped && X11Platform::SaverFrameVisible(); }
-
-void HackPlatform::UnloadSaverWindow() {
-    // The window is its owner's: only our image of it goes.
-    DropSaverImage();
-    saver_ = SaverWindow{};
-}
 
 void HackPlatform::SetCaption(std::string text) {
     caption_ = std::move(text);

@@ -5,6 +5,7 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,8 +18,9 @@ namespace {
 
 // How long a completion may take before the image is taken as read the slow
 // way (a round trip): a server that never says it has read the pixels must
-// not stop the saver.
-constexpr int kCompletionWaitMs = 250;
+// not stop the saver. Counted from the start of the wait, not from the last
+// event: other events keep coming while the pointer moves.
+constexpr auto kCompletionWait = std::chrono::milliseconds(250);
 
 struct CompletionOf {
     int type;
@@ -179,10 +181,12 @@ void WindowImage::WaitUntilRead() {
     if (awaited_serial_ == 0) return;
     CompletionOf of{completion_type_, shm_.shmseg, awaited_serial_};
     XEvent event;
+    const auto deadline = std::chrono::steady_clock::now() + kCompletionWait;
     // Other events stay queued, in order, for the program's loop.
     while (!XCheckIfEvent(display_, &event, MatchCompletion, reinterpret_cast<XPointer>(&of))) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd watch{ConnectionNumber(display_), POLLIN, 0};
-        if (poll(&watch, 1, kCompletionWaitMs) <= 0) {
+        if (left.count() <= 0 || poll(&watch, 1, static_cast<int>(left.count())) <= 0) {
             // No word in time: a round trip also proves the server has
             // handled every request before it.
             XSync(display_, False);

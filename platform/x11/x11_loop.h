@@ -1,13 +1,16 @@
-// The X11 program's event loop: the timer, X events delivered one at a time,
-// and the end of the process when no window of the program remains.
+// The event loop of the X11 program and of the xscreensaver hack: X events
+// delivered one at a time, and the ticks of a timer between them.
 #pragma once
 
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
 #include "base/runtime_error.h"
-#include "platform/x11/x11_platform.h"
 
 namespace nyamo::x11 {
 
@@ -23,9 +26,28 @@ void Deliver(Handler handler) {
     }
 }
 
-// Wait for X events and timer ticks until no window of the program is left.
-// on_tick runs at each due tick, on_input for each event the core must see.
-void RunLoop(X11Platform& platform, const std::function<void()>& on_tick,
-             const std::function<void(SaverInput)>& on_input);
+// The loop's timer, as the core's SetTimerInterval sets it. A late tick is
+// not made up for: like a system timer, the next one comes a whole interval
+// after the one taken.
+class TickTimer {
+public:
+    // A tick every interval (at least 1 ms), the first one interval from now.
+    void Start(std::int32_t milliseconds);
+    void Stop() { interval_ = {}; }
+    // Milliseconds until the next tick (0 if due), or -1 when stopped.
+    int MillisecondsLeft() const;
+    // True once per due tick; the next is then one interval later.
+    bool TakeDueTick();
+
+private:
+    std::chrono::milliseconds interval_{};
+    std::chrono::steady_clock::time_point next_{};
+};
+
+// Wait for X events and the timer's ticks while running() holds: each
+// event goes to on_event, each one finishing before the next, and a tick
+// due once the events that came are handled goes to on_tick.
+void RunLoop(Display* display, TickTimer& timer, const std::function<bool()>& running,
+                  const std::function<void(const XEvent&)>& on_event, const std::function<void()>& on_tick);
 
 }  // namespace nyamo::x11

@@ -16,6 +16,7 @@
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_hack.h"
 #include "platform/x11/x11_loop.h"
+#include "platform/x11/x11_platform.h"
 #include "platform/x11/xscreensaver_add.h"
 
 namespace {
@@ -68,12 +69,15 @@ int RunProgram(const std::vector<std::string>& args) {
             return 0;
         case MainOutcome::SaverStarted:
         case MainOutcome::PreviewStarted:
+            // Until no window of the program is left.
             RunLoop(
-                platform, [&] { Deliver([&] { Timer1_Timer(app); }); },
-                [&](SaverInput input) {
-                    if (input == SaverInput::Click) Deliver([&] { Form_Click(app); });
+                display, platform.timer(), [&] { return platform.AnyWindowLoaded(); },
+                [&](const XEvent& event) {
+                    const SaverInput input = platform.Translate(event);
+                    if (input == SaverInput::Click || input == SaverInput::Lost) Deliver([&] { Form_Click(app); });
                     if (input == SaverInput::Key) Deliver([&] { picfocus_KeyDown(app, 0, 0); });
-                });
+                },
+                [&] { Deliver([&] { Timer1_Timer(app); }); });
             return 0;
     }
     return 0;

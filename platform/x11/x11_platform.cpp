@@ -3,6 +3,7 @@
 #include "platform/x11/x11_platform.h"
 
 #include <X11/Xresource.h>
+#include <X11/extensions/Xrandr.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -66,6 +67,8 @@ X11Platform::X11Platform(Display* display, std::string command_line)
       dpms_(DpmsAvailable(display)) {}
 
 X11Platform::~X11Platform() {
+    // Also for the hack: its target is another client's, and the unload
+    // destroys only a window of our own.
     if (SaverLoaded()) UnloadSaverWindow();
     retired_image_.reset();  // while the display is open
     UnloadPreviewWindow();
@@ -183,44 +186,30 @@ void X11Platform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, st
 }
 
 void X11Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
-    const PixelSpan* target = surfaces_.Find(dst);
-    if (target == nullptr) return;
+    // Awaited first: finding the surface makes a masked draw still held.
     AwaitFrameRead(dst);
+    const PixelSpan* target = surfaces_.Find(dst);
+    if (target != nullptr) CaptureDesktop(*target, width, height);
+}
+
+void X11Platform::CaptureDesktop(PixelSpan dst, int width, int height) {
     XWindowAttributes root_attributes{};
     XGetWindowAttributes(display_, root_, &root_attributes);
     CapturePixels(display_, root_, root_attributes.visual, root_attributes.colormap, primary_.left, primary_.top, width,
-                  height, *target);
+                  height, dst);
 }
 
 // --- Timer and events ----------------------------------------------------------
 
-void X11Platform::SetTimerInterval(std::int32_t milliseconds) {
-    timer_ms_ = milliseconds > 0 ? milliseconds : 1;
-    next_tick_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timer_ms_);
-}
-
-int X11Platform::MillisecondsToTick() const {
-    if (!SaverLoaded() || timer_ms_ <= 0) return -1;
-    // Rounded up: a wait rounded down to 0 would spin on the connection for
-    // the last fraction of a millisecond before every tick.
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next_tick_ - std::chrono::steady_clock::now());
-    return left.count() <= 0 ? 0 : static_cast<int>(left.count());
-}
-
-bool X11Platform::TakeDueTick() {
-    if (!SaverLoaded() || timer_ms_ <= 0) return false;
-    const auto now = std::chrono::steady_clock::now();
-    if (now < next_tick_) return false;
-    // A late tick is not made up for: like a system timer, the next one
-    // comes a whole interval after this one.
-    next_tick_ = now + std::chrono::milliseconds(timer_ms_);
-    return true;
-}
+void X11Platform::SetTimerInterval(std::int32_t milliseconds) { timer_.Start(milliseconds); }
 
 SaverInput X11Platform::Translate(const XEvent& event) {
     // The server has read an upload: the image may be written again.
     if (saver_.image && saver_.image->TakeCompletion(event)) return SaverInput::Nothing;
     if (preview_.image && preview_.image->TakeCompletion(event)) return SaverInput::Nothing;
+    if (saver_.window != 0 && randr_event_base_ >= 0 &&
+        (event.type == randr_event_base_ + RRScreenChangeNotify || event.type == randr_event_base_ + RRNotify))
+        return CheckScreenChange(event);
     const Window window = event.xany.window;
     if (saver_.window != 0 && (window == saver_.window || window == saver_.sink)) {
         switch (event.type) {
@@ -242,6 +231,13 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                 // Something was mapped above the saver: stay on top.
                 if (event.xvisibility.state != VisibilityUnobscured) XRaiseWindow(display_, saver_.window);
                 return SaverInput::Nothing;
+            case UnmapNotify:
+                // A synthetic event unmaps nothing; ours came from the start's hide.
+                if (event.xunmap.send_event || event.xunmap.serial <= saver_.own_unmap_serial)
+                    return SaverInput::Nothing;
+                return LoseSaverWindow(false);
+            case DestroyNotify:
+                return LoseSaverWindow(true);
             default:
                 return SaverInput::Nothing;
         }

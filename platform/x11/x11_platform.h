@@ -13,7 +13,9 @@
 //   captured from the root window;
 // - the saver window (override-redirect, blank pointer, keyboard and pointer
 //   grabbed, MIT-SHM upload with an XPutImage fallback), its timer, the
-//   pointer's position from the motion events of its grab; the preview as a child of a foreign window, its sample
+//   pointer's position from the motion events of its grab, its end when
+//   another client unmaps or destroys it or the screen it covers changes;
+//   the preview as a child of a foreign window, its sample
 //   stretched smoothly (the xscreensaver hack draws into a window of another
 //   client through HackPlatform, x11_hack_platform.h);
 // - the settings dialog with FLTK 1.3 (platform/x11/fltk_dialog.cpp).
@@ -32,14 +34,18 @@
 #include "platform/common/software_blitter.h"
 #include "platform/common/surface_table.h"
 #include "platform/platform.h"
+#include "platform/x11/x11_loop.h"
 
 namespace nyamo::x11 {
 
 class WindowImage;
 class FltkDialog;
 
-// What the event loop hands to the core, translated from one X event.
-enum class SaverInput { Nothing, Click, Key };
+// What the event loop hands to the core, translated from one X event. Lost:
+// the saver no longer hides the session (another client unmapped or
+// destroyed its window, or the screen it covers changed) and ends as on a
+// click, as it ends on Windows when another program takes the foreground.
+enum class SaverInput { Nothing, Click, Key, Lost };
 
 // Events of the settings dialog that reach the core.
 struct DialogEvents {
@@ -61,10 +67,8 @@ public:
     bool PreviewLoaded() const { return preview_.window != 0; }
     bool DialogLoaded() const;
     bool AnyWindowLoaded() const { return SaverLoaded() || PreviewLoaded() || DialogLoaded(); }
-    // Milliseconds until the timer's next tick (0 if due), or -1 without a timer.
-    int MillisecondsToTick() const;
-    // True once per due tick; the next tick is then one interval later.
-    bool TakeDueTick();
+    // The saver's timer, running from SetTimerInterval until the window goes.
+    TickTimer& timer() { return timer_; }
     // Handle what the backend handles itself (exposure, destruction) and
     // tell the shell what it must deliver to the core.
     SaverInput Translate(const XEvent& event);
@@ -101,7 +105,9 @@ public:
     SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
     bool SaverFrameVisible() override;
-    void UnloadSaverWindow() override;
+    // Final: whatever the backend, the window is destroyed only when it is
+    // our own (SaverWindow::ours).
+    void UnloadSaverWindow() final;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;
     void LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) override;
@@ -137,8 +143,14 @@ protected:
     // window of another client.
     struct SaverWindow {
         Window window = 0;
+        // Made by LoadSaverWindow and not destroyed by another client: ours
+        // to change and to destroy. Another client's window (the hack's
+        // target) only gets our pictures.
+        bool ours = false;
         Window sink = 0;  // the focus sink: an input-only child outside the visible area
         bool mapped = false;
+        // Our own unmaps come back as events too; only a later one is another client's.
+        unsigned long own_unmap_serial = 0;
         bool sink_focus = false;
         bool grabbed = false;
         // The pointer grab holds: every motion comes as an event, and
@@ -166,13 +178,21 @@ protected:
     std::unique_ptr<WindowImage> retired_image_;
 
     void EnsureSaverImage();
-    // The image goes (a new size, the window gone); a frame in its memory
-    // goes with it, and the core's handle then names no surface.
+    // A new image for the window (an older frame keeps the old one: see
+    // DropSaverImage), and its pixels when they are BGRX; none without a window.
+    PixelSpan NewSaverImagePixels();
+    // The window's image goes (a new size, the window gone). A frame in its
+    // memory stays the core's, with the image kept as retired_image_ until
+    // the core destroys the frame; only one frame waits so, and an older
+    // one is destroyed here (its handle names no surface from then on).
     void DropSaverImage();
     void RepaintSaver();
     // Before the core writes into the frame: the server must have read the
     // image it shares with the frame.
     void AwaitFrameRead(SurfaceHandle target);
+    // The desktop's pixels for CopyDesktop, width x height into dst: the
+    // root window's under the primary screen.
+    virtual void CaptureDesktop(PixelSpan dst, int width, int height);
 
     Display* display_;
     SurfaceTable surfaces_;
@@ -197,6 +217,11 @@ private:
     int TwipsToPixels(float twips) const;
     void GrabInput();
     void ReleaseInput();
+    // The window stopped being viewable or went: the server has dropped the
+    // grabs with it, so the pointer is asked for from here on.
+    SaverInput LoseSaverWindow(bool destroyed);
+    // A RandR event: Lost when the primary screen's rectangle has changed.
+    SaverInput CheckScreenChange(const XEvent& event);
     void ComposePreview();
 
     int screen_number_;
@@ -205,14 +230,14 @@ private:
     Rect primary_;
     float twips_per_pixel_ = 15.0f;
     bool dpms_ = false;  // the server can power the display down
+    int randr_event_base_ = -1;  // -1 without RandR
     // The display's power state, asked at most once a second.
     bool powered_down_ = false;
     std::chrono::steady_clock::time_point power_asked_{};
     PreviewWindow preview_;
     std::unique_ptr<FltkDialog> dialog_;
     DialogEvents dialog_events_;
-    int timer_ms_ = 0;
-    std::chrono::steady_clock::time_point next_tick_{};
+    TickTimer timer_;
 };
 
 }  // namespace nyamo::x11

@@ -11,6 +11,7 @@
 // every button reaches the window), as xscreensaver does with its own window.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -53,6 +54,7 @@ void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_m
     saver_.width = saver_.height = 1;
     saver_.window = XCreateWindow(display_, root_, 0, 0, 1, 1, 0, saver_.depth, InputOutput, saver_.visual, mask,
                                   &attributes);
+    saver_.ours = true;
     SetWindowName(display_, saver_.window, caption);
     SetWindowIcon(display_, saver_.window);
     XClassHint class_hint{const_cast<char*>("nyamo"), const_cast<char*>("Nyamo")};
@@ -66,6 +68,13 @@ void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_m
                                 CWEventMask, &sink_attributes);
     XMapWindow(display_, saver_.sink);
     saver_.blank = BlankCursor(display_, saver_.window);
+    // A new size or arrangement of the screens would leave part of the
+    // session beside the kittens (CheckScreenChange).
+    int randr_error_base = 0;
+    if (XRRQueryExtension(display_, &randr_event_base_, &randr_error_base))
+        XRRSelectInput(display_, root_, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask);
+    else
+        randr_event_base_ = -1;
     SetTimerInterval(timer_ms);
     XSync(display_, False);
 }
@@ -127,6 +136,7 @@ void X11Platform::ShowSaverWindow() {
 void X11Platform::HideSaverWindow() {
     if (saver_.window == 0) return;
     ReleaseInput();
+    saver_.own_unmap_serial = NextRequest(display_);
     XUnmapWindow(display_, saver_.window);
     saver_.mapped = false;
     // The desktop copy that may follow must not see the window.
@@ -169,8 +179,22 @@ void X11Platform::ReleaseInput() {
     saver_.pointer_grabbed = false;
 }
 
+SaverInput X11Platform::LoseSaverWindow(bool destroyed) {
+    saver_.mapped = false;  // nothing is sent to it any more
+    if (destroyed) saver_.ours = false;
+    saver_.grabbed = false;
+    saver_.pointer_grabbed = false;
+    return SaverInput::Lost;
+}
+
+SaverInput X11Platform::CheckScreenChange(const XEvent& event) {
+    // Xlib's idea of the root's size follows only through this call.
+    XRRUpdateConfiguration(const_cast<XEvent*>(&event));
+    return PrimaryScreenRect(display_) == primary_ ? SaverInput::Nothing : SaverInput::Lost;
+}
+
 void X11Platform::SetSaverPointer(PointerShape shape) {
-    if (saver_.window == 0) return;
+    if (!saver_.ours) return;
     saver_.pointer_hidden = shape == PointerShape::Invisible;
     if (saver_.pointer_hidden)
         XDefineCursor(display_, saver_.window, saver_.blank);
@@ -191,16 +215,24 @@ void X11Platform::MakeSaverTopmost() {
     XFlush(display_);
 }
 
-SurfaceHandle X11Platform::CreateSaverFrame(std::int32_t width, std::int32_t height) {
-    if (saver_.window == 0) return surfaces_.Create(width, height);
+PixelSpan X11Platform::NewSaverImagePixels() {
+    if (saver_.window == 0) return {};
     DropSaverImage();
     EnsureSaverImage();
-    const PixelSpan pixels = saver_.image->Pixels();
+    return saver_.image->Pixels();
+}
+
+SurfaceHandle X11Platform::CreateSaverFrame(std::int32_t width, std::int32_t height) {
     // The frame is the shared image itself when the layouts agree and the
     // sizes match, so a tick copies nothing but the rectangles it changes.
-    saver_.frame_is_image = pixels.pixels != nullptr && pixels.width == width && pixels.height == height;
-    saver_.frame = saver_.frame_is_image ? surfaces_.Adopt(pixels) : surfaces_.Create(width, height);
-    return saver_.frame;
+    const PixelSpan pixels = NewSaverImagePixels();
+    const bool over_image = pixels.pixels != nullptr && pixels.width == width && pixels.height == height;
+    const SurfaceHandle frame = over_image ? surfaces_.Adopt(pixels) : surfaces_.Create(width, height);
+    if (saver_.window != 0) {
+        saver_.frame = frame;
+        saver_.frame_is_image = over_image;
+    }
+    return frame;
 }
 
 void X11Platform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) {
@@ -233,10 +265,12 @@ void X11Platform::UnloadSaverWindow() {
     if (saver_.window == 0) return;
     ReleaseInput();
     DropSaverImage();
-    XDestroyWindow(display_, saver_.window);
+    if (randr_event_base_ >= 0) XRRSelectInput(display_, root_, 0);
+    if (saver_.ours) XDestroyWindow(display_, saver_.window);
     if (saver_.blank != 0) XFreeCursor(display_, saver_.blank);
     XSync(display_, False);
     saver_ = SaverWindow{};
+    timer_.Stop();
 }
 
 void X11Platform::GetCaretPos(Point& point) {

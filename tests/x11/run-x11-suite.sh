@@ -214,16 +214,26 @@ saver_ends_on_move() {
   ended_within "$npid" 3 && [ "$status" -eq 0 ] && no_window
 }
 check "saver: a one-pixel pointer move ends it" saver_ends_on_move
+check "saver: a lost upload completion holds the wait no longer than its deadline" \
+  "$build/tests/x11/hack_options_test" --gtest_filter='WindowImage.*' --gtest_brief=1
 
-saver_ends_on() {  # saver_ends_on xdotool-args...
+# Input ends it, and so does another client taking the window or the screen
+# from under it; the settings stay as they were.
+saver_ends_on() {  # saver_ends_on COMMAND...: WID in it is the saver window's id
   saver_start 5 2 1 || return 1
   sleep 0.6
   kill -0 "$npid" 2>/dev/null || return 1     # still running on its own
-  xdotool "$@"
-  ended_within "$npid" 3 && [ "$status" -eq 0 ] && no_window
+  local before
+  before=$(cat "$ini")
+  "${@/#WID/$wid}"
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && no_window && [ "$(cat "$ini")" = "$before" ]
 }
-check "saver: a key ends it" saver_ends_on key a
-check "saver: a click ends it" saver_ends_on click 1
+check "saver: a key ends it" saver_ends_on xdotool key a
+check "saver: a click ends it" saver_ends_on xdotool click 1
+check "saver: another client unmapping its window ends it" saver_ends_on "$probe" unmap WID
+check "saver: another client destroying its window ends it" saver_ends_on "$probe" destroy WID
+check "saver: a new screen size (RandR) ends it" saver_ends_on "$probe" screen 800x600
+"$probe" screen 1024x768 || echo "  the screen stays 800x600"
 
 kittens_over_desktop() {
   "$probe" paint-root || return 1

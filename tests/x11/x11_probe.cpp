@@ -14,6 +14,9 @@
 //   x11_probe message ID TYPE       the same WM_DELETE_WINDOW atom in a client
 //                                   message of another TYPE (another client's protocol)
 //   x11_probe unmap ID / map ID     withdraw or map the window, as iconifying does
+//   x11_probe destroy ID            destroy another client's window
+//   x11_probe screen WxH            resize the screen and its one output, as a
+//                                   resolution change does
 //   x11_probe save ID FILE          the window's pixels as a binary PPM
 //   x11_probe compare ID FILE       pixels that differ from FILE, and the total
 //   x11_probe stats ID X Y W H      pixels in the area: total, black, distinct colours
@@ -394,10 +397,32 @@ int main(int argc, char** argv) {
         XSync(d, False);
         return 0;
     }
-    if (command == "unmap" && argc == 3) {
-        XUnmapWindow(d, ParseId(argv[2]));
+    if ((command == "unmap" || command == "destroy") && argc == 3) {
+        (command == "unmap" ? XUnmapWindow : XDestroyWindow)(d, ParseId(argv[2]));
         XSync(d, False);
         return 0;
+    }
+    if (command == "screen" && argc == 3) {
+        // The first output at a mode of that size (made unless there is one),
+        // the screen to match: no output may reach beyond the screen.
+        XRRModeInfo mode{};
+        if (std::sscanf(argv[2], "%ux%u", &mode.width, &mode.height) != 2) return Usage();
+        XRRScreenResources* res = XRRGetScreenResources(d, root);
+        if (res == nullptr || res->ncrtc < 1 || res->noutput < 1) return 1;
+        RRMode id = None;
+        for (int i = 0; i < res->nmode; ++i)
+            if (res->modes[i].width == mode.width && res->modes[i].height == mode.height) id = res->modes[i].id;
+        mode.name = argv[2];
+        mode.nameLength = static_cast<unsigned>(std::strlen(argv[2]));
+        if (id == None) XRRAddOutputMode(d, res->outputs[0], id = XRRCreateMode(d, root, &mode));
+        const int w = static_cast<int>(mode.width), h = static_cast<int>(mode.height);
+        const int room_w = std::max(w, DisplayWidth(d, 0)), room_h = std::max(h, DisplayHeight(d, 0));
+        XRRSetScreenSize(d, root, room_w, room_h, room_w / 4, room_h / 4);
+        const bool ok = XRRSetCrtcConfig(d, res, res->crtcs[0], CurrentTime, 0, 0, id, RR_Rotate_0, res->outputs, 1) ==
+                        RRSetConfigSuccess;
+        if (ok) XRRSetScreenSize(d, root, w, h, w / 4, h / 4);
+        XSync(d, False);
+        return ok ? 0 : 1;
     }
     if (command == "map" && argc == 3) {
         XMapWindow(d, ParseId(argv[2]));
