@@ -62,22 +62,26 @@ void Win32Platform::SetSaverWindowRect(float left, float top, float width, float
                  PixelsFromTwipsY(height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// One show, in place and topmost already: the window becomes visible and
+// active in the same call, takes the foreground and gives the sink the
+// keyboard before the first key can come. From here on, losing the
+// foreground ends the saver (OnSaverDeactivated).
 void Win32Platform::ShowSaverWindow() {
     if (saver_ == nullptr) return;
     ShowWindow(saver_, SW_SHOW);
     SetForegroundWindow(saver_);
+    if (sink_wanted_ && sink_ != nullptr) SetFocus(sink_);
     // The first frame is already in the retained image: put it on the screen
     // now rather than when the loop gets round to WM_PAINT.
     UpdateWindow(saver_);
     if (pointer_ == PointerShape::Invisible) SetCursor(invisible_cursor_);
-}
-
-void Win32Platform::HideSaverWindow() {
-    if (saver_ != nullptr) ShowWindow(saver_, SW_HIDE);
+    saver_shown_ = true;
+    foreground_lost_ = false;
 }
 
 void Win32Platform::FocusSaverSink() {
-    if (sink_ != nullptr) SetFocus(sink_);
+    sink_wanted_ = true;
+    if (sink_ != nullptr && saver_ != nullptr && IsWindowVisible(saver_)) SetFocus(sink_);
 }
 
 HCURSOR Win32Platform::CurrentSaverCursor() const {
@@ -100,20 +104,24 @@ void Win32Platform::SetSaverPointer(PointerShape shape) {
 
 void Win32Platform::MakeSaverTopmost() {
     if (saver_ == nullptr) return;
-    SetWindowPos(saver_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    // The last step of the start-up: the off-screen show and the hide before
-    // it deactivate the window on purpose, and must not end it.
-    saver_placed_ = true;
-    if (GetForegroundWindow() == saver_) saver_wakes_on_deactivation_ = true;
+    SetWindowPos(saver_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 // Keys typed after another program took the foreground would go to that
 // program, hidden under the topmost saver: the saver ends instead, as the
-// system's screen-saver library does.
+// system's screen-saver library does. Not at once, though: Wine 10 answers
+// the first show with a deactivation and, at once, a new activation of the
+// same window (its X focus settling). The saver ends on its next tick when
+// the foreground has not come back by then; every message already queued,
+// the new activation among them, is handled before a timer's.
 void Win32Platform::OnSaverDeactivated() {
-    if (!saver_wakes_on_deactivation_ || in_handler_) return;
-    saver_wakes_on_deactivation_ = false;
-    Deliver([](App& app) { Form_Click(app); });
+    if (saver_shown_) foreground_lost_ = true;
+}
+
+bool Win32Platform::SaverLostForeground() {
+    if (!foreground_lost_) return false;
+    foreground_lost_ = false;
+    return GetForegroundWindow() != saver_;
 }
 
 void Win32Platform::SetTimerInterval(std::int32_t milliseconds) {
@@ -197,8 +205,8 @@ void Win32Platform::PaintSaver(HWND window) {
 void Win32Platform::UnloadSaverWindow() {
     if (saver_ == nullptr) return;
     // Destroying the window deactivates it; that is no new wake-up.
-    saver_placed_ = false;
-    saver_wakes_on_deactivation_ = false;
+    saver_shown_ = false;
+    foreground_lost_ = false;
     KillTimer(saver_, kTickTimer);
     DestroyWindow(saver_);
 }
@@ -218,7 +226,9 @@ void Win32Platform::GetCursorPos(Point& point) {
 LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_TIMER:
-            if (wparam == kTickTimer) {
+            if (wparam == kTickTimer && SaverLostForeground()) {
+                Deliver([](App& app) { Form_Click(app); });
+            } else if (wparam == kTickTimer) {
                 const GdiTimer timer(GdiWork::Tick, 0);
                 Deliver([](App& app) { Timer1_Timer(app); });
             }
@@ -242,8 +252,8 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
         case WM_ACTIVATE:
             if (LOWORD(wparam) == WA_INACTIVE)
                 OnSaverDeactivated();
-            else if (saver_placed_)
-                saver_wakes_on_deactivation_ = true;
+            else
+                foreground_lost_ = false;
             break;  // the default activation gives the focus back (WM_SETFOCUS)
         case WM_ACTIVATEAPP:
             if (wparam == FALSE) OnSaverDeactivated();
@@ -278,8 +288,9 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
             return TRUE;
         case WM_DESTROY:
             KillTimer(window, kTickTimer);
-            saver_placed_ = false;
-            saver_wakes_on_deactivation_ = false;
+            saver_shown_ = false;
+            foreground_lost_ = false;
+            sink_wanted_ = false;
             if (display_notify_ != nullptr) UnregisterPowerSettingNotification(display_notify_);
             display_notify_ = nullptr;
             saver_ = nullptr;

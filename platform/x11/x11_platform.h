@@ -93,7 +93,6 @@ public:
     void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
     void SetSaverWindowRect(float left, float top, float width, float height) override;
     void ShowSaverWindow() override;
-    void HideSaverWindow() override;
     void FocusSaverSink() override;
     void SetSaverPointer(PointerShape shape) override;
     void MakeSaverTopmost() override;

@@ -5,6 +5,8 @@
 //
 // Commands (captions and texts are UTF-8 on the command line):
 //   wait <caption> <ms>            wait until a visible top-level window has that caption
+//   ready <caption> <ms>           wait until it is also the foreground window and its
+//                                  thread's keyboard focus is on it or one of its children
 //   gone <caption> <ms>            wait until no window has that caption
 //   info <caption>                 key=value facts about the window
 //   controls <caption>             one line per child control, in z-order (= tab order)
@@ -25,11 +27,13 @@
 //   version <file>                 the version record and resources of a file
 //   cursor                         facts about the current pointer
 //   fonts                          which Japanese faces the system has
-//   steal <caption> <ms>           a window of the probe takes the foreground;
-//                                  print how long the captioned window stayed
+//   steal <caption> <ms> [back]    a window of the probe takes the foreground (and with
+//                                  "back" gives it back at once); print how long the
+//                                  captioned window stayed
 //   gdi <caption>                  GDI and USER object counts of the window's process
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -96,6 +100,38 @@ HWND WaitVisible(const char* caption, DWORD ms) {
         if (GetTickCount() - start >= ms) return nullptr;
         SleepPumping(20);
     }
+}
+
+HWND FocusOf(HWND window);
+
+// A key sent now reaches the window: the system gives keys to the foreground
+// window's thread, and that thread to its focus.
+HWND WaitReady(const char* caption, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = Find(caption);
+        if (window != nullptr && IsWindowVisible(window) && GetForegroundWindow() == window) {
+            HWND focus = FocusOf(window);
+            if (focus != nullptr && (focus == window || IsChild(window, focus))) return window;
+        }
+        if (GetTickCount() - start >= ms) return nullptr;
+        SleepPumping(20);
+    }
+}
+
+// Per-monitor aware, so that every size and place the probe reads is in the
+// screen's own pixels, whatever the system would make of an unaware program.
+// Loaded by name: systems before Windows 10 1703 have only the older calls.
+void BecomePerMonitorAware() {
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    const auto set_context = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then _PER_MONITOR_AWARE.
+    if (set_context != nullptr && (set_context(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-4))) ||
+                                   set_context(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-3)))))
+        return;
+    SetProcessDPIAware();
 }
 
 HWND Need(const char* caption) {
@@ -567,7 +603,7 @@ LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 // Another program takes the foreground the way a user's click on it or a
 // program that pops up would: a new top-level window, activated. The probe
 // window stands away from the pointer's spot so that nothing else changes.
-int Steal(const char* caption, DWORD ms) {
+int Steal(const char* caption, DWORD ms, bool give_back) {
     HWND target = Need(caption);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
@@ -583,6 +619,10 @@ int Steal(const char* caption, DWORD ms) {
     ShowWindow(mine, SW_SHOW);
     SetForegroundWindow(mine);
     std::printf("probe_took_foreground=%d\n", GetForegroundWindow() == mine ? 1 : 0);
+    if (give_back) {
+        SetForegroundWindow(target);
+        std::printf("gave_back=%d\n", GetForegroundWindow() == target ? 1 : 0);
+    }
     while (IsWindow(target) && GetTickCount() - start < ms) SleepPumping(20);
     if (IsWindow(target))
         std::printf("gone=0\n");
@@ -659,10 +699,15 @@ int wmain(int argc, wchar_t** wargv) {
     const auto arg = [&](int i) { return i < argc ? argv[static_cast<std::size_t>(i)] : ""; };
     const auto num = [&](int i) { return static_cast<int>(std::strtol(arg(i), nullptr, 0)); };
     const std::string command = arg(1);
+    BecomePerMonitorAware();
     int status = 2;
     if (command == "wait") {
         HWND window = WaitVisible(arg(2), static_cast<DWORD>(num(3)));
         std::printf(window != nullptr ? "found\n" : "not found\n");
+        status = window != nullptr ? 0 : 1;
+    } else if (command == "ready") {
+        HWND window = WaitReady(arg(2), static_cast<DWORD>(num(3)));
+        std::printf(window != nullptr ? "ready\n" : "not ready\n");
         status = window != nullptr ? 0 : 1;
     } else if (command == "gone") {
         const DWORD start = GetTickCount();
@@ -702,7 +747,7 @@ int wmain(int argc, wchar_t** wargv) {
     } else if (command == "cursor") {
         status = Cursor();
     } else if (command == "steal") {
-        status = Steal(arg(2), static_cast<DWORD>(num(3)));
+        status = Steal(arg(2), static_cast<DWORD>(num(3)), std::strcmp(arg(4), "back") == 0);
     } else if (command == "gdi") {
         status = Gdi(arg(2));
     } else if (command == "dpi") {
