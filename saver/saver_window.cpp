@@ -41,10 +41,6 @@ void StartSaver(App& app) {
     app.saver.scr_bkg = p.CreateSurface(g.ScrW, g.ScrH);
 
     p.SetSaverPointer(PointerShape::Invisible);
-    p.GetCaretPos(g.CaretNow);
-    g.LastCaret = g.CaretNow;
-    p.GetCursorPos(g.CursorNow);
-    g.LastCursor = g.CursorNow;
 
     // Still hidden: a desktop copy taken now never shows the saver itself.
     InitCats(app);
@@ -53,6 +49,14 @@ void StartSaver(App& app) {
     p.MakeSaverTopmost();
     p.FocusSaverSink();
     p.ShowSaverWindow();
+
+    // What the ticks compare with, read once the window is up: a process
+    // without a shown window may not know yet where the pointer is (Wine 10
+    // says 0, 0 until its first window is mapped).
+    p.GetCaretPos(g.CaretNow);
+    g.LastCaret = g.CaretNow;
+    p.GetCursorPos(g.CursorNow);
+    g.LastCursor = g.CursorNow;
 }
 
 void ReleaseSaverSurfaces(App& app) {

@@ -151,13 +151,13 @@ TEST_F(Program, SaverStartsInOrderAndIsNeverSeenBeforeItsFirstFrame) {
         "CreateSaverFrame 1024x768",
         "CreateSurface 1024x768",
         "SetSaverPointer Invisible",
-        "GetCaretPos",
-        "GetCursorPos",
         "SetTimerInterval 110",
         "CopyDesktop 1024x768",
         "MakeSaverTopmost",
         "FocusSaverSink",
         "ShowSaverWindow",
+        "GetCaretPos",
+        "GetCursorPos",
     };
     EXPECT_EQ(shell->platform.log(), expected);
     const HeadlessSaverWindow& saver = shell->platform.saver();

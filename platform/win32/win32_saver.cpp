@@ -15,6 +15,8 @@ namespace nyamo {
 namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
+// Longer than the 100 ms for which Wine trusts its own pointer position.
+constexpr DWORD kPointerSettleMs = 150;
 
 // The key's shift state as the key handler receives it: 1 shift, 2 control, 4 alt.
 std::int32_t ShiftState() {
@@ -77,6 +79,14 @@ void Win32Platform::ShowSaverWindow() {
     if (pointer_ == PointerShape::Invisible) SetCursor(invisible_cursor_);
     saver_shown_ = true;
     foreground_lost_ = false;
+    // The pointer position the ticks compare with is read next. Wine 10
+    // confines the pointer to a full-screen foreground window, and for that
+    // takes the last position its server was told (0, 0 in a session whose
+    // pointer has not moved) as new; for 100 ms after such a change it
+    // answers GetCursorPos from that position rather than from the X server.
+    // Waiting that out costs the start-up a moment, with the first frame
+    // already on the screen; keys typed meanwhile wait in the queue.
+    Sleep(kPointerSettleMs);
 }
 
 void Win32Platform::FocusSaverSink() {

@@ -27,9 +27,8 @@
 //   version <file>                 the version record and resources of a file
 //   cursor                         facts about the current pointer
 //   fonts                          which Japanese faces the system has
-//   steal <caption> <ms> [back]    a window of the probe takes the foreground (and with
-//                                  "back" gives it back at once); print how long the
-//                                  captioned window stayed
+//   steal <caption> <ms>           a window of the probe takes the foreground;
+//                                  print how long the captioned window stayed
 //   gdi <caption>                  GDI and USER object counts of the window's process
 #include <windows.h>
 
@@ -603,7 +602,7 @@ LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 // Another program takes the foreground the way a user's click on it or a
 // program that pops up would: a new top-level window, activated. The probe
 // window stands away from the pointer's spot so that nothing else changes.
-int Steal(const char* caption, DWORD ms, bool give_back) {
+int Steal(const char* caption, DWORD ms) {
     HWND target = Need(caption);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
@@ -619,10 +618,6 @@ int Steal(const char* caption, DWORD ms, bool give_back) {
     ShowWindow(mine, SW_SHOW);
     SetForegroundWindow(mine);
     std::printf("probe_took_foreground=%d\n", GetForegroundWindow() == mine ? 1 : 0);
-    if (give_back) {
-        SetForegroundWindow(target);
-        std::printf("gave_back=%d\n", GetForegroundWindow() == target ? 1 : 0);
-    }
     while (IsWindow(target) && GetTickCount() - start < ms) SleepPumping(20);
     if (IsWindow(target))
         std::printf("gone=0\n");
@@ -747,7 +742,7 @@ int wmain(int argc, wchar_t** wargv) {
     } else if (command == "cursor") {
         status = Cursor();
     } else if (command == "steal") {
-        status = Steal(arg(2), static_cast<DWORD>(num(3)), std::strcmp(arg(4), "back") == 0);
+        status = Steal(arg(2), static_cast<DWORD>(num(3)));
     } else if (command == "gdi") {
         status = Gdi(arg(2));
     } else if (command == "dpi") {

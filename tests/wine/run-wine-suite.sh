@@ -603,14 +603,10 @@ wake "a horizontal wheel turn right (button 7) ends the saver" click 7
 # Another program takes the foreground: the keys typed next would go to it,
 # hidden under the topmost saver, so the saver ends as the system's own
 # screen-saver library ends it.
-# The foreground taken and given back at once is no loss.
 foreground_loss_case() {
     if ! saver_up /s; then fail "foreground loss: the saver starts"; stop_scr; return; fi
     sleep 1
     local out ms
-    out=$(probe steal "$SAVER" 1000 back)
-    expect "foreground taken and given back at once: the saver keeps running" "1 1 1 0" \
-        "$(field "$out" saver_was_foreground) $(field "$out" probe_took_foreground) $(field "$out" gave_back) $(field "$out" gone)"
     out=$(probe steal "$SAVER" 4000)
     expect "foreground loss: the saver held the foreground, the other program took it" "1 1" \
         "$(field "$out" saver_was_foreground) $(field "$out" probe_took_foreground)"
@@ -753,7 +749,14 @@ expect "killed host: the preview ends within 3 s" "0" "$(nyamo_running)"
 # --- 120 dots per inch: 12 twips per pixel ----------------------------------------------
 # The client area stays 300 x 200 and the pixel geometry set by the program
 # stays; the option buttons keep their design in twips, so they grow.
-"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f >/dev/null 2>&1
+# set_dpi <dpi>: the system's DPI for the programs started next. Wine 10
+# gives its monitors the DPI the session started with, so the session ends
+# first (nothing of Nyamo runs here), as a user signs out on Windows.
+set_dpi() {
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    timeout 60 wineserver -w
+}
+set_dpi 120
 rm -f "$INI"
 start_scr /c
 check "120 dpi: the dialog opens" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
@@ -770,7 +773,7 @@ expect "120 dpi: scroll bars keep their pixel geometry" "20 135 130 18" "$(geome
 probe close "$DIALOG" >/dev/null
 expect "120 dpi: the close box ends the program" "0" "$(wait_exit 8)"
 stop_scr
-"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+set_dpi 96
 
 # --- The dialog at every display scale ------------------------------------------------
 # Up to 120 dpi the dialog keeps its design; above, the program (per-monitor
@@ -780,7 +783,7 @@ stop_scr
 # clicks on OK and キャンセル show that nothing covers them.
 # dialog_report_start <dpi>: the dialog at that scale, its report in $WORK/layout.txt.
 dialog_report_start() {
-    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    set_dpi "$1"
     rm -f "$WORK/exit" "$WORK/layout.txt"
     ( NYAMO_DIALOG_REPORT=1 "$WINE" "$SAVER_DIR/Nyamo_07.scr" /c >"$WORK/layout.txt" 2>/dev/null
       echo $? >"$WORK/exit.tmp"; mv "$WORK/exit.tmp" "$WORK/exit" ) &
@@ -907,7 +910,7 @@ dialog_scale_case() {
 }
 xdotool mousemove 0 0
 for DPI in 96 120 144 168 192; do dialog_scale_case "$DPI"; done
-"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+set_dpi 96
 
 # Moved to a monitor of another DPI, the dialog gets WM_DPICHANGED with the
 # new DPI and a suggested rectangle. Wine's monitors share one DPI, so the
