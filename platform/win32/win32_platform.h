@@ -170,6 +170,8 @@ private:
     void OnSaverDeactivated();
     // A deactivation noted since the last tick, and the foreground still elsewhere.
     bool SaverLostForeground();
+    // The primary screen is now of another size than the saver window.
+    bool SaverNoLongerCovers(int screen_width, int screen_height) const;
     LRESULT OnSinkMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnPreviewMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnDialogMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -106,9 +106,10 @@ std::string ThreadDpiAwareness() {
     static const auto current = SystemFunction<Current>(L"user32.dll", "GetThreadDpiAwarenessContext");
     static const auto equal = SystemFunction<Equal>(L"user32.dll", "AreDpiAwarenessContextsEqual");
     if (current == nullptr || equal == nullptr) return IsProcessDPIAware() ? "system" : "unaware";
-    // DPI_AWARENESS_CONTEXT_UNAWARE (-1) to _PER_MONITOR_AWARE_V2 (-4).
+    // DPI_AWARENESS_CONTEXT_UNAWARE (-1) to _PER_MONITOR_AWARE_V2 (-4), V2
+    // first: a system that knows no V2 (Wine 8) takes both for one.
     const char* const names[] = {"unaware", "system", "permonitor", "permonitorv2"};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 3; i >= 0; --i)
         if (equal(current(), reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1 - i)))) return names[i];
     return "other";
 }

@@ -134,6 +134,12 @@ bool Win32Platform::SaverLostForeground() {
     return GetForegroundWindow() != saver_;
 }
 
+bool Win32Platform::SaverNoLongerCovers(int screen_width, int screen_height) const {
+    RECT r{};
+    if (saver_ == nullptr || !::GetWindowRect(saver_, &r)) return false;
+    return r.right - r.left != screen_width || r.bottom - r.top != screen_height;
+}
+
 void Win32Platform::SetTimerInterval(std::int32_t milliseconds) {
     timer_ms_ = static_cast<UINT>(milliseconds > 0 ? milliseconds : 1);
     if (saver_ != nullptr) SetTimer(saver_, kTickTimer, timer_ms_, nullptr);
@@ -292,6 +298,13 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
         case WM_PAINT:
             PaintSaver(window);
             return 0;
+        case WM_DISPLAYCHANGE:
+            // A new resolution, or a monitor plugged in or out: the window no
+            // longer covers the screen it was made for, and part of the
+            // session would show beside the kittens. The saver ends, as the
+            // user's next touch would end it anyway.
+            if (SaverNoLongerCovers(LOWORD(lparam), HIWORD(lparam))) Deliver([](App& app) { Form_Click(app); });
+            break;
         case WM_POWERBROADCAST:
             if (wparam == PBT_POWERSETTINGCHANGE && lparam != 0)
                 OnPowerSetting(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lparam));

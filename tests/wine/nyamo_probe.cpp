@@ -30,6 +30,8 @@
 //   steal <caption> <ms>           a window of the probe takes the foreground;
 //                                  print how long the captioned window stayed
 //   gdi <caption>                  GDI and USER object counts of the window's process
+//   display <w> <h>                change the primary screen's resolution (0 0: back
+//                                  to the registry's); print the result code
 #include <windows.h>
 
 #include <cstdint>
@@ -679,6 +681,17 @@ int DpiChanged(const char* caption, int dpi, int left, int top) {
     return sent != 0 ? 0 : 1;
 }
 
+int Display(int width, int height) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const LONG result = ChangeDisplaySettingsW(width > 0 ? &mode : nullptr, 0);
+    std::printf("result=%ld\nscreen=%d %d\n", result, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+
 int Usage() {
     std::printf("usage: nyamo_probe <command> ... (see the source)\n");
     return 2;
@@ -747,6 +760,8 @@ int wmain(int argc, wchar_t** wargv) {
         status = Gdi(arg(2));
     } else if (command == "dpi") {
         status = DpiChanged(arg(2), num(3), num(4), num(5));
+    } else if (command == "display") {
+        status = Display(num(2), num(3));
     } else if (command == "fonts") {
         status = Fonts();
     } else {
