@@ -93,46 +93,21 @@ HWND Find(const char* caption) {
     return FindWindowW(nullptr, wide.c_str());
 }
 
-HWND WaitVisible(const char* caption, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        HWND window = Find(caption);
-        if (window != nullptr && IsWindowVisible(window)) return window;
-        if (GetTickCount() - start >= ms) return nullptr;
-        SleepPumping(20);
-    }
-}
-
 HWND FocusOf(HWND window);
 
-// A key sent now reaches the window: the system gives keys to the foreground
-// window's thread, and that thread to its focus.
-HWND WaitReady(const char* caption, DWORD ms) {
+// With keyboard, the window must also be the one a key sent now reaches:
+// the foreground window, its thread's focus on it or one of its children.
+HWND WaitVisible(const char* caption, DWORD ms, bool keyboard = false) {
     const DWORD start = GetTickCount();
     for (;;) {
         HWND window = Find(caption);
-        if (window != nullptr && IsWindowVisible(window) && GetForegroundWindow() == window) {
-            HWND focus = FocusOf(window);
-            if (focus != nullptr && (focus == window || IsChild(window, focus))) return window;
-        }
+        HWND focus = window != nullptr && keyboard ? FocusOf(window) : nullptr;
+        if (window != nullptr && IsWindowVisible(window) &&
+            (!keyboard || (GetForegroundWindow() == window && (focus == window || IsChild(window, focus)))))
+            return window;
         if (GetTickCount() - start >= ms) return nullptr;
         SleepPumping(20);
     }
-}
-
-// Per-monitor aware, so that every size and place the probe reads is in the
-// screen's own pixels, whatever the system would make of an unaware program.
-// Loaded by name: systems before Windows 10 1703 have only the older calls.
-void BecomePerMonitorAware() {
-    HMODULE user = GetModuleHandleW(L"user32.dll");
-    using SetContext = BOOL(WINAPI*)(HANDLE);
-    const auto set_context = reinterpret_cast<SetContext>(
-        reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDpiAwarenessContext")));
-    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then _PER_MONITOR_AWARE.
-    if (set_context != nullptr && (set_context(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-4))) ||
-                                   set_context(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-3)))))
-        return;
-    SetProcessDPIAware();
 }
 
 HWND Need(const char* caption) {
@@ -707,16 +682,15 @@ int wmain(int argc, wchar_t** wargv) {
     const auto arg = [&](int i) { return i < argc ? argv[static_cast<std::size_t>(i)] : ""; };
     const auto num = [&](int i) { return static_cast<int>(std::strtol(arg(i), nullptr, 0)); };
     const std::string command = arg(1);
-    BecomePerMonitorAware();
+    // Per-monitor aware: every size and place read is in the screen's own pixels.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     int status = 2;
     if (command == "wait") {
         HWND window = WaitVisible(arg(2), static_cast<DWORD>(num(3)));
         std::printf(window != nullptr ? "found\n" : "not found\n");
         status = window != nullptr ? 0 : 1;
     } else if (command == "ready") {
-        HWND window = WaitReady(arg(2), static_cast<DWORD>(num(3)));
-        std::printf(window != nullptr ? "ready\n" : "not ready\n");
-        status = window != nullptr ? 0 : 1;
+        status = WaitVisible(arg(2), static_cast<DWORD>(num(3)), true) != nullptr ? 0 : 1;
     } else if (command == "gone") {
         const DWORD start = GetTickCount();
         while (Find(arg(2)) != nullptr && GetTickCount() - start < static_cast<DWORD>(num(3))) SleepPumping(20);
