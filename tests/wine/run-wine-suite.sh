@@ -888,12 +888,15 @@ option_boxes() {
         echo "$(control_field "$l" x) $(control_field "$l" y) $(control_field "$l" w) $(control_field "$l" h)"
     done | paste -sd'|'
 }
+# Wine 8 knows per-monitor awareness only in its first version.
+PER_MONITOR=permonitorv2
+[[ $("$WINE" --version 2>/dev/null) == wine-8.* ]] && PER_MONITOR=permonitor
 dialog_scale_case() {
     local dpi=$1 faults client
     rm -f "$INI"
     if ! dialog_report_start "$dpi"; then fail "$dpi dpi: the dialog opens and reports its layout"; stop_scr; return; fi
     client=$(field "$(probe info "$DIALOG")" client)
-    expect "$dpi dpi: the dialog is per-monitor (v2) aware, its window at $dpi dpi" "permonitorv2 $dpi" \
+    expect "$dpi dpi: the dialog is per-monitor aware, its window at $dpi dpi" "$PER_MONITOR $dpi" \
         "$(tr -d '\r' <"$WORK/layout.txt" | grep -E '^(awareness|window_dpi)=' | cut -d= -f2 | paste -sd' ')"
     faults=$(layout_faults ${client% *} ${client#* })
     if [ "$dpi" -le 120 ]; then
