@@ -68,8 +68,11 @@ debian_changelog() {
 # its own. The archive alone builds the package:
 #   tar xzf nyamo-<version>.tar.gz && cd nyamo-<version> && dpkg-buildpackage -us -uc -b
 source_archive() {
-  git archive --format=tar --prefix="nyamo-$version/" \
-    --add-virtual-file="debian/changelog:$(debian_changelog)"$'\n' "$commit" | gzip -9n >"$1"
+  # (The path is whole, and stands before --prefix: git before 2.40 does not
+  # put the prefix before a virtual file's path, later versions put the
+  # prefix given before it.)
+  git archive --format=tar --add-virtual-file="nyamo-$version/debian/changelog:$(debian_changelog)"$'\n' \
+    --prefix="nyamo-$version/" "$commit" | gzip -9n >"$1"
 }
 
 # build_deb ARCHIVE FOLDER DEST: the package, built from the source archive
