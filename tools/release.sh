@@ -89,13 +89,14 @@ build_deb() {
 }
 
 # lintian_source ARCHIVE FOLDER: the Debian source package made from the
-# archive (as its own upstream tarball), checked by lintian like the package.
+# archive (its files but debian/ as the upstream tarball), checked by
+# lintian like the package.
 lintian_source() {
   local archive=$1 folder=$2
-  mkdir -p "$folder" && cp "$archive" "$folder/nyamo_$version.orig.tar.gz" &&
-    tar -xzf "$archive" -C "$folder" &&
+  mkdir -p "$folder" && tar -xzf "$archive" -C "$folder" &&
+    tar -czf "$folder/nyamo_$version.orig.tar.gz" -C "$folder" --exclude="nyamo-$version/debian" "nyamo-$version" &&
     (cd "$folder" && dpkg-source -b "nyamo-$version" >"$folder/source.log" 2>&1) ||
-    { cat "$folder/source.log"; return 1; }
+    { cat "$folder/source.log" 2>/dev/null; return 1; }
   lintian --fail-on error,warning "$folder/nyamo_$version-1.dsc" >/dev/null 2>&1
   local status=$?
   lintian --fail-on none --display-info --show-overrides "$folder/nyamo_$version-1.dsc" 2>&1 |
