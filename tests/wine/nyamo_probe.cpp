@@ -512,7 +512,8 @@ int Version(const char* file) {
     std::vector<char> data(size);
     GetFileVersionInfoW(path.c_str(), 0, size, data.data());
     for (const wchar_t* name :
-         {L"OriginalFilename", L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion", L"InternalName"})
+         {L"OriginalFilename", L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion", L"InternalName",
+          L"CompanyName"})
         std::printf("%s=%s\n", Narrow(name).c_str(), VersionString(data, name).c_str());
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixed_size = 0;
