@@ -15,25 +15,32 @@ void ComposeFrame(App& app, const std::array<DrawRecord, kCatSlots>& before) {
         return;
     }
 
+    std::array<Rect, kCatSlots> drawn;
+    for (std::size_t i = 0; i < kCatSlots; ++i) drawn[i] = VisibleBox(app.drawn[i], app.saver.cover, g.ScrW, g.ScrH);
     DamageList damage;
     if (f.whole_next || f.surface != app.saver.scr_work || f.width != g.ScrW || f.height != g.ScrH) {
         damage.Add(Rect{0, 0, g.ScrW, g.ScrH});
     } else {
-        // Only the cells a cat leaves or enters change.
+        // Only what a cat leaves or enters changes.
         for (std::size_t i = 0; i < kCatSlots; ++i) {
-            damage.Add(VisibleCell(before[i], g.ScrW, g.ScrH));
-            damage.Add(VisibleCell(app.drawn[i], g.ScrW, g.ScrH));
+            damage.Add(VisibleBox(before[i], app.saver.cover, g.ScrW, g.ScrH));
+            damage.Add(drawn[i]);
         }
     }
     f = FrameState{false, app.saver.scr_work, g.ScrW, g.ScrH};
 
-    for (const Rect& r : damage.rects())
+    // Each damaged rectangle is finished before the next is begun: its
+    // background comes back, then the cats inside it are stamped while its
+    // rows are still in the cache. Every box drawn this tick lies wholly in
+    // one rectangle (the rectangles hold every box and do not overlap), so
+    // each cat is stamped once, and in index order among those it can
+    // overlap: later cats cover earlier ones.
+    for (const Rect& r : damage.rects()) {
         p.BitBlt(app.saver.scr_work, r.left, r.top, r.right - r.left, r.bottom - r.top, app.saver.scr_bkg, r.left,
                  r.top, RasterOp::SrcCopy);
-    // Every cat drawn this tick lies wholly inside the damage; stamped in
-    // index order, later cats cover earlier ones where they overlap.
-    for (const DrawRecord& draw : app.drawn)
-        if (!VisibleCell(draw, g.ScrW, g.ScrH).empty()) StampCat(app, draw);
+        for (std::size_t i = 0; i < kCatSlots; ++i)
+            if (Overlap(r, drawn[i])) StampCat(app, app.drawn[i]);
+    }
     p.PresentSaverFrame(app.saver.scr_work, damage.rects());
 }
 
