@@ -29,18 +29,17 @@ void ComposeFrame(App& app, const std::array<DrawRecord, kCatSlots>& before) {
     }
     f = FrameState{false, app.saver.scr_work, g.ScrW, g.ScrH};
 
-    // Each damaged rectangle is finished before the next is begun: its
-    // background comes back, then the cats inside it are stamped while its
-    // rows are still in the cache. Every box drawn this tick lies wholly in
-    // one rectangle (the rectangles hold every box and do not overlap), so
-    // each cat is stamped once, and in index order among those it can
-    // overlap: later cats cover earlier ones.
-    for (const Rect& r : damage.rects()) {
+    for (const Rect& r : damage.rects())
         p.BitBlt(app.saver.scr_work, r.left, r.top, r.right - r.left, r.bottom - r.top, app.saver.scr_bkg, r.left,
                  r.top, RasterOp::SrcCopy);
-        for (std::size_t i = 0; i < kCatSlots; ++i)
-            if (Overlap(r, drawn[i])) StampCat(app, app.drawn[i]);
-    }
+    // Every box drawn this tick lies wholly inside the damage; stamped in
+    // index order, later cats cover earlier ones where they overlap.
+    // (Stamping each rectangle's cats right after restoring it, to find its
+    // rows still in the cache, was measured: no fewer cache misses, since a
+    // restore alone streams more than the first-level cache holds, and
+    // slower by the search for each rectangle's cats.)
+    for (std::size_t i = 0; i < kCatSlots; ++i)
+        if (!drawn[i].empty()) StampCat(app, app.drawn[i]);
     p.PresentSaverFrame(app.saver.scr_work, damage.rects());
 }
 

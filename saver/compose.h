@@ -10,9 +10,9 @@ namespace nyamo {
 // the damage is the box of every draw on this tick or on the one before
 // (given; see VisibleBox), or the whole screen after a change of frame
 // surface or size, on the first frame and on the first after ticks that
-// composed nothing. Each damaged rectangle gets its background back and then
-// the cats drawn inside it, stamped in index order; the damaged rectangles
-// are presented. While the window cannot be seen nothing is composed or
+// composed nothing. The damage gets its background back, every cat drawn
+// this tick is stamped in index order, and the damaged rectangles are
+// presented. While the window cannot be seen nothing is composed or
 // presented.
 void ComposeFrame(App& app, const std::array<DrawRecord, kCatSlots>& before);
 
