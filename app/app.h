@@ -18,6 +18,7 @@ struct SaverSurfaces {
     SurfaceHandle scr_work = 0;  // the frame being composed
     SurfaceHandle scr_bkg = 0;   // the background of every frame
     std::array<SurfaceHandle, 2> Pat{};  // sprite sheets: 0 faces right, 1 left
+    SheetCovers cover;                   // where each frame of Pat draws, measured as it is loaded
 };
 
 struct App {

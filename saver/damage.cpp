@@ -3,15 +3,22 @@
 #include <algorithm>
 #include <cassert>
 
+#include "saver/draw_cat.h"
+
 namespace nyamo {
 
-Rect VisibleCell(const DrawRecord& draw, std::int32_t width, std::int32_t height) {
-    if (draw.frame < 0) return {};
-    // The far edges in 64 bits, cut to the screen: a cell far beyond the
-    // right edge must not overflow.
-    const auto right = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{draw.x} + draw.width, width));
-    const auto bottom = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{draw.y} + draw.height, height));
-    return Clip(Rect{draw.x, draw.y, right, bottom}, width, height);
+Rect VisibleBox(const DrawRecord& draw, const SheetCovers& cover, std::int32_t width, std::int32_t height) {
+    if (draw.frame < 0 || width <= 0 || height <= 0) return {};
+    const Rect box = CoverBox(cover, draw);
+    if (box.empty()) return {};
+    // The edges in 64 bits, cut to the screen: a cat far beyond the right
+    // edge must not overflow.
+    const auto cut = [](std::int64_t edge, std::int32_t size) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(edge, 0, size));
+    };
+    const Rect r{cut(std::int64_t{draw.x} + box.left, width), cut(std::int64_t{draw.y} + box.top, height),
+                 cut(std::int64_t{draw.x} + box.right, width), cut(std::int64_t{draw.y} + box.bottom, height)};
+    return r.empty() ? Rect{} : r;
 }
 
 void DamageList::Add(Rect area) {

@@ -1,6 +1,7 @@
 // The parts of the saver's frame that differ from the frame before: the
-// cells of the cats drawn on either tick, cut to the screen, with rectangles
-// that overlap merged into one, so no pixel is restored or sent twice.
+// boxes of what the cats drew on either tick, cut to the screen, with
+// rectangles that overlap merged into one, so no pixel is restored or sent
+// twice.
 #pragma once
 
 #include <array>
@@ -13,9 +14,10 @@
 
 namespace nyamo {
 
-// The cell a recorded draw covers, cut to a width x height screen; empty
-// for a cat that was not drawn or lies wholly off the screen.
-Rect VisibleCell(const DrawRecord& draw, std::int32_t width, std::int32_t height);
+// The part of a width x height screen that a recorded draw can change: its
+// CoverBox at its place, cut to the screen; empty for a cat that was not
+// drawn, lies wholly off the screen or draws nothing.
+Rect VisibleBox(const DrawRecord& draw, const SheetCovers& cover, std::int32_t width, std::int32_t height);
 
 class DamageList {
 public:
@@ -27,7 +29,7 @@ public:
     std::span<const Rect> rects() const { return {rects_.data(), count_}; }
 
 private:
-    // Every cat's old and new cell, when none overlaps another.
+    // Every cat's old and new box, when none overlaps another.
     std::array<Rect, 2 * kCatSlots> rects_{};
     std::size_t count_ = 0;
 };

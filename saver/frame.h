@@ -2,7 +2,9 @@
 // the frame on the screen was composed in.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -19,6 +21,19 @@ struct DrawRecord {
     std::int32_t width = 0;
     std::int32_t height = 0;
 };
+
+// Where the frames of a sprite sheet draw anything. Each frame is a
+// cell_width x cell_height cell (colour row above mask row, frames side by
+// side); frames[i] is the smallest box, in the cell's own coordinates, outside
+// which frame i's masked draw leaves every pixel as it was (empty for a frame
+// that draws nothing). A sheet not measured has no frames.
+struct SheetCover {
+    std::int32_t cell_width = 0;
+    std::int32_t cell_height = 0;
+    std::vector<Rect> frames;
+};
+
+using SheetCovers = std::array<SheetCover, 2>;
 
 // What the frame on the screen was composed in. A frame composed in another
 // surface or at another size, the first one, and the first after ticks that

@@ -3,6 +3,7 @@
 #include "base/numbers.h"
 #include "assets/embedded.h"
 #include "assets/pictures.h"
+#include "saver/draw_cat.h"
 #include "saver/flock.h"
 #include "settings/settings_dialog.h"
 
@@ -19,6 +20,7 @@ void CreateSaverSurfaces(App& app) {
     for (int sheet = 0; sheet < 2; ++sheet) {
         const Picture picture = DecodePicture(SpriteSheetPng(sheet));
         app.saver.Pat[static_cast<std::size_t>(sheet)] = p.CreateSurfaceFrom(picture.view());
+        app.saver.cover[static_cast<std::size_t>(sheet)] = MeasureSheet(picture.view(), kCellSize, kCellSize);
     }
     app.saver.scr_work = p.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
     app.saver.scr_bkg = p.CreateSurface(app.g.ScrW, app.g.ScrH);

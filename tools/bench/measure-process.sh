@@ -15,7 +15,9 @@
 #
 # Usage: tools/bench/measure-process.sh BUILD_DIR BUILD_WIN_DIR
 #   BUILD_DIR      a native build (platform/x11/nyamo, tools/bench/nyamo-first-frame)
-#   BUILD_WIN_DIR  a Windows build (Nyamo_07.scr)
+#   BUILD_WIN_DIR  a Windows build (Nyamo_07.scr; with nyamo-watch-floor.exe
+#                  also the floor of its cost under Wine: the tick's caret and
+#                  pointer reads alone)
 # Either may be "-" to leave that program out.
 # packages: xvfb wine wine64 xdotool procps xscreensaver-data
 #
@@ -235,6 +237,39 @@ measure_wine() {
     row "Wine (Nyamo_07.scr /s)" "$size" "$saver" "$x" "$server" "$goal" "$rss" "–"
 }
 
+# measure_wine_floor SIZE: what the Windows saver's tick cannot do without
+# under Wine, its wake-up watch (GetCaretPos and GetCursorPos, each a
+# wineserver request), alone at the tick's 50 a second: nyamo-watch-floor.exe
+# of the Windows build, measured as the saver is.
+measure_wine_floor() {
+    local size=$1 pid floor="" others="" cpu
+    start_private_xvfb "${size}x24" "$WORK/xvfb.log" || exit 1
+    renice -n "$NICE" -p "$XVFB_PID" >/dev/null
+    cp "$WINDOWS/nyamo-watch-floor.exe" "$WORK/saver/"
+    say "Wine floor $size on $DISPLAY: starting"
+    WINEPREFIX=$PREFIX nice -n "$NICE" "$WINE" "$WORK/saver/nyamo-watch-floor.exe" $((WARM_UP + WINDOW + 8)) \
+        >"$WORK/floor.log" 2>&1 &
+    SAVER_PID=$!
+    # No window to wait for: Wine's start, then the warm-up.
+    sleep $((WARM_UP + 4))
+    for pid in $(wine_processes); do
+        if tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -q 'nyamo-watch-floor'; then
+            floor+=${floor:+,}$pid
+        else
+            others+=${others:+,}$pid
+        fi
+    done
+    [ -n "$floor" ] || { say "no nyamo-watch-floor.exe process under Wine"; cat "$WORK/floor.log" >&2; exit 1; }
+    say "Wine floor $size: measuring ${WINDOW} s"
+    cpu=$(measure "floor=$floor" "x=$XVFB_PID" "wine=$others")
+    stop_wine
+    wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=
+    stop_xvfb
+    read -r floor x others <<<"$cpu"
+    ROWS+=("| Wine: the wake-up watch alone (nyamo-watch-floor.exe) | $size | $floor % | $x % | $others % | **$(awk -v a="$floor" -v b="$x" -v c="$others" 'BEGIN { printf "%.1f", a + b + c }') %** | the floor of the Wine rows | – | – |")
+}
+
 # measure_hack NAME SIZE: one of xscreensaver's hacks drawing on the root window.
 HACKS=${NYAMO_MEASURE_HACKS-deco slidescreen shadebobs swirl popsquares hexadrop}
 HACK_DIR=/usr/libexec/xscreensaver
@@ -267,6 +302,9 @@ if [ -n "$WINDOWS" ]; then
     make_prefix
     measure_wine 1920x1080 6
     measure_wine 3840x2160 6
+    if [ -f "$WINDOWS/nyamo-watch-floor.exe" ]; then
+        measure_wine_floor 1920x1080
+    fi
 fi
 mkdir -p "$WORK/home"
 for hack in $HACKS; do
