@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages what Nyamo needs on Debian 12.
+# Installs from Debian's packages what Nyamo needs on Debian 12 ("bookworm")
+# and Debian 13 ("trixie"). Every name below is the same in both; where a
+# release has its own version of a tool (clang: 14 in Debian 12, 19 in
+# Debian 13), the unversioned package names the release's own.
 #   setup-debian.sh --run    building and running the native saver (tools/run.sh)
 #   setup-debian.sh --test   everything the tests need as well (tools/test.sh):
 #                            the unit tests, the X11 suite, the Windows build

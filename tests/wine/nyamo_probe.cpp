@@ -30,6 +30,7 @@
 //   gdi <caption>                  GDI and USER object counts of the window's process
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
