@@ -128,6 +128,11 @@ chroot_inside() {
 chroot_run() {
   local release=$1 command=$2 root=$chroot_cache/$1/prepared src status
   src=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  # One run at a time in the copy: a second waits for the first.
+  mkdir -p "$chroot_cache/$release" || return 1
+  local lock
+  exec {lock}>"$chroot_cache/$release/prepared.lock"
+  flock "$lock" || return 1
   if [ ! -f "$root/.ready" ]; then
     rm -rf "$root" && mkdir -p "$root" && chroot_unpack "$release" "$root" && touch "$root/.ready" || return 1
   fi

@@ -49,7 +49,9 @@ fi
 # (tools/debian-chroot.sh: the same compiler and libraries as on Debian 12,
 # so the same bytes), and where no chroot can be made, no release is made
 # (exit 3) rather than a package that Debian 12 cannot install.
+# NYAMO_DEB_IN_CHROOT=1 builds it in the chroot on Debian 12 as well.
 deb_host=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+[ "${NYAMO_DEB_IN_CHROOT:-0}" = 1 ] && deb_host="$deb_host, asked to build in the chroot"
 if [ "$deb_host" != bookworm ]; then
   if ! why=$(source tools/debian-chroot.sh && chroot_can); then
     echo "release: refused: this is not Debian 12 (it is '${deb_host:-unknown}'), and the package is built in a"
