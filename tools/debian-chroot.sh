@@ -144,8 +144,13 @@ chroot_run() {
     chroot_release "$root"
     return 3
   fi
-  chroot_inside "$root" "$command"
+  # Ended early, the run still ends what it started in the copy.
+  trap 'chroot_release "$root"; exit 130' INT TERM
+  # The lock stays with this script: a process the command leaves behind
+  # (a Wine server, say) must not hold the copy for the next run.
+  chroot_inside "$root" "$command" {lock}>&-
   status=$?
+  trap - INT TERM
   chroot_release "$root"
   return $status
 }
