@@ -148,7 +148,9 @@ chroot_run() {
   trap 'chroot_release "$root"; exit 130' INT TERM
   # The lock stays with this script: a process the command leaves behind
   # (a Wine server, say) must not hold the copy for the next run.
-  chroot_inside "$root" "$command" {lock}>&-
+  # (In the background, so that the trap runs at once rather than after it.)
+  chroot_inside "$root" "$command" {lock}>&- &
+  wait $!
   status=$?
   trap - INT TERM
   chroot_release "$root"
