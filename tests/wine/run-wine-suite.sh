@@ -155,7 +155,9 @@ echo "wine suite: display $DISPLAY, prefix $WINEPREFIX"
 echo "wine suite: Japanese faces offered by Wine: $(probe fonts | paste -sd' ')"
 
 # --- Build products ---------------------------------------------------------------
-check "scr is a 64-bit GUI executable" grep -q "PE32+ executable (GUI) x86-64" <<<"$(file "$BUILD/Nyamo_07.scr")"
+# file 5.44 (Debian 12) says "PE32+ executable (GUI) x86-64 ..., for MS
+# Windows", file 5.46 (Debian 13) "PE32+ executable for MS Windows 5.02 (GUI), x86-64".
+check "scr is a 64-bit GUI executable" grep -Eq "^PE32\+ executable.* \(GUI\),? x86-64" <<<"$(file -b "$BUILD/Nyamo_07.scr")"
 IMPORTS=$(x86_64-w64-mingw32-objdump -p "$BUILD/Nyamo_07.scr" 2>/dev/null | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
 check "scr needs only system DLLs (static runtime: $IMPORTS)" \
     test -n "$IMPORTS" -a -z "$(grep -E 'libstdc|libgcc|libwinpthread' <<<"$IMPORTS")"
