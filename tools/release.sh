@@ -19,7 +19,8 @@
 # Prints one line per check (PASS, FAIL, SKIP with the reason) and a count.
 # Exits 0 when the files are written and no check failed, 1 otherwise, 2 on a
 # wrong command line, 3 when no release can be made here (a host that is not
-# Debian 12 and cannot make a Debian 12 chroot; see below). Needs debhelper and lintian (tools/setup-debian.sh --test).
+# Debian 12 and cannot make a Debian 12 chroot; see below). Needs debhelper
+# and lintian (tools/setup-debian.sh --test).
 set -uo pipefail
 export LC_ALL=C.UTF-8 TZ=UTC
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -46,8 +47,8 @@ fi
 # libfltk1.3t64 and libxt6t64, which Debian 12 does not have, while the one
 # built on Debian 12 installs on both (Debian 13's packages provide the old
 # names). So another host builds it in the kept Debian 12 chroot
-# (tools/debian-chroot.sh: the same compiler and libraries as on Debian 12,
-# so the same bytes), and where no chroot can be made, no release is made
+# (tools/debian-chroot.sh: Debian 12's own compiler and libraries), and
+# where no chroot can be made, no release is made
 # (exit 3) rather than a package that Debian 12 cannot install.
 # NYAMO_DEB_IN_CHROOT=1 builds it in the chroot on Debian 12 as well.
 deb_host=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
