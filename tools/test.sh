@@ -49,7 +49,7 @@ in_trixie() {
 }
 if [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" = bookworm ]; then
   if why=$(bash tools/debian-chroot.sh can); then
-    step "Debian 13: set-up" in_trixie "bash tools/setup-debian.sh --test"
+    step "Debian 13: set-up" in_trixie "bash tools/setup-debian.sh --wine"
     step "Debian 13: unit tests" in_trixie "cmake -S . -B build-trixie -G Ninja -DNYAMO_WERROR=ON -DNYAMO_TESTS=ON \
         -DNYAMO_BENCHMARKS=ON >/dev/null && ninja -C build-trixie -j $jobs && ctest --test-dir build-trixie -j $jobs --output-on-failure"
     step "Debian 13: Windows build" in_trixie "cmake -S . -B build-trixie-win -G Ninja -DNYAMO_WERROR=ON \
