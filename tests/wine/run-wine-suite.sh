@@ -62,6 +62,7 @@ chmod 755 "$WORK"
 # No TMPDIR for Wine: Debian 13's Wine 10 (10.0~repack-6) aborts at its
 # first start ("free(): invalid pointer") whenever TMPDIR is set, even to
 # /tmp. Without it Wine 8 and 10 both start.
+mkdir -p "$WORK/tmp"
 unset TMPDIR
 XVFB_PID=
 # NYAMO_WINE_ARTIFACTS=<folder> keeps the screenshots for a human to look at.
@@ -243,12 +244,14 @@ check "dialog has a taskbar button (not a tool window, no owner)" taskbar_button
 # The icon as the title bar shows it: a yellow-to-red picture left of the
 # caption (Wine answers no questions about another process's icons).
 import -window root "$WORK/dialog.png"
-WARM=$(convert "$WORK/dialog.png" -crop "24x24+$L+$T" -fx "(r>0.6 && r>g && g>b && b<0.45) ? 1 : 0" -format "%[fx:round(mean*w*h)]" info:)
+# (The count is the last line: Debian 13's ImageMagick 7.1.1 prints a line
+# "list" before it whenever -fx is used.)
+WARM=$(convert "$WORK/dialog.png" -crop "24x24+$L+$T" -fx "(r>0.6 && r>g && g>b && b<0.45) ? 1 : 0" -format "%[fx:round(mean*w*h)]" info: | tail -n 1)
 check "dialog bears the icon in its title bar ($WARM warm pixels)" test "${WARM:-0}" -ge 20
 # Label5 runs past the window's right edge by design; its text must end
 # before it: no ink in the last 12 pixel columns of its row.
 read -r CX CY <<<"$(field "$INFO" client_origin)"
-INK=$(convert "$WORK/dialog.png" -crop "12x20+$((CX + 288))+$((CY + 170))" -colorspace gray -fx "(u<0.5) ? 1 : 0" -format "%[fx:round(mean*w*h)]" info:)
+INK=$(convert "$WORK/dialog.png" -crop "12x20+$((CX + 288))+$((CY + 170))" -colorspace gray -fx "(u<0.5) ? 1 : 0" -format "%[fx:round(mean*w*h)]" info: | tail -n 1)
 check "the information line fits inside the window ($INK dark pixels at the edge)" test "${INK:-1}" -eq 0
 
 CONTROLS=$(probe controls "$DIALOG")
