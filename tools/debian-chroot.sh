@@ -31,8 +31,10 @@ chroot_host_release() {
 # chroot_can: whether chroots can be made here; the reason on stdout when not.
 chroot_can() {
   [ "$(id -u)" -eq 0 ] || { echo "needs root to make a chroot"; return 1; }
-  # Inside a chroot already, / is not the root of process 1.
-  if [ -r /proc/1/root ] && [ "$(stat -c %d:%i /)" != "$(stat -c %d:%i /proc/1/root/ 2>/dev/null)" ]; then
+  # Inside a chroot already (whose root is a plain folder), no mount is seen
+  # at "/": the kernel lists only the mounts below the process's root. (Not
+  # /proc/1/root, which a root without CAP_SYS_PTRACE may not read, as here.)
+  if [ -r /proc/self/mountinfo ] && ! awk '$5 == "/" { found = 1 } END { exit !found }' /proc/self/mountinfo; then
     echo "this is a chroot already"; return 1
   fi
   command -v debootstrap >/dev/null ||
