@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# check-deb-install.sh DEB: the package on a bare Debian 12, as a new user
-# gets it. In a fresh minimal system (debootstrap minbase, in a chroot):
+# check-deb-install.sh [--release bookworm|trixie] DEB: the package on a bare
+# Debian 12 (bookworm, the default) or Debian 13 (trixie), as a new user gets
+# it. In a fresh minimal system (debootstrap minbase, in a chroot):
 #   1. apt-get install ./nyamo_*.deb pulls in everything it needs, and
 #      nyamo --version answers without a display;
 #   2. an ordinary user adds Nyamo to xscreensaver's list with
@@ -9,73 +10,43 @@
 #      process runs and kittens show on the black screen;
 #   3. the settings dialog saves in ~/.config/nyamo, for root too;
 #   4. apt-get purge nyamo leaves none of the package's files behind.
-# Needs root and a network mirror. The debootstrap result is kept in
-# $NYAMO_CHROOT_CACHE (default /var/tmp/nyamo-chroot) as base.tar and reused;
-# every run unpacks its own copy and removes it afterwards. Making the base
-# takes about 2 minutes; a run about 3 (most of it package installs).
+# Needs root and a network mirror. The debootstrap result is kept by
+# tools/debian-chroot.sh (in $NYAMO_CHROOT_CACHE/RELEASE/base.tar, by default
+# under /var/tmp/nyamo-chroot) and reused; every run unpacks its own copy and
+# removes it afterwards. Making the base takes about 2 minutes; a run about 3
+# (most of it package installs).
 # Exits 0 when every step passed, 1 when one failed, 3 when no chroot can be
 # made here (not root, already inside a chroot, no mounts allowed, no
 # debootstrap), with the reason on a "SKIP" line; 2 on a wrong command line.
 set -uo pipefail
 export LC_ALL=C.UTF-8
-[ $# -eq 1 ] && [ -f "$1" ] || { echo "usage: check-deb-install.sh NYAMO.deb" >&2; exit 2; }
+release=bookworm
+if [ "${1:-}" = "--release" ]; then release=${2:-}; shift 2; fi
+[[ $release =~ ^(bookworm|trixie)$ ]] && [ $# -eq 1 ] && [ -f "$1" ] ||
+  { echo "usage: check-deb-install.sh [--release bookworm|trixie] NYAMO.deb" >&2; exit 2; }
 deb=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+case $release in bookworm) name="Debian 12" ;; trixie) name="Debian 13" ;; esac
 say() { echo "check-deb-install: $*"; }
-cannot() { echo "SKIP check-deb-install: $*"; exit 3; }
+cannot() { echo "SKIP check-deb-install ($name): $*"; exit 3; }
 
-[ "$(id -u)" -eq 0 ] || cannot "needs root to make a chroot"
-# Inside a chroot already, / is not the root of process 1.
-if [ -r /proc/1/root ] && [ "$(stat -c %d:%i /)" != "$(stat -c %d:%i /proc/1/root/ 2>/dev/null)" ]; then
-  cannot "this is a chroot already"
-fi
-command -v debootstrap >/dev/null || cannot "debootstrap is not installed (tools/setup-debian.sh --test installs it)"
-
-cache=${NYAMO_CHROOT_CACHE:-/var/tmp/nyamo-chroot}
-mkdir -p "$cache" || cannot "cannot make $cache"
-mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -1)
-[ -n "$mirror" ] || mirror=$(awk '$1=="deb"{print $2; exit}' /etc/apt/sources.list 2>/dev/null)
-[ -n "$mirror" ] || cannot "no Debian mirror in the apt sources"
-
-if [ ! -f "$cache/base.tar" ]; then
-  say "making the bare Debian 12 once (debootstrap minbase; kept in $cache)"
-  rm -rf "$cache/base"
-  if ! debootstrap --variant=minbase bookworm "$cache/base" "$mirror" >"$cache/debootstrap.log" 2>&1; then
-    tail -n 5 "$cache/debootstrap.log"
-    say "debootstrap failed (log: $cache/debootstrap.log)"
-    exit 1
-  fi
-  tar -C "$cache/base" -cf "$cache/base.tar.new" . && mv "$cache/base.tar.new" "$cache/base.tar" && rm -rf "$cache/base"
-fi
+source "$(dirname "$0")/debian-chroot.sh"
+reason=$(chroot_can) || cannot "$reason"
+cache=$chroot_cache/$release
+chroot_base "$release" >/dev/null || exit 1
 
 root=$(mktemp -d "$cache/root.XXXXXX")
-mounted=()
 cleanup() {
-  local m p
-  # Whatever still runs inside the copy was started here: end it by its pid.
-  for p in /proc/[0-9]*; do
-    [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && kill -9 "${p#/proc/}" 2>/dev/null
-  done
-  for m in "${mounted[@]}"; do umount -l "$m" 2>/dev/null; done
-  sleep 0.5
+  chroot_release "$root"
   grep -q " $root" /proc/mounts || rm -rf "$root"
 }
 trap cleanup EXIT
-tar -C "$root" -xf "$cache/base.tar" || { say "cannot unpack the base"; exit 1; }
-mnt() { mount "$@" && mounted=("${@: -1}" "${mounted[@]}"); }
-mnt -t proc proc "$root/proc" || cannot "mounting proc in the chroot is not allowed here"
-mnt -t sysfs sysfs "$root/sys" && mnt --bind /dev "$root/dev" && mnt --bind /dev/pts "$root/dev/pts" &&
-  mnt -t tmpfs tmpfs "$root/dev/shm" && mnt -t tmpfs tmpfs "$root/tmp" || cannot "mounts in the chroot are not allowed here"
-rm -f "$root/etc/apt/sources.list"
-cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/" 2>/dev/null ||
-  cp /etc/apt/sources.list "$root/etc/apt/sources.list"
-cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null
+chroot_unpack "$release" "$root" || { say "cannot unpack the base"; exit 1; }
+chroot_mount "$root" || cannot "$chroot_reason"
 mkdir -p "$root/root/pkg" && cp "$deb" "$root/root/pkg/"
 package_file=/root/pkg/$(basename "$deb")
 
 inside() {  # inside COMMAND: a shell command in the chroot, as root, with an empty environment
-  env -i HOME=/root TERM=dumb DEBIAN_FRONTEND=noninteractive \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    timeout 1200 chroot "$root" /bin/bash -c "$1" </dev/null
+  NYAMO_CHROOT_TIMEOUT=1200 chroot_inside "$root" "$1"
 }
 # Every file of the system but the run-time folders, for before and after.
 list_files() {
@@ -89,7 +60,7 @@ step() {  # step NAME RESULT
   if [ "$2" -eq 0 ]; then echo "  ok: $1"; else echo "  FAILED: $1"; status=1; fi
 }
 
-say "installing $(basename "$deb") on a bare Debian 12"
+say "installing $(basename "$deb") on a bare $name"
 inside 'apt-get update -q' >"$root/tmp/apt.log" 2>&1 || { tail -n 5 "$root/tmp/apt.log"; say "apt-get update failed"; exit 1; }
 list_files >"$cache/files-before.$$"
 inside "apt-get install -y -q $package_file" >>"$root/tmp/apt.log" 2>&1

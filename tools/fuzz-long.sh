@@ -14,7 +14,9 @@ BUILD=${1:-build-fuzz}
 RUNS=${NYAMO_FUZZ_RUNS:-10000000}
 read -r -a TARGETS <<<"${NYAMO_FUZZ_TARGETS:-command_line profile_read profile_write}"
 MAX_SECONDS=${NYAMO_FUZZ_MAX_SECONDS:-0}
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$BUILD" -G Ninja -DNYAMO_WERROR=ON -DNYAMO_FUZZ=ON -DNYAMO_TESTS=OFF \
+CLANG=$(command -v clang || ls /usr/bin/clang-[0-9]* 2>/dev/null | sort -t- -k2 -n | tail -1)
+[ -n "$CLANG" ] || { echo "fuzz-long: no clang (tools/setup-debian.sh --test installs it)"; exit 2; }
+CC=$CLANG CXX=${CLANG/clang/clang++} cmake -S . -B "$BUILD" -G Ninja -DNYAMO_WERROR=ON -DNYAMO_FUZZ=ON -DNYAMO_TESTS=OFF \
     -DNYAMO_X11=OFF -DNYAMO_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 2
 ninja -C "$BUILD" "${TARGETS[@]/#/fuzz_}" >/dev/null || exit 2
 FINDINGS=$BUILD/fuzz-findings

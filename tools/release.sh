@@ -14,11 +14,13 @@
 #       source archive and the package built again in another folder and
 #       compared byte for byte (every file that differs is named), the
 #       Windows side's own checks (release-windows.sh --check), and the
-#       package installed on a bare Debian 12 (tools/check-deb-install.sh;
-#       a counted SKIP where no chroot can be made).
+#       package installed on a bare Debian 12 and a bare Debian 13
+#       (tools/check-deb-install.sh; a counted SKIP where no chroot can be made).
 # Prints one line per check (PASS, FAIL, SKIP with the reason) and a count.
 # Exits 0 when the files are written and no check failed, 1 otherwise, 2 on a
-# wrong command line. Needs debhelper and lintian (tools/setup-debian.sh --test).
+# wrong command line, 3 when no release can be made here (a host that is not
+# Debian 12 and cannot make a Debian 12 chroot; see below). Needs debhelper
+# and lintian (tools/setup-debian.sh --test).
 set -uo pipefail
 export LC_ALL=C.UTF-8 TZ=UTC
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,6 +41,26 @@ SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
 if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "release: note: the working folder has changes that are not committed; the release is made from $commit"
+fi
+
+# The package is built on Debian 12. Built on Debian 13 it would depend on
+# libfltk1.3t64 and libxt6t64, which Debian 12 does not have, while the one
+# built on Debian 12 installs on both (Debian 13's packages provide the old
+# names). So another host builds it in the kept Debian 12 chroot
+# (tools/debian-chroot.sh: Debian 12's own compiler and libraries), and
+# where no chroot can be made, no release is made
+# (exit 3) rather than a package that Debian 12 cannot install.
+# NYAMO_DEB_IN_CHROOT=1 builds it in the chroot on Debian 12 as well.
+deb_host=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+[ "${NYAMO_DEB_IN_CHROOT:-0}" = 1 ] && deb_host="$deb_host, asked to build in the chroot"
+if [ "$deb_host" != bookworm ]; then
+  if ! why=$(source tools/debian-chroot.sh && chroot_can); then
+    echo "release: refused: this is not Debian 12 (it is '${deb_host:-unknown}'), and the package is built in a"
+    echo "release: Debian 12 chroot so that Debian 12 can install it, but none can be made here ($why)."
+    echo "release: run tools/release.sh as root on a host that is not itself a chroot, or on Debian 12."
+    exit 3
+  fi
+  echo "release: note: this is ${deb_host:-not Debian 12}: the package is built in the kept Debian 12 chroot"
 fi
 
 passed=0; failed=0; skipped=0
@@ -82,8 +104,16 @@ build_deb() {
   local archive=$1 folder=$2 dest=$3 src
   mkdir -p "$folder" && tar -xzf "$archive" -C "$folder" || return 1
   src=$folder/nyamo-$version
-  (cd "$src" && env -u SOURCE_DATE_EPOCH -u DEB_BUILD_OPTIONS \
-     dpkg-buildpackage -us -uc -b -j"${NYAMO_JOBS:-2}" >"$folder/build.log" 2>&1) ||
+  local jobs=${NYAMO_JOBS:-2}
+  if [ "$deb_host" = bookworm ]; then
+    (cd "$src" && env -u SOURCE_DATE_EPOCH -u DEB_BUILD_OPTIONS \
+       dpkg-buildpackage -us -uc -b -j"$jobs" >"$folder/build.log" 2>&1)
+  else
+    NYAMO_CHROOT_BIND=$folder bash "$repo/tools/debian-chroot.sh" run bookworm \
+      "apt-get update -q && apt-get install -y -q --no-install-recommends build-essential &&
+       apt-get build-dep -y -q '$src' && cd '$src' &&
+       env -u SOURCE_DATE_EPOCH -u DEB_BUILD_OPTIONS dpkg-buildpackage -us -uc -b -j$jobs" >"$folder/build.log" 2>&1
+  fi ||
     { tail -n 30 "$folder/build.log"; echo "release: the package did not build; the log is $folder/build.log"; return 1; }
   cp "$folder/nyamo_${version}-1_amd64.deb" "$dest"
 }
@@ -171,12 +201,14 @@ if [ $check_mode -eq 1 ]; then
     skip "reproducible: the Windows files" "this commit has no tools/release-windows.sh"
   fi
 
-  bash "$repo/tools/check-deb-install.sh" "$out/$deb_name"
-  case $? in
-    0) pass "installed on a bare Debian 12: runs under xscreensaver, purges cleanly" ;;
-    3) skip "installed on a bare Debian 12" "no chroot can be made here (see the line above)" ;;
-    *) fail "installed on a bare Debian 12" ;;
-  esac
+  for r in "bookworm Debian 12" "trixie Debian 13"; do
+    bash "$repo/tools/check-deb-install.sh" --release "${r%% *}" "$out/$deb_name"
+    case $? in
+      0) pass "installed on a bare ${r#* }: runs under xscreensaver, purges cleanly" ;;
+      3) skip "installed on a bare ${r#* }" "no chroot can be made here (see the line above)" ;;
+      *) fail "installed on a bare ${r#* }" ;;
+    esac
+  done
 fi
 
 echo "release: $passed passed, $failed failed, $skipped skipped"

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages what Nyamo needs on Debian 12.
+# Installs from Debian's packages what Nyamo needs on Debian 12 ("bookworm")
+# and Debian 13 ("trixie"). Every name below is the same in both; where a
+# release has its own version of a tool (clang: 14 in Debian 12, 19 in
+# Debian 13), the unversioned package names the release's own.
 #   setup-debian.sh --run    building and running the native saver (tools/run.sh)
 #   setup-debian.sh --test   everything the tests need as well (tools/test.sh):
 #                            the unit tests, the X11 suite, the Windows build
 #                            and the Wine suite; a suite names its own extra
 #                            packages in a "# packages:" line at its top.
+#   setup-debian.sh --wine   the unit tests, the Windows build and the Wine
+#                            suite only (CI's steps in its Debian 13 chroot)
 # Installs only what is missing, and says what and why in one line. Root
 # installs with apt-get; another user through sudo where there is sudo, and
 # otherwise is told which packages are missing and how to install them.
@@ -21,9 +26,12 @@ run_packages=(
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
   libfontconfig-dev fonts-ipafont-gothic         # the dialog's choice of face for its frame caption
 )
-test_packages=(
+unit_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
   g++-mingw-w64-x86-64 wine64                    # the Windows screen saver and running it
+)
+test_packages=(
+  "${unit_packages[@]}"
   xvfb xdotool x11-utils openbox imagemagick     # a display, input and screenshots for the suites
   debhelper lintian debootstrap git              # the Debian package (built from git archive), its checks and the bare-system install check
 )
@@ -41,8 +49,16 @@ case $purpose in
     done
     why="to build Nyamo and run every test (unit tests, X11 suite, Windows build under Wine)"
     ;;
+  --wine)
+    # What CI's Debian 13 steps need: the build, the unit tests, the Windows
+    # build and the Wine suite.
+    packages=("${run_packages[@]}" "${unit_packages[@]}")
+    read -r -a more <<<"$(sed -n 's/^# packages: *//p' tests/wine/run-wine-suite.sh)"
+    packages+=("${more[@]}")
+    why="to build Nyamo, run its unit tests and the Windows build under Wine"
+    ;;
   *)
-    echo "usage: setup-debian.sh [--run | --test]" >&2
+    echo "usage: setup-debian.sh [--run | --test | --wine]" >&2
     exit 2
     ;;
 esac

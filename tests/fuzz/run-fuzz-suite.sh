@@ -5,7 +5,7 @@
 # profile reader, and the profile writer.
 #
 # Usage: tests/fuzz/run-fuzz-suite.sh [build-dir]   (default build-fuzz)
-# packages: clang-14 libclang-rt-14-dev cmake ninja-build
+# packages: clang libclang-rt-dev cmake ninja-build
 #
 # Prints one line per target (PASS/FAIL name) and a closing count line; the
 # exit status is non-zero when any target found a fault. A fault's input is
@@ -16,7 +16,11 @@ BUILD=${1:-build-fuzz}
 SECONDS_EACH=${NYAMO_FUZZ_SECONDS:-20}
 TARGETS=(command_line profile_read profile_write)
 
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$BUILD" -G Ninja -DNYAMO_WERROR=ON -DNYAMO_FUZZ=ON -DNYAMO_TESTS=OFF \
+# Debian's default clang (the unversioned packages name the release's own
+# version, with its libFuzzer runtime); without it, the newest clang-N there is.
+CLANG=$(command -v clang || ls /usr/bin/clang-[0-9]* 2>/dev/null | sort -t- -k2 -n | tail -1)
+[ -n "$CLANG" ] || { echo "fuzz suite: no clang (tools/setup-debian.sh --test installs it)"; exit 2; }
+CC=$CLANG CXX=${CLANG/clang/clang++} cmake -S . -B "$BUILD" -G Ninja -DNYAMO_WERROR=ON -DNYAMO_FUZZ=ON -DNYAMO_TESTS=OFF \
     -DNYAMO_X11=OFF -DNYAMO_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 2
 ninja -C "$BUILD" "${TARGETS[@]/#/fuzz_}" >/dev/null || exit 2
 

@@ -67,7 +67,7 @@ RELEASE_START=$(date +%s)
 HELPER_IMPORTS=$(x86_64-w64-mingw32-objdump -p "$BUILD/NyamoSettings.exe" 2>/dev/null | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | paste -sd' ')
 expect "NyamoSettings.exe: a 64-bit GUI program importing only kernel32, msvcrt and user32" \
     "1|kernel32.dll msvcrt.dll user32.dll" \
-    "$(file "$BUILD/NyamoSettings.exe" | grep -cE 'PE32\+ executable .*\(GUI\),? x86-64')|$HELPER_IMPORTS"
+    "$(file -b "$BUILD/NyamoSettings.exe" | grep -Ec '^PE32\+ executable.* \(GUI\),? x86-64')|$HELPER_IMPORTS"
 DIST=$WORK/dist
 SETUP=$DIST/Nyamo-$PROJECT_VERSION-setup.exe
 ZIP=$DIST/Nyamo-$PROJECT_VERSION-windows.zip
