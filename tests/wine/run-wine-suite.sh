@@ -193,6 +193,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/profile_agreement.sh"
 check_profile_agreement "$PROFILE_CHECK" "$NATIVE_BUILD/tests/nyamo-profile-check" \
     "$(dirname "${BASH_SOURCE[0]}")/../profile_corpus"
 
+# The profile programs' session is still winding down (Wine 10 restarts its
+# services behind them for seconds): the checks below time the saver alone.
+timeout 60 wineserver -w
+
 # --- Switches that show nothing ---------------------------------------------------
 # run_case <name> <wanted exit> <command line after the program>
 run_case() {
