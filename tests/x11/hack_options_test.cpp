@@ -11,15 +11,18 @@
 #include <sys/stat.h>
 
 #include "platform/x11/frame_rate.h"
-#include "platform/x11/hack_options.h"
-#include "platform/x11/program_help.h"
+#include "platform/linux/hack_options.h"
+#include "platform/linux/program_help.h"
 #include "platform/x11/x11_hack.h"
-#include "platform/x11/xscreensaver_add.h"
-#include "platform/x11/xscreensaver_list.h"
+#include "platform/linux/xscreensaver_add.h"
+#include "platform/linux/xscreensaver_list.h"
 #include "platform/x11/xscreensaver_prefs.h"
 #include "settings/options.h"
 
 namespace nyamo::x11 {
+
+// The option table is the Linux program's, shared with --help.
+using namespace nyamo::linux_program;
 namespace {
 
 using Args = std::vector<std::string>;
