@@ -57,16 +57,19 @@ struct Session {
     // Where the pointer entered one of our surfaces (surface coordinates).
     bool pointer_in = false;
     double enter_x = 0, enter_y = 0;
+    // Device pixels per surface unit on the output the pointer is over.
+    double enter_scale = 1;
     // The keyboard left our surfaces and no enter on another of ours came
     // with it: another surface has it.
     bool keyboard_lost = false;
 
-    bool Ours(const wl_surface* surface) const {
-        if (surface == nullptr) return false;
+    const Output* Find(const wl_surface* surface) const {
+        if (surface == nullptr) return nullptr;
         for (const auto& output : outputs)
-            if (output->surface.surface == surface) return true;
-        return false;
+            if (output->surface.surface == surface) return output.get();
+        return nullptr;
     }
+    bool Ours(const wl_surface* surface) const { return Find(surface) != nullptr; }
 };
 
 // --- Outputs -------------------------------------------------------------------
@@ -101,8 +104,10 @@ constexpr zwlr_layer_surface_v1_listener kLayerListener{&LayerConfigure, &LayerC
 void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
                   wl_fixed_t y) {
     auto* s = static_cast<Session*>(data);
-    if (!s->Ours(surface)) return;
+    const Output* output = s->Find(surface);
+    if (output == nullptr) return;
     s->pointer_in = true;
+    s->enter_scale = output->surface.scale;
     s->enter_x = wl_fixed_to_double(x);
     s->enter_y = wl_fixed_to_double(y);
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no pointer over the kittens
@@ -110,9 +115,11 @@ void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surf
 void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) { static_cast<Session*>(data)->pointer_in = false; }
 void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
     auto* s = static_cast<Session*>(data);
-    // One pixel or more from where it came in, as on the other systems.
-    if (s->pointer_in && (std::fabs(wl_fixed_to_double(x) - s->enter_x) >= 1.0 ||
-                          std::fabs(wl_fixed_to_double(y) - s->enter_y) >= 1.0))
+    // One device pixel or more from where it came in, as on the other
+    // systems: on a scaled output that is less than a surface unit.
+    const double dx = std::fabs(wl_fixed_to_double(x) - s->enter_x) * s->enter_scale;
+    const double dy = std::fabs(wl_fixed_to_double(y) - s->enter_y) * s->enter_scale;
+    if (s->pointer_in && (dx >= 1.0 || dy >= 1.0))
         s->end = true;
 }
 void PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
