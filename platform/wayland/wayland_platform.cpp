@@ -185,9 +185,13 @@ void WaylandPlatform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::in
     const PixelSpan* target = surfaces_.Find(dst);
     if (target == nullptr || output_.no_desktop) return;
     // Taken while the surface has no buffer, so the picture never holds the saver.
-    if (!CaptureOutput(output_, *target, width, height))
+    // Said once for the run, however many outputs go without.
+    static bool told = false;
+    if (!CaptureOutput(output_, *target, width, height) && !told) {
+        told = true;
         std::fprintf(stderr, "nyamo: the compositor %s no picture of the output (screencopy); the kittens walk over black\n",
                      output_.screencopy == nullptr ? "offers" : "gave");
+    }
 }
 
 void WaylandPlatform::LoadSaverWindow(std::string_view /*caption*/, std::int32_t timer_ms) {

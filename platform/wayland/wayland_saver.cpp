@@ -52,6 +52,9 @@ struct Session {
     wl_touch* touch = nullptr;
     std::vector<std::unique_ptr<Output>> outputs;
     bool background = false;
+    // The surfaces are made: an output that comes or goes from now on
+    // would show the session beside the kittens.
+    bool started = false;
     // Input that ends the saver on every output.
     bool end = false;
     // Where the pointer entered one of our surfaces (surface coordinates).
@@ -209,6 +212,11 @@ void RegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, const
         s->seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
         wl_seat_add_listener(s->seat, &kSeatListener, s);
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
+        // A new screen ends the saver, as a changed screen ends it on X11.
+        if (s->started) {
+            if (!s->background) s->end = true;
+            return;
+        }
         auto output = std::make_unique<Output>();
         output->global = name;
         output->surface.output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
@@ -217,10 +225,11 @@ void RegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, const
     }
 }
 void RegistryRemove(void* data, wl_registry*, std::uint32_t name) {
-    // An output that goes takes its surface with it: the compositor closes
-    // the surface, which ends the saver; nothing to do here before that.
-    (void)data;
-    (void)name;
+    // An output that goes changes the screens, as a new one does; its
+    // surface is closed too.
+    auto* s = static_cast<Session*>(data);
+    for (const auto& output : s->outputs)
+        if (output->global == name && !s->background) s->end = true;
 }
 constexpr wl_registry_listener kRegistryListener{&RegistryGlobal, &RegistryRemove};
 
@@ -391,6 +400,7 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
         wl_surface_commit(o.surface);
     }
     wl_display_roundtrip(s.display);
+    s.started = true;
 
     const std::string command_line = linux_program::JoinArguments(background ? std::vector<std::string>{"/s"} : args);
     for (auto& output : s.outputs) {
