@@ -60,6 +60,7 @@ struct Session {
     // Where the pointer entered one of our surfaces (surface coordinates).
     bool pointer_in = false;
     double enter_x = 0, enter_y = 0;
+    bool pointer_left = false;
     // Device pixels per surface unit on the output the pointer is over.
     double enter_scale = 1;
     // The keyboard left our surfaces and no enter on another of ours came
@@ -109,13 +110,21 @@ void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surf
     auto* s = static_cast<Session*>(data);
     const Output* output = s->Find(surface);
     if (output == nullptr) return;
+    // Coming back after leaving one of ours (onto another output, say) is a
+    // move; only the first enter sets where the pointer is.
+    if (s->pointer_left) s->end = true;
     s->pointer_in = true;
     s->enter_scale = output->surface.scale;
     s->enter_x = wl_fixed_to_double(x);
     s->enter_y = wl_fixed_to_double(y);
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no pointer over the kittens
 }
-void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) { static_cast<Session*>(data)->pointer_in = false; }
+void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface* surface) {
+    auto* s = static_cast<Session*>(data);
+    if (!s->Ours(surface)) return;
+    s->pointer_in = false;
+    s->pointer_left = true;
+}
 void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
     auto* s = static_cast<Session*>(data);
     // One device pixel or more from where it came in, as on the other
