@@ -18,7 +18,20 @@
 //
 // The backend owns the process entry and the message loop. It calls Main
 // once, then delivers events to the handlers in app/main.h one at a time,
-// and ends the process when no window of the program remains loaded.
+// and ends the process when no window of the program remains loaded. A
+// backend may run several Apps in one process, each over a Platform of its
+// own (the Wayland saver: one per output); the core keeps no state outside
+// the App it is handed.
+//
+// A saver tick (Timer1_Timer down to PresentSaverFrame) never waits for the
+// display server: no round trip (no XSync or reply-bearing X request on
+// X11 but the DPMS reading at most once a second; no wl_display_roundtrip
+// or other wait for the compositor on Wayland) and no heap allocation in
+// the program's own code (surfaces, damage lists and buffers are made at
+// start-up; libwayland-client's message closures are its own). The X11
+// suite counts the replies of a running saver; tools/bench/
+// wayland-tick-audit.sh counts the Wayland saver's sync requests and its
+// allocations outside libwayland-client.
 #pragma once
 
 #include <cstdint>

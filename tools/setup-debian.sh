@@ -25,7 +25,16 @@ run_packages=(
   libxt-dev                                      # xscreensaver's resources, found as its programs find them
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
   libfontconfig-dev fonts-ipafont-gothic         # the dialog's choice of face for its frame caption
+  libwayland-dev wayland-protocols               # the Wayland saver (libwayland-client, wayland-scanner, xdg-shell)
 )
+# The wlr protocol files (layer-shell, screencopy): a Rust crate's sources
+# in Debian 12, a crate of their own from Debian 13 on.
+. /etc/os-release 2>/dev/null
+if [ "${VERSION_ID:-13}" = 12 ] || [ "${VERSION_ID:-13}" = 11 ]; then
+  run_packages+=(librust-wayland-protocols-dev)
+else
+  run_packages+=(librust-wayland-protocols-wlr-dev)
+fi
 unit_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
   g++-mingw-w64-x86-64 wine64                    # the Windows screen saver and running it

@@ -12,7 +12,7 @@
 
 #include "app/app.h"
 #include "platform/x11/frame_rate.h"
-#include "platform/x11/hack_options.h"
+#include "platform/linux/hack_options.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_hack_platform.h"
 #include "platform/x11/x11_hack_window.h"
@@ -23,6 +23,9 @@
 #include "settings/options.h"
 
 namespace nyamo::x11 {
+
+// The option table is the Linux program's, shared with --help.
+using namespace nyamo::linux_program;
 
 namespace {
 

@@ -10,39 +10,12 @@
 #include <cstdlib>
 #include <functional>
 
-#include "base/runtime_error.h"
+#include "platform/common/shell_loop.h"
 
 namespace nyamo::x11 {
 
-// Run one entry into the core; a run-time error ends the process with the
-// error's number as its status, as it would end the program on Windows.
-template <typename Handler>
-void Deliver(Handler handler) {
-    try {
-        handler();
-    } catch (const RunTimeError& error) {
-        std::fflush(stdout);
-        std::exit(error.exit_status());
-    }
-}
-
-// The loop's timer, as the core's SetTimerInterval sets it. A late tick is
-// not made up for: like a system timer, the next one comes a whole interval
-// after the one taken.
-class TickTimer {
-public:
-    // A tick every interval (at least 1 ms), the first one interval from now.
-    void Start(std::int32_t milliseconds);
-    void Stop() { interval_ = {}; }
-    // Milliseconds until the next tick (0 if due), or -1 when stopped.
-    int MillisecondsLeft() const;
-    // True once per due tick; the next is then one interval later.
-    bool TakeDueTick();
-
-private:
-    std::chrono::milliseconds interval_{};
-    std::chrono::steady_clock::time_point next_{};
-};
+using nyamo::Deliver;
+using nyamo::TickTimer;
 
 // Wait for X events and the timer's ticks while running() holds: each
 // event goes to on_event, each one finishing before the next, and a tick

@@ -8,13 +8,13 @@
 #include <iostream>
 #include <string>
 
-#include "platform/x11/hack_options.h"
+#include "platform/linux/hack_options.h"
 #include "settings/options.h"
 
 int main(int argc, char** argv) {
     using namespace nyamo;
-    using x11::HackOptionKind;
-    using x11::HackOptionName;
+    using linux_program::HackOptionKind;
+    using linux_program::HackOptionName;
     if (argc != 2) {
         std::fprintf(stderr, "usage: nyamo-xscreensaver-config OUTPUT.xml\n");
         return 2;

@@ -11,15 +11,19 @@
 #include <sys/stat.h>
 
 #include "platform/x11/frame_rate.h"
-#include "platform/x11/hack_options.h"
-#include "platform/x11/program_help.h"
+#include "platform/linux/backend_choice.h"
+#include "platform/linux/hack_options.h"
+#include "platform/linux/program_help.h"
 #include "platform/x11/x11_hack.h"
-#include "platform/x11/xscreensaver_add.h"
-#include "platform/x11/xscreensaver_list.h"
+#include "platform/linux/xscreensaver_add.h"
+#include "platform/linux/xscreensaver_list.h"
 #include "platform/x11/xscreensaver_prefs.h"
 #include "settings/options.h"
 
 namespace nyamo::x11 {
+
+// The option table is the Linux program's, shared with --help.
+using namespace nyamo::linux_program;
 namespace {
 
 using Args = std::vector<std::string>;
@@ -153,6 +157,44 @@ TEST(HackOptions, BadHackCommandLinesAreRefused) {
                                "--visual", "--mono", "--fps", "--no-fps", "--pair", "--count 1-50", "--speed 1-10",
                                "--desktop", "--blank"})
         EXPECT_NE(HackUsage().find(option), std::string::npos) << option;
+}
+
+// The saver follows the session; the dialog and the preview are X clients
+// whatever the session; an explicit backend wins; what cannot run is refused.
+TEST(BackendChoice, TheSessionTheSwitchAndTheModes) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* wayland_display;
+        Backend backend;
+        bool background;
+        std::vector<std::string> left;
+        bool refused;
+    };
+    const std::vector<Case> cases{
+        {{"/s"}, "wayland-1", Backend::Wayland, false, {"/s"}, false},
+        {{"/S"}, "", Backend::X11, false, {"/S"}, false},
+        {{"/s"}, nullptr, Backend::X11, false, {"/s"}, false},
+        {{"/c"}, "wayland-1", Backend::X11, false, {"/c"}, false},
+        {{}, "wayland-1", Backend::X11, false, {}, false},
+        {{"/p", "123"}, "wayland-1", Backend::X11, false, {"/p", "123"}, false},
+        {{"--backend=x11", "/s"}, "wayland-1", Backend::X11, false, {"/s"}, false},
+        {{"/s", "--backend=wayland"}, nullptr, Backend::Wayland, false, {"/s"}, false},
+        {{"--backend=wayland", "/c"}, nullptr, Backend::X11, false, {"/c"}, false},
+        {{"--wayland-background"}, nullptr, Backend::Wayland, true, {}, false},
+        {{"--backend=wayland", "/p", "123"}, nullptr, Backend::Wayland, false, {"/p", "123"}, true},
+        {{"--backend=mir", "/s"}, "wayland-1", Backend::X11, false, {}, true},
+        {{"--wayland-background", "--backend=x11"}, nullptr, Backend::Wayland, true, {}, true},
+        {{"--wayland-background", "/s"}, nullptr, Backend::Wayland, true, {"/s"}, true},
+    };
+    for (const Case& c : cases) {
+        const BackendChoice choice = ChooseBackend(c.args, c.wayland_display);
+        const std::string line = JoinArguments(c.args);
+        EXPECT_EQ(!choice.error.empty(), c.refused) << line << ": " << choice.error;
+        if (c.refused) continue;
+        EXPECT_EQ(choice.backend, c.backend) << line;
+        EXPECT_EQ(choice.background, c.background) << line;
+        EXPECT_EQ(choice.args, c.left) << line;
+    }
 }
 
 TEST(ProgramHelp, HelpAndManualPageNameEveryOptionWithTheTablesRanges) {

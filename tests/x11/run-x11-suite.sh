@@ -1413,7 +1413,7 @@ install_rules() {
   local desktop=$work/prefix/share/applications/screensavers/nyamo.desktop
   local program
   program=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")/libexec/xscreensaver/nyamo
-  cmp -s "$work/prefix/share/man/man6/nyamo.6" "$build/platform/x11/nyamo.6" &&
+  cmp -s "$work/prefix/share/man/man6/nyamo.6" "$build/platform/linux/nyamo.6" &&
     grep -qx "Exec=$program --root" "$desktop" && grep -qx "TryExec=$program" "$desktop" &&
     grep -qx 'Categories=Screensaver;' "$desktop" && grep -qx 'OnlyShowIn=MATE;' "$desktop"
 }
@@ -1429,11 +1429,11 @@ no_display_help() {
   # Every option the xscreensaver config passes is in the help and the manual page.
   for option in $(grep -o 'arg\(-set\)\?="--[a-z-]*' "$build/platform/x11/nyamo.xml" | sed 's/.*"//'); do
     grep -q -- " $option" <<<"$out" || { echo "  --help lacks $option"; result=1; }
-    grep -qF -- "${option//-/\\-}" "$build/platform/x11/nyamo.6" || { echo "  nyamo.6 lacks $option"; result=1; }
+    grep -qF -- "${option//-/\\-}" "$build/platform/linux/nyamo.6" || { echo "  nyamo.6 lacks $option"; result=1; }
   done
   # man renders the page without a complaint (groff's warnings included).
   local said
-  said=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$build/platform/x11/nyamo.6" 2>&1 >/dev/null)
+  said=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$build/platform/linux/nyamo.6" 2>&1 >/dev/null)
   [ -z "$said" ] || { echo "  man: $said"; result=1; }
   return $result
 }

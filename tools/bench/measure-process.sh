@@ -13,13 +13,19 @@
 # hack + X server, when /usr/libexec/xscreensaver holds them (package
 # xscreensaver-data; xscreensaver-data-extra for the others).
 #
+# With a native build that has the Wayland saver and sway installed, also
+# the Wayland saver (--backend=wayland /s) with sway's CPU beside it: sway's
+# headless backend at each size with the pixman renderer, as an ordinary user
+# (NYAMO_MEASURE_USER, by default nobody; sway refuses root) with a runtime
+# folder of its own.
+#
 # Usage: tools/bench/measure-process.sh BUILD_DIR BUILD_WIN_DIR
 #   BUILD_DIR      a native build (platform/x11/nyamo, tools/bench/nyamo-first-frame)
 #   BUILD_WIN_DIR  a Windows build (Nyamo_07.scr; with nyamo-watch-floor.exe
 #                  also the floor of its cost under Wine: the tick's caret and
 #                  pointer reads alone)
 # Either may be "-" to leave that program out.
-# packages: xvfb wine wine64 xdotool procps xscreensaver-data
+# packages: xvfb wine wine64 xdotool procps xscreensaver-data sway swaybg
 #
 # Prints one Markdown table (and the load it was measured under) on
 # standard output; progress goes to standard error.
@@ -69,8 +75,14 @@ stop_xvfb() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     XVFB_PID=
 }
+SWAY_PID=
+stop_sway() {
+    [ -n "$SWAY_PID" ] && kill "$SWAY_PID" 2>/dev/null && wait "$SWAY_PID" 2>/dev/null
+    SWAY_PID=
+}
 cleanup() {
     [ -n "$SAVER_PID" ] && kill "$SAVER_PID" 2>/dev/null
+    stop_sway
     stop_wine
     stop_xvfb
     rm -rf "$WORK"
@@ -197,6 +209,55 @@ measure_x11() {
     row "X11 (nyamo /s)" "$size" "$saver" "$x" "" "$goal" "$RSS" "$ff"
 }
 
+# measure_wayland SIZE GOAL: the Wayland saver on sway's headless backend.
+# The saver and sway are found by their process ids as the user runs them.
+WAYLAND_USER=${NYAMO_MEASURE_USER:-nobody}
+# A command prefix, not a function: "&" on a function would fork a shell,
+# and $! would name that shell instead of the program.
+AS_WAYLAND_USER=()
+if [ "$(id -u)" -eq 0 ]; then
+    AS_WAYLAND_USER=(setpriv --reuid="$WAYLAND_USER" --regid="$(id -g "$WAYLAND_USER" 2>/dev/null)" --clear-groups)
+fi
+measure_wayland() {
+    local size=$1 goal=$2 socket="" i pid saver sway
+    command -v sway >/dev/null || { say "sway is not installed: the Wayland saver left out"; return; }
+    rm -rf "$WORK/wayland-home" "$WORK/wayland-run"
+    mkdir -p "$WORK/wayland-home/.config/nyamo" "$WORK/wayland-run" "$WORK/wayland-bin"
+    chmod 700 "$WORK/wayland-run"
+    cp "$NATIVE/platform/x11/nyamo" "$WORK/wayland-bin/nyamo"
+    printf '[Nyamo Saver]\nCatNum=50\nSaverType=1\nSaverSpeed=10\n' >"$WORK/wayland-home/.config/nyamo/Nyamo_07.ini"
+    printf 'output HEADLESS-1 mode %s\noutput * bg #336699 solid_color\n' "$size" >"$WORK/wayland-home/sway.conf"
+    chmod -R a+rX "$WORK/wayland-bin" "$WORK/wayland-home"
+    [ "$(id -u)" -eq 0 ] && chown -R "$WAYLAND_USER" "$WORK/wayland-home" "$WORK/wayland-run"
+    chmod 755 "$WORK"
+    "${AS_WAYLAND_USER[@]}" env HOME="$WORK/wayland-home" XDG_RUNTIME_DIR="$WORK/wayland-run" \
+        WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 nice -n "$NICE" sway -c "$WORK/wayland-home/sway.conf" >"$WORK/sway.log" 2>&1 &
+    SWAY_PID=$!
+    for i in $(seq 100); do
+        socket=$(cd "$WORK/wayland-run" 2>/dev/null && ls wayland-[0-9] 2>/dev/null | head -1)
+        [ -n "$socket" ] && break
+        sleep 0.1
+    done
+    [ -n "$socket" ] || { say "sway did not start"; cat "$WORK/sway.log" >&2; stop_sway; return; }
+    sleep 1  # swaybg draws the desktop picture the saver takes
+    say "Wayland $size on sway ($socket): starting"
+    "${AS_WAYLAND_USER[@]}" env HOME="$WORK/wayland-home" XDG_RUNTIME_DIR="$WORK/wayland-run" \
+        WAYLAND_DISPLAY="$socket" nice -n "$NICE" "$WORK/wayland-bin/nyamo" --backend=wayland /s \
+        >"$WORK/saver.log" 2>&1 &
+    SAVER_PID=$!
+    sleep "$WARM_UP"
+    # setpriv and env exec the program: the job's id is sway's and the saver's own.
+    kill -0 "$SAVER_PID" 2>/dev/null || { say "the Wayland saver ended early"; cat "$WORK/saver.log" >&2; stop_sway; return; }
+    say "Wayland $size: measuring ${WINDOW} s"
+    read -r saver sway <<<"$(measure "saver=$SAVER_PID" "sway=$SWAY_PID")"
+    RSS=$(rss_mb "$SAVER_PID")
+    kill "$SAVER_PID"
+    wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=
+    stop_sway
+    row "Wayland (nyamo /s) on sway" "$size" "$saver" "$sway" "" "$goal" "$RSS" "–"
+}
+
 make_prefix() {
     say "making a Wine prefix (not measured)"
     start_private_xvfb 1024x768x24 "$WORK/xvfb.log" || exit 1
@@ -297,6 +358,9 @@ LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 if [ -n "$NATIVE" ]; then
     measure_x11 1920x1080 2.5
     measure_x11 3840x2160 2.5
+    # The goal: no more than the X11 saver and its Xvfb in this run.
+    measure_wayland 1920x1080 "${TOTAL[X11 (nyamo /s) 1920x1080]:-2.5}"
+    measure_wayland 3840x2160 "${TOTAL[X11 (nyamo /s) 3840x2160]:-2.5}"
 fi
 if [ -n "$WINDOWS" ]; then
     make_prefix
@@ -328,7 +392,7 @@ echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load average 
 echo "CPU as a share of one core over ${WINDOW} s after a ${WARM_UP} s warm-up; speed 10, 50 kittens, desktop background;"
 echo "the measured processes at $PRIORITY."
 echo
-echo "| program | screen | saver | X server (Xvfb) | wineserver and Wine's services | total | goal | saver resident | start to first frame |"
+echo "| program | screen | saver | display server (Xvfb; sway for Wayland) | wineserver and Wine's services | total | goal | saver resident | start to first frame |"
 echo "|---|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${ROWS[@]}"
 [ -n "$NATIVE" ] && ratio "X11 (nyamo /s)"

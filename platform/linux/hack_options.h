@@ -8,7 +8,7 @@
 #include <array>
 #include <string_view>
 
-namespace nyamo::x11 {
+namespace nyamo::linux_program {
 
 enum class HackOptionKind {
     Root,       // draw on the root window (under xscreensaver: its window)
@@ -67,4 +67,4 @@ constexpr std::string_view HackOptionName(HackOptionKind kind) {
     return {};
 }
 
-}  // namespace nyamo::x11
+}  // namespace nyamo::linux_program

@@ -2,11 +2,11 @@
 // at the start of a logical line, a backslash before the line's end joins
 // the next physical line, "!" and "#" open comments, and the programs value
 // holds one entry per "\n" escape.
-#include "platform/x11/xscreensaver_list.h"
+#include "platform/linux/xscreensaver_list.h"
 
 #include <vector>
 
-namespace nyamo::x11 {
+namespace nyamo::linux_program {
 namespace {
 
 struct Line {
@@ -224,4 +224,4 @@ std::string PreferencesFromAppDefaults(std::string_view app_defaults, std::strin
     return text;
 }
 
-}  // namespace nyamo::x11
+}  // namespace nyamo::linux_program

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace nyamo::x11 {
+namespace nyamo::linux_program {
 
 // Where xscreensaver's app-defaults file may be: Debian's folder first.
 inline const std::vector<std::filesystem::path> kAppDefaultsFiles{"/etc/X11/app-defaults/XScreenSaver",
@@ -26,4 +26,4 @@ inline constexpr const char* kXscreensaverHackFolder = "/usr/libexec/xscreensave
 int AddToXscreensaver(const std::string& home, const std::filesystem::path& program,
                       const std::vector<std::filesystem::path>& app_defaults, std::ostream& out, std::ostream& err);
 
-}  // namespace nyamo::x11
+}  // namespace nyamo::linux_program

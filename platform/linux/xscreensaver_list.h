@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace nyamo::x11 {
+namespace nyamo::linux_program {
 
 enum class ListOutcome {
     Added,
@@ -35,4 +35,4 @@ ListEdit AddToPrograms(std::string_view file, std::string_view program, std::str
 // says where they came from. Dialog resources and directives are left out.
 std::string PreferencesFromAppDefaults(std::string_view app_defaults, std::string_view source_name);
 
-}  // namespace nyamo::x11
+}  // namespace nyamo::linux_program

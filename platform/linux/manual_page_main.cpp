@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "platform/x11/program_help.h"
+#include "platform/linux/program_help.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    out << nyamo::x11::ManualPage(argv[2]);
+    out << nyamo::linux_program::ManualPage(argv[2]);
     out.close();
     if (!out) {
         std::cerr << "nyamo-manual-page: cannot write " << argv[1] << "\n";

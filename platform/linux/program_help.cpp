@@ -1,13 +1,13 @@
 // The help text and the manual page from the option tables.
-#include "platform/x11/program_help.h"
+#include "platform/linux/program_help.h"
 
 #include <algorithm>
 
 #include "nyamo_version.h"
-#include "platform/x11/hack_options.h"
+#include "platform/linux/hack_options.h"
 #include "settings/options.h"
 
-namespace nyamo::x11 {
+namespace nyamo::linux_program {
 namespace {
 
 // The range and default of the hack options that carry a setting.
@@ -62,9 +62,13 @@ std::string HelpText() {
     for (const HackOption& option : kHackOptions)
         line(Spelled(option), std::string(option.help) + SettingNote(option.kind));
     text +=
-        "\nThe settings of /s, /p and /c live in Nyamo_07.ini beside the program when its folder\n"
-        "is writable, else in $XDG_CONFIG_HOME/nyamo (by default ~/.config/nyamo). The hack\n"
-        "takes its settings from its command line alone.\n";
+        "\nThe settings of /s, /p, /c and --wayland-background live in Nyamo_07.ini beside the\n"
+        "program when its folder is writable, else in $XDG_CONFIG_HOME/nyamo (by default\n"
+        "~/.config/nyamo), on X11 and Wayland alike. The hack takes its settings from its\n"
+        "command line alone.\n"
+        "\nOn Wayland the saver covers every output, each with a flock of its own, and one saver\n"
+        "runs at a time (a lock in $XDG_RUNTIME_DIR); a compositor without layer-shell (GNOME)\n"
+        "cannot run it.\n";
     return text;
 }
 
@@ -87,7 +91,13 @@ std::string ManualPage(std::string_view date) {
         "desktop or over black.\n"
         ".PP\n"
         "The program is both a screen saver with the switches of a Windows screen saver\n"
-        "and an xscreensaver hack.\n"
+        "and an xscreensaver hack. In a Wayland session whose compositor offers the\n"
+        "layer-shell protocol (sway, Hyprland, KDE Plasma 6, river, niri, labwc) the saver\n"
+        "covers every output, each with its own flock over that output's picture; an idle\n"
+        "daemon starts it, for instance\n.B swayidle \\-w timeout 300 \\(aqnyamo /s\\(aq\n"
+        ".PP\n"
+        "The preview (/p) runs on X11 only; the settings dialog (/c) is an X client, which\n"
+        "a Wayland session shows through XWayland.\n"
         ".SH COMMANDS\n";
     for (const ProgramCommand& command : kProgramCommands) {
         page += ".TP\n.B " + Roff(command.usage) + "\n" + Roff(command.help) + ".\n";
@@ -108,6 +118,8 @@ std::string ManualPage(std::string_view date) {
         "The list of hacks that\n.B " + Roff(kAddToXscreensaver) + "\nadds Nyamo to.\n"
         ".SH ENVIRONMENT\n"
         ".TP\n.B DISPLAY\nThe X display to draw on.\n"
+        ".TP\n.B WAYLAND_DISPLAY\nWhen set, /s runs on this Wayland display unless \\-\\-backend=x11 is given.\n"
+        ".TP\n.B XDG_RUNTIME_DIR\nWhere the Wayland saver's lock nyamo.lock is, which keeps a second saver from starting.\n"
         ".TP\n.B XSCREENSAVER_WINDOW\nThe window to draw into when run as a hack.\n"
         ".TP\n.B XDG_CONFIG_HOME\nWhere the settings folder is, when it is an absolute path.\n"
         ".SH SEE ALSO\n"
@@ -115,4 +127,4 @@ std::string ManualPage(std::string_view date) {
     return page;
 }
 
-}  // namespace nyamo::x11
+}  // namespace nyamo::linux_program

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace nyamo::x11 {
+namespace nyamo::linux_program {
 
 // The program's commands besides the hack options.
 struct ProgramCommand {
@@ -18,10 +18,15 @@ struct ProgramCommand {
 
 inline constexpr std::string_view kAddToXscreensaver = "--add-to-xscreensaver";
 
-inline constexpr std::array<ProgramCommand, 7> kProgramCommands{{
-    {"/s", "the screen saver, until the pointer moves or a key or button is pressed"},
-    {"/p ID", "the preview inside the X window ID (decimal), until that window goes"},
-    {"/c", "the settings dialog (also with no argument)"},
+inline constexpr std::array<ProgramCommand, 9> kProgramCommands{{
+    {"/s", "the screen saver, until the pointer moves or a key or button is pressed: on Wayland when "
+           "WAYLAND_DISPLAY is set (the compositor must offer layer-shell), else on X11"},
+    {"/p ID", "the preview inside the X window ID (decimal), until that window goes (X11 only)"},
+    {"/c", "the settings dialog (also with no argument), an X client (XWayland in a Wayland session)"},
+    {"--backend=wayland|x11", "run /s on this display system whatever the session says"},
+    {"--wayland-background", "kittens on the background layer of every output, input left alone, until "
+                             "SIGTERM or SIGINT: for a lock screen that runs a background program "
+                             "(such as swaylock-plugin)"},
     {kAddToXscreensaver, "add Nyamo to the hacks of your xscreensaver (~/.xscreensaver)"},
     {"--help", "show this help"},
     {"--version", "show the version"},
@@ -37,4 +42,4 @@ std::string HelpText();
 // The manual page nyamo(6) in man(7) markup, dated DATE (YYYY-MM-DD).
 std::string ManualPage(std::string_view date);
 
-}  // namespace nyamo::x11
+}  // namespace nyamo::linux_program

@@ -1,5 +1,5 @@
 // Reading and replacing ~/.xscreensaver for nyamo --add-to-xscreensaver.
-#include "platform/x11/xscreensaver_add.h"
+#include "platform/linux/xscreensaver_add.h"
 
 #include <sys/stat.h>
 
@@ -8,10 +8,10 @@
 #include <optional>
 
 #include "platform/common/profile_save.h"
-#include "platform/x11/xscreensaver_list.h"
+#include "platform/linux/xscreensaver_list.h"
 #include "settings/profile_file.h"
 
-namespace nyamo::x11 {
+namespace nyamo::linux_program {
 namespace {
 
 // The whole file, or nothing when it cannot be read; MISSING tells the two
@@ -111,4 +111,4 @@ int AddToXscreensaver(const std::string& home, const std::filesystem::path& prog
     return 0;
 }
 
-}  // namespace nyamo::x11
+}  // namespace nyamo::linux_program

@@ -1,40 +1,25 @@
-// The entry point of the Linux program: the xscreensaver hack when asked
-// for, otherwise Main with the X11 backend, then the loop of the mode that
-// Main started.
+// The X11 program: Main with the X11 backend, then the loop of the mode
+// that Main started (the saver, the preview or the settings dialog).
+#include "platform/x11/x11_program.h"
+
 #include <FL/Fl.H>
 
 #include <malloc.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <iostream>
-#include <string>
-#include <vector>
+#include <cstdlib>
 
 #include "app/main.h"
-#include "platform/x11/program_help.h"
+#include "platform/linux/backend_choice.h"
 #include "platform/x11/x11_display.h"
-#include "platform/x11/x11_hack.h"
 #include "platform/x11/x11_loop.h"
 #include "platform/x11/x11_platform.h"
-#include "platform/x11/xscreensaver_add.h"
 
-namespace {
+namespace nyamo::x11 {
 
-// The command line as Windows hands it over: the arguments after the
-// program's path, separated by one blank.
-std::string JoinArguments(const std::vector<std::string>& args) {
-    std::string line;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (i > 0) line += ' ';
-        line += args[i];
-    }
-    return line;
-}
+using linux_program::JoinArguments;
 
 int RunProgram(const std::vector<std::string>& args) {
-    using namespace nyamo;
-    using namespace nyamo::x11;
     const DisplayConnection connection(XOpenDisplay(nullptr));
     Display* const display = connection.get();
     if (display == nullptr) {
@@ -84,37 +69,4 @@ int RunProgram(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    // The commands that need no display, each alone on the command line.
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(nyamo::x11::HelpText().c_str(), stdout);
-        return 0;
-    }
-    if (args.size() == 1 && args[0] == "--version") {
-        std::puts(nyamo::x11::VersionText().c_str());
-        return 0;
-    }
-    if (args.size() == 1 && args[0] == nyamo::x11::kAddToXscreensaver) {
-        std::error_code error;
-        // The path the program runs from, through /usr/bin's link to it.
-        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-        if (error) {
-            std::fprintf(stderr, "nyamo: cannot tell where the program is (/proc/self/exe): %s\n",
-                         error.message().c_str());
-            return 1;
-        }
-        const char* home = std::getenv("HOME");
-        return nyamo::x11::AddToXscreensaver(home != nullptr ? home : "", self, nyamo::x11::kAppDefaultsFiles,
-                                             std::cout, std::cerr);
-    }
-    const auto hack = nyamo::x11::ParseHackRequest(args, std::getenv("XSCREENSAVER_WINDOW"));
-    if (const auto* error = std::get_if<nyamo::x11::HackUsageError>(&hack)) {
-        std::fprintf(stderr, "nyamo: %s\n%s\n", error->message.c_str(), nyamo::x11::HackUsage().c_str());
-        return 2;
-    }
-    if (const auto* request = std::get_if<nyamo::x11::HackRequest>(&hack)) return nyamo::x11::RunHack(*request);
-    return RunProgram(args);
-}
+}  // namespace nyamo::x11

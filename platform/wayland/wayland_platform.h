@@ -1,0 +1,149 @@
+// The Wayland backend of the seam: one WaylandPlatform, with an App of its
+// own, for each output. Its saver window is the output's layer-shell
+// surface, which the shell (wayland_saver.cpp) makes and configures before
+// Main runs, so that the core learns the output's size from Screen().
+//
+// Implemented:
+// - process services: the command line the shell gives ("/s"), the Linux
+//   program's settings folder, screen metrics of the output in device
+//   pixels at 15 twips a pixel, a monotonic clock;
+// - no guard windows (FindWindowByCaption finds nothing: one instance is
+//   the shell's lock in $XDG_RUNTIME_DIR);
+// - profile files through the portable reader and writer;
+// - surfaces in memory, composed with the software blitter; the desktop
+//   from the compositor's screencopy of the output, taken before the surface
+//   shows (black, with one line on stderr, where the compositor offers none
+//   or refuses);
+// - the saver window: the layer surface, its two wl_shm buffers
+//   (wayland_buffers.h) and its timer; input is the shell's, which ends
+//   every output's saver at once.
+// Not implemented, as no Wayland host needs them: the preview and the
+// settings dialog (the X11 backend shows both, through XWayland).
+#pragma once
+
+#include <wayland-client.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/common/shell_loop.h"
+#include "platform/common/surface_table.h"
+#include "platform/platform.h"
+#include "platform/wayland/wayland_buffers.h"
+
+struct zwlr_layer_surface_v1;
+struct zwlr_screencopy_manager_v1;
+
+namespace nyamo::wayland {
+
+// What the shell knows of one output and of the globals every output uses.
+struct OutputSurface {
+    wl_display* display = nullptr;
+    wl_shm* shm = nullptr;
+    wl_output* output = nullptr;
+    zwlr_screencopy_manager_v1* screencopy = nullptr;  // null where not offered
+    wl_surface* surface = nullptr;
+    zwlr_layer_surface_v1* layer = nullptr;
+    std::int32_t scale = 1;
+    // The configured size in device pixels (surface size times scale).
+    std::int32_t width = 0, height = 0;
+    bool closed = false;
+    // Black instead of the output's picture (the lock-screen background).
+    bool no_desktop = false;
+};
+
+class WaylandPlatform : public Platform {
+public:
+    WaylandPlatform(OutputSurface& output, std::string command_line);
+    ~WaylandPlatform() override;
+    WaylandPlatform(const WaylandPlatform&) = delete;
+    WaylandPlatform& operator=(const WaylandPlatform&) = delete;
+
+    // --- For the shell's loop ------------------------------------------------
+    bool SaverLoaded() const { return loaded_; }
+    TickTimer& timer() { return timer_; }
+    // A buffer came back or the compositor caught up: send a frame held back.
+    void Retry();
+
+    // --- Platform ------------------------------------------------------------
+    std::string CommandLine() override { return command_line_; }
+    std::string SettingsFolder() override;
+    char PathSeparator() override { return '/'; }
+    ScreenMetrics Screen() override;
+    void ProcessPendingEvents() override {}
+    std::uint64_t ClockReading() override;
+    WindowHandle FindWindowByCaption(std::string_view) override { return 0; }
+    bool GetWindowRect(WindowHandle, Rect&) override { return false; }
+    std::int32_t ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
+                               const std::string& path) override;
+    bool ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                             const std::string& path) override;
+    SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;
+    SurfaceHandle CreateSurfaceFrom(PixelView pixels) override;
+    void DestroySurface(SurfaceHandle surface) override;
+    void BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
+                SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) override;
+    void CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) override;
+    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
+    void SetSaverWindowRect(float, float, float, float) override {}
+    void ShowSaverWindow() override;
+    void HideSaverWindow() override {}
+    void FocusSaverSink() override {}
+    void SetSaverPointer(PointerShape) override {}
+    void MakeSaverTopmost() override {}
+    void SetTimerInterval(std::int32_t milliseconds) override { timer_.Start(milliseconds); }
+    SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
+    void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
+    bool SaverFrameVisible() override { return true; }
+    void UnloadSaverWindow() override;
+    void GetCaretPos(Point& point) override { point = Point{0, 0}; }
+    // The shell ends the saver on the first motion itself; the core's
+    // reading stays still.
+    void GetCursorPos(Point& point) override { point = Point{0, 0}; }
+    void LoadPreviewWindow(PixelView, PixelView) override {}
+    bool EmbedPreviewIn(WindowHandle) override { return false; }
+    void SetPreviewWindowRect(float, float, float, float) override {}
+    void SetPreviewImageRect(Control, float, float, float, float) override {}
+    void SetPreviewImageVisible(Control, bool) override {}
+    void ShowPreviewWindow() override {}
+    void UnloadPreviewWindow() override {}
+    void LoadSettingsDialog(std::string_view) override {}
+    float DialogOuterWidth() override { return 0; }
+    float DialogOuterHeight() override { return 0; }
+    std::int32_t DialogClientWidth() override { return 0; }
+    std::int32_t DialogClientHeight() override { return 0; }
+    void SetDialogOuterWidth(float) override {}
+    void SetDialogOuterHeight(float) override {}
+    void SetDialogLeft(float) override {}
+    void SetDialogTop(float) override {}
+    void SetControlFontSize(Control, float) override {}
+    void SetOptionSelected(Control) override {}
+    bool IsOptionSelected(Control) override { return false; }
+    std::int16_t ScrollValue(Control) override { return 0; }
+    void SetScrollValue(Control, std::int16_t) override {}
+    void SetLabelText(Control, std::string_view) override {}
+    void ShowSettingsDialog() override {}
+    void UnloadSettingsDialog() override {}
+    void ShowError(std::string_view caption, std::string_view text) override;
+    void SetControlBounds(Control, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+
+private:
+    void Flush();
+
+    OutputSurface& output_;
+    std::string command_line_;
+    SurfaceTable surfaces_;
+    OutputBuffers buffers_;
+    SurfaceHandle frame_ = 0;
+    bool loaded_ = false;
+    bool shown_ = false;
+    TickTimer timer_;
+};
+
+// The output's picture through zwlr_screencopy_manager_v1, width x height
+// from its top-left corner into dst; false (dst untouched) when the
+// compositor refuses or gives another size or format. Start-up only: it
+// waits for the compositor.
+bool CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t width, std::int32_t height);
+
+}  // namespace nyamo::wayland
