@@ -2,8 +2,8 @@
 # Installs from Debian's packages what Nyamo needs on Debian 12.
 #   setup-debian.sh --run    building and running the native saver (tools/run.sh)
 #   setup-debian.sh --test   everything the tests need as well (tools/test.sh):
-#                            the unit tests, the X11 suite, the Windows build
-#                            and the Wine suite; a suite names its own extra
+#                            the unit tests, the X11 and Wayland suites, the
+#                            Windows build and the Wine suite; a suite names its own extra
 #                            packages in a "# packages:" line at its top.
 # Installs only what is missing, and says what and why in one line. Root
 # installs with apt-get; another user through sudo where there is sudo, and
@@ -39,7 +39,7 @@ case $purpose in
       read -r -a more <<<"$(sed -n 's/^# packages: *//p' "$script")"
       packages+=("${more[@]}")
     done
-    why="to build Nyamo and run every test (unit tests, X11 suite, Windows build under Wine)"
+    why="to build Nyamo and run every test (unit tests, X11 and Wayland suites, Windows build under Wine)"
     ;;
   *)
     echo "usage: setup-debian.sh [--run | --test]" >&2

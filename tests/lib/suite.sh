@@ -28,10 +28,15 @@ suite_account_missing=$(id "$suite_account" >/dev/null 2>&1 &&
   { [ "$(id -u)" -ne 0 ] || command -v setpriv >/dev/null; } || echo "needs the account $suite_account and setpriv")
 
 run_as() {  # run_as ACCOUNT HOME COMMAND...: the command as that account, with that HOME
-  local account=$1 home=$2; shift 2
-  if [ "$account" = "$(id -un)" ]; then
-    HOME=$home "$@"
-  else
-    HOME=$home setpriv --reuid="$account" --regid="$(id -g "$account")" --clear-groups "$@"
-  fi
+  local as_prefix
+  account_prefix "$1" "$2"
+  shift 2
+  "${as_prefix[@]}" "$@"
+}
+# account_prefix ACCOUNT HOME: the words that run a command so, in the array
+# as_prefix. Started in the background through them, the command keeps the
+# process $! names (each word execs the next), so it can be signalled.
+account_prefix() {
+  as_prefix=(env HOME="$2")
+  [ "$1" = "$(id -un)" ] || as_prefix+=(setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups)
 }

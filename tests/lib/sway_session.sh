@@ -15,7 +15,9 @@ start_sway() {
   SWAY_HOME=${SWAY_HOME:-$runtime}
   chmod a+r "$config"
   # The caller's own session, if any, must not become sway's backend.
-  run_as "$suite_account" "$SWAY_HOME" env -u WAYLAND_DISPLAY -u SWAYSOCK -u WAYLAND_SOCKET \
+  local as_prefix
+  account_prefix "$suite_account" "$SWAY_HOME"
+  "${as_prefix[@]}" env -u WAYLAND_DISPLAY -u SWAYSOCK -u WAYLAND_SOCKET \
     XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS="$backend" WLR_RENDERER=pixman sway -c "$config" >"$log" 2>&1 &
   SWAY_PID=$!
   for i in $(seq 200); do
@@ -36,9 +38,12 @@ start_sway() {
   fi
 }
 # in_session COMMAND...: the command as the session's user, in its session.
-in_session() {
-  run_as "$suite_account" "$SWAY_HOME" env XDG_RUNTIME_DIR="$SWAY_RUNTIME" \
-    WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SWAYSOCK="$SWAYSOCK" "$@"
+in_session() { local as_prefix; session_prefix; "${as_prefix[@]}" "$@"; }
+# session_prefix: those words in as_prefix, for a command started in the
+# background that must be signalled (see account_prefix).
+session_prefix() {
+  account_prefix "$suite_account" "$SWAY_HOME"
+  as_prefix+=(env XDG_RUNTIME_DIR="$SWAY_RUNTIME" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SWAYSOCK="$SWAYSOCK")
 }
 stop_sway() {
   [ -n "${SWAY_PID:-}" ] || return 0

@@ -96,7 +96,9 @@ settings() { printf '[Nyamo Saver]\nCatNum=%s\nSaverType=%s\nSaverSpeed=%s\n' "$
 start() {  # start OUTFILE COMMAND...: in the session in the background, its pid in $npid
   local out=$1; shift
   : >"$out"
-  in_session "$@" >"$out" 2>&1 &
+  local as_prefix
+  session_prefix
+  "${as_prefix[@]}" "$@" >"$out" 2>&1 &
   npid=$!
   pids+=("$npid")
 }
@@ -114,8 +116,8 @@ shot() {
 # until_shots SECONDS TEST: every output's shot, until TEST (a function of
 # "total own black colours") holds for all of them; the last readings shown.
 until_shots() {
-  local limit=$1 test=$2 i out ok line
-  for i in $(seq $((limit * 2))); do
+  local end=$((SECONDS + $1)) test=$2 out ok line
+  while :; do
     ok=1
     line=""
     for out in X11-1 X11-2; do
@@ -124,7 +126,8 @@ until_shots() {
       "$test" || ok=0
     done
     [ "$ok" -eq 1 ] && { echo " $line"; return 0; }
-    sleep 0.5
+    [ "$SECONDS" -lt "$end" ] || break
+    sleep 0.3
   done
   echo " $line"
   return 1
@@ -252,7 +255,7 @@ background_mode() {
   sleep 1
   kill -0 "$npid" 2>/dev/null || { echo "  ended on input"; result=1; }
   until_shots 2 kittens_on_desktop >/dev/null || { echo "  the kittens went on input"; result=1; }
-  kill -TERM "$npid"
+  kill -TERM "$npid" 2>/dev/null
   ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  SIGTERM: still running or status ${status:-?}"; result=1; }
   saver_stop
   return $result
@@ -286,8 +289,10 @@ without_layer_shell() {
   local runtime=$work/weston-runtime name backend weston_pid="" i socket="" result=0
   mkdir -p "$runtime" && chmod 700 "$runtime" && chown "$suite_account" "$runtime"
   # weston 10 knows its backend by its module's name, later ones by a short name too.
+  local as_prefix
+  account_prefix "$suite_account" "$work/home"
   for backend in headless-backend.so headless; do
-    run_as "$suite_account" "$work/home" env -u WAYLAND_DISPLAY -u DISPLAY XDG_RUNTIME_DIR="$runtime" \
+    "${as_prefix[@]}" env -u WAYLAND_DISPLAY -u DISPLAY XDG_RUNTIME_DIR="$runtime" \
       weston --backend=$backend --socket=weston-1 >"$work/weston.log" 2>&1 &
     weston_pid=$!
     pids+=("$weston_pid")

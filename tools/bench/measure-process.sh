@@ -13,22 +13,37 @@
 # hack + X server, when /usr/libexec/xscreensaver holds them (package
 # xscreensaver-data; xscreensaver-data-extra for the others).
 #
-# Usage: tools/bench/measure-process.sh BUILD_DIR BUILD_WIN_DIR
+# With --wayland, the same native program's Wayland saver as well, in the same
+# run, beside the X11 one: the saver and sway (its headless backend, one
+# output of the size measured, pixman renderer, a solid desktop colour drawn
+# by swaybg), sway and swaybg counted as the display server. sway refuses
+# root: as root both run as "nobody".
+#
+# Usage: tools/bench/measure-process.sh [--wayland] BUILD_DIR BUILD_WIN_DIR
 #   BUILD_DIR      a native build (platform/x11/nyamo, tools/bench/nyamo-first-frame)
 #   BUILD_WIN_DIR  a Windows build (Nyamo_07.scr)
 # Either may be "-" to leave that program out.
-# packages: xvfb wine wine64 xdotool procps xscreensaver-data
+# packages: xvfb wine wine64 xdotool procps xscreensaver-data sway swaybg grim imagemagick
 #
 # Prints one Markdown table (and the load it was measured under) on
 # standard output; progress goes to standard error.
 set -u
 
+WAYLAND=
+if [ "${1:-}" = --wayland ]; then
+    WAYLAND=1
+    shift
+fi
 if [ $# -ne 2 ]; then
-    echo "usage: $0 BUILD_DIR|- BUILD_WIN_DIR|-" >&2
+    echo "usage: $0 [--wayland] BUILD_DIR|- BUILD_WIN_DIR|-" >&2
     exit 2
 fi
 NATIVE=
 WINDOWS=
+if [ -n "$WAYLAND" ] && [ "$1" = - ]; then
+    echo "--wayland measures the native build: give BUILD_DIR" >&2
+    exit 2
+fi
 if [ "$1" != - ]; then
     NATIVE=$(cd "$1" && pwd) || exit 2
     for f in platform/x11/nyamo tools/bench/nyamo-first-frame; do
@@ -57,6 +72,8 @@ else
 fi
 WINE=$(command -v wine || echo /usr/lib/wine/wine64)
 source "$(dirname "${BASH_SOURCE[0]}")/../../tests/lib/private_xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/lib/suite.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/lib/sway_session.sh"
 
 WORK=$(mktemp -d /tmp/nyamo-measure.XXXXXX)
 XVFB_PID=
@@ -69,6 +86,7 @@ stop_xvfb() {
 }
 cleanup() {
     [ -n "$SAVER_PID" ] && kill "$SAVER_PID" 2>/dev/null
+    stop_sway
     stop_wine
     stop_xvfb
     rm -rf "$WORK"
@@ -235,6 +253,60 @@ measure_wine() {
     row "Wine (Nyamo_07.scr /s)" "$size" "$saver" "$x" "$server" "$goal" "$rss" "–"
 }
 
+# measure_wayland SIZE: the Wayland saver on sway's headless backend; its
+# goal is the X11 saver + Xvfb of this run at that size, when measured.
+measure_wayland() {
+    local size=$1 goal=${TOTAL["X11 (nyamo /s) $1"]:-} bin=$WORK/wbin/nyamo server pid i colours=0 as_prefix
+    # A folder its user may write to, so that the settings beside it are read.
+    mkdir -p "$WORK/wbin" "$WORK/whome" "$WORK/shots"
+    chmod 755 "$WORK"
+    cp "$NATIVE/platform/x11/nyamo" "$bin"
+    printf '[Nyamo Saver]\nCatNum=50\nSaverType=1\nSaverSpeed=10\n' >"$WORK/wbin/Nyamo_07.ini"
+    chown -R "$suite_account" "$WORK/wbin" "$WORK/whome" "$WORK/shots"
+    printf 'output * bg #336699 solid_color\n' >"$WORK/sway.config"
+    SWAY_HOME=$WORK/whome
+    start_sway "$WORK/runtime" "$WORK/sway.config" "$WORK/sway.log" headless "$size" || exit 1
+    say "Wayland $size on sway (headless, pixman): starting"
+    session_prefix
+    env -u DISPLAY nice -n "$NICE" "${as_prefix[@]}" "$bin" /s >"$WORK/saver.log" 2>&1 &
+    SAVER_PID=$!
+    # The kittens are up once the output shows more than the desktop colour.
+    for i in $(seq 60); do
+        kill -0 "$SAVER_PID" 2>/dev/null || break
+        in_session timeout 20 grim -t ppm "$WORK/shots/output.ppm" 2>/dev/null &&
+            colours=$(convert "$WORK/shots/output.ppm" -format %k info: 2>/dev/null)
+        [ "${colours:-0}" -gt 8 ] && break
+        sleep 0.5
+    done
+    if [ "${colours:-0}" -le 8 ]; then
+        say "the Wayland saver showed no kittens"
+        cat "$WORK/saver.log" >&2
+        exit 1
+    fi
+    server=$SWAY_PID
+    for pid in $(pgrep -P "$SWAY_PID"); do server+=,$pid; done
+    renice -n "$NICE" -p ${server//,/ } >/dev/null
+    sleep "$WARM_UP"
+    say "Wayland $size: measuring ${WINDOW} s (sway and its children $server)"
+    CPU=$(measure "saver=$SAVER_PID" "sway=$server")
+    RSS=$(rss_mb "$SAVER_PID")
+    kill "$SAVER_PID"
+    wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=
+    stop_sway
+    rm -rf "$WORK/runtime"
+    local saver sway
+    read -r saver sway <<<"$CPU"
+    if [ -n "$goal" ]; then
+        row "Wayland (nyamo /s, sway headless)" "$size" "$saver" "$sway" "" "$goal" "$RSS" "–"
+    else
+        local total
+        total=$(awk -v a="$saver" -v b="$sway" 'BEGIN { printf "%.1f", a + b }')
+        TOTAL["Wayland (nyamo /s, sway headless) $size"]=$total
+        ROWS+=("| Wayland (nyamo /s, sway headless) | $size | $saver % | $sway % | – | **$total %** | – | $RSS MB | – |")
+    fi
+}
+
 # measure_hack NAME SIZE: one of xscreensaver's hacks drawing on the root window.
 HACKS=${NYAMO_MEASURE_HACKS-deco slidescreen shadebobs swirl popsquares hexadrop}
 HACK_DIR=/usr/libexec/xscreensaver
@@ -263,6 +335,10 @@ if [ -n "$NATIVE" ]; then
     measure_x11 1920x1080 2.5
     measure_x11 3840x2160 2.5
 fi
+if [ -n "$WAYLAND" ]; then
+    measure_wayland 1920x1080
+    measure_wayland 3840x2160
+fi
 if [ -n "$WINDOWS" ]; then
     make_prefix
     measure_wine 1920x1080 6
@@ -290,9 +366,10 @@ echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load average 
 echo "CPU as a share of one core over ${WINDOW} s after a ${WARM_UP} s warm-up; speed 10, 50 kittens, desktop background;"
 echo "the measured processes at $PRIORITY."
 echo
-echo "| program | screen | saver | X server (Xvfb) | wineserver and Wine's services | total | goal | saver resident | start to first frame |"
+echo "| program | screen | saver | display server (X11 and Wine: Xvfb; Wayland: sway and swaybg) | wineserver and Wine's services | total | goal (Wayland: the X11 saver + Xvfb above) | saver resident | start to first frame |"
 echo "|---|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${ROWS[@]}"
 [ -n "$NATIVE" ] && ratio "X11 (nyamo /s)"
+[ -n "$WAYLAND" ] && ratio "Wayland (nyamo /s, sway headless)"
 [ -n "$WINDOWS" ] && ratio "Wine (Nyamo_07.scr /s)"
 exit 0
