@@ -244,20 +244,37 @@ x11_when_asked() {
 }
 
 # --- the lock-screen background ----------------------------------------------------------------
-kittens_on_desktop() { [ "$total" -gt 0 ] && [ "$own" -lt $((total - 500)) ] && [ "$colours" -gt 8 ]; }
+# A lock screen gives its background program the background layer alone.
+# swaybg goes for that check (sway 1.7 draws the newest surface of a layer
+# lowest, so it would hide the kittens) and comes back after it.
+session_swaybg() {
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid=${environ#/proc/}
+    pid=${pid%/environ}
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = swaybg ] &&
+      tr '\0' '\n' <"$environ" 2>/dev/null | grep -qx "XDG_RUNTIME_DIR=$SWAY_RUNTIME" && echo "$pid"
+  done
+}
+no_desktop() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ]; }
+kittens_shown() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ] && [ "$colours" -gt 8 ]; }
 background_mode() {
+  local result=0 out
+  kill $(session_swaybg) 2>/dev/null
+  until_shots 5 no_desktop >/dev/null || { echo "  swaybg did not go"; result=1; }
   settings 10 1 10
   pointer_on_first_output
   start "$work/background.out" "$nyamo" --wayland-background
-  local result=0
-  until_shots 10 kittens_on_desktop || { echo "  no kittens on the outputs"; result=1; }
+  until_shots 10 kittens_shown || { echo "  no kittens on the outputs"; result=1; }
   xdotool mousemove_relative 5 5 click 1 click 4 key a
   sleep 1
   kill -0 "$npid" 2>/dev/null || { echo "  ended on input"; result=1; }
-  until_shots 2 kittens_on_desktop >/dev/null || { echo "  the kittens went on input"; result=1; }
+  until_shots 2 kittens_shown >/dev/null || { echo "  the kittens went on input"; result=1; }
   kill -TERM "$npid" 2>/dev/null
   ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  SIGTERM: still running or status ${status:-?}"; result=1; }
-  saver_stop
+  kill -9 "$npid" 2>/dev/null
+  for out in X11-1 X11-2; do in_session timeout 5 swaymsg "output $out bg #${desktop[$out]} solid_color" >/dev/null; done
+  until_shots 5 bare_desktop >/dev/null || { echo "  the desktop did not come back"; result=1; }
   return $result
 }
 
