@@ -45,9 +45,23 @@ session_prefix() {
   account_prefix "$suite_account" "$SWAY_HOME"
   as_prefix+=(env XDG_RUNTIME_DIR="$SWAY_RUNTIME" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SWAYSOCK="$SWAYSOCK")
 }
+# session_processes NAME: the session's processes of that name, found by the
+# runtime folder in their environment (sway starts swaybg apart from itself:
+# it is not sway's child).
+session_processes() {
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid=${environ#/proc/}
+    pid=${pid%/environ}
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$1" ] &&
+      tr '\0' '\n' <"$environ" 2>/dev/null | grep -qx "XDG_RUNTIME_DIR=$SWAY_RUNTIME" && echo "$pid"
+  done
+}
 stop_sway() {
   [ -n "${SWAY_PID:-}" ] || return 0
-  kill "$SWAY_PID" 2>/dev/null
+  local helpers
+  helpers=$(session_processes swaybg)
+  kill "$SWAY_PID" $helpers 2>/dev/null
   local i
   for i in $(seq 60); do kill -0 "$SWAY_PID" 2>/dev/null || break; sleep 0.05; done
   kill -9 "$SWAY_PID" 2>/dev/null

@@ -247,20 +247,11 @@ x11_when_asked() {
 # A lock screen gives its background program the background layer alone.
 # swaybg goes for that check (sway 1.7 draws the newest surface of a layer
 # lowest, so it would hide the kittens) and comes back after it.
-session_swaybg() {
-  local environ pid
-  for environ in /proc/[0-9]*/environ; do
-    pid=${environ#/proc/}
-    pid=${pid%/environ}
-    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = swaybg ] &&
-      tr '\0' '\n' <"$environ" 2>/dev/null | grep -qx "XDG_RUNTIME_DIR=$SWAY_RUNTIME" && echo "$pid"
-  done
-}
 no_desktop() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ]; }
 kittens_shown() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ] && [ "$colours" -gt 8 ]; }
 background_mode() {
   local result=0 out
-  kill $(session_swaybg) 2>/dev/null
+  kill $(session_processes swaybg) 2>/dev/null
   until_shots 5 no_desktop >/dev/null || { echo "  swaybg did not go"; result=1; }
   settings 10 1 10
   pointer_on_first_output

@@ -284,10 +284,10 @@ measure_wayland() {
         exit 1
     fi
     server=$SWAY_PID
-    for pid in $(pgrep -P "$SWAY_PID"); do server+=,$pid; done
+    for pid in $(session_processes swaybg); do server+=,$pid; done
     renice -n "$NICE" -p ${server//,/ } >/dev/null
     sleep "$WARM_UP"
-    say "Wayland $size: measuring ${WINDOW} s (sway and its children $server)"
+    say "Wayland $size: measuring ${WINDOW} s (sway and swaybg: $server)"
     CPU=$(measure "saver=$SAVER_PID" "sway=$server")
     RSS=$(rss_mb "$SAVER_PID")
     kill "$SAVER_PID"
