@@ -153,13 +153,16 @@ public:
     virtual void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) = 0;
     // Outer position and size in twips.
     virtual void SetSaverWindowRect(float left, float top, float width, float height) = 0;
+    // Show the window and make it the active one, the keyboard's owner: once
+    // this returns, a key goes to the saver, to the focus sink when
+    // FocusSaverSink asked for it.
     virtual void ShowSaverWindow() = 0;
-    virtual void HideSaverWindow() = 0;
-    // Give the keyboard focus to the focus sink.
+    // Give the keyboard focus to the focus sink: at once when the window is
+    // shown, else as soon as it is.
     virtual void FocusSaverSink() = 0;
     virtual void SetSaverPointer(PointerShape shape) = 0;
     // Keep the window above every window that is not topmost, without
-    // moving, sizing or activating it.
+    // moving, sizing, showing or activating it.
     virtual void MakeSaverTopmost() = 0;
     virtual void SetTimerInterval(std::int32_t milliseconds) = 0;
     // A new black surface of width x height that is the saver window's own

@@ -30,32 +30,34 @@ void StartSaver(App& app) {
 
     p.LoadSaverWindow(kSaverCaption, kDesignTimerInterval);
 
-    // Sized to the screen but placed wholly beyond its bottom-right corner,
-    // so the window can be shown to give the focus sink the keyboard focus
-    // without ever being seen.
+    // Placed over the screen while still hidden, and never shown anywhere
+    // else: hiding a window that holds the foreground hands the foreground
+    // to another program, whose keys would then go unseen under the saver.
     const ScreenMetrics screen = p.Screen();
     const auto width = static_cast<float>(CheckedReal(double{screen.twips_per_pixel_x} * g.ScrW));
     const auto height = static_cast<float>(CheckedReal(double{screen.twips_per_pixel_y} * g.ScrH));
-    p.SetSaverWindowRect(width, height, width, height);
-    PlaceControl(app, Control::FocusSink, 30, 30, -50, 0);
-    p.ShowSaverWindow();
-    p.FocusSaverSink();
-    p.HideSaverWindow();
     p.SetSaverWindowRect(static_cast<float>(g.WinLeft), static_cast<float>(g.WinTop), width, height);
+    PlaceControl(app, Control::FocusSink, 30, 30, -50, 0);
 
     CreateSaverSurfaces(app);
 
     p.SetSaverPointer(PointerShape::Invisible);
-    p.GetCaretPos(g.CaretNow);
-    g.LastCaret = g.CaretNow;
-    p.GetCursorPos(g.CursorNow);
-    g.LastCursor = g.CursorNow;
 
     // Still hidden: a desktop copy taken now never shows the saver itself.
     InitCats(app);
 
-    p.ShowSaverWindow();
+    // Shown once, over everything, with the keyboard already on the sink.
     p.MakeSaverTopmost();
+    p.FocusSaverSink();
+    p.ShowSaverWindow();
+
+    // What the ticks compare with, read once the window is up: a process
+    // without a shown window may not know yet where the pointer is (Wine 10
+    // says 0, 0 until its first window is mapped).
+    p.GetCaretPos(g.CaretNow);
+    g.LastCaret = g.CaretNow;
+    p.GetCursorPos(g.CursorNow);
+    g.LastCursor = g.CursorNow;
 }
 
 void ReleaseSaverSurfaces(App& app) {

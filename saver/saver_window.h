@@ -11,7 +11,8 @@ inline constexpr std::string_view kSaverCaption = "Amberpaw";
 
 // Build the full-screen saver: window, focus sink, buffers, invisible
 // pointer, recorded caret and pointer, flock and first frame; then show the
-// window topmost. ScrW and ScrH hold the screen size in pixels.
+// window, once, topmost and with the keyboard. ScrW and ScrH hold the screen
+// size in pixels.
 void StartSaver(App& app);
 
 // The sprite sheets, the frame and the background, at ScrW x ScrH: all

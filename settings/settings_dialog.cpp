@@ -78,40 +78,12 @@ constexpr Control kSizedTexts[] = {Control::Label1, Control::Label2, Control::La
 
 }  // namespace
 
-void ShowSettings(App& app) {
+namespace {
+
+// Sizes the dialog for the screen's scale, then places and sizes every
+// control's text for it: the whole layout, on opening and on a change of scale.
+void LayOut(App& app, const ScreenMetrics& screen) {
     Platform& p = app.platform;
-    p.LoadSettingsDialog(kDialogCaption);
-
-    const ScreenMetrics screen = p.Screen();
-    const float tpp = screen.twips_per_pixel_x;
-    SizeDialog(p, screen);
-
-    p.SetDialogLeft(static_cast<float>(CheckedReal((double{screen.width_twips} - p.DialogOuterWidth()) / 2)));
-    p.SetDialogTop(static_cast<float>(CheckedReal((double{screen.height_twips} - p.DialogOuterHeight()) / 2)));
-
-    const float font_size = DialogFontPoints(tpp);
-    p.SetControlFontSize(Control::Opt0, font_size);
-    p.SetControlFontSize(Control::Opt1, font_size);
-
-    p.SetOptionSelected(OptionButton(Sub32(app.g.SaverType, 1)));
-
-    for (const DesignedPlace& place : kScrollBarPlaces) Place(app, place, tpp);
-    SetBarValue(app, 0, app.g.CatNum);
-    SetBarValue(app, 1, app.g.SaverSpeed);
-
-    for (const DesignedPlace& place : kLabelFrameButtonPlaces) Place(app, place, tpp);
-
-    p.SetLabelText(Control::Label2, SignReservingText(BarValue(app, Control::HScroll0)));
-    p.SetLabelText(Control::Label4, SignReservingText(BarValue(app, Control::HScroll1)));
-
-    for (Control c : kSizedTexts) p.SetControlFontSize(c, font_size);
-
-    p.ShowSettingsDialog();
-}
-
-void ScaleSettingsDialog(App& app) {
-    Platform& p = app.platform;
-    const ScreenMetrics screen = p.Screen();
     const float tpp = screen.twips_per_pixel_x;
     SizeDialog(p, screen);
     const float font_size = DialogFontPoints(tpp);
@@ -120,6 +92,27 @@ void ScaleSettingsDialog(App& app) {
     for (const DesignedPlace& place : kLabelFrameButtonPlaces) Place(app, place, tpp);
     for (Control c : kSizedTexts) p.SetControlFontSize(c, font_size);
 }
+
+}  // namespace
+
+void ShowSettings(App& app) {
+    Platform& p = app.platform;
+    p.LoadSettingsDialog(kDialogCaption);
+
+    const ScreenMetrics screen = p.Screen();
+    LayOut(app, screen);
+    p.SetDialogLeft(static_cast<float>(CheckedReal((double{screen.width_twips} - p.DialogOuterWidth()) / 2)));
+    p.SetDialogTop(static_cast<float>(CheckedReal((double{screen.height_twips} - p.DialogOuterHeight()) / 2)));
+
+    p.SetOptionSelected(OptionButton(Sub32(app.g.SaverType, 1)));
+    SetBarValue(app, 0, app.g.CatNum);
+    SetBarValue(app, 1, app.g.SaverSpeed);
+    ShowValueTexts(app);
+
+    p.ShowSettingsDialog();
+}
+
+void ScaleSettingsDialog(App& app) { LayOut(app, app.platform.Screen()); }
 
 void CloseSettings(App& app, const std::int16_t& index) {
     if (index == 0) {

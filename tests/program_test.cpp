@@ -146,26 +146,24 @@ TEST_F(Program, SaverStartsInOrderAndIsNeverSeenBeforeItsFirstFrame) {
         "FindWindow Amberpaw",
         "FindWindow Nyamoの設定",
         "LoadSaverWindow Amberpaw",
-        "SetSaverWindowRect 15360 11520 15360 11520",  // beyond the bottom-right corner
-        "SetControlBounds FocusSink 30 30 -50 0",
-        "ShowSaverWindow",
-        "FocusSaverSink",
-        "HideSaverWindow",
         "SetSaverWindowRect 0 0 15360 11520",
+        "SetControlBounds FocusSink 30 30 -50 0",
         "CreateSaverFrame 1024x768",
         "CreateSurface 1024x768",
         "SetSaverPointer Invisible",
-        "GetCaretPos",
-        "GetCursorPos",
         "SetTimerInterval 110",
         "CopyDesktop 1024x768",
-        "ShowSaverWindow",
         "MakeSaverTopmost",
+        "FocusSaverSink",
+        "ShowSaverWindow",
+        "GetCaretPos",
+        "GetCursorPos",
     };
     EXPECT_EQ(shell->platform.log(), expected);
     const HeadlessSaverWindow& saver = shell->platform.saver();
     EXPECT_FALSE(saver.visible_during_desktop_copy);
     EXPECT_EQ(saver.presents, 1);  // composed while hidden
+    EXPECT_EQ(saver.shows, 1);  // never hidden and shown again
     EXPECT_TRUE(saver.sink_focused);
     EXPECT_TRUE(saver.topmost);
     EXPECT_EQ(saver.pointer, PointerShape::Invisible);

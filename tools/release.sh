@@ -3,7 +3,7 @@
 #   nyamo_<version>_amd64.deb          the Debian package (debhelper; lintian-checked)
 #   Nyamo-<version>-setup.exe          the Windows installer   } tools/release-windows.sh,
 #   Nyamo-<version>-windows.zip        the portable zip        } when the tree has it
-#   nyamo-<version>.tar.gz             the source (git archive)
+#   nyamo-<version>.tar.gz             the source (git archive, with the Debian changelog)
 #   SHA256SUMS
 # Everything is built from the commit, not from the working folder, with the
 # commit's time as SOURCE_DATE_EPOCH, so that the same commit gives the same
@@ -52,31 +52,56 @@ trap 'rm -rf "$work"' EXIT
 deb_name=nyamo_${version}_amd64.deb
 tar_name=nyamo-$version.tar.gz
 
-# source_archive DEST: the commit's files, each with the commit's time, in
-# git's order, compressed without a name or time of its own.
+# debian_changelog: the Debian changelog of this release, written from the
+# version and the commit (its date is the commit's, which dpkg-buildpackage
+# takes as SOURCE_DATE_EPOCH), so that the number stays written in one place.
+debian_changelog() {
+  echo "nyamo ($version-1) unstable; urgency=medium"
+  echo
+  echo "  * Nyamo $version, built from commit $commit."
+  echo
+  echo " -- $(git show "$commit:debian/control" | sed -n 's/^Maintainer: *//p')  $(date -u -R -d "@$SOURCE_DATE_EPOCH")"
+}
+
+# source_archive DEST: the commit's files and the Debian changelog, each with
+# the commit's time, in git's order, compressed without a name or time of
+# its own. The archive alone builds the package:
+#   tar xzf nyamo-<version>.tar.gz && cd nyamo-<version> && dpkg-buildpackage -us -uc -b
 source_archive() {
-  git archive --format=tar --prefix="nyamo-$version/" "$commit" | gzip -9n >"$1"
+  # (The path is whole, and stands before --prefix: git before 2.40 does not
+  # put the prefix before a virtual file's path, later versions put the
+  # prefix given before it.)
+  git archive --format=tar --add-virtual-file="nyamo-$version/debian/changelog:$(debian_changelog)"$'\n' \
+    --prefix="nyamo-$version/" "$commit" | gzip -9n >"$1"
 }
 
 # build_deb ARCHIVE FOLDER DEST: the package, built from the source archive
-# unpacked in FOLDER. The Debian changelog is written here, from the version and the
-# commit, so that the number stays written in one place.
+# unpacked in FOLDER with nothing but what the archive holds, as a user
+# would build it (SOURCE_DATE_EPOCH comes from its changelog).
 build_deb() {
   local archive=$1 folder=$2 dest=$3 src
   mkdir -p "$folder" && tar -xzf "$archive" -C "$folder" || return 1
   src=$folder/nyamo-$version
-  {
-    echo "nyamo ($version-1) unstable; urgency=medium"
-    echo
-    echo "  * Nyamo $version, built from commit $commit."
-    echo
-    echo " -- $(sed -n 's/^Maintainer: *//p' "$src/debian/control")  $(date -u -R -d "@$SOURCE_DATE_EPOCH")"
-  } >"$src/debian/changelog"
-  local jobs=${NYAMO_JOBS:-2}
-  (cd "$src" && DEB_BUILD_OPTIONS="noddebs nocheck parallel=$jobs" \
-     dpkg-buildpackage -b -us -uc >"$folder/build.log" 2>&1) ||
+  (cd "$src" && env -u SOURCE_DATE_EPOCH -u DEB_BUILD_OPTIONS \
+     dpkg-buildpackage -us -uc -b -j"${NYAMO_JOBS:-2}" >"$folder/build.log" 2>&1) ||
     { tail -n 30 "$folder/build.log"; echo "release: the package did not build; the log is $folder/build.log"; return 1; }
   cp "$folder/nyamo_${version}-1_amd64.deb" "$dest"
+}
+
+# lintian_source ARCHIVE FOLDER: the Debian source package made from the
+# archive (its files but debian/ as the upstream tarball), checked by
+# lintian like the package.
+lintian_source() {
+  local archive=$1 folder=$2
+  mkdir -p "$folder" && tar -xzf "$archive" -C "$folder" &&
+    tar -czf "$folder/nyamo_$version.orig.tar.gz" -C "$folder" --exclude="nyamo-$version/debian" "nyamo-$version" &&
+    (cd "$folder" && dpkg-source -b "nyamo-$version" >"$folder/source.log" 2>&1) ||
+    { cat "$folder/source.log" 2>/dev/null; return 1; }
+  lintian --fail-on error,warning "$folder/nyamo_$version-1.dsc" >/dev/null 2>&1
+  local status=$?
+  lintian --fail-on none --display-info --show-overrides "$folder/nyamo_$version-1.dsc" 2>&1 |
+    grep -v '^running with root privileges' | sed 's/^/  lintian (source): /'
+  return $status
 }
 
 echo "release: Nyamo $version from $commit (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) into $out"
@@ -111,6 +136,11 @@ lintian_status=$?
 lintian --fail-on none --display-info --show-overrides "$out/$deb_name" 2>&1 |
   grep -v '^running with root privileges' | sed 's/^/  lintian: /'
 if [ $lintian_status -eq 0 ]; then pass "lintian: no error and no warning without an override"; else fail "lintian"; fi
+if lintian_source "$out/$tar_name" "$work/source"; then
+  pass "lintian over the source package made from $tar_name: no error and no warning"
+else
+  fail "lintian over the source package"
+fi
 
 if [ $check_mode -eq 1 ]; then
   # The same commit again, in a folder of another name, later.
@@ -128,7 +158,7 @@ if [ $check_mode -eq 1 ]; then
       fi
     fi
   done
-  if [ $same -eq 1 ]; then pass "reproducible: $deb_name and $tar_name are byte-identical when built again elsewhere"
+  if [ $same -eq 1 ]; then pass "reproducible: $deb_name and $tar_name are byte-identical when built again elsewhere, the package from the archive alone"
   else fail "reproducible: the package or the source archive"; fi
 
   if [ ${#windows_files[@]} -gt 0 ]; then

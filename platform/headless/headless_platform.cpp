@@ -144,15 +144,13 @@ void HeadlessPlatform::SetSaverWindowRect(float left, float top, float width, fl
 void HeadlessPlatform::ShowSaverWindow() {
     Log("ShowSaverWindow");
     saver_.visible = true;
-}
-
-void HeadlessPlatform::HideSaverWindow() {
-    Log("HideSaverWindow");
-    saver_.visible = false;
+    saver_.shows += 1;
+    saver_.sink_focused = saver_.sink_wanted;
 }
 
 void HeadlessPlatform::FocusSaverSink() {
     Log("FocusSaverSink");
+    saver_.sink_wanted = true;
     saver_.sink_focused = saver_.visible;  // only a shown window can take the focus
 }
 

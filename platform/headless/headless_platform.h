@@ -27,7 +27,9 @@ struct HeadlessSaverWindow {
     bool loaded = false;
     bool visible = false;
     bool topmost = false;
+    bool sink_wanted = false;
     bool sink_focused = false;
+    std::int32_t shows = 0;
     WindowHandle handle = 0;
     float left = 0, top = 0, width = 0, height = 0;  // twips
     PointerShape pointer = PointerShape::Default;
@@ -119,7 +121,6 @@ public:
     void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
     void SetSaverWindowRect(float left, float top, float width, float height) override;
     void ShowSaverWindow() override;
-    void HideSaverWindow() override;
     void FocusSaverSink() override;
     void SetSaverPointer(PointerShape shape) override;
     void MakeSaverTopmost() override;

@@ -94,10 +94,14 @@ HFONT MakeFontPixels(const std::wstring& face, int em_pixels) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, face.c_str());
 }
 
-// A font of that many points, its pixel height made for the dialog's dots
+// The em in whole pixels of a font of that many points at the dialog's dots
 // per inch (a point is 20 twips), so that text is drawn sharp at its size.
+int FontPixels(float points, float twips_per_pixel) {
+    return static_cast<int>(std::lround(double{points} * 20.0 / double{twips_per_pixel}));
+}
+
 HFONT MakeFont(const std::wstring& face, float points, float twips_per_pixel) {
-    return MakeFontPixels(face, static_cast<int>(std::lround(double{points} * 20.0 / double{twips_per_pixel})));
+    return MakeFontPixels(face, FontPixels(points, twips_per_pixel));
 }
 
 // The height of a line of text in the font: what a group box's caption takes.
@@ -126,10 +130,14 @@ void Win32Platform::LoadSettingsDialog(std::string_view caption) {
     const std::wstring title = Widen(caption);
     RECT outer{0, 0, kDesignClientWidth, kDesignClientHeight};
     AdjustWindowRectEx(&outer, kDialogStyle, FALSE, 0);
-    dialog_ = CreateWindowExW(0, kDialogClass, title.c_str(), kDialogStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance_, this);
+    // Created on the monitor the core centres it on, the primary one, so
+    // that its DPI is that monitor's from the start, not the system's.
+    dialog_ = CreateWindowExW(0, kDialogClass, title.c_str(), kDialogStyle, 0, 0, outer.right - outer.left,
+                              outer.bottom - outer.top, nullptr, nullptr, instance_, this);
     if (dialog_ == nullptr) return;
     WindowCreated();
+    const int dpi = WindowDpi(dialog_);
+    dialog_dpi_ = {dpi, dpi};
     GiveIcon(dialog_);
     CreateDialogControls();
 }
@@ -191,8 +199,7 @@ void Win32Platform::CreateDialogControls() {
 // face such as ＭＳ Ｐゴシック, whose line is one em, keeps the design size.
 HFONT Win32Platform::MakeFrameCaptionFont() {
     const int room = FrameCaptionRoom(TwipsPerPixelX(), TwipsPerPixelY());
-    // The default font's em in pixels (a point is 20 twips).
-    const int design = static_cast<int>(std::lround(double{kDefaultPoints} * 20.0 / double{TwipsPerPixelY()}));
+    const int design = FontPixels(kDefaultPoints, TwipsPerPixelY());
     HDC dc = GetDC(nullptr);
     std::wstring best_face = JapaneseFace();
     int best_size = 0;

@@ -38,9 +38,10 @@ void Win32Platform::ReportDialogLayout() {
         report += line;
     }
     ReleaseDC(dialog_, dc);
-    char check[64];
-    std::snprintf(check, sizeof check, "check_mark=%d\n", GetSystemMetrics(SM_CXMENUCHECK));
-    report += check;
+    char facts[128];
+    std::snprintf(facts, sizeof facts, "check_mark=%d\nawareness=%s\nwindow_dpi=%d\n", GetSystemMetrics(SM_CXMENUCHECK),
+                  ThreadDpiAwareness().c_str(), WindowDpi(dialog_));
+    report += facts;
     std::fputs(report.c_str(), stdout);
     std::fflush(stdout);
 }

@@ -46,6 +46,11 @@ struct App;
 // UTF-8 <-> UTF-16; invalid sequences become U+FFFD rather than failing.
 std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
+// The dots per inch the window is drawn at on its monitor; 0 when the system
+// cannot say (before Windows 8.1, or a program the system scales).
+int WindowDpi(HWND window);
+// The calling thread's DPI awareness: unaware, system, permonitor, permonitorv2.
+std::string ThreadDpiAwareness();
 
 // The resource id of the icon that all three windows bear.
 inline constexpr int kIconResource = 1;
@@ -112,7 +117,6 @@ public:
     void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
     void SetSaverWindowRect(float left, float top, float width, float height) override;
     void ShowSaverWindow() override;
-    void HideSaverWindow() override;
     void FocusSaverSink() override;
     void SetSaverPointer(PointerShape shape) override;
     void MakeSaverTopmost() override;
@@ -162,8 +166,12 @@ private:
     static LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnSaverMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-    // Another window took the foreground: once the saver is up, it ends as on a click.
+    // Another window took the foreground: once the saver is shown, noted for the next tick.
     void OnSaverDeactivated();
+    // A deactivation noted since the last tick, and the foreground still elsewhere.
+    bool SaverLostForeground();
+    // The primary screen is now of another size than the saver window.
+    bool SaverNoLongerCovers(int screen_width, int screen_height) const;
     LRESULT OnSinkMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnPreviewMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT OnDialogMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -229,10 +237,11 @@ private:
     bool display_off_ = false;
     HCURSOR invisible_cursor_ = nullptr;
     PointerShape pointer_ = PointerShape::Default;
-    // Set by the last step of the start-up (topmost placement); from the
-    // moment the shown window is also active, losing the foreground ends it.
-    bool saver_placed_ = false;
-    bool saver_wakes_on_deactivation_ = false;
+    bool sink_wanted_ = false;  // FocusSaverSink asked; the show gives the sink the focus
+    // From the show on, a deactivation is noted, and the next tick ends the
+    // saver unless the window has the foreground again (OnSaverDeactivated).
+    bool saver_shown_ = false;
+    bool foreground_lost_ = false;
     UINT timer_ms_ = 200;
 
     // The preview window.
@@ -251,8 +260,9 @@ private:
     HFONT caption_font_ = nullptr;  // the frame's, fitted above its options
     std::array<std::int16_t, 2> reported_scroll_{};  // the values the labels last showed
     POINT frame_origin_{};
-    // The dialog's dots per inch once the system has moved it to a monitor
-    // of another DPI; {0, 0} until then, when the screen's own hold.
+    // The dialog's dots per inch: its window's from its creation, then
+    // those of each monitor the system moves it to; {0, 0} while the system
+    // cannot say, when the screen's own hold.
     std::array<int, 2> dialog_dpi_{0, 0};
     std::wstring japanese_face_;
 };

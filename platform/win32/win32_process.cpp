@@ -1,6 +1,7 @@
 // Process services: command line, folders, screen metrics, clock, other
 // processes' windows, and the UTF-8 <-> UTF-16 conversion every call needs.
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
@@ -69,9 +70,51 @@ int ScreenDpi(int axis) {
     return dpi > 0 ? dpi : 96;
 }
 
+// A system function by name: nullptr on a system too old to have it.
+template <typename Function>
+Function SystemFunction(const wchar_t* module, const char* name) {
+    HMODULE handle = GetModuleHandleW(module);
+    if (handle == nullptr) handle = LoadLibraryW(module);
+    return handle == nullptr ? nullptr : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(handle, name)));
+}
+
 }  // namespace
 
-// The screen's factors, or the dialog's own after a move to a monitor of another DPI.
+// Windows 10 1607 on answer for the window itself, whatever the program's
+// awareness; Windows 8.1 only through its monitor, which is right only for a
+// per-monitor aware program (a system-aware one is drawn at the system DPI
+// and scaled by the system).
+int WindowDpi(HWND window) {
+    using ForWindow = UINT(WINAPI*)(HWND);
+    static const auto for_window = SystemFunction<ForWindow>(L"user32.dll", "GetDpiForWindow");
+    if (for_window != nullptr) return static_cast<int>(for_window(window));
+    using ProcessAwareness = HRESULT(WINAPI*)(HANDLE, int*);
+    using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto awareness = SystemFunction<ProcessAwareness>(L"shcore.dll", "GetProcessDpiAwareness");
+    static const auto for_monitor = SystemFunction<ForMonitor>(L"shcore.dll", "GetDpiForMonitor");
+    int aware = 0;
+    UINT x = 0, y = 0;
+    // PROCESS_PER_MONITOR_DPI_AWARE (2); MDT_EFFECTIVE_DPI (0).
+    if (awareness == nullptr || for_monitor == nullptr || awareness(nullptr, &aware) != S_OK || aware != 2) return 0;
+    if (for_monitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), 0, &x, &y) != S_OK) return 0;
+    return static_cast<int>(x);
+}
+
+std::string ThreadDpiAwareness() {
+    using Current = HANDLE(WINAPI*)();
+    using Equal = BOOL(WINAPI*)(HANDLE, HANDLE);
+    static const auto current = SystemFunction<Current>(L"user32.dll", "GetThreadDpiAwarenessContext");
+    static const auto equal = SystemFunction<Equal>(L"user32.dll", "AreDpiAwarenessContextsEqual");
+    if (current == nullptr || equal == nullptr) return IsProcessDPIAware() ? "system" : "unaware";
+    // DPI_AWARENESS_CONTEXT_UNAWARE (-1) to _PER_MONITOR_AWARE_V2 (-4), V2
+    // first: a system that knows no V2 (Wine 8) takes both for one.
+    const char* const names[] = {"unaware", "system", "permonitor", "permonitorv2"};
+    for (int i = 3; i >= 0; --i)
+        if (equal(current(), reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1 - i)))) return names[i];
+    return "other";
+}
+
+// The screen's factors, or the dialog's own: its window's DPI from its start.
 float Win32Platform::TwipsPerPixelX() {
     return 1440.0f / static_cast<float>(dialog_dpi_[0] > 0 ? dialog_dpi_[0] : ScreenDpi(LOGPIXELSX));
 }

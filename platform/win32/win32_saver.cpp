@@ -15,6 +15,8 @@ namespace nyamo {
 namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
+// Longer than the 100 ms for which Wine trusts its own pointer position.
+constexpr DWORD kPointerSettleMs = 150;
 
 // The key's shift state as the key handler receives it: 1 shift, 2 control, 4 alt.
 std::int32_t ShiftState() {
@@ -62,22 +64,34 @@ void Win32Platform::SetSaverWindowRect(float left, float top, float width, float
                  PixelsFromTwipsY(height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// One show, in place and topmost already: the window becomes visible and
+// active in the same call, takes the foreground and gives the sink the
+// keyboard before the first key can come. From here on, losing the
+// foreground ends the saver (OnSaverDeactivated).
 void Win32Platform::ShowSaverWindow() {
     if (saver_ == nullptr) return;
     ShowWindow(saver_, SW_SHOW);
     SetForegroundWindow(saver_);
+    if (sink_wanted_ && sink_ != nullptr) SetFocus(sink_);
     // The first frame is already in the retained image: put it on the screen
     // now rather than when the loop gets round to WM_PAINT.
     UpdateWindow(saver_);
     if (pointer_ == PointerShape::Invisible) SetCursor(invisible_cursor_);
-}
-
-void Win32Platform::HideSaverWindow() {
-    if (saver_ != nullptr) ShowWindow(saver_, SW_HIDE);
+    saver_shown_ = true;
+    foreground_lost_ = false;
+    // The pointer position the ticks compare with is read next. Wine 10
+    // confines the pointer to a full-screen foreground window, and for that
+    // takes the last position its server was told (0, 0 in a session whose
+    // pointer has not moved) as new; for 100 ms after such a change it
+    // answers GetCursorPos from that position rather than from the X server.
+    // Waiting that out costs the start-up a moment, with the first frame
+    // already on the screen; keys typed meanwhile wait in the queue.
+    Sleep(kPointerSettleMs);
 }
 
 void Win32Platform::FocusSaverSink() {
-    if (sink_ != nullptr) SetFocus(sink_);
+    sink_wanted_ = true;
+    if (sink_ != nullptr && saver_ != nullptr && IsWindowVisible(saver_)) SetFocus(sink_);
 }
 
 HCURSOR Win32Platform::CurrentSaverCursor() const {
@@ -100,20 +114,30 @@ void Win32Platform::SetSaverPointer(PointerShape shape) {
 
 void Win32Platform::MakeSaverTopmost() {
     if (saver_ == nullptr) return;
-    SetWindowPos(saver_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    // The last step of the start-up: the off-screen show and the hide before
-    // it deactivate the window on purpose, and must not end it.
-    saver_placed_ = true;
-    if (GetForegroundWindow() == saver_) saver_wakes_on_deactivation_ = true;
+    SetWindowPos(saver_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 // Keys typed after another program took the foreground would go to that
 // program, hidden under the topmost saver: the saver ends instead, as the
-// system's screen-saver library does.
+// system's screen-saver library does. Not at once, though: Wine 10 answers
+// the first show with a deactivation and, at once, a new activation of the
+// same window (its X focus settling). The saver ends on its next tick when
+// the foreground has not come back by then; every message already queued,
+// the new activation among them, is handled before a timer's.
 void Win32Platform::OnSaverDeactivated() {
-    if (!saver_wakes_on_deactivation_ || in_handler_) return;
-    saver_wakes_on_deactivation_ = false;
-    Deliver([](App& app) { Form_Click(app); });
+    if (saver_shown_) foreground_lost_ = true;
+}
+
+bool Win32Platform::SaverLostForeground() {
+    if (!foreground_lost_) return false;
+    foreground_lost_ = false;
+    return GetForegroundWindow() != saver_;
+}
+
+bool Win32Platform::SaverNoLongerCovers(int screen_width, int screen_height) const {
+    RECT r{};
+    if (saver_ == nullptr || !::GetWindowRect(saver_, &r)) return false;
+    return r.right - r.left != screen_width || r.bottom - r.top != screen_height;
 }
 
 void Win32Platform::SetTimerInterval(std::int32_t milliseconds) {
@@ -197,8 +221,8 @@ void Win32Platform::PaintSaver(HWND window) {
 void Win32Platform::UnloadSaverWindow() {
     if (saver_ == nullptr) return;
     // Destroying the window deactivates it; that is no new wake-up.
-    saver_placed_ = false;
-    saver_wakes_on_deactivation_ = false;
+    saver_shown_ = false;
+    foreground_lost_ = false;
     KillTimer(saver_, kTickTimer);
     DestroyWindow(saver_);
 }
@@ -218,7 +242,9 @@ void Win32Platform::GetCursorPos(Point& point) {
 LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_TIMER:
-            if (wparam == kTickTimer) {
+            if (wparam == kTickTimer && SaverLostForeground()) {
+                Deliver([](App& app) { Form_Click(app); });
+            } else if (wparam == kTickTimer) {
                 const GdiTimer timer(GdiWork::Tick, 0);
                 Deliver([](App& app) { Timer1_Timer(app); });
             }
@@ -242,8 +268,8 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
         case WM_ACTIVATE:
             if (LOWORD(wparam) == WA_INACTIVE)
                 OnSaverDeactivated();
-            else if (saver_placed_)
-                saver_wakes_on_deactivation_ = true;
+            else
+                foreground_lost_ = false;
             break;  // the default activation gives the focus back (WM_SETFOCUS)
         case WM_ACTIVATEAPP:
             if (wparam == FALSE) OnSaverDeactivated();
@@ -272,14 +298,22 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
         case WM_PAINT:
             PaintSaver(window);
             return 0;
+        case WM_DISPLAYCHANGE:
+            // A new resolution, or a monitor plugged in or out: the window no
+            // longer covers the screen it was made for, and part of the
+            // session would show beside the kittens. The saver ends, as the
+            // user's next touch would end it anyway.
+            if (SaverNoLongerCovers(LOWORD(lparam), HIWORD(lparam))) Deliver([](App& app) { Form_Click(app); });
+            break;
         case WM_POWERBROADCAST:
             if (wparam == PBT_POWERSETTINGCHANGE && lparam != 0)
                 OnPowerSetting(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lparam));
             return TRUE;
         case WM_DESTROY:
             KillTimer(window, kTickTimer);
-            saver_placed_ = false;
-            saver_wakes_on_deactivation_ = false;
+            saver_shown_ = false;
+            foreground_lost_ = false;
+            sink_wanted_ = false;
             if (display_notify_ != nullptr) UnregisterPowerSettingNotification(display_notify_);
             display_notify_ = nullptr;
             saver_ = nullptr;

@@ -21,10 +21,12 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "assets/embedded.h"
 #include "assets/pictures.h"
+#include "base/utf8.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_platform.h"
 #include "settings/dialog_design.h"
@@ -34,9 +36,10 @@ namespace nyamo::x11 {
 
 namespace {
 
-// A proportional face with Japanese glyphs (Debian's fonts-noto-cjk). FLTK's
-// Xft names start with a style letter; a blank is the regular style. It
-// replaces FLTK's default face, so the message box shows Japanese too.
+// A proportional face with Japanese glyphs (Debian's fonts-noto-cjk), the
+// design's. FLTK's Xft names start with a style letter; a blank is the
+// regular style. The dialog's face replaces FLTK's default face, so the
+// message box shows Japanese too.
 constexpr const char* kDialogFace = " Noto Sans CJK JP";
 // A face with a line of one em for the frame's caption, where there is one
 // (Debian's fonts-ipafont-gothic), in a slot of its own.
@@ -164,6 +167,52 @@ bool FaceInstalled(const char* family) {
     return found;
 }
 
+// Every character of the dialog's fixed texts is in the face's set.
+bool CoversDialogTexts(const FcCharSet* chars) {
+    for (std::string_view text : {kFrameText, kOptDesktopText, kOptBlankText, kLabel1Text, kLabel3Text,
+                                  kInfoLineText, kOkText, kCancelText}) {
+        for (char16_t unit : Utf8ToUtf16(text))  // these texts lie in the BMP
+            if (FcCharSetHasChar(chars, unit) == FcFalse) return false;
+    }
+    return true;
+}
+
+// The face of the dialog's texts, as an FLTK Xft name. Xft draws a text in
+// one face, and fontconfig answers a face that is not installed with its
+// default, which has no Japanese glyphs: the labels would be empty boxes
+// even with another Japanese face at hand. So: the design's face when it is
+// installed; otherwise the first face fontconfig offers for Japanese that has
+// every character of the dialog's texts (IPA P Gothic, VL P Gothic, or
+// another of the fonts-japanese-gothic family); otherwise, with no such face
+// at all, the design's name (the Latin texts and the controls still work).
+std::string ChooseDialogFace() {
+    if (FaceInstalled(kDialogFace + 1)) return kDialogFace;
+    std::string face = kDialogFace;
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
+    if (pattern == nullptr) return face;
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    // A proportional face first, as the design's is (IPA P Gothic before IPA Gothic).
+    for (bool proportional_only : {true, false}) {
+        for (int i = 0; fonts != nullptr && i < fonts->nfont && face == kDialogFace; ++i) {
+            FcChar8* family = nullptr;
+            FcCharSet* chars = nullptr;
+            int spacing = FC_PROPORTIONAL;
+            FcPatternGetInteger(fonts->fonts[i], FC_SPACING, 0, &spacing);
+            if (proportional_only && spacing != FC_PROPORTIONAL) continue;
+            if (FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch &&
+                FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &chars) == FcResultMatch &&
+                CoversDialogTexts(chars))
+                face = " " + std::string(reinterpret_cast<const char*>(family));
+        }
+    }
+    if (fonts != nullptr) FcFontSetDestroy(fonts);
+    FcPatternDestroy(pattern);
+    return face;
+}
+
 struct CaptionFont {
     Fl_Font face;
     int size;
@@ -206,6 +255,8 @@ struct FltkDialog::Widgets {
     const DialogEvents* events = nullptr;
     std::vector<unsigned char> icon_rgba;
     std::unique_ptr<Fl_RGB_Image> icon;
+    // FLTK keeps the pointer it is given as the default face's name.
+    std::string face;
     bool loaded = false;
     bool report = false;
     int origin_x = 0, origin_y = 0;
@@ -281,6 +332,7 @@ struct FltkDialog::Widgets {
     void ReportLayout() const {
         if (!report) return;
         std::printf("window %d %d %d %d\n", window->x(), window->y(), window->w(), window->h());
+        std::printf("face \"%s\"\n", face.c_str() + 1);
         const char* names[] = {"Frame", "Opt0", "Opt1", "Label1", "Label2", "Label3", "Label4", "Label5",
                                "HScroll0", "HScroll1", "But0", "But1"};
         const Control controls[] = {Control::Frame, Control::Opt0, Control::Opt1, Control::Label1,
@@ -344,7 +396,8 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
     w.report = std::getenv("NYAMO_DIALOG_REPORT") != nullptr;
     w.origin_x = origin_x;
     w.origin_y = origin_y;
-    Fl::set_font(FL_HELVETICA, kDialogFace);
+    w.face = ChooseDialogFace();
+    Fl::set_font(FL_HELVETICA, w.face.c_str());
     Fl::visible_focus(1);
     // Design sizes in pixels at 96 dots per inch: 8 points for the form's
     // default font, 11.25 and 9.75 points for the Gothic face. Above 120 dots
@@ -433,6 +486,8 @@ FltkDialog::~FltkDialog() {
         w_->window->hide();
         delete w_->window;
     }
+    // The name given to FLTK goes with the widgets.
+    Fl::set_font(FL_HELVETICA, kDialogFace);
 }
 
 bool FltkDialog::loaded() const { return w_->loaded; }

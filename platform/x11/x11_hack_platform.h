@@ -46,7 +46,6 @@ public:
     void LoadSaverWindow(std::string_view, std::int32_t timer_ms) override { SetTimerInterval(timer_ms); }
     void SetSaverWindowRect(float, float, float, float) override {}
     void ShowSaverWindow() override {}
-    void HideSaverWindow() override {}
     void FocusSaverSink() override {}
     void SetSaverPointer(PointerShape) override {}
     void MakeSaverTopmost() override {}

@@ -40,7 +40,8 @@ int RunProgram(const std::vector<std::string>& args) {
     if (display == nullptr) {
         std::fprintf(stderr,
                      "nyamo: cannot open the X display%s%s: it needs a running X server (set DISPLAY).\n"
-                     "To render frames without a display, use nyamo-render.\n",
+                     "Without a display, nyamo-render renders the saver into pictures; it is built from\n"
+                     "Nyamo's source (tools/render) and is not part of the Debian package.\n",
                      std::getenv("DISPLAY") != nullptr ? " " : "",
                      std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
         return 1;

@@ -232,9 +232,9 @@ SaverInput X11Platform::Translate(const XEvent& event) {
                 if (event.xvisibility.state != VisibilityUnobscured) XRaiseWindow(display_, saver_.window);
                 return SaverInput::Nothing;
             case UnmapNotify:
-                // A synthetic event unmaps nothing; ours came from the start's hide.
-                if (event.xunmap.send_event || event.xunmap.serial <= saver_.own_unmap_serial)
-                    return SaverInput::Nothing;
+                // A synthetic event unmaps nothing. The saver never unmaps its
+                // own window while it runs, so a real unmap is another client's.
+                if (event.xunmap.send_event) return SaverInput::Nothing;
                 return LoseSaverWindow(false);
             case DestroyNotify:
                 return LoseSaverWindow(true);

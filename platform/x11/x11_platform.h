@@ -97,7 +97,6 @@ public:
     void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
     void SetSaverWindowRect(float left, float top, float width, float height) override;
     void ShowSaverWindow() override;
-    void HideSaverWindow() override;
     void FocusSaverSink() override;
     void SetSaverPointer(PointerShape shape) override;
     void MakeSaverTopmost() override;
@@ -149,8 +148,6 @@ protected:
         bool ours = false;
         Window sink = 0;  // the focus sink: an input-only child outside the visible area
         bool mapped = false;
-        // Our own unmaps come back as events too; only a later one is another client's.
-        unsigned long own_unmap_serial = 0;
         bool sink_focus = false;
         bool grabbed = false;
         // The pointer grab holds: every motion comes as an event, and

@@ -122,24 +122,13 @@ void X11Platform::ShowSaverWindow() {
     XMapRaised(display_, saver_.window);
     saver_.mapped = true;
     if (saver_.sink_focus) XSetInputFocus(display_, saver_.sink, RevertToParent, CurrentTime);
-    // Only a window on the screen takes the input: the first show, beyond
-    // the screen's corner, is there to give the sink the focus unseen.
+    // Only a window on the screen takes the input.
     const int root_width = DisplayWidth(display_, screen_number_);
     const int root_height = DisplayHeight(display_, screen_number_);
     if (OnRoot(primary_.left + saver_.left, primary_.top + saver_.top, saver_.width, saver_.height, root_width,
                root_height))
         GrabInput();
     RepaintSaver();
-    XSync(display_, False);
-}
-
-void X11Platform::HideSaverWindow() {
-    if (saver_.window == 0) return;
-    ReleaseInput();
-    saver_.own_unmap_serial = NextRequest(display_);
-    XUnmapWindow(display_, saver_.window);
-    saver_.mapped = false;
-    // The desktop copy that may follow must not see the window.
     XSync(display_, False);
 }
 

@@ -5,6 +5,8 @@
 //
 // Commands (captions and texts are UTF-8 on the command line):
 //   wait <caption> <ms>            wait until a visible top-level window has that caption
+//   ready <caption> <ms>           wait until it is also the foreground window and its
+//                                  thread's keyboard focus is on it or one of its children
 //   gone <caption> <ms>            wait until no window has that caption
 //   info <caption>                 key=value facts about the window
 //   controls <caption>             one line per child control, in z-order (= tab order)
@@ -28,8 +30,11 @@
 //   steal <caption> <ms>           a window of the probe takes the foreground;
 //                                  print how long the captioned window stayed
 //   gdi <caption>                  GDI and USER object counts of the window's process
+//   display <w> <h>                change the primary screen's resolution (0 0: back
+//                                  to the registry's); print the result code
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,11 +93,18 @@ HWND Find(const char* caption) {
     return FindWindowW(nullptr, wide.c_str());
 }
 
-HWND WaitVisible(const char* caption, DWORD ms) {
+HWND FocusOf(HWND window);
+
+// With keyboard, the window must also be the one a key sent now reaches:
+// the foreground window, its thread's focus on it or one of its children.
+HWND WaitVisible(const char* caption, DWORD ms, bool keyboard = false) {
     const DWORD start = GetTickCount();
     for (;;) {
         HWND window = Find(caption);
-        if (window != nullptr && IsWindowVisible(window)) return window;
+        HWND focus = window != nullptr && keyboard ? FocusOf(window) : nullptr;
+        if (window != nullptr && IsWindowVisible(window) &&
+            (!keyboard || (GetForegroundWindow() == window && (focus == window || IsChild(window, focus)))))
+            return window;
         if (GetTickCount() - start >= ms) return nullptr;
         SleepPumping(20);
     }
@@ -500,7 +512,8 @@ int Version(const char* file) {
     std::vector<char> data(size);
     GetFileVersionInfoW(path.c_str(), 0, size, data.data());
     for (const wchar_t* name :
-         {L"OriginalFilename", L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion", L"InternalName"})
+         {L"OriginalFilename", L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion", L"InternalName",
+          L"CompanyName"})
         std::printf("%s=%s\n", Narrow(name).c_str(), VersionString(data, name).c_str());
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixed_size = 0;
@@ -644,6 +657,17 @@ int DpiChanged(const char* caption, int dpi, int left, int top) {
     return sent != 0 ? 0 : 1;
 }
 
+int Display(int width, int height) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const LONG result = ChangeDisplaySettingsW(width > 0 ? &mode : nullptr, 0);
+    std::printf("result=%ld\nscreen=%d %d\n", result, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+
 int Usage() {
     std::printf("usage: nyamo_probe <command> ... (see the source)\n");
     return 2;
@@ -659,11 +683,15 @@ int wmain(int argc, wchar_t** wargv) {
     const auto arg = [&](int i) { return i < argc ? argv[static_cast<std::size_t>(i)] : ""; };
     const auto num = [&](int i) { return static_cast<int>(std::strtol(arg(i), nullptr, 0)); };
     const std::string command = arg(1);
+    // Per-monitor aware: every size and place read is in the screen's own pixels.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     int status = 2;
     if (command == "wait") {
         HWND window = WaitVisible(arg(2), static_cast<DWORD>(num(3)));
         std::printf(window != nullptr ? "found\n" : "not found\n");
         status = window != nullptr ? 0 : 1;
+    } else if (command == "ready") {
+        status = WaitVisible(arg(2), static_cast<DWORD>(num(3)), true) != nullptr ? 0 : 1;
     } else if (command == "gone") {
         const DWORD start = GetTickCount();
         while (Find(arg(2)) != nullptr && GetTickCount() - start < static_cast<DWORD>(num(3))) SleepPumping(20);
@@ -707,6 +735,8 @@ int wmain(int argc, wchar_t** wargv) {
         status = Gdi(arg(2));
     } else if (command == "dpi") {
         status = DpiChanged(arg(2), num(3), num(4), num(5));
+    } else if (command == "display") {
+        status = Display(num(2), num(3));
     } else if (command == "fonts") {
         status = Fonts();
     } else {

@@ -47,6 +47,19 @@ uninstall_silently() {
     done
     echo "still there after 30 s"
 }
+# uninstall_copy_ends: waits (30 s at most) for the uninstaller's copy in the
+# temporary folder to end.
+uninstall_copy_ends() {
+    for _ in $(seq 150); do pgrep -f '~nsu' >/dev/null || return 0; sleep 0.2; done
+    return 1
+}
+# installed_state: every installed file's bytes, Nyamo's keys, the chosen
+# saver and the Start-menu entry, as one line to compare.
+installed_state() {
+    { (cd "$INSTALLED" 2>/dev/null && sha256sum -- *); "$WINE" reg query "$UNINSTALL_KEY" /s 2>/dev/null
+      "$WINE" reg query "$OWN_KEY" /s 2>/dev/null; chosen_saver; test -e "$SHORTCUT" && echo shortcut; } |
+        tr -d '\r' | sha256sum | cut -c1-16
+}
 
 RELEASE_START=$(date +%s)
 # The Start-menu helper runs on a bare Windows like the saver: 64-bit, GUI,
@@ -54,7 +67,7 @@ RELEASE_START=$(date +%s)
 HELPER_IMPORTS=$(x86_64-w64-mingw32-objdump -p "$BUILD/NyamoSettings.exe" 2>/dev/null | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | paste -sd' ')
 expect "NyamoSettings.exe: a 64-bit GUI program importing only kernel32, msvcrt and user32" \
     "1|kernel32.dll msvcrt.dll user32.dll" \
-    "$(file "$BUILD/NyamoSettings.exe" | grep -c 'PE32+ executable (GUI) x86-64')|$HELPER_IMPORTS"
+    "$(file "$BUILD/NyamoSettings.exe" | grep -cE 'PE32\+ executable .*\(GUI\),? x86-64')|$HELPER_IMPORTS"
 DIST=$WORK/dist
 SETUP=$DIST/Nyamo-$PROJECT_VERSION-setup.exe
 ZIP=$DIST/Nyamo-$PROJECT_VERSION-windows.zip
@@ -137,6 +150,8 @@ expect "install: the saver chosen before is remembered" "$PREVIOUS_SAVER|0x1|0|0
     "$(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousSaverSet)|$(reg_value "$OWN_KEY" PreviousActive)|$(reg_value "$OWN_KEY" PreviousActiveSet)"
 expect "install: installed-apps entry: name, version, publisher, icon" "Nyamo|$PROJECT_VERSION|Nyamo authors|$INSTALLED_WIN\\Nyamo_07.scr,0" \
     "$(reg_value "$UNINSTALL_KEY" DisplayName)|$(reg_value "$UNINSTALL_KEY" DisplayVersion)|$(reg_value "$UNINSTALL_KEY" Publisher)|$(reg_value "$UNINSTALL_KEY" DisplayIcon)"
+expect "one publisher: the .scr's and the installer's CompanyName are the entry's Publisher" "Nyamo authors|Nyamo authors" \
+    "$(field "$(probe version "$(winpath "$BUILD/Nyamo_07.scr")")" CompanyName)|$(field "$SETUP_VERSION" CompanyName)"
 expect "install: installed-apps entry: uninstall and quiet uninstall commands" \
     "\"$INSTALLED_WIN\\Uninstall.exe\"|\"$INSTALLED_WIN\\Uninstall.exe\" /S" \
     "$(reg_value "$UNINSTALL_KEY" UninstallString)|$(reg_value "$UNINSTALL_KEY" QuietUninstallString)"
@@ -199,6 +214,71 @@ check "upgrade: the user's Nyamo_07.ini is kept byte for byte" cmp -s "$WORK/use
 expect "upgrade: Nyamo still chosen; the saver chosen before Nyamo still remembered" \
     "$INSTALLED_WIN\\Nyamo_07.scr|1 $PREVIOUS_SAVER|0" "$(chosen_saver) $(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousActive)"
 
+# The same folder named another way (here through Wine's drive Z:; on
+# Windows an 8.3 name, a subst drive or a junction) is no move: nothing is
+# deleted, and the registry keeps the name on record.
+INSTALLED_Z=$(winpath "$(readlink -f "$INSTALLED")")
+"$WINE" "$SETUP" /S "/D=$INSTALLED_Z" >/dev/null 2>&1
+expect "same folder through Z: ($INSTALLED_Z): exit 0, the programs and the settings still there" \
+    "0|NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe" "$?|$(folder_list "$INSTALLED")"
+check "same folder through Z:: Nyamo_07.scr is the build's" cmp -s "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+expect "same folder through Z:: the saver, the entry and the folder on record keep their first name" \
+    "$INSTALLED_WIN\\Nyamo_07.scr|1 \"$INSTALLED_WIN\\Uninstall.exe\" /S $INSTALLED_WIN" \
+    "$(chosen_saver) $(reg_value "$UNINSTALL_KEY" QuietUninstallString) $(reg_value "$OWN_KEY" InstallDir)"
+
+# An upgrade leaves the user's choice made since: another saver, or the
+# saver switched off.
+set_saver 'C:\windows\system32\chosen later.scr' 1
+install_silently >/dev/null
+set_saver_off_result=$(chosen_saver)
+set_saver "$INSTALLED_WIN\\Nyamo_07.scr" 0
+install_silently >/dev/null
+expect "upgrade: another saver chosen since stays chosen; Nyamo switched off stays off" \
+    'C:\windows\system32\chosen later.scr|1 '"$INSTALLED_WIN\\Nyamo_07.scr|0" "$set_saver_off_result $(chosen_saver)"
+set_saver "$INSTALLED_WIN\\Nyamo_07.scr" 1
+
+# While Nyamo runs (its settings dialog open, from an installed .scr of other
+# bytes that still runs), a silent upgrade and the quiet uninstall fail and
+# change nothing; by hand, the uninstaller asks for Nyamo to be closed and
+# goes on after Retry.
+{ cat "$BUILD/Nyamo_07.scr"; printf 'the version before'; } >"$INSTALLED/Nyamo_07.scr"
+SUITE_SAVER_DIR=$SAVER_DIR
+SAVER_DIR=$INSTALLED
+start_scr /c
+if quiet "$WINE" "$PROBE" wait "$DIALOG" 15000; then
+    RUNNING_BEFORE=$(installed_state)
+    expect "Nyamo running: upgrade /S fails (exit 2)" "2" "$(install_silently)"
+    expect "Nyamo running: ... and changes nothing" "$RUNNING_BEFORE" "$(installed_state)"
+    # The quiet command (its copy's status is nobody's), and the uninstaller
+    # run where it is, waited for (_?=), whose status is its caller's.
+    "$WINE" "$INSTALLED/Uninstall.exe" /S >/dev/null 2>&1
+    sleep 1
+    check "Nyamo running: the quiet uninstall's copy ends" uninstall_copy_ends
+    expect "Nyamo running: ... having changed nothing" "$RUNNING_BEFORE" "$(installed_state)"
+    "$WINE" "$INSTALLED/Uninstall.exe" /S "_?=$INSTALLED_WIN" >/dev/null 2>&1
+    expect "Nyamo running: the uninstaller run in place with /S fails (exit 2), changing nothing" \
+        "2|$RUNNING_BEFORE" "$?|$(installed_state)"
+    "$WINE" "$INSTALLED/Uninstall.exe" >/dev/null 2>&1 &
+    quiet "$WINE" "$PROBE" wait 'Nyamo Uninstall ' 15000 && probe click 'Nyamo Uninstall ' 1 >/dev/null
+    check "Nyamo running: by hand, the uninstaller asks for Nyamo to be closed, naming the file" \
+        grep -qF "$INSTALLED_WIN\\Nyamo_07.scr cannot be changed while it runs" <<<"$(probe msgbox "Nyamo Uninstall" 15000)"
+    probe click "$DIALOG" 106 >/dev/null
+    expect "Nyamo running: the dialog closes" "0" "$(wait_exit 8)"
+    probe msgbox-answer "Nyamo Uninstall" 4 8000 >/dev/null
+    probe msgbox-answer "Nyamo Uninstall" 7 15000 >/dev/null
+    for _ in $(seq 100); do reg_key_exists "$UNINSTALL_KEY" || break; sleep 0.2; done
+    probe click 'Nyamo Uninstall ' 1 >/dev/null
+    quiet "$WINE" "$PROBE" gone 'Nyamo Uninstall ' 8000
+    expect "Nyamo closed, Retry: the uninstall goes on; the settings stay" "Nyamo_07.ini|" \
+        "$(folder_list "$INSTALLED")|$(reg_key_exists "$UNINSTALL_KEY" && echo entry)"
+else
+    fail "Nyamo running: the installed .scr /c opens its dialog"
+fi
+stop_scr
+SAVER_DIR=$SUITE_SAVER_DIR
+set_saver "$PREVIOUS_SAVER" 0
+install_silently >/dev/null
+
 # Installed again into another folder (/D=, as the installer's folder page
 # does; Wine quotes an argument with spaces, which /D= does not take): Nyamo
 # moves there with the user's settings, and moves back the same way.
@@ -235,6 +315,14 @@ expect "no saver before: install chooses Nyamo" "$INSTALLED_WIN\\Nyamo_07.scr|1"
 expect "no saver before: uninstall finishes" "done" "$(uninstall_silently)"
 expect "no saver before: uninstall leaves no saver chosen" "(absent)|(absent)" "$(chosen_saver)"
 expect "no saver before: the folder is gone" "(no folder)" "$(folder_list "$INSTALLED")"
+
+# A saver chosen before as REG_EXPAND_SZ comes back as one, its variable
+# unexpanded.
+"$WINE" reg add "$DESKTOP_KEY" /v SCRNSAVE.EXE /t REG_EXPAND_SZ /d '%SystemRoot%\system32\previous.scr' /f >/dev/null 2>&1
+install_silently >/dev/null
+expect "REG_EXPAND_SZ saver before: uninstall finishes" "done" "$(uninstall_silently)"
+expect "REG_EXPAND_SZ saver before: back with its type, unexpanded" 'REG_EXPAND_SZ %SystemRoot%\system32\previous.scr' \
+    "$("$WINE" reg query "$DESKTOP_KEY" /v SCRNSAVE.EXE 2>/dev/null | tr -d '\r' | sed -n 's/^ *SCRNSAVE.EXE *\(REG_[A-Z_]*\) *\(.*\)$/\1 \2/p')"
 
 # A saver the user chose after installing Nyamo is theirs: uninstalling
 # leaves it. The same path in other letters is still Nyamo (Windows paths

@@ -306,6 +306,30 @@ dialog_start() {  # dialog_start ARGS...: report in $work/dialog.out
 }
 click_at() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.15; }
 
+# The package depends on one Japanese Gothic face (fonts-ipafont-gothic or
+# another of fonts-japanese-gothic) and only recommends Noto Sans CJK, the
+# design's face. With the fonts of such a system alone the dialog takes the
+# Japanese face there is; with no Japanese face at all it still opens.
+dialog_face_with() {  # dialog_face_with FONT_FOLDER...: the face the dialog reports
+  local conf=$work/fonts.conf dir
+  { echo '<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "fonts.dtd"><fontconfig>'
+    for dir in "$@"; do echo "<dir>$dir</dir>"; done
+    echo "<include ignore_missing=\"yes\">/etc/fonts/conf.d</include><cachedir>$work/fontcache</cachedir></fontconfig>"
+  } >"$conf"
+  FONTCONFIG_FILE=$conf dialog_start || { echo "(no dialog)"; return; }
+  sed -n 's/^face "\(.*\)"$/\1/p' "$work/dialog.out"
+  "$probe" close "$wid" >/dev/null 2>&1
+  ended_within "$npid" 5
+}
+dialog_faces() {
+  local with_ipa without
+  with_ipa=$(dialog_face_with /usr/share/fonts/truetype/dejavu /usr/share/fonts/opentype/ipafont-gothic)
+  without=$(dialog_face_with /usr/share/fonts/truetype/dejavu)
+  echo "  faces: [$with_ipa] with DejaVu and IPA fonts alone, [$without] with DejaVu alone"
+  [ "$with_ipa" = "IPAPGothic" ] && [ "$without" = "Noto Sans CJK JP" ]
+}
+check "dialog: with a Japanese Gothic face but no Noto Sans CJK it takes that face; with none it still opens" dialog_faces
+
 dialog_defaults() {
   rm -f "$ini"
   dialog_start || return 1
