@@ -169,13 +169,20 @@ untouched() {  # no file of the user's changed since the saver started
 blank_is_black() {
   settings 20 2 10
   pointer_on_first_output
-  start "$work/saver.out" "$nyamo" /s
+  # libwayland writes every request down: the buffers' sizes are seen on the wire.
+  start "$work/saver.out" env WAYLAND_DEBUG=1 "$nyamo" /s
   # Kittens over black on both outputs, no desktop pixel left anywhere.
-  local result=0
+  local result=0 sizes
   until_shots 10 covered_black || result=1
   # DISPLAY names the Xvfb too: the Wayland session comes first.
   xdotool search --name '^Amberpaw$' >/dev/null && { echo "  an X11 saver window on $DISPLAY"; result=1; }
   saver_stop
+  # Both outputs are 1024x768 device pixels, the second at scale 2: every
+  # buffer is that big, and the second output's surface says its scale.
+  sizes=$(grep -o 'create_buffer(new id wl_buffer@[0-9]*, [0-9]*, [0-9]*, [0-9]*' "$work/saver.out" |
+    awk -F', ' '{ print $3 "x" $4 }' | sort -u | tr '\n' ' ')
+  [ "$sizes" = "1024x768 " ] && grep -q 'set_buffer_scale(2)' "$work/saver.out" ||
+    { echo "  buffers of ${sizes:-no size}; scale 2 $(grep -c 'set_buffer_scale(2)' "$work/saver.out") times"; result=1; }
   return $result
 }
 kittens_over_own_desktop() {
@@ -349,7 +356,8 @@ command -v Xwayland >/dev/null && no_xwayland="" || no_xwayland="Xwayland is not
 command -v weston >/dev/null && no_weston="" || no_weston="weston is not installed"
 command -v valgrind >/dev/null && no_valgrind="" || no_valgrind="valgrind is not installed"
 
-run "$session_missing" "saver: blank is kittens over black on both outputs, nothing of the desktop left, no X11 window" blank_is_black
+run "$session_missing" "saver: blank is kittens over black on both outputs, nothing of the desktop left, buffers of device pixels at scale 2, no X11 window" \
+  blank_is_black
 run "$session_missing" "saver: kittens over each output's own desktop picture" kittens_over_own_desktop
 run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written" \
   ends_on mousemove_relative 1 0
