@@ -13,11 +13,6 @@ cd "$(dirname "$0")/.."
 export LC_ALL=C.UTF-8
 
 purpose=${1:---test}
-# The wlr protocols' XML (layer-shell, screencopy) ship with a Rust crate's
-# sources: Debian 12 has them in the wayland-protocols crate, later releases
-# in a crate of their own.
-wlr_xml=librust-wayland-protocols-wlr-dev
-[ "$(. /etc/os-release 2>/dev/null && echo "${VERSION_ID:-}")" = 12 ] && wlr_xml=librust-wayland-protocols-dev
 run_packages=(
   build-essential cmake ninja-build              # the native build
   libstb-dev libgif-dev                          # picture decoding (stb_image), PNG and GIF writing
@@ -25,7 +20,6 @@ run_packages=(
   libxt-dev                                      # xscreensaver's resources, found as its programs find them
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
   libfontconfig-dev fonts-ipafont-gothic         # the dialog's choice of face for its frame caption
-  libwayland-dev wayland-protocols "$wlr_xml"    # the Wayland saver: libwayland-client, the protocols' XML
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
