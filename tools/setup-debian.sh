@@ -5,8 +5,8 @@
 # Debian 13), the unversioned package names the release's own.
 #   setup-debian.sh --run    building and running the native saver (tools/run.sh)
 #   setup-debian.sh --test   everything the tests need as well (tools/test.sh):
-#                            the unit tests, the X11 suite, the Windows build
-#                            and the Wine suite; a suite names its own extra
+#                            the unit tests, the X11 and Wayland suites, the
+#                            Windows build and the Wine suite; a suite names its own extra
 #                            packages in a "# packages:" line at its top.
 #   setup-debian.sh --wine   the unit tests, the Windows build and the Wine
 #                            suite only (CI's steps in its Debian 13 chroot)
@@ -56,7 +56,7 @@ case $purpose in
       read -r -a more <<<"$(sed -n 's/^# packages: *//p' "$script")"
       packages+=("${more[@]}")
     done
-    why="to build Nyamo and run every test (unit tests, X11 suite, Windows build under Wine)"
+    why="to build Nyamo and run every test (unit tests, X11 and Wayland suites, Windows build under Wine)"
     ;;
   --wine)
     # What CI's Debian 13 steps need: the build, the unit tests, the Windows

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the unit tests (also under
 # AddressSanitizer and UndefinedBehaviorSanitizer), the X11 suite under Xvfb,
-# the Windows suite under Wine, and the release with its checks; on Debian 12
-# also the build, unit tests, Windows build and Wine suite on Debian 13.
+# the Wayland suite under sway, the Windows suite under Wine, and the release
+# with its checks; on Debian 12 also the build, unit tests, Windows build and
+# Wine suite on Debian 13.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 # Tools print and compare texts the same way whatever the caller's locale.
@@ -30,6 +31,9 @@ step "unit tests" build_and_test build
 step "unit tests with sanitizers" build_and_test build-asan -DNYAMO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 if [ -f tests/x11/run-x11-suite.sh ]; then
   step "X11 suite" bash tests/x11/run-x11-suite.sh build
+fi
+if [ -f tests/wayland/run-wayland-suite.sh ]; then
+  step "Wayland suite" bash tests/wayland/run-wayland-suite.sh build
 fi
 if [ -f tests/wine/run-wine-suite.sh ]; then
   step "Windows build" bash -c "cmake -S . -B build-win -G Ninja -DNYAMO_WERROR=ON \

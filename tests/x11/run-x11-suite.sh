@@ -55,18 +55,11 @@ trap cleanup EXIT
 trap 'echo "x11 suite: interrupted"; exit 130' INT TERM
 
 source "$here/../lib/private_xvfb.sh"
+source "$here/../lib/suite.sh"
 start_private_xvfb 1024x768x24 "$work/xvfb.log" || exit 1
 xvfb_pid=$XVFB_PID
 unset XSCREENSAVER_WINDOW
 
-check() {  # check NAME COMMAND...: one line per check
-  local name=$1; shift
-  if "$@"; then echo "PASS $name"; passed=$((passed + 1)); else echo "FAIL $name"; failed=$((failed + 1)); fi
-}
-skip() {  # skip NAME REASON: a check that cannot run here, said so and counted
-  echo "SKIP $1: $2"
-  skipped=$((skipped + 1))
-}
 # The program as a user without any locale runs it (a bare system, a cron job).
 no_locale() { env -u LC_ALL -u LANG -u LANGUAGE -u LC_CTYPE -u LC_MESSAGES "$@"; }
 
@@ -77,14 +70,6 @@ start() {  # start OUTFILE ARGS...: nyamo in the background, its pid in $npid
   "$nyamo" "$@" >"$out" 2>&1 &
   npid=$!
   pids+=("$npid")
-}
-ended_within() {  # ended_within PID SECONDS: the process ended; its status in $status
-  local pid=$1 limit=$2 i
-  for i in $(seq $((limit * 20))); do
-    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return 0; fi
-    sleep 0.05
-  done
-  return 1
 }
 window_named() {  # window_named CAPTION SECONDS: its id in $wid
   local i
@@ -579,16 +564,14 @@ check "no locale: the guard decodes a window named by WM_NAME alone in compound 
 # does), the suite plays that user as "nobody" and hands folders over with
 # chown; run by an ordinary user, it is that user and takes write access
 # away with chmod.
+as_user() { run_as "$suite_account" "$@"; }   # as_user HOME COMMAND...
+user_missing=$suite_account_missing
 if [ "$(id -u)" -eq 0 ]; then
-  as_user() { local home=$1; shift; HOME=$home setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
-  let_user_write() { chown nobody "$@"; }
+  let_user_write() { chown "$suite_account" "$@"; }
   keep_user_out() { chown root "$@" && chmod 755 "$@"; }
-  user_missing=$(id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null || echo "needs the account nobody and setpriv")
 else
-  as_user() { local home=$1; shift; HOME=$home "$@"; }
   let_user_write() { chmod u+w "$@"; }
   keep_user_out() { chmod 555 "$@"; }
-  user_missing=""
 fi
 # dialog_as_user HOME: the dialog started by that user; its pid in $npid.
 # Returns once it is shown.
@@ -1119,15 +1102,9 @@ check "visual: kittens on a 30-bit TrueColor screen" hack_on_visual 30
 # The daemon will not run hacks as root: as root the suite runs it as nobody,
 # otherwise as the user running the suite. Every daemon check takes the
 # account to use.
-if [ "$(id -u)" -eq 0 ]; then daemon_account=nobody; else daemon_account=$(id -un); fi
+daemon_account=$suite_account
 xss_home=$work/xss-home
-as_account() {  # as_account ACCOUNT COMMAND...: the command as that account, HOME the daemon's test folder
-  if [ "$1" = "$(id -un)" ]; then
-    HOME=$xss_home "${@:2}"
-  else
-    HOME=$xss_home setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups "${@:2}"
-  fi
-}
+as_account() { run_as "$1" "$xss_home" "${@:2}"; }  # as_account ACCOUNT COMMAND...: HOME the daemon's test folder
 live_hacks() {  # the hack processes that run (an ended one may stay a zombie for a while)
   local p
   for p in $(pgrep -f -- "^$nyamo --root"); do

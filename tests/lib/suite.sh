@@ -1,0 +1,42 @@
+# Sourced by the suites: the counting of checks, waiting for a process, and
+# playing an ordinary user when the suite runs as root (as CI does).
+# The suite sets passed, failed and skipped to 0 before its first check.
+
+check() {  # check NAME COMMAND...: one line per check
+  local name=$1; shift
+  if "$@"; then echo "PASS $name"; passed=$((passed + 1)); else echo "FAIL $name"; failed=$((failed + 1)); fi
+}
+skip() {  # skip NAME REASON: a check that cannot run here, said so and counted
+  echo "SKIP $1: $2"
+  skipped=$((skipped + 1))
+}
+ended_within() {  # ended_within PID SECONDS: the process ended; its status in $status
+  local pid=$1 limit=$2 i
+  for i in $(seq $((limit * 20))); do
+    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# The account a suite runs its users' programs as: "nobody" under root (some
+# programs, sway and xscreensaver among them, refuse root, and the file
+# system refuses nothing to root), otherwise the user running the suite.
+if [ "$(id -u)" -eq 0 ]; then suite_account=nobody; else suite_account=$(id -un); fi
+# Empty when the suite can play that account, else why not.
+suite_account_missing=$(id "$suite_account" >/dev/null 2>&1 &&
+  { [ "$(id -u)" -ne 0 ] || command -v setpriv >/dev/null; } || echo "needs the account $suite_account and setpriv")
+
+run_as() {  # run_as ACCOUNT HOME COMMAND...: the command as that account, with that HOME
+  local as_prefix
+  account_prefix "$1" "$2"
+  shift 2
+  "${as_prefix[@]}" "$@"
+}
+# account_prefix ACCOUNT HOME: the words that run a command so, in the array
+# as_prefix. Started in the background through them, the command keeps the
+# process $! names (each word execs the next), so it can be signalled.
+account_prefix() {
+  as_prefix=(env HOME="$2")
+  [ "$1" = "$(id -un)" ] || as_prefix+=(setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups)
+}

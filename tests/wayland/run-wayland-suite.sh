@@ -1,0 +1,378 @@
+#!/usr/bin/env bash
+# packages: sway swaybg grim xwayland weston xvfb xdotool x11-utils imagemagick valgrind
+# The Wayland suite: the real nyamo binary in a real sway session. sway runs
+# on its X11 backend inside an Xvfb of the suite's own (WLR_BACKENDS=x11,
+# pixman renderer), with two outputs, each a window of that Xvfb, so that
+# xdotool there arrives as wl_pointer and wl_keyboard events; grim captures
+# each output; swaybg paints each its own desktop colour. weston's headless
+# backend is the compositor without layer-shell.
+# Usage: tests/wayland/run-wayland-suite.sh BUILD_DIR
+#
+# One line per check (PASS, FAIL or SKIP with the reason) and a closing count
+# line; the status is non-zero when a check failed or the suite could not run
+# to its end. Every wait has a limit: a program that never shows or never
+# ends fails its check, it does not stop the suite.
+
+export LC_ALL=C.UTF-8
+unset LANGUAGE
+[ -d "${1:-}" ] || { echo "usage: run-wayland-suite.sh BUILD_DIR"; exit 2; }
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+built=$build/platform/x11/nyamo
+[ -x "$built" ] || { echo "wayland suite: $built is missing (build first)"; exit 1; }
+
+source "$here/../lib/suite.sh"
+source "$here/../lib/private_xvfb.sh"
+source "$here/../lib/sway_session.sh"
+
+work=$(mktemp -d /tmp/nyamo-wayland.XXXXXX)
+chmod 755 "$work"
+# The program keeps its settings beside itself when its user may write there.
+mkdir -p "$work/bin" "$work/home" "$work/shots"
+cp "$built" "$work/bin/nyamo"
+nyamo=$work/bin/nyamo
+ini=$work/bin/Nyamo_07.ini
+[ "$(id -u)" -eq 0 ] && chown "$suite_account" "$work/bin" "$work/home" "$work/shots"
+
+pids=()
+passed=0
+failed=0
+skipped=0
+finished=0
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+  stop_sway
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  rm -rf "$work"
+  if [ "$finished" -ne 1 ]; then
+    echo "wayland suite: $passed passed, $failed failed, $skipped skipped; stopped before its end"
+    exit 1
+  fi
+}
+trap cleanup EXIT
+trap 'echo "wayland suite: interrupted"; exit 130' INT TERM
+
+# Each output's own desktop colour, and the second output at scale 2: the
+# saver's buffers must cover its device pixels.
+declare -A desktop=([X11-1]=2060A0 [X11-2]=A06020)
+cat >"$work/sway.config" <<EOF
+output X11-1 bg #${desktop[X11-1]} solid_color
+output X11-2 bg #${desktop[X11-2]} solid_color
+output X11-2 scale 2
+default_border none
+xwayland enable
+EOF
+
+# --- what the session needs ------------------------------------------------------------
+missing=""
+for tool in sway swaybg grim swaymsg Xvfb xdotool xwininfo convert; do
+  command -v "$tool" >/dev/null || missing+=" $tool"
+done
+session_missing=${missing:+is missing:$missing}
+[ -n "$suite_account_missing" ] && session_missing=$suite_account_missing
+if [ -z "$session_missing" ]; then
+  start_private_xvfb 2048x768x24 "$work/xvfb.log" || exit 1
+  SWAY_HOME=$work/home
+  if start_sway "$work/runtime" "$work/sway.config" "$work/sway.log" x11; then
+    # The second output is a second window of the Xvfb: put it beside the
+    # first, so that the pointer can be on either.
+    first_window=$(xwininfo -root -children | awk '/^ +0x/ { print $1 }')
+    in_session timeout 5 swaymsg create_output >/dev/null
+    for i in $(seq 40); do
+      second_window=$(xwininfo -root -children | awk '/^ +0x/ { print $1 }' | grep -vx "$first_window" | head -n 1)
+      [ -n "$second_window" ] && break
+      sleep 0.05
+    done
+    [ -n "$second_window" ] && xdotool windowmove "$second_window" 1024 0 ||
+      session_missing="sway made no second output"
+  else
+    session_missing="sway did not start (see above)"
+  fi
+fi
+
+# --- helpers ------------------------------------------------------------------------------
+settings() { printf '[Nyamo Saver]\nCatNum=%s\nSaverType=%s\nSaverSpeed=%s\n' "$1" "$2" "$3" >"$ini"; }
+start() {  # start OUTFILE COMMAND...: in the session in the background, its pid in $npid
+  local out=$1; shift
+  : >"$out"
+  local as_prefix
+  session_prefix
+  "${as_prefix[@]}" "$@" >"$out" 2>&1 &
+  npid=$!
+  pids+=("$npid")
+}
+# shot OUTPUT: that output captured; prints "total own black colours", own
+# being the pixels of the output's desktop colour.
+shot() {
+  local file=$work/shots/$1.ppm
+  rm -f "$file"
+  in_session timeout 10 grim -t ppm -o "$1" "$file" 2>/dev/null || { echo "0 0 0 0"; return 1; }
+  convert "$file" -format %c histogram:info:- |
+    awk -v own="#${desktop[$1]}" '{ n = $1 + 0; total += n; colours++ }
+      $3 == own { mine += n } $3 == "#000000" { black += n }
+      END { printf "%d %d %d %d\n", total, mine, black, colours }'
+}
+# until_shots SECONDS TEST: every output's shot, until TEST (a function of
+# "total own black colours") holds for all of them; the last readings shown.
+until_shots() {
+  local end=$((SECONDS + $1)) test=$2 out ok line
+  while :; do
+    ok=1
+    line=""
+    for out in X11-1 X11-2; do
+      read -r total own black colours <<<"$(shot "$out")"
+      line+=" $out: total=$total own=$own black=$black colours=$colours;"
+      "$test" || ok=0
+    done
+    [ "$ok" -eq 1 ] && { echo " $line"; return 0; }
+    [ "$SECONDS" -lt "$end" ] || break
+    sleep 0.3
+  done
+  echo " $line"
+  return 1
+}
+covered_black() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ] && [ "$black" -gt $((total * 80 / 100)) ] && [ "$colours" -gt 8 ]; }
+over_own_desktop() {
+  [ "$total" -gt 0 ] && [ "$own" -gt $((total * 70 / 100)) ] && [ "$own" -lt $((total - 500)) ] &&
+    [ "$black" -lt $((total * 5 / 100)) ] && [ "$colours" -gt 8 ]
+}
+bare_desktop() { [ "$total" -gt 0 ] && [ "$own" -eq "$total" ]; }
+live_savers() {  # ours that still run (an ended one may stay a zombie for a while)
+  local p
+  for p in $(pgrep -f -- "$nyamo"); do
+    [ "$(ps -o stat= -p "$p" | cut -c1)" = Z ] || echo "$p"
+  done
+}
+pointer_on_first_output() { xdotool mousemove 512 384; sleep 0.2; }
+saver_start() {  # saver_start TYPE: five slow kittens an output, up (blank) within SECONDS
+  settings 5 "$1" 3
+  pointer_on_first_output
+  touch "$work/stamp"
+  start "$work/saver.out" "$nyamo" /s
+}
+saver_up() {  # saver_up SECONDS: the saver covers every output with black
+  until_shots "$1" covered_black >/dev/null
+}
+saver_stop() {  # the saver, if it still runs, killed; the bare desktop back
+  kill -9 "$npid" 2>/dev/null
+  wait "$npid" 2>/dev/null
+  until_shots 3 bare_desktop >/dev/null
+}
+untouched() {  # no file of the user's changed since the saver started
+  local changed
+  changed=$(find "$work/home" "$work/bin" -newer "$work/stamp" -type f)
+  [ -z "$changed" ] || { echo "  changed:" $changed; return 1; }
+}
+
+# --- the saver ------------------------------------------------------------------------------
+blank_is_black() {
+  settings 20 2 10
+  pointer_on_first_output
+  # libwayland writes every request down: the buffers' sizes are seen on the wire.
+  start "$work/saver.out" env WAYLAND_DEBUG=1 "$nyamo" /s
+  # Kittens over black on both outputs, no desktop pixel left anywhere.
+  local result=0 sizes
+  until_shots 10 covered_black || result=1
+  # DISPLAY names the Xvfb too: the Wayland session comes first.
+  xdotool search --name '^Amberpaw$' >/dev/null && { echo "  an X11 saver window on $DISPLAY"; result=1; }
+  saver_stop
+  # Both outputs are 1024x768 device pixels, the second at scale 2: every
+  # buffer is that big, and the second output's surface says its scale.
+  sizes=$(grep -o 'create_buffer(new id wl_buffer@[0-9]*, [0-9]*, [0-9]*, [0-9]*' "$work/saver.out" |
+    awk -F', ' '{ print $3 "x" $4 }' | sort -u | tr '\n' ' ')
+  [ "$sizes" = "1024x768 " ] && grep -q 'set_buffer_scale(2)' "$work/saver.out" ||
+    { echo "  buffers of ${sizes:-no size}; scale 2 $(grep -c 'set_buffer_scale(2)' "$work/saver.out") times"; result=1; }
+  return $result
+}
+kittens_over_own_desktop() {
+  settings 20 1 10
+  pointer_on_first_output
+  start "$work/saver.out" "$nyamo" /s
+  local result=0
+  until_shots 10 over_own_desktop || result=1
+  kill -0 "$npid" 2>/dev/null || result=1
+  xdotool key a
+  ended_within "$npid" 3 || result=1
+  saver_stop
+  return $result
+}
+ends_on() {  # ends_on XDOTOOL-ARGS...: within 2 s, status 0, nothing left, nothing written
+  saver_start 2
+  saver_up 10 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
+  sleep 0.6
+  kill -0 "$npid" 2>/dev/null || { echo "  ended before any input"; return 1; }
+  xdotool "$@"
+  local result=0
+  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
+  until_shots 3 bare_desktop >/dev/null || { echo "  the outputs are still covered"; result=1; }
+  [ -z "$(live_savers)" ] || { echo "  left running: $(live_savers)"; result=1; }
+  untouched || result=1
+  saver_stop
+  return $result
+}
+one_instance() {
+  saver_start 2
+  saver_up 10 || { saver_stop; return 1; }
+  local first=$npid result=0
+  start "$work/second.out" "$nyamo" /s
+  ended_within "$npid" 2 || { echo "  the second saver still runs"; result=1; }
+  kill -0 "$first" 2>/dev/null || { echo "  the first saver ended"; result=1; }
+  npid=$first
+  saver_stop
+  return $result
+}
+after_kill_9() {
+  saver_start 2
+  saver_up 10 || { saver_stop; return 1; }
+  kill -9 "$npid"
+  wait "$npid" 2>/dev/null
+  until_shots 3 bare_desktop >/dev/null || return 1
+  # The killed saver's lock is left behind; it must not count.
+  saver_start 2
+  local result=0
+  saver_up 10 || { echo "  no saver after the killed one"; result=1; }
+  xdotool key a
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] || result=1
+  saver_stop
+  return $result
+}
+x11_when_asked() {
+  settings 5 2 3
+  start "$work/saver.out" "$nyamo" --backend=x11 /s
+  local i result=1
+  for i in $(seq 100); do xdotool search --name '^Amberpaw$' >/dev/null && { result=0; break; }; sleep 0.05; done
+  [ "$result" -eq 0 ] || echo "  no X11 saver window on $DISPLAY"
+  sleep 0.5
+  xdotool key a
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] || result=1
+  saver_stop
+  return $result
+}
+
+# --- the lock-screen background ----------------------------------------------------------------
+# A lock screen gives its background program the background layer alone.
+# swaybg goes for that check (sway 1.7 draws the newest surface of a layer
+# lowest, so it would hide the kittens) and comes back after it.
+no_desktop() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ]; }
+kittens_shown() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ] && [ "$colours" -gt 8 ]; }
+background_mode() {
+  local result=0 out
+  kill $(session_processes swaybg) 2>/dev/null
+  until_shots 5 no_desktop >/dev/null || { echo "  swaybg did not go"; result=1; }
+  settings 10 1 10
+  pointer_on_first_output
+  start "$work/background.out" "$nyamo" --wayland-background
+  until_shots 10 kittens_shown || { echo "  no kittens on the outputs"; result=1; }
+  xdotool mousemove_relative 5 5 click 1 click 4 key a
+  sleep 1
+  kill -0 "$npid" 2>/dev/null || { echo "  ended on input"; result=1; }
+  until_shots 2 kittens_shown >/dev/null || { echo "  the kittens went on input"; result=1; }
+  kill -TERM "$npid" 2>/dev/null
+  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  SIGTERM: still running or status ${status:-?}"; result=1; }
+  kill -9 "$npid" 2>/dev/null
+  for out in X11-1 X11-2; do in_session timeout 5 swaymsg "output $out bg #${desktop[$out]} solid_color" >/dev/null; done
+  until_shots 5 bare_desktop >/dev/null || { echo "  the desktop did not come back"; result=1; }
+  return $result
+}
+
+# --- the settings dialog, through XWayland -----------------------------------------------------------
+dialog_on_xwayland() {
+  # sway starts its XWayland on demand and names it to the programs it starts.
+  rm -f "$work/shots/display"
+  in_session timeout 5 swaymsg exec 'echo "$DISPLAY" >'"$work/shots/display" >/dev/null
+  local i xdisplay="" found=1 result=0
+  for i in $(seq 100); do xdisplay=$(cat "$work/shots/display" 2>/dev/null); [ -n "$xdisplay" ] && break; sleep 0.05; done
+  [ -n "$xdisplay" ] || { echo "  sway named no X display"; return 1; }
+  rm -f "$ini"
+  DISPLAY=$xdisplay start "$work/dialog.out" "$nyamo" /c
+  for i in $(seq 100); do
+    in_session timeout 5 swaymsg '[title="^Nyamoの設定$" shell="xwayland"] focus' >/dev/null 2>&1 && { found=0; break; }
+    sleep 0.1
+  done
+  [ "$found" -eq 0 ] || { echo "  no dialog among sway's XWayland windows"; cat "$work/dialog.out"; result=1; }
+  # Closed by the compositor, as its close button would: nothing saved.
+  in_session timeout 5 swaymsg '[title="^Nyamoの設定$"] kill' >/dev/null 2>&1
+  ended_within "$npid" 5 && [ "$status" -eq 0 ] || { echo "  the dialog did not end when closed"; result=1; }
+  [ ! -e "$ini" ] || { echo "  closing it wrote the settings"; result=1; }
+  kill -9 "$npid" 2>/dev/null
+  return $result
+}
+
+# --- a compositor without layer-shell ---------------------------------------------------------------
+without_layer_shell() {
+  local runtime=$work/weston-runtime name backend weston_pid="" i socket="" result=0
+  mkdir -p "$runtime" && chmod 700 "$runtime" && chown "$suite_account" "$runtime"
+  # weston 10 knows its backend by its module's name, later ones by a short name too.
+  local as_prefix
+  account_prefix "$suite_account" "$work/home"
+  for backend in headless-backend.so headless; do
+    "${as_prefix[@]}" env -u WAYLAND_DISPLAY -u DISPLAY XDG_RUNTIME_DIR="$runtime" \
+      weston --backend=$backend --socket=weston-1 >"$work/weston.log" 2>&1 &
+    weston_pid=$!
+    pids+=("$weston_pid")
+    for i in $(seq 100); do
+      [ -S "$runtime/weston-1" ] && { socket=weston-1; break; }
+      kill -0 "$weston_pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    [ -n "$socket" ] && break
+    kill "$weston_pid" 2>/dev/null
+  done
+  [ -n "$socket" ] || { echo "  weston did not start:"; tail -n 3 "$work/weston.log"; return 1; }
+  run_as "$suite_account" "$work/home" env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=$socket \
+    timeout 10 "$nyamo" /s >"$work/weston.out" 2>"$work/weston.err"
+  status=$?
+  kill "$weston_pid" 2>/dev/null
+  wait "$weston_pid" 2>/dev/null
+  echo "  status $status, said: $(cat "$work/weston.err")"
+  [ "$status" -eq 1 ] && [ "$(wc -l <"$work/weston.err")" -eq 1 ] && grep -q layer-shell "$work/weston.err"
+}
+
+# --- under valgrind's memcheck -----------------------------------------------------------------------
+memcheck_saver() {
+  settings 10 2 10
+  pointer_on_first_output
+  local log=$work/shots/memcheck.log
+  start "$work/memcheck.out" valgrind --tool=memcheck -q --error-exitcode=97 --errors-for-leak-kinds=none \
+    --leak-check=no --suppressions="$here/../x11/valgrind.supp" --log-file="$log" "$nyamo" /s
+  saver_up 60 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
+  sleep 2
+  xdotool mousemove_relative 5 5
+  ended_within "$npid" 30 || { saver_stop; return 1; }
+  if [ "$status" -ne 0 ] || [ -s "$log" ]; then
+    echo "  status $status; memcheck said:"
+    head -n 40 "$log" | sed 's/^/  /'
+    return 1
+  fi
+}
+
+# --- the run ------------------------------------------------------------------------------------------
+run() {  # run REASON-IF-IT-CANNOT NAME COMMAND...
+  local reason=$1; shift
+  if [ -n "$reason" ]; then skip "$1" "$reason"; else check "$@"; fi
+}
+command -v Xwayland >/dev/null && no_xwayland="" || no_xwayland="Xwayland is not installed"
+command -v weston >/dev/null && no_weston="" || no_weston="weston is not installed"
+command -v valgrind >/dev/null && no_valgrind="" || no_valgrind="valgrind is not installed"
+
+run "$session_missing" "saver: blank is kittens over black on both outputs, nothing of the desktop left, buffers of device pixels at scale 2, no X11 window" \
+  blank_is_black
+run "$session_missing" "saver: kittens over each output's own desktop picture" kittens_over_own_desktop
+run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written" \
+  ends_on mousemove_relative 1 0
+run "$session_missing" "saver: a key ends it within 2 s, nothing left running or written" ends_on key a
+run "$session_missing" "saver: a click ends it within 2 s, nothing left running or written" ends_on click 1
+run "$session_missing" "saver: the wheel ends it within 2 s, nothing left running or written" ends_on click 4
+run "$session_missing" "one instance: a second /s ends at once, the first runs on" one_instance
+run "$session_missing" "one instance: after the saver is killed with -9 a new one starts" after_kill_9
+run "$session_missing" "backend: --backend=x11 runs on the X server even in a Wayland session" x11_when_asked
+run "$session_missing" "background: kittens on every output, input ignored, SIGTERM ends it with status 0" background_mode
+run "${session_missing:-$no_xwayland}" "dialog: /c opens in the session through XWayland; closing it saves nothing" dialog_on_xwayland
+run "${suite_account_missing:-$no_weston}" "without layer-shell (weston): one line naming layer-shell, status 1, at once" \
+  without_layer_shell
+run "${session_missing:-$no_valgrind}" "memcheck: a saver started and woken by the pointer, no memory error" memcheck_saver
+
+finished=1
+echo "wayland suite: $passed passed, $failed failed, $skipped skipped"
+[ "$failed" -eq 0 ]
