@@ -216,10 +216,8 @@ void WaylandPlatform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect>
 }
 
 void WaylandPlatform::ShowSaverWindow() {
-    // The start shows the window twice: first to give its focus sink the
-    // keyboard before there is a frame (nothing to do here: the layer
-    // surface takes the keyboard when it maps), then with the first frame,
-    // which maps the surface.
+    // Shown once, with the first frame, which maps the surface; the layer
+    // surface takes the keyboard as it maps.
     if (!loaded_ || frame_ == 0 || shown_) return;
     shown_ = true;
     buffers_.DamageAll();

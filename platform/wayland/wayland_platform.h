@@ -87,7 +87,6 @@ public:
     void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
     void SetSaverWindowRect(float, float, float, float) override {}
     void ShowSaverWindow() override;
-    void HideSaverWindow() override {}
     void FocusSaverSink() override {}
     void SetSaverPointer(PointerShape) override {}
     void MakeSaverTopmost() override {}
