@@ -146,10 +146,22 @@ void PointerAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
 void PointerAxisDiscrete(void* data, wl_pointer*, std::uint32_t, std::int32_t) {
     static_cast<Session*>(data)->end = true;
 }
-constexpr wl_pointer_listener kPointerListener{&PointerEnter, &PointerLeave,      &PointerMotion,   &PointerButton,
-                                               &PointerAxis,  &PointerFrame,      &PointerAxisSource,
-                                               &PointerAxisStop, &PointerAxisDiscrete,
-                                               nullptr};  // axis_value120: seat version 8, not bound
+// Named members, the rest zero: newer libwayland versions add events at the
+// end (axis_value120, axis_relative_direction) that the seat version bound
+// here never sends.
+const wl_pointer_listener kPointerListener = [] {
+    wl_pointer_listener listener{};
+    listener.enter = &PointerEnter;
+    listener.leave = &PointerLeave;
+    listener.motion = &PointerMotion;
+    listener.button = &PointerButton;
+    listener.axis = &PointerAxis;
+    listener.frame = &PointerFrame;
+    listener.axis_source = &PointerAxisSource;
+    listener.axis_stop = &PointerAxisStop;
+    listener.axis_discrete = &PointerAxisDiscrete;
+    return listener;
+}();
 
 void KeyboardKeymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); }
 void KeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) {
