@@ -179,7 +179,8 @@ blank_is_black() {
   saver_stop
   # Both outputs are 1024x768 device pixels, the second at scale 2: every
   # buffer is that big, and the second output's surface says its scale.
-  sizes=$(grep -o 'create_buffer(new id wl_buffer@[0-9]*, [0-9]*, [0-9]*, [0-9]*' "$work/saver.out" |
+  # (libwayland 1.21 prints objects as wl_buffer@N, 1.23 as wl_buffer#N.)
+  sizes=$(grep -oE 'create_buffer\(new id wl_buffer[@#][0-9]+, [0-9]+, [0-9]+, [0-9]+' "$work/saver.out" |
     awk -F', ' '{ print $3 "x" $4 }' | sort -u | tr '\n' ' ')
   [ "$sizes" = "1024x768 " ] && grep -q 'set_buffer_scale(2)' "$work/saver.out" ||
     { echo "  buffers of ${sizes:-no size}; scale 2 $(grep -c 'set_buffer_scale(2)' "$work/saver.out") times"; result=1; }
