@@ -1,6 +1,12 @@
 # Sourced by the suites: the counting of checks, waiting for a process, and
 # playing an ordinary user when the suite runs as root (as CI does).
-# The suite sets passed, failed and skipped to 0 before its first check.
+# The counts of checks, the processes a suite started (ended at its exit),
+# and whether it ran to its end.
+pids=()
+passed=0
+failed=0
+skipped=0
+finished=0
 
 check() {  # check NAME COMMAND...: one line per check
   local name=$1; shift

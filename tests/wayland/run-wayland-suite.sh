@@ -34,11 +34,6 @@ nyamo=$work/bin/nyamo
 ini=$work/bin/Nyamo_07.ini
 [ "$(id -u)" -eq 0 ] && chown "$suite_account" "$work/bin" "$work/home" "$work/shots"
 
-pids=()
-passed=0
-failed=0
-skipped=0
-finished=0
 cleanup() {
   local p
   for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done

@@ -20,6 +20,7 @@ unset LANGUAGE
 [ -d "${1:-}" ] || { echo "usage: run-x11-suite.sh BUILD_DIR"; exit 2; }
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../lib/suite.sh"
 source_dir=$(cd "$here/../.." && pwd)
 probe=$build/tests/x11/x11_probe
 for f in "$build/platform/x11/nyamo" "$probe"; do
@@ -35,11 +36,6 @@ cp "$build/platform/x11/nyamo" "$work/bin/nyamo"
 nyamo=$work/bin/nyamo
 ini=$work/bin/Nyamo_07.ini
 
-pids=()
-passed=0
-failed=0
-skipped=0
-finished=0
 cleanup() {
   local p
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
@@ -55,7 +51,6 @@ trap cleanup EXIT
 trap 'echo "x11 suite: interrupted"; exit 130' INT TERM
 
 source "$here/../lib/private_xvfb.sh"
-source "$here/../lib/suite.sh"
 start_private_xvfb 1024x768x24 "$work/xvfb.log" || exit 1
 xvfb_pid=$XVFB_PID
 unset XSCREENSAVER_WINDOW
