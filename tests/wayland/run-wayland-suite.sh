@@ -332,7 +332,10 @@ memcheck_saver() {
   local log=$work/shots/memcheck.log
   start "$work/memcheck.out" valgrind --tool=memcheck -q --error-exitcode=97 --errors-for-leak-kinds=none \
     --leak-check=no --suppressions="$here/../x11/valgrind.supp" --log-file="$log" "$nyamo" /s
-  saver_up 60 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
+  local began=$SECONDS
+  saver_up 60 || { echo "  the saver did not cover the outputs; it said:"; tail -n 20 "$work/memcheck.out" "$log" | sed 's/^/  /'
+    saver_stop; return 1; }
+  echo "  covered after $((SECONDS - began)) s under valgrind"
   sleep 2
   xdotool mousemove_relative 5 5
   ended_within "$npid" 30 || { saver_stop; return 1; }
