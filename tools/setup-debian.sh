@@ -8,8 +8,8 @@
 #                            the unit tests, the X11 and Wayland suites, the
 #                            Windows build and the Wine suite; a suite names its own extra
 #                            packages in a "# packages:" line at its top.
-#   setup-debian.sh --wine   the unit tests, the Windows build and the Wine
-#                            suite only (CI's steps in its Debian 13 chroot)
+#   setup-debian.sh --ci13   the unit tests, the Windows build, the Wine and
+#                            Wayland suites only (CI's steps in its Debian 13 chroot)
 # Installs only what is missing, and says what and why in one line. Root
 # installs with apt-get; another user through sudo where there is sudo, and
 # otherwise is told which packages are missing and how to install them.
@@ -58,16 +58,18 @@ case $purpose in
     done
     why="to build Nyamo and run every test (unit tests, X11 and Wayland suites, Windows build under Wine)"
     ;;
-  --wine)
+  --ci13)
     # What CI's Debian 13 steps need: the build, the unit tests, the Windows
-    # build and the Wine suite.
+    # build, the Wine suite and the Wayland suite (Debian 13's newer sway).
     packages=("${run_packages[@]}" "${unit_packages[@]}")
-    read -r -a more <<<"$(sed -n 's/^# packages: *//p' tests/wine/run-wine-suite.sh)"
-    packages+=("${more[@]}")
-    why="to build Nyamo, run its unit tests and the Windows build under Wine"
+    for script in tests/wine/run-wine-suite.sh tests/wayland/run-wayland-suite.sh; do
+      read -r -a more <<<"$(sed -n 's/^# packages: *//p' "$script")"
+      packages+=("${more[@]}")
+    done
+    why="to build Nyamo, run its unit tests, the Windows build under Wine and the Wayland suite"
     ;;
   *)
-    echo "usage: setup-debian.sh [--run | --test | --wine]" >&2
+    echo "usage: setup-debian.sh [--run | --test | --ci13]" >&2
     exit 2
     ;;
 esac

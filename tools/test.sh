@@ -46,14 +46,14 @@ step "fuzz suite" bash tests/fuzz/run-fuzz-suite.sh
 # Debian 13 as well: on a Debian 12 host in the kept Debian 13 chroot
 # (tools/debian-chroot.sh; made once, its packages installed by the first
 # run), the native build with GCC 14 and its unit tests, the Windows build
-# with its mingw-w64 and the Wine suite under its Wine 10. On Debian 13 the
-# steps above are these already.
+# with its mingw-w64, the Wine suite under its Wine 10 and the Wayland suite
+# under its sway 1.10. On Debian 13 the steps above are these already.
 in_trixie() {
   bash tools/debian-chroot.sh run trixie "cd /src && export LC_ALL=C.UTF-8 && $1"
 }
 if [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" = bookworm ]; then
   if why=$(bash tools/debian-chroot.sh can); then
-    step "Debian 13: set-up" in_trixie "bash tools/setup-debian.sh --wine"
+    step "Debian 13: set-up" in_trixie "bash tools/setup-debian.sh --ci13"
     step "Debian 13: unit tests" in_trixie "cmake -S . -B build-trixie -G Ninja -DNYAMO_WERROR=ON -DNYAMO_TESTS=ON \
         -DNYAMO_BENCHMARKS=ON >/dev/null && ninja -C build-trixie -j $jobs && ctest --test-dir build-trixie -j $jobs --output-on-failure"
     step "Debian 13: Windows build" in_trixie "cmake -S . -B build-trixie-win -G Ninja -DNYAMO_WERROR=ON \
@@ -61,6 +61,7 @@ if [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" = bookworm ]; then
     # (7 to 10 min as measured; a suite that hangs is ended at 20.)
     NYAMO_CHROOT_TIMEOUT=1200 step "Debian 13: Wine suite (Wine 10)" in_trixie \
       "NYAMO_NATIVE_BUILD=/src/build-trixie bash tests/wine/run-wine-suite.sh build-trixie-win"
+    step "Debian 13: Wayland suite (sway 1.10)" in_trixie "bash tests/wayland/run-wayland-suite.sh build-trixie"
   else
     echo "=== Debian 13 steps: SKIP: ${why#SKIP: }"
   fi

@@ -32,6 +32,7 @@
 #include "platform/wayland/wayland_buffers.h"
 
 struct zwlr_layer_surface_v1;
+struct wp_viewport;
 struct zwlr_screencopy_manager_v1;
 
 namespace nyamo::wayland {
@@ -44,9 +45,17 @@ struct OutputSurface {
     zwlr_screencopy_manager_v1* screencopy = nullptr;  // null where not offered
     wl_surface* surface = nullptr;
     zwlr_layer_surface_v1* layer = nullptr;
-    std::int32_t scale = 1;
-    // The configured size in device pixels (surface size times scale).
+    std::int32_t scale = 1;  // wl_output's whole-number scale
+    // The output's current mode and how it is turned (wl_output.transform).
+    std::int32_t mode_width = 0, mode_height = 0, transform = 0;
+    // Where the compositor offers wp_viewporter: the buffer is sized to the
+    // output's device pixels and shown at the surface's size, which is right
+    // at fractional scales too. Without it the buffer is the surface size
+    // times the whole-number scale.
+    wp_viewport* viewport = nullptr;
+    // The configured size in device pixels, and device pixels per surface unit.
     std::int32_t width = 0, height = 0;
+    double device_per_unit = 1;
     bool closed = false;
     // Black instead of the output's picture (the lock-screen background).
     bool no_desktop = false;

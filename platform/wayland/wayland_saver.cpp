@@ -25,6 +25,7 @@
 #include "platform/linux/backend_choice.h"
 #include "platform/wayland/wayland_platform.h"
 #include "platform/wayland/layer_shell.h"
+#include "viewporter-client.h"
 #include "wlr-screencopy-unstable-v1-client.h"
 
 namespace nyamo::wayland {
@@ -46,6 +47,7 @@ struct Session {
     wl_shm* shm = nullptr;
     zwlr_layer_shell_v1* layer_shell = nullptr;
     zwlr_screencopy_manager_v1* screencopy = nullptr;
+    wp_viewporter* viewporter = nullptr;
     wl_seat* seat = nullptr;
     wl_pointer* pointer = nullptr;
     wl_keyboard* keyboard = nullptr;
@@ -78,9 +80,15 @@ struct Session {
 
 // --- Outputs -------------------------------------------------------------------
 
-void OutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                    const char*, const char*, std::int32_t) {}
-void OutputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
+void OutputGeometry(void* data, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                    const char*, const char*, std::int32_t transform) {
+    static_cast<Output*>(data)->surface.transform = transform;
+}
+void OutputMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t) {
+    if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
+    static_cast<Output*>(data)->surface.mode_width = width;
+    static_cast<Output*>(data)->surface.mode_height = height;
+}
 void OutputDone(void*, wl_output*) {}
 void OutputScale(void* data, wl_output*, std::int32_t factor) {
     static_cast<Output*>(data)->surface.scale = factor > 0 ? factor : 1;
@@ -96,9 +104,21 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t seri
     zwlr_layer_surface_v1_ack_configure(layer, serial);
     if (output->configured) return;  // the size is the output's; it stays for the run
     output->configured = true;
+    OutputSurface& o = output->surface;
+    if (o.viewport != nullptr && o.mode_width > 0 && o.mode_height > 0 && width > 0 && height > 0) {
+        // The mode is the panel's; a turned output shows it on its side.
+        const bool turned = (o.transform & 1) != 0;
+        o.width = turned ? o.mode_height : o.mode_width;
+        o.height = turned ? o.mode_width : o.mode_height;
+        o.device_per_unit = static_cast<double>(o.width) / width;
+        wp_viewport_set_destination(o.viewport, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+        return;
+    }
     // The buffer is in the output's device pixels: surface size times scale.
-    output->surface.width = static_cast<std::int32_t>(width) * output->surface.scale;
-    output->surface.height = static_cast<std::int32_t>(height) * output->surface.scale;
+    wl_surface_set_buffer_scale(o.surface, o.scale);
+    o.width = static_cast<std::int32_t>(width) * o.scale;
+    o.height = static_cast<std::int32_t>(height) * o.scale;
+    o.device_per_unit = o.scale;
 }
 void LayerClosed(void* data, zwlr_layer_surface_v1*) { static_cast<Output*>(data)->surface.closed = true; }
 constexpr zwlr_layer_surface_v1_listener kLayerListener{&LayerConfigure, &LayerClosed};
@@ -114,7 +134,7 @@ void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surf
     // move; only the first enter sets where the pointer is.
     if (s->pointer_left) s->end = true;
     s->pointer_in = true;
-    s->enter_scale = output->surface.scale;
+    s->enter_scale = output->surface.device_per_unit;
     s->enter_x = wl_fixed_to_double(x);
     s->enter_y = wl_fixed_to_double(y);
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no pointer over the kittens
@@ -229,6 +249,8 @@ void RegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, const
         s->layer_shell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
     } else if (std::strcmp(interface, zwlr_screencopy_manager_v1_interface.name) == 0) {
         s->screencopy = static_cast<zwlr_screencopy_manager_v1*>(bind(&zwlr_screencopy_manager_v1_interface, 3));
+    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
+        s->viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && s->seat == nullptr) {
         s->seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
         wl_seat_add_listener(s->seat, &kSeatListener, s);
@@ -287,6 +309,7 @@ void Disconnect(Session& s) {
     for (auto& output : s.outputs) {
         output->app.reset();
         output->platform.reset();
+        if (output->surface.viewport != nullptr) wp_viewport_destroy(output->surface.viewport);
         if (output->surface.layer != nullptr) zwlr_layer_surface_v1_destroy(output->surface.layer);
         if (output->surface.surface != nullptr) wl_surface_destroy(output->surface.surface);
         if (output->surface.output != nullptr) wl_output_destroy(output->surface.output);
@@ -297,6 +320,7 @@ void Disconnect(Session& s) {
     if (s.touch != nullptr) wl_touch_destroy(s.touch);
     if (s.seat != nullptr) wl_seat_destroy(s.seat);
     if (s.screencopy != nullptr) zwlr_screencopy_manager_v1_destroy(s.screencopy);
+    if (s.viewporter != nullptr) wp_viewporter_destroy(s.viewporter);
     if (s.layer_shell != nullptr) zwlr_layer_shell_v1_destroy(s.layer_shell);
     if (s.shm != nullptr) wl_shm_destroy(s.shm);
     if (s.compositor != nullptr) wl_compositor_destroy(s.compositor);
@@ -416,7 +440,7 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
             wl_surface_set_input_region(o.surface, none);
             wl_region_destroy(none);
         }
-        wl_surface_set_buffer_scale(o.surface, o.scale);
+        if (s.viewporter != nullptr) o.viewport = wp_viewporter_get_viewport(s.viewporter, o.surface);
         zwlr_layer_surface_v1_add_listener(o.layer, &kLayerListener, output.get());
         wl_surface_commit(o.surface);
     }
