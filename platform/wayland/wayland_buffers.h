@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "platform/common/push_groups.h"
 #include "platform/common/software_blitter.h"
 
 namespace nyamo::wayland {
@@ -77,6 +78,7 @@ private:
     std::size_t size_ = 0;
     std::int32_t width_ = 0, height_ = 0;
     RectList fresh_;  // damaged since the last commit
+    PushGrouping grouping_;
     wl_callback* frame_callback_ = nullptr;
     // Set by the release and frame events: a frame held back may go now.
     bool retry_ = false;
