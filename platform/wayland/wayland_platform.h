@@ -53,9 +53,8 @@ struct OutputSurface {
     // at fractional scales too. Without it the buffer is the surface size
     // times the whole-number scale.
     wp_viewport* viewport = nullptr;
-    // The configured size in device pixels, and device pixels per surface unit.
+    // The configured size in device pixels.
     std::int32_t width = 0, height = 0;
-    double device_per_unit = 1;
     bool closed = false;
     // Black instead of the output's picture (the lock-screen background).
     bool no_desktop = false;

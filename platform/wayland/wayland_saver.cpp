@@ -63,19 +63,15 @@ struct Session {
     bool pointer_in = false;
     double enter_x = 0, enter_y = 0;
     bool pointer_left = false;
-    // Device pixels per surface unit on the output the pointer is over.
-    double enter_scale = 1;
     // The keyboard left our surfaces and no enter on another of ours came
     // with it: another surface has it.
     bool keyboard_lost = false;
 
-    const Output* Find(const wl_surface* surface) const {
-        if (surface == nullptr) return nullptr;
+    bool Ours(const wl_surface* surface) const {
         for (const auto& output : outputs)
-            if (output->surface.surface == surface) return output.get();
-        return nullptr;
+            if (surface != nullptr && output->surface.surface == surface) return true;
+        return false;
     }
-    bool Ours(const wl_surface* surface) const { return Find(surface) != nullptr; }
 };
 
 // --- Outputs -------------------------------------------------------------------
@@ -110,7 +106,6 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t seri
         const bool turned = (o.transform & 1) != 0;
         o.width = turned ? o.mode_height : o.mode_width;
         o.height = turned ? o.mode_width : o.mode_height;
-        o.device_per_unit = static_cast<double>(o.width) / width;
         wp_viewport_set_destination(o.viewport, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
         return;
     }
@@ -118,7 +113,6 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t seri
     wl_surface_set_buffer_scale(o.surface, o.scale);
     o.width = static_cast<std::int32_t>(width) * o.scale;
     o.height = static_cast<std::int32_t>(height) * o.scale;
-    o.device_per_unit = o.scale;
 }
 void LayerClosed(void* data, zwlr_layer_surface_v1*) { static_cast<Output*>(data)->surface.closed = true; }
 constexpr zwlr_layer_surface_v1_listener kLayerListener{&LayerConfigure, &LayerClosed};
@@ -128,13 +122,11 @@ constexpr zwlr_layer_surface_v1_listener kLayerListener{&LayerConfigure, &LayerC
 void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
                   wl_fixed_t y) {
     auto* s = static_cast<Session*>(data);
-    const Output* output = s->Find(surface);
-    if (output == nullptr) return;
+    if (!s->Ours(surface)) return;
     // Coming back after leaving one of ours (onto another output, say) is a
     // move; only the first enter sets where the pointer is.
     if (s->pointer_left) s->end = true;
     s->pointer_in = true;
-    s->enter_scale = output->surface.device_per_unit;
     s->enter_x = wl_fixed_to_double(x);
     s->enter_y = wl_fixed_to_double(y);
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no pointer over the kittens
@@ -147,10 +139,10 @@ void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface* surface) {
 }
 void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
     auto* s = static_cast<Session*>(data);
-    // One device pixel or more from where it came in, as on the other
-    // systems: on a scaled output that is less than a surface unit.
-    const double dx = std::fabs(wl_fixed_to_double(x) - s->enter_x) * s->enter_scale;
-    const double dy = std::fabs(wl_fixed_to_double(y) - s->enter_y) * s->enter_scale;
+    // One pixel or more from where it came in, in surface units: what the
+    // pointer moves by on every output, whatever its scale.
+    const double dx = std::fabs(wl_fixed_to_double(x) - s->enter_x);
+    const double dy = std::fabs(wl_fixed_to_double(y) - s->enter_y);
     if (s->pointer_in && (dx >= 1.0 || dy >= 1.0))
         s->end = true;
 }
