@@ -59,8 +59,10 @@ struct Session {
     bool started = false;
     // Input that ends the saver on every output.
     bool end = false;
-    // Where the pointer entered one of our surfaces (surface coordinates).
+    // Which of our surfaces the pointer entered, and where (surface
+    // coordinates); it stays known after the pointer left.
     bool pointer_in = false;
+    const wl_surface* enter_surface = nullptr;
     double enter_x = 0, enter_y = 0;
     bool pointer_left = false;
     // The keyboard left our surfaces and no enter on another of ours came
@@ -119,14 +121,23 @@ constexpr zwlr_layer_surface_v1_listener kLayerListener{&LayerConfigure, &LayerC
 
 // --- Input ---------------------------------------------------------------------
 
+// One pixel or more from where it came in, in surface units: what the
+// pointer moves by on every output, whatever its scale.
+bool MovedFromEnter(const Session& s, wl_fixed_t x, wl_fixed_t y) {
+    return std::fabs(wl_fixed_to_double(x) - s.enter_x) >= 1.0 || std::fabs(wl_fixed_to_double(y) - s.enter_y) >= 1.0;
+}
+
 void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
                   wl_fixed_t y) {
     auto* s = static_cast<Session*>(data);
     if (!s->Ours(surface)) return;
-    // Coming back after leaving one of ours (onto another output, say) is a
-    // move; only the first enter sets where the pointer is.
-    if (s->pointer_left) s->end = true;
+    // Coming back after leaving one of ours is a move when it comes in on
+    // another output or elsewhere on this one. A compositor that rearranges
+    // its outputs (one unplugged, say) sends a leave and an enter at the very
+    // same place, and that is nobody's hand.
+    if (s->pointer_left && (surface != s->enter_surface || MovedFromEnter(*s, x, y))) s->end = true;
     s->pointer_in = true;
+    s->enter_surface = surface;
     s->enter_x = wl_fixed_to_double(x);
     s->enter_y = wl_fixed_to_double(y);
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no pointer over the kittens
@@ -139,12 +150,7 @@ void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface* surface) {
 }
 void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
     auto* s = static_cast<Session*>(data);
-    // One pixel or more from where it came in, in surface units: what the
-    // pointer moves by on every output, whatever its scale.
-    const double dx = std::fabs(wl_fixed_to_double(x) - s->enter_x);
-    const double dy = std::fabs(wl_fixed_to_double(y) - s->enter_y);
-    if (s->pointer_in && (dx >= 1.0 || dy >= 1.0))
-        s->end = true;
+    if (s->pointer_in && MovedFromEnter(*s, x, y)) s->end = true;
 }
 void PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
     if (state == WL_POINTER_BUTTON_STATE_PRESSED) static_cast<Session*>(data)->end = true;

@@ -59,12 +59,28 @@ default_border none
 xwayland enable
 EOF
 
+# add_output X: one more sway output, its window moved to X in the Xvfb.
+add_output() {
+  local known new i
+  known=$(xwininfo -root -children | awk '/^ +0x/ { print $1 }')
+  in_session timeout 5 swaymsg create_output >/dev/null
+  for i in $(seq 40); do
+    new=$(xwininfo -root -children | awk '/^ +0x/ { print $1 }' | grep -vxF "$known" | head -n 1)
+    [ -n "$new" ] && { xdotool windowmove "$new" "$1" 0; return; }
+    sleep 0.05
+  done
+  return 1
+}
+
 # --- what the session needs ------------------------------------------------------------
 missing=""
 for tool in sway swaybg grim swaymsg Xvfb xdotool xwininfo convert; do
   command -v "$tool" >/dev/null || missing+=" $tool"
 done
 session_missing=${missing:+is missing:$missing}
+# sway 1.8 and later can unplug an output and let a lock screen take the keyboard.
+[ "$(printf '1.8\n%s\n' "$(sway --version 2>/dev/null | grep -oE '[0-9]+\.[0-9]+')" | sort -V | head -n 1)" = 1.8 ] &&
+  sway_18=1 || sway_18=""
 [ -n "$suite_account_missing" ] && session_missing=$suite_account_missing
 if [ -z "$session_missing" ]; then
   start_private_xvfb 2048x768x24 "$work/xvfb.log" || exit 1
@@ -72,15 +88,7 @@ if [ -z "$session_missing" ]; then
   if start_sway "$work/runtime" "$work/sway.config" "$work/sway.log" x11; then
     # The second output is a second window of the Xvfb: put it beside the
     # first, so that the pointer can be on either.
-    first_window=$(xwininfo -root -children | awk '/^ +0x/ { print $1 }')
-    in_session timeout 5 swaymsg create_output >/dev/null
-    for i in $(seq 40); do
-      second_window=$(xwininfo -root -children | awk '/^ +0x/ { print $1 }' | grep -vx "$first_window" | head -n 1)
-      [ -n "$second_window" ] && break
-      sleep 0.05
-    done
-    [ -n "$second_window" ] && xdotool windowmove "$second_window" 1024 0 ||
-      session_missing="sway made no second output"
+    add_output 1024 || session_missing="sway made no second output"
   else
     session_missing="sway did not start (see above)"
   fi
@@ -225,21 +233,29 @@ one_instance() {
   saver_stop
   return $result
 }
-# An output switched off, or the lock screen taking the keyboard (as an idle
-# daemon's later timeout does), ends the saver. (sway sends the pointer in
-# again when an output goes, which ends it too.) A session that sway 1.8 or
-# later locks stays locked when its locker is killed: that check comes last.
+# An output that goes, or the lock screen taking the keyboard (as an idle
+# daemon's later timeout does), ends the saver. sway 1.8 and later unplug a
+# third output, off the Xvfb's screen and away from the pointer. sway 1.7 can
+# only switch X11-2 off and on, and tells no client: the saver runs on and
+# covers it again. A session that sway 1.8 or later locks stays locked when
+# its locker is killed: that check comes last.
 taken_away() {
+  [ "$1" = output ] && [ -n "$sway_18" ] && { add_output 2048 || { echo "  no third output"; return 1; }; }
   saver_start 2
   saver_up 10 || { saver_stop; return 1; }
   local first=$npid result=0
   if [ "$1" = lock ]; then
     start "$work/lock.out" swaylock --color 000000
+  elif [ -n "$sway_18" ]; then
+    in_session timeout 5 swaymsg output X11-3 unplug >/dev/null
   else
     in_session timeout 5 swaymsg output X11-2 disable >/dev/null
+    in_session timeout 5 swaymsg output X11-2 enable >/dev/null
+    saver_up 5 && live_savers | grep -qx "$first" || { echo "  the desktop shown, or the saver gone"; result=1; }
+    saver_stop
+    return $result
   fi
   ended_within "$first" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
-  in_session timeout 5 swaymsg output X11-2 enable >/dev/null
   saver_stop
   return $result
 }
@@ -376,7 +392,8 @@ run "$session_missing" "saver: a click ends it within 2 s, nothing left running 
 run "$session_missing" "saver: the wheel ends it within 2 s, nothing left running or written" ends_on click 4
 run "$session_missing" "one instance: a second /s ends at once, the first runs on; after it is killed with -9 a new one starts" \
   one_instance
-run "$session_missing" "saver: an output switched off ends it" taken_away output
+run "$session_missing" "saver: an output that goes ends it (sway 1.7: one switched off and on is covered again)" \
+  taken_away output
 run "$session_missing" "backend: --backend=x11 runs on the X server even in a Wayland session" x11_when_asked
 run "$session_missing" "background: kittens on every output, input ignored, SIGTERM ends it with status 0" background_mode
 run "${session_missing:-$no_xwayland}" "dialog: /c opens in the session through XWayland; closing it saves nothing" dialog_on_xwayland
@@ -385,8 +402,7 @@ run "${suite_account_missing:-$no_weston}" "without layer-shell (weston): one li
 run "${session_missing:-$no_valgrind}" "memcheck: a saver started and woken by the pointer, no memory error" memcheck_saver
 # sway 1.7 keeps the keyboard on the oldest overlay surface, so its swaylock
 # cannot take it: the saver's first key ends it there, showing the lock.
-[ "$(printf '1.8\n%s\n' "$(sway --version 2>/dev/null | grep -oE '[0-9]+\.[0-9]+')" | sort -V | head -n 1)" = 1.8 ] &&
-  no_lock="" || no_lock="sway before 1.8 gives no lock screen the keyboard while the saver has it"
+[ -n "$sway_18" ] && no_lock="" || no_lock="sway before 1.8 gives no lock screen the keyboard while the saver has it"
 command -v swaylock >/dev/null || no_lock="swaylock is not installed"
 run "${session_missing:-$no_lock}" "saver: the lock screen taking the keyboard ends it" taken_away lock
 
