@@ -37,19 +37,30 @@ std::span<const Rect> PushGrouping::Group(std::span<const Rect> rects, std::int6
     for (std::size_t i = 0; i < count; ++i)
         for (std::size_t j = i + 1; j < count; ++j) savings_[i * kMostJoined + j] = saving(i, j);
 
+    // Each row's best join: the first partner with the most saving above 0.
+    // The best pair is then the first row's with the most, as a scan of
+    // every pair would find it, at a look per row instead of per pair.
+    const auto best_in_row = [&](std::size_t i) {
+        row_saving_[i] = 0;
+        row_partner_[i] = kNoGroup;
+        for (std::size_t j = i + 1; j < count; ++j)
+            if (alive[j] && savings_[i * kMostJoined + j] > row_saving_[i]) {
+                row_saving_[i] = savings_[i * kMostJoined + j];
+                row_partner_[i] = j;
+            }
+    };
+    for (std::size_t i = 0; i < count; ++i) best_in_row(i);
+
     for (;;) {
         std::int64_t best = 0;
-        std::size_t bi = 0, bj = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (!alive[i]) continue;
-            for (std::size_t j = i + 1; j < count; ++j)
-                if (alive[j] && savings_[i * kMostJoined + j] > best) {
-                    best = savings_[i * kMostJoined + j];
-                    bi = i;
-                    bj = j;
-                }
-        }
+        std::size_t bi = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            if (alive[i] && row_saving_[i] > best) {
+                best = row_saving_[i];
+                bi = i;
+            }
         if (best <= 0) break;
+        const std::size_t bj = row_partner_[bi];
         bounds_[bi] = Union(bounds_[bi], bounds_[bj]);
         alive[bj] = false;
         for (std::size_t m = 0; m < count; ++m)
@@ -58,6 +69,21 @@ std::span<const Rect> PushGrouping::Group(std::span<const Rect> rects, std::int6
             if (!alive[k] || k == bi) continue;
             const std::size_t lo = std::min(k, bi), hi = std::max(k, bi);
             savings_[lo * kMostJoined + hi] = saving(lo, hi);
+        }
+        // Only rows that pointed at the joined pair, or hold its new saving
+        // with bi, can have another best now.
+        best_in_row(bi);
+        for (std::size_t k = 0; k < count; ++k) {
+            if (!alive[k] || k == bi) continue;
+            if (row_partner_[k] == bi || row_partner_[k] == bj) {
+                best_in_row(k);
+            } else if (k < bi) {
+                const std::int64_t s = savings_[k * kMostJoined + bi];
+                if (s > row_saving_[k] || (s > 0 && s == row_saving_[k] && bi < row_partner_[k])) {
+                    row_saving_[k] = s;
+                    row_partner_[k] = bi;
+                }
+            }
         }
     }
 

@@ -18,7 +18,7 @@
 
 namespace nyamo {
 
-// Joining looks at every pair: past this many rectangles the rest go in one
+// Joining weighs every pair: past this many rectangles the rest go in one
 // last group of their own (the saver's damage has at most 102).
 inline constexpr std::size_t kMostJoined = 128;
 
@@ -47,6 +47,8 @@ private:
     std::array<std::size_t, kMostJoined> owner_{};  // each rectangle's group before compaction
     std::array<std::size_t, kMostJoined + 1> place_{};  // a group's index in the answer
     std::vector<std::int64_t> savings_;  // kMostJoined x kMostJoined, taken once
+    std::array<std::int64_t, kMostJoined> row_saving_{};  // each row's best saving
+    std::array<std::size_t, kMostJoined> row_partner_{};  // and with whom
 };
 
 // What a push of each group costs, in pixels: groups x price + the areas
