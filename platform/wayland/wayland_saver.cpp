@@ -59,12 +59,11 @@ struct Session {
     bool started = false;
     // Input that ends the saver on every output.
     bool end = false;
-    // Which of our surfaces the pointer entered, and where (surface
+    // Which of our surfaces the pointer entered last, and where (surface
     // coordinates); it stays known after the pointer left.
     bool pointer_in = false;
     const wl_surface* enter_surface = nullptr;
     double enter_x = 0, enter_y = 0;
-    bool pointer_left = false;
     // The keyboard left our surfaces and no enter on another of ours came
     // with it: another surface has it.
     bool keyboard_lost = false;
@@ -135,7 +134,7 @@ void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surf
     // another output or elsewhere on this one. A compositor that rearranges
     // its outputs (one unplugged, say) sends a leave and an enter at the very
     // same place, and that is nobody's hand.
-    if (s->pointer_left && (surface != s->enter_surface || MovedFromEnter(*s, x, y))) s->end = true;
+    if (s->enter_surface != nullptr && (surface != s->enter_surface || MovedFromEnter(*s, x, y))) s->end = true;
     s->pointer_in = true;
     s->enter_surface = surface;
     s->enter_x = wl_fixed_to_double(x);
@@ -146,7 +145,6 @@ void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface* surface) {
     auto* s = static_cast<Session*>(data);
     if (!s->Ours(surface)) return;
     s->pointer_in = false;
-    s->pointer_left = true;
 }
 void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
     auto* s = static_cast<Session*>(data);
