@@ -73,8 +73,8 @@ void Place(App& app, const DesignedPlace& place, float twips_per_pixel) {
     PlaceControl(app, place.control, b.width, b.height, b.left, b.top);
 }
 
-constexpr Control kSizedTexts[] = {Control::Label1, Control::Label2, Control::Label3, Control::Label4,
-                                   Control::Label5, Control::But0,   Control::But1};
+constexpr Control kSizedTexts[] = {Control::Label1, Control::Label2, Control::Label3,    Control::Label4,
+                                   Control::Label5, Control::But0,   Control::But1,     Control::AllScreens};
 
 }  // namespace
 
@@ -108,6 +108,7 @@ void ShowSettings(App& app) {
     SetBarValue(app, 0, app.g.CatNum);
     SetBarValue(app, 1, app.g.SaverSpeed);
     ShowValueTexts(app);
+    p.SetChecked(Control::AllScreens, app.g.SaverScreens == 2);
 
     p.ShowSettingsDialog();
 }
@@ -121,6 +122,7 @@ void CloseSettings(App& app, const std::int16_t& index) {
         g.SaverSpeed = BarValue(app, Control::HScroll1);
         for (std::int32_t i = 0; i <= 1; ++i)
             if (app.platform.IsOptionSelected(OptionButton(i))) g.SaverType = i + 1;
+        g.SaverScreens = app.platform.IsChecked(Control::AllScreens) ? 2 : 1;
         if (!SaveSettings(app))
             app.platform.ShowError(kSaveFailedCaption, std::string(kSaveFailedText) + "\n" + g.IniPath);
     }

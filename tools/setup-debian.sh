@@ -22,6 +22,7 @@ run_packages=(
   build-essential cmake ninja-build              # the native build
   libstb-dev libgif-dev                          # picture decoding (stb_image), PNG and GIF writing
   libx11-dev libxext-dev libxrandr-dev           # the X11 saver (MIT-SHM, primary output)
+  libxinerama-dev                                # the monitors of an X server without RandR 1.5 (SaverScreens=2)
   libxt-dev                                      # xscreensaver's resources, found as its programs find them
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
   libfontconfig-dev fonts-ipafont-gothic         # the dialog's choice of face for its frame caption
