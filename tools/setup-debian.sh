@@ -44,6 +44,8 @@ test_packages=(
   "${unit_packages[@]}"
   xvfb xdotool x11-utils openbox imagemagick     # a display, input and screenshots for the suites
   debhelper lintian debootstrap git              # the Debian package (built from git archive), its checks and the bare-system install check
+  xserver-xorg-core xserver-xorg-video-dummy     # two monitors on one X server (tests/lib/two_monitors.sh), for the X11 and Wine suites
+  x11-xserver-utils                              # xrandr, which places those monitors
 )
 case $purpose in
   --run)

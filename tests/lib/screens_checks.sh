@@ -1,0 +1,106 @@
+# Sourced by the X11 and the Wine suite: the saver on an X server of two
+# monitors (two_monitors.sh), with a red desktop on the primary monitor and a
+# blue one on the second. The suite gives:
+#   screens_ini      the settings file the saver reads
+#   screens_eol      its line ending
+#   screens_start    starts the saver with /s on $DISPLAY
+#   screens_running  true while that saver's process runs
+#   screens_stop     ends whatever of it is left
+# and, if it must, screens_enter / screens_leave around the checks (Wine
+# ends its session there, so that it learns the server's monitors), and
+# screens_no_monitor_events: why a monitor switched off cannot reach the saver.
+source "$(dirname "${BASH_SOURCE[0]}")/two_monitors.sh"
+
+screens_folder=$(mktemp -d /tmp/nyamo-screens.XXXXXX)
+screens_settings() {  # SaverType [SaverScreens]: the settings file, the key only when given
+  printf "[Nyamo Saver]$screens_eol""CatNum=20$screens_eol""SaverType=%s$screens_eol""SaverSpeed=10$screens_eol" "$1" \
+    >"$screens_ini"
+  [ -z "${2:-}" ] || printf "SaverScreens=%s$screens_eol" "$2" >>"$screens_ini"
+}
+saver_windows() { xwininfo -root -children 2>/dev/null | grep '"Amberpaw"'; }
+screens_wait_windows() {  # COUNT SECONDS: that many saver windows are up
+  local i
+  for i in $(seq $(($2 * 10))); do
+    [ "$(saver_windows | grep -c .)" -eq "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+screens_ended() {  # SECONDS: the saver's process ended and its windows went
+  local i
+  for i in $(seq $(($1 * 10))); do
+    screens_running || { [ "$(saver_windows | grep -c .)" -eq 0 ]; return; }
+    sleep 0.1
+  done
+  return 1
+}
+# differing GEOMETRY COLOUR: how many pixels of that part of the last
+# screenshot are not of that colour.
+differing() {
+  convert "$screens_folder/shot.png" -crop "$1" +repage "$screens_folder/part.png" &&
+    convert -size "${1%%+*}" "xc:$2" "$screens_folder/plain.png" &&
+    compare -metric AE "$screens_folder/part.png" "$screens_folder/plain.png" null: 2>&1 | cut -d' ' -f1
+}
+# kittens_over GEOMETRY COLOUR: a flock over that colour: some of the part
+# differs from it, but far from all (each monitor has its own 20 kittens).
+kittens_over() {
+  local n area=$((${1%%x*} * $(cut -d+ -f1 <<<"${1#*x}")))
+  n=$(differing "$1" "$2")
+  [ "${n:-0}" -gt $((area / 400)) ] && [ "$n" -lt $((area / 2)) ] || { echo "  $1: $n of $area pixels differ from $2"; return 1; }
+}
+screens_shot() {  # the saver up on COUNT windows, then a screenshot
+  screens_wait_windows "$1" 20 && sleep 1.5 && import -window root "$screens_folder/shot.png"
+}
+screens_begin() {  # SaverType [SaverScreens]: the desktop, the pointer on the primary monitor, the saver
+  display -window root "$screens_folder/desktop.png" >/dev/null 2>&1
+  xdotool mousemove 600 500
+  screens_settings "$@"
+  screens_start
+}
+
+only_the_primary() {
+  screens_begin 1 && screens_shot 1 || return 1
+  kittens_over "$TWO_MONITORS_PRIMARY" '#c03020' && [ "$(differing "$TWO_MONITORS_SECOND" '#2050c0')" = 0 ] &&
+    saver_windows | grep -q " 1280x1024+0+0 "
+}
+every_monitor() {  # SaverType COLOUR1 COLOUR2
+  screens_begin "$1" 2 && screens_shot 2 || return 1
+  kittens_over "$TWO_MONITORS_PRIMARY" "$2" && kittens_over "$TWO_MONITORS_SECOND" "$3" &&
+    [ "$(differing "$TWO_MONITORS_UNSHOWN" '#2050c0')" = 0 ] &&
+    saver_windows | grep -q " 1280x1024+0+0 " && saver_windows | grep -q " 1024x768+1280+0 "
+}
+pointer_on_the_second() { xdotool mousemove 1700 400 && screens_ended 5; }
+monitor_gone() {  # the second monitor switched off, then back as it was
+  local ended=0
+  xrandr --output DUMMY1 --off && screens_ended 5 && ended=1
+  xrandr --output DUMMY1 --mode m1024 --pos 1280x0
+  [ "$ended" = 1 ]
+}
+
+if ! start_two_monitors "$screens_folder"; then
+  skip "two monitors: the saver on every screen" "$TWO_MONITORS_WHY"
+else
+  screens_display=$DISPLAY
+  export DISPLAY=$TWO_MONITORS_DISPLAY
+  convert -size 1280x1024 xc:'#c03020' \( -size 1024x1024 xc:'#2050c0' \) +append "$screens_folder/desktop.png"
+  declare -F screens_enter >/dev/null && screens_enter
+  check "two monitors: a file without SaverScreens covers the primary screen with kittens and leaves the second as it was" \
+    only_the_primary
+  screens_stop
+  check "two monitors: SaverScreens=2 covers each monitor exactly, kittens over its own part of the desktop; nothing drawn where no monitor shows" \
+    every_monitor 1 '#c03020' '#2050c0'
+  check "two monitors: a pointer move on the second monitor ends the saver on both" pointer_on_the_second
+  screens_stop
+  check "two monitors: SaverScreens=2 with the blank background: kittens over black on each monitor" \
+    every_monitor 2 black black
+  if [ -n "${screens_no_monitor_events:-}" ]; then
+    skip "two monitors: a monitor removed while the saver runs ends it" "$screens_no_monitor_events"
+  else
+    check "two monitors: a monitor removed while the saver runs ends it" monitor_gone
+  fi
+  screens_stop
+  declare -F screens_leave >/dev/null && screens_leave
+  export DISPLAY=$screens_display
+  stop_two_monitors
+fi
+rm -rf "$screens_folder"
