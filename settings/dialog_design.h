@@ -53,8 +53,8 @@ inline constexpr DesignedPlace kLabelFrameButtonPlaces[] = {
     {Control::Label5, {80, 170, 270, 20}}, {Control::Frame, kFrameDesign},
     {Control::But0, {220, 20, 70, 25}},    {Control::But1, {220, 50, 70, 25}},
     // Under the buttons, above the speed's labels, right of where the
-    // options reach at 120 dots per inch (x 216).
-    {Control::AllScreens, {220, 82, 75, 22}},
+    // options reach at 120 dots per inch (x 216), and wide enough for its text.
+    {Control::AllScreens, {217, 82, 78, 22}},
 };
 
 // The option buttons keep their design geometry, held in twips inside the frame.

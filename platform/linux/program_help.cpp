@@ -66,7 +66,9 @@ std::string HelpText() {
         "program when its folder is writable, else in $XDG_CONFIG_HOME/nyamo (by default\n"
         "~/.config/nyamo), on X11 and Wayland alike. The hack takes its settings from its\n"
         "command line alone.\n"
-        "\nOn Wayland the saver covers every output, each with a flock of its own, and one saver\n"
+        "\nOn X11 the saver covers the primary monitor, or every monitor with SaverScreens=2\n"
+        "in that file (the dialog's check box).\n"
+        "On Wayland the saver covers every output, each with a flock of its own, and one saver\n"
         "runs at a time (a lock in $XDG_RUNTIME_DIR); a compositor without layer-shell (GNOME)\n"
         "cannot run it.\n";
     return text;

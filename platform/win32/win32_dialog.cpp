@@ -159,7 +159,7 @@ void Win32Platform::CreateDialogControls() {
     make(Control::HScroll0, L"SCROLLBAR", "", SBS_HORZ | WS_GROUP | WS_TABSTOP, kHScroll0Id, {20, 135, 130, 18});
     make(Control::HScroll1, L"SCROLLBAR", "", SBS_HORZ | WS_GROUP | WS_TABSTOP, kHScroll1Id, {160, 135, 130, 18});
     make(Control::AllScreens, L"BUTTON", kAllScreensText, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, kAllScreensId,
-         {220, 82, 75, 22});
+         {217, 82, 78, 22});
     make(Control::But0, L"BUTTON", kOkText, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, kBut0Id, {220, 20, 70, 25});
     make(Control::But1, L"BUTTON", kCancelText, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, kBut1Id, {220, 50, 70, 25});
     make(Control::Frame, L"BUTTON", kFrameText, BS_GROUPBOX | WS_GROUP, kFrameId, {20, 15, 170, 80});

@@ -452,7 +452,7 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
             widgets->ReportState("scroll");
         };
     }
-    w.all_screens = new Fl_Check_Button(220, 82, 75, 22);
+    w.all_screens = new Fl_Check_Button(217, 82, 78, 22);
     w.all_screens->copy_label(std::string(kAllScreensText).c_str());
     w.all_screens->labelsize(default_px);
     w.all_screens->callback(OptionClicked, &w);

@@ -1,14 +1,16 @@
 # Sourced by the X11 and the Wine suite: the saver on an X server of two
-# monitors (two_monitors.sh), with a red desktop on the primary monitor and a
-# blue one on the second. The suite gives:
+# monitors (two_monitors.sh), with a desktop of red on the primary monitor
+# and of blue on the second, each a checkerboard of two shades one pixel a
+# square (scaled by anyone, it would blur). The suite gives:
 #   screens_ini      the settings file the saver reads
 #   screens_eol      its line ending
 #   screens_start    starts the saver with /s on $DISPLAY
 #   screens_running  true while that saver's process runs
 #   screens_stop     ends whatever of it is left
 # and, if it must, screens_enter / screens_leave around the checks (Wine
-# ends its session there, so that it learns the server's monitors), and
-# screens_no_monitor_events: why a monitor switched off cannot reach the saver.
+# ends its session there, so that it learns the server's monitors),
+# screens_no_monitor_events: why a monitor switched off cannot reach the
+# saver, and screens_set_dpi DPI: the DPI of the programs started next.
 source "$(dirname "${BASH_SOURCE[0]}")/two_monitors.sh"
 
 screens_folder=$(mktemp -d /tmp/nyamo-screens.XXXXXX)
@@ -34,19 +36,22 @@ screens_ended() {  # SECONDS: the saver's process ended and its windows went
   done
   return 1
 }
-# differing GEOMETRY COLOUR: how many pixels of that part of the last
-# screenshot are not of that colour.
+# differing GEOMETRY [COLOUR]: how many pixels of that part of the last
+# screenshot are not of that colour, or not the desktop's there.
 differing() {
   convert "$screens_folder/shot.png" -crop "$1" +repage "$screens_folder/part.png" &&
-    convert -size "${1%%+*}" "xc:$2" "$screens_folder/plain.png" &&
+    if [ -n "${2:-}" ]; then convert -size "${1%%+*}" "xc:$2" "$screens_folder/plain.png"
+    else convert "$screens_folder/desktop.png" -crop "$1" +repage "$screens_folder/plain.png"; fi &&
     compare -metric AE "$screens_folder/part.png" "$screens_folder/plain.png" null: 2>&1 | cut -d' ' -f1
 }
-# kittens_over GEOMETRY COLOUR: a flock over that colour: some of the part
-# differs from it, but far from all (each monitor has its own 20 kittens).
+# kittens_over GEOMETRY [COLOUR]: a flock over that colour (or the desktop):
+# some of the part differs from it, but far from all (each monitor has its
+# own 20 kittens).
 kittens_over() {
   local n area=$((${1%%x*} * $(cut -d+ -f1 <<<"${1#*x}")))
   n=$(differing "$1" "$2")
-  [ "${n:-0}" -gt $((area / 400)) ] && [ "$n" -lt $((area / 2)) ] || { echo "  $1: $n of $area pixels differ from $2"; return 1; }
+  [ "${n:-0}" -gt $((area / 400)) ] && [ "$n" -lt $((area / 2)) ] ||
+    { echo "  $1: $n of $area pixels differ from ${2:-the desktop}"; return 1; }
 }
 screens_shot() {  # the saver up on COUNT windows, then a screenshot
   screens_wait_windows "$1" 20 && sleep 1.5 && import -window root "$screens_folder/shot.png"
@@ -60,13 +65,13 @@ screens_begin() {  # SaverType [SaverScreens]: the desktop, the pointer on the p
 
 only_the_primary() {
   screens_begin 1 && screens_shot 1 || return 1
-  kittens_over "$TWO_MONITORS_PRIMARY" '#c03020' && [ "$(differing "$TWO_MONITORS_SECOND" '#2050c0')" = 0 ] &&
+  kittens_over "$TWO_MONITORS_PRIMARY" && [ "$(differing "$TWO_MONITORS_SECOND")" = 0 ] &&
     saver_windows | grep -q " 1280x1024+0+0 "
 }
-every_monitor() {  # SaverType COLOUR1 COLOUR2
+every_monitor() {  # SaverType [COLOUR]: over the desktop, or over that colour
   screens_begin "$1" 2 && screens_shot 2 || return 1
-  kittens_over "$TWO_MONITORS_PRIMARY" "$2" && kittens_over "$TWO_MONITORS_SECOND" "$3" &&
-    [ "$(differing "$TWO_MONITORS_UNSHOWN" '#2050c0')" = 0 ] &&
+  kittens_over "$TWO_MONITORS_PRIMARY" "${2:-}" && kittens_over "$TWO_MONITORS_SECOND" "${2:-}" &&
+    [ "$(differing "$TWO_MONITORS_UNSHOWN")" = 0 ] &&
     saver_windows | grep -q " 1280x1024+0+0 " && saver_windows | grep -q " 1024x768+1280+0 "
 }
 pointer_on_the_second() { xdotool mousemove 1700 400 && screens_ended 5; }
@@ -82,23 +87,31 @@ if ! start_two_monitors "$screens_folder"; then
 else
   screens_display=$DISPLAY
   export DISPLAY=$TWO_MONITORS_DISPLAY
-  convert -size 1280x1024 xc:'#c03020' \( -size 1024x1024 xc:'#2050c0' \) +append "$screens_folder/desktop.png"
+  convert \( -size 1280x1024 pattern:gray50 +level-colors '#601810,#c03020' \) \
+    \( -size 1024x1024 pattern:gray50 +level-colors '#102860,#2050c0' \) +append "$screens_folder/desktop.png"
   declare -F screens_enter >/dev/null && screens_enter
   check "two monitors: a file without SaverScreens covers the primary screen with kittens and leaves the second as it was" \
     only_the_primary
   screens_stop
   check "two monitors: SaverScreens=2 covers each monitor exactly, kittens over its own part of the desktop; nothing drawn where no monitor shows" \
-    every_monitor 1 '#c03020' '#2050c0'
+    every_monitor 1
   check "two monitors: a pointer move on the second monitor ends the saver on both" pointer_on_the_second
   screens_stop
   check "two monitors: SaverScreens=2 with the blank background: kittens over black on each monitor" \
-    every_monitor 2 black black
+    every_monitor 2 black
   if [ -n "${screens_no_monitor_events:-}" ]; then
     skip "two monitors: a monitor removed while the saver runs ends it" "$screens_no_monitor_events"
   else
     check "two monitors: a monitor removed while the saver runs ends it" monitor_gone
   fi
   screens_stop
+  if declare -F screens_set_dpi >/dev/null; then
+    screens_set_dpi 144
+    check "two monitors at 144 dpi (150 %): each monitor covered exactly, its desktop pixel for pixel under the kittens" \
+      every_monitor 1
+    screens_stop
+    screens_set_dpi 96
+  fi
   declare -F screens_leave >/dev/null && screens_leave
   export DISPLAY=$screens_display
   stop_two_monitors

@@ -278,7 +278,7 @@ done <<'EOF'
 109|static|160|115|90|20|移動の早さ：
 110|static|250|115|20|20| 5
 111|static|80|170|270|20|*
-112|button|220|82|75|22|全モニタ
+112|button|217|82|78|22|全モニタ
 EOF
 check "Label5 holds an information line" test -n "$(control_text "$(control_line "$CONTROLS" 111)")"
 expect "defaults: Desktop selected" "1 0" "$(control_field "$(control_line "$CONTROLS" 101)" checked) $(control_field "$(control_line "$CONTROLS" 102)" checked)"
@@ -367,7 +367,7 @@ C=$(probe controls "$DIALOG")
 expect "choosing Blank Screen clears Desktop" "0 1" \
     "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)"
 check "nothing is written before OK" test ! -e "$INI"
-xdotool mousemove $((CX + 220 + 8)) $((CY + 82 + 11)) click 1
+xdotool mousemove $((CX + 217 + 8)) $((CY + 82 + 11)) click 1
 sleep 0.3
 expect "a real click ticks 全モニタ" "1" "$(control_field "$(control_line "$(probe controls "$DIALOG")" 112)" checked)"
 # OK with a real click.
@@ -1019,6 +1019,7 @@ screens_stop() { stop_scr; }
 screens_enter() { wineserver -k; wineserver -w; }
 screens_leave() { wineserver -k; wineserver -w; }
 screens_no_monitor_events="Wine (8 here) sends no WM_DISPLAYCHANGE for a monitor that xrandr switches off"
+screens_set_dpi() { set_dpi "$1"; }
 source "$(dirname "${BASH_SOURCE[0]}")/../lib/screens_checks.sh"
 
 # --- The release files: portable zip and installer ---------------------------------

@@ -401,8 +401,8 @@ dialog_tab_order() {
   focus=$(grep -a '^state key' "$r" | sed 's/.*focus=//' | uniq | tr '\n' ' ')
   echo "  focus after each key: $focus"
   [ "$focus" = "Opt1 HScroll0 HScroll1 AllScreens But0 But1 Opt0 But1 " ] || return 1
-  report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=3 label2=" 11" label4=" 3" focus=HScroll0' &&
-    report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=4 label2=" 11" label4=" 4" focus=HScroll1' &&
+  report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=3 label2=" 11" label4=" 3" screens=0 focus=HScroll0' &&
+    report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=4 label2=" 11" label4=" 4" screens=0 focus=HScroll1' &&
     "$probe" close "$wid" && ended_within "$npid" 3 && grep -q "CatNum=10" "$ini"
 }
 check "dialog: tab order Opt0, Opt1, bars, 全モニタ, OK, キャンセル; arrows select and move" dialog_tab_order
