@@ -25,7 +25,14 @@ start_two_monitors() {
   fi
   command -v xrandr >/dev/null || { TWO_MONITORS_WHY="needs xrandr (x11-xserver-utils)"; return 1; }
   mkdir -p "$folder"
+  # No input device of the machine's own (xdotool speaks XTEST), and the
+  # console left as it is: the server shares the active VT and never switches.
   cat >"$folder/xorg.conf" <<'CONF'
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "AutoEnableDevices" "false"
+  Option "DontVTSwitch" "true"
+EndSection
 Section "Device"
   Identifier "dummy"
   Driver "dummy"
@@ -50,7 +57,7 @@ CONF
   fifo=$(mktemp -u /tmp/nyamo-xorg-fd.XXXXXX)
   mkfifo -m 600 "$fifo" || return 1
   # -displayfd: the server picks a free display itself, as the suites' Xvfbs do.
-  "$xorg" -displayfd 9 -config "$folder/xorg.conf" -logfile "$folder/xorg.log" -noreset -nolisten tcp \
+  "$xorg" -displayfd 9 -config "$folder/xorg.conf" -logfile "$folder/xorg.log" -noreset -nolisten tcp -sharevts -novtswitch \
     9>"$fifo" >"$folder/xorg.out" 2>&1 &
   TWO_MONITORS_PID=$!
   read -r -t 30 number <"$fifo"

@@ -341,7 +341,7 @@ dialog_defaults() {
     report_has "$r" 'control Label5 80 170 270 20' &&
     report_has "$r" 'control But0 220 20 70 25 size=13 text="OK"' &&
     report_has "$r" 'control But1 220 50 70 25 size=13 text="キャンセル"' &&
-    report_has "$r" 'control AllScreens 220 82 75 22 size=13 text="全モニタ"' && report_has "$r" 'screens=0' &&
+    report_has "$r" 'control AllScreens 217 82 78 22 size=13 text="全モニタ"' && report_has "$r" 'screens=0' &&
     [ "$("$probe" info "$wid" | cut -d' ' -f1-4)" = "362 284 300 200" ]
 }
 check "dialog: defaults, 300x200 client centred, controls where designed" dialog_defaults
@@ -377,7 +377,7 @@ dialog_ok_writes() {
   click_at 144 144                     # first bar's right arrow: 21
   click_at 284 144                     # second bar's right arrow: 6
   wait_report "$r" 'state scroll opt0=0 opt1=1 bar0=21 bar1=6 label2=" 21" label4=" 6"' 3 || return 1
-  click_at 229 93                      # 全モニタ
+  click_at 226 93                      # 全モニタ
   wait_report "$r" 'label4=" 6" screens=1' 3 || return 1
   click_at 255 32                      # OK
   ended_within "$npid" 3 && [ "$status" -eq 0 ] &&
@@ -752,7 +752,7 @@ dialog_at_120_dpi() {
   report_has "$r" "window 362 284 300 200" &&
     report_has "$r" 'control Opt0 40 30 176 36 size=13' && report_has "$r" 'control Opt1 40 70 176 36 size=13' &&
     report_has "$r" 'control Label1 20 115 90 20 size=13' && report_has "$r" 'control But1 220 50 70 25 size=13' &&
-    report_has "$r" 'control AllScreens 220 82 75 22 size=13' || result=1
+    report_has "$r" 'control AllScreens 217 82 78 22 size=13' || result=1
   "$probe" close "$wid"
   ended_within "$npid" 3 || result=1
   return $result
