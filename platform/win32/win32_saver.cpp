@@ -320,6 +320,11 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
                 (!watched_screens_.empty() && MonitorRects() != watched_screens_))
                 Deliver([](App& app) { Form_Click(app); });
             break;
+        case WM_DPICHANGED:
+            // Placed on a monitor of another scale (a saver beside the
+            // primary one): the window keeps that monitor's rectangle, in its
+            // own pixels, rather than the rectangle the system suggests.
+            return 0;
         case WM_POWERBROADCAST:
             if (wparam == PBT_POWERSETTINGCHANGE && lparam != 0)
                 OnPowerSetting(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lparam));

@@ -77,6 +77,7 @@ public:
     // tell the shell what it must deliver to the core.
     SaverInput Translate(const XEvent& event);
     void set_dialog_events(DialogEvents events) { dialog_events_ = std::move(events); }
+    const DialogEvents& dialog_events() const { return dialog_events_; }
     // The primary screen as Screen() reports it: the rectangle the saver covers.
     const Rect& screen_rect() const { return primary_; }
     // From now on "the screen" is this monitor beside the primary one: the
@@ -89,7 +90,6 @@ public:
     // The saver ends when the monitors are no longer these (one added,
     // removed or moved), not only when the screen it covers changes.
     void WatchScreens(std::vector<Rect> monitors) { watched_screens_ = std::move(monitors); }
-    const DialogEvents& dialog_events() const { return dialog_events_; }
 
     // --- Platform ------------------------------------------------------------
     std::string CommandLine() override;
