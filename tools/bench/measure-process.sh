@@ -19,13 +19,17 @@
 # (NYAMO_MEASURE_USER, by default nobody; sway refuses root) with a runtime
 # folder of its own.
 #
+# As root with Xorg's dummy driver, also each saver on two monitors
+# (tests/lib/two_monitors.sh): on each alone and on both (SaverScreens=2);
+# NYAMO_MEASURE_SCREENS=only measures just that, =no leaves it out.
+#
 # Usage: tools/bench/measure-process.sh BUILD_DIR BUILD_WIN_DIR
 #   BUILD_DIR      a native build (platform/x11/nyamo, tools/bench/nyamo-first-frame)
 #   BUILD_WIN_DIR  a Windows build (Nyamo_07.scr; with nyamo-watch-floor.exe
 #                  also the floor of its cost under Wine: the tick's caret and
 #                  pointer reads alone)
 # Either may be "-" to leave that program out.
-# packages: xvfb wine wine64 xdotool procps xscreensaver-data sway swaybg
+# packages: xvfb wine wine64 xdotool procps xscreensaver-data sway swaybg xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 #
 # Prints one Markdown table (and the load it was measured under) on
 # standard output; progress goes to standard error.
