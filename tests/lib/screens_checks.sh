@@ -14,28 +14,15 @@
 source "$(dirname "${BASH_SOURCE[0]}")/two_monitors.sh"
 
 screens_folder=$(mktemp -d /tmp/nyamo-screens.XXXXXX)
-screens_settings() {  # SaverType [SaverScreens]: the settings file, the key only when given
-  printf "[Nyamo Saver]$screens_eol""CatNum=20$screens_eol""SaverType=%s$screens_eol""SaverSpeed=10$screens_eol" "$1" \
-    >"$screens_ini"
-  [ -z "${2:-}" ] || printf "SaverScreens=%s$screens_eol" "$2" >>"$screens_ini"
-}
 saver_windows() { xwininfo -root -children 2>/dev/null | grep '"Amberpaw"'; }
-screens_wait_windows() {  # COUNT SECONDS: that many saver windows are up
-  local i
-  for i in $(seq $(($2 * 10))); do
-    [ "$(saver_windows | grep -c .)" -eq "$1" ] && return 0
-    sleep 0.1
-  done
+screens_within() {  # SECONDS COMMAND...: the command succeeds within that time
+  local i limit=$(($1 * 10))
+  shift
+  for i in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
   return 1
 }
-screens_ended() {  # SECONDS: the saver's process ended and its windows went
-  local i
-  for i in $(seq $(($1 * 10))); do
-    screens_running || { [ "$(saver_windows | grep -c .)" -eq 0 ]; return; }
-    sleep 0.1
-  done
-  return 1
-}
+windows_are() { [ "$(saver_windows | grep -c .)" -eq "$1" ]; }
+saver_gone() { ! screens_running && windows_are 0; }
 # differing GEOMETRY [COLOUR]: how many pixels of that part of the last
 # screenshot are not of that colour, or not the desktop's there.
 differing() {
@@ -54,12 +41,14 @@ kittens_over() {
     { echo "  $1: $n of $area pixels differ from ${2:-the desktop}"; return 1; }
 }
 screens_shot() {  # the saver up on COUNT windows, then a screenshot
-  screens_wait_windows "$1" 20 && sleep 1.5 && import -window root "$screens_folder/shot.png"
+  screens_within 20 windows_are "$1" && sleep 1.5 && import -window root "$screens_folder/shot.png"
 }
 screens_begin() {  # SaverType [SaverScreens]: the desktop, the pointer on the primary monitor, the saver
   display -window root "$screens_folder/desktop.png" >/dev/null 2>&1
   xdotool mousemove 600 500
-  screens_settings "$@"
+  printf "[Nyamo Saver]$screens_eol""CatNum=20$screens_eol""SaverType=%s$screens_eol""SaverSpeed=10$screens_eol" "$1" \
+    >"$screens_ini"
+  [ -z "${2:-}" ] || printf "SaverScreens=%s$screens_eol" "$2" >>"$screens_ini"
   screens_start
 }
 
@@ -74,10 +63,10 @@ every_monitor() {  # SaverType [COLOUR]: over the desktop, or over that colour
     [ "$(differing "$TWO_MONITORS_UNSHOWN")" = 0 ] &&
     saver_windows | grep -q " 1280x1024+0+0 " && saver_windows | grep -q " 1024x768+1280+0 "
 }
-pointer_on_the_second() { xdotool mousemove 1700 400 && screens_ended 5; }
+pointer_on_the_second() { xdotool mousemove 1700 400 && screens_within 5 saver_gone; }
 monitor_gone() {  # the second monitor switched off, then back as it was
   local ended=0
-  xrandr --output DUMMY1 --off && screens_ended 5 && ended=1
+  xrandr --output DUMMY1 --off && screens_within 5 saver_gone && ended=1
   xrandr --output DUMMY1 --mode m1024 --pos 1280x0
   [ "$ended" = 1 ]
 }
