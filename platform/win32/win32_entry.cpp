@@ -4,6 +4,7 @@
 #include "app/main.h"
 #include "platform/common/other_screens.h"
 #include "platform/win32/win32_platform.h"
+#include "settings/options.h"
 
 #include <memory>
 #include <vector>
@@ -168,7 +169,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*command_
     std::vector<std::unique_ptr<nyamo::OtherScreen>> others;
     try {
         outcome = nyamo::Main(app);
-        if (outcome == nyamo::MainOutcome::SaverStarted && app.g.SaverScreens == 2)
+        if (outcome == nyamo::MainOutcome::SaverStarted && app.g.SaverScreens == nyamo::kSaverScreensOption.max)
             others = nyamo::StartOtherScreens(instance, platform);
     } catch (const nyamo::RunTimeError& error) {
         return error.exit_status();

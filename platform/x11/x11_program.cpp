@@ -15,6 +15,7 @@
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_loop.h"
 #include "platform/x11/x11_platform.h"
+#include "settings/options.h"
 
 namespace nyamo::x11 {
 
@@ -88,7 +89,7 @@ int RunProgram(const std::vector<std::string>& args) {
         case MainOutcome::SaverStarted:
         case MainOutcome::PreviewStarted: {
             std::vector<std::unique_ptr<OtherScreen>> others;
-            if (outcome == MainOutcome::SaverStarted && app.g.SaverScreens == 2)
+            if (outcome == MainOutcome::SaverStarted && app.g.SaverScreens == kSaverScreensOption.max)
                 others = StartOtherScreens(platform, args);
             const auto each = [&](const auto& act) {
                 act(platform, app);
