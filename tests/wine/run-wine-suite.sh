@@ -1009,9 +1009,13 @@ check "no locale: a key ends the saver" saver_gone 3000
 expect "no locale: the saver's process ends" "0" "$(wait_exit 5)"
 stop_scr
 
+# --- The release files: portable zip and installer ---------------------------------
+source "$(dirname "${BASH_SOURCE[0]}")/release_checks.sh"
+
 # --- Every screen: two monitors on one server ---------------------------------------
 # Wine's session keeps the monitors of the server it started on: it ends
-# before and after, so that it starts again on each server.
+# before and after, so that it starts again on each server. Last of all,
+# since the session that the checks above share ends here.
 screens_ini=$INI screens_eol='\r\n'
 screens_start() { start_scr /s; }
 screens_running() { [ ! -f "$WORK/exit" ]; }
@@ -1021,9 +1025,6 @@ screens_leave() { wineserver -k; wineserver -w; }
 screens_no_monitor_events="Wine (8 here) sends no WM_DISPLAYCHANGE for a monitor that xrandr switches off"
 screens_set_dpi() { set_dpi "$1"; }
 source "$(dirname "${BASH_SOURCE[0]}")/../lib/screens_checks.sh"
-
-# --- The release files: portable zip and installer ---------------------------------
-source "$(dirname "${BASH_SOURCE[0]}")/release_checks.sh"
 
 # --- Nothing left behind --------------------------------------------------------------
 expect "no Nyamo process left running" "0" "$(nyamo_running)"
