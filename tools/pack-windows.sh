@@ -38,6 +38,9 @@ export SOURCE_DATE_EPOCH
 
 signing=()
 if [ -n "${NYAMO_CODESIGN_PFX:-}" ]; then
+    # (makensis runs the uninstaller's signing from its script's folder.)
+    NYAMO_CODESIGN_PFX=$(realpath -e -- "$NYAMO_CODESIGN_PFX") || die "NYAMO_CODESIGN_PFX names no file"
+    export NYAMO_CODESIGN_PFX
     sign() { bash "$SOURCE/tools/sign-windows-file.sh" "$1" || die "signing $(basename "$1") failed"; }
     signing=(-DSIGN_COMMAND="bash \"$SOURCE/tools/sign-windows-file.sh\"")
 fi

@@ -35,8 +35,10 @@ set -uo pipefail
 export LC_ALL=C.UTF-8 TZ=UTC
 repo=$(cd "$(dirname "$0")/.." && pwd)
 # (The certificate's path, given from the caller's folder, outlives the cd.)
-[ -z "${NYAMO_CODESIGN_PFX:-}" ] || export NYAMO_CODESIGN_PFX=$(realpath -e -- "$NYAMO_CODESIGN_PFX") ||
-  { echo "release: NYAMO_CODESIGN_PFX names no file"; exit 1; }
+if [ -n "${NYAMO_CODESIGN_PFX:-}" ]; then
+  NYAMO_CODESIGN_PFX=$(realpath -e -- "$NYAMO_CODESIGN_PFX") || { echo "release: NYAMO_CODESIGN_PFX names no file"; exit 1; }
+  export NYAMO_CODESIGN_PFX
+fi
 cd "$repo"
 
 check_mode=0
@@ -227,7 +229,7 @@ if [ $check_mode -eq 1 ]; then
   for r in "bookworm Debian 12" "trixie Debian 13"; do
     bash "$repo/tools/check-deb-install.sh" --release "${r%% *}" ${apt_states:+--repo "$apt_states"} "$out/$deb_name"
     case $? in
-      0) pass "installed on a bare ${r#* }: runs under xscreensaver, purges cleanly" ;;
+      0) pass "installed on a bare ${r#* }: runs under xscreensaver, purges cleanly; from the signed repository: installs, upgrades, refuses a changed index and another key" ;;
       3) skip "installed on a bare ${r#* }" "no chroot can be made here (see the line above)" ;;
       *) fail "installed on a bare ${r#* }" ;;
     esac

@@ -8,7 +8,7 @@ throwaway_openpgp_key() {
     mkdir -p -m 700 "$1" &&
         GNUPGHOME=$1 gpg --batch --quiet --passphrase '' --faked-system-time '20200101T000000!' \
             --quick-gen-key "$2 <test@nyamo.invalid>" ed25519 sign never 2>/dev/null &&
-        GNUPGHOME=$1 gpg --batch --with-colons --list-secret-keys | awk -F: '$1 == "fpr" { print $10; exit }'
+        GNUPGHOME=$1 gpg --batch --with-colons --list-secret-keys 2>/dev/null | awk -F: '$1 == "fpr" { print $10; exit }'
 }
 
 # throwaway_codesign DIR PASSWORD: DIR/ca.pem, a certificate authority, and
