@@ -170,6 +170,7 @@ step "no file of the package is left after the purge" $?
 # The repository is a folder of the system here (a file: source); each
 # state replaces the last, as a mirror that is updated.
 if [ -n "$states" ]; then
+  repo_start=$SECONDS
   use_state() { rm -rf "$root/srv/nyamo-apt" && cp -a "$states/$1" "$root/srv/nyamo-apt"; }
   mkdir -p "$root/etc/apt/keyrings" && cp "$states/first/nyamo-archive-keyring.asc" "$root/etc/apt/keyrings/nyamo.asc"
   sed -n '/^Types: deb$/,/^```/p' "$docs" | grep -v '^```' | sed 's|^URIs: .*|URIs: file:/srv/nyamo-apt|' \
@@ -193,6 +194,7 @@ if [ -n "$states" ]; then
   refused=$(inside 'apt-get update -q' 2>&1)
   [ $? -ne 0 ] && grep -q 'is not signed' <<<"$refused"
   step "the repository signed by another key: apt-get update fails ($(grep -o -m1 'NO_PUBKEY [0-9A-F]*\|Missing key [0-9A-F]*' <<<"$refused"))" $? "$refused"
+  say "the signed repository's steps: $((SECONDS - repo_start)) s"
 fi
 
 if [ $status -ne 0 ]; then

@@ -96,36 +96,22 @@ REFUSED=$(bash "$SOURCE_DIR/tools/pack-windows.sh" "$WORK/tmp" "$WORK/dist bad" 
 check "pack-windows refuses a folder without the programs, says which is missing, writes nothing" \
     test "$(tail -1 <<<"$REFUSED")" = "exit 1" -a -n "$(grep 'Nyamo_07.scr is missing' <<<"$REFUSED")" -a ! -e "$WORK/dist bad"
 
-# --- Signed with a throwaway certificate authority made for this run ---
-# From here on the zip and the installer are the signed ones: the checks
-# below run on what a signed release ships.
+# --- Signed with an authority made for this run: from here on the zip and
+# the installer are the signed ones, as a signed release ships them ---
 source "$SOURCE_DIR/tests/lib/throwaway_keys.sh"
-CA=$WORK/codesign/ca.pem
 throwaway_codesign "$WORK/codesign" "test pass" >/dev/null 2>&1
-pack_signed() {
+for dest in signed "signed again"; do
+    [ "$dest" = signed ] || sleep 1
     NYAMO_CODESIGN_PFX=$WORK/codesign/signer.pfx NYAMO_CODESIGN_PASS="test pass" \
-        bash "$SOURCE_DIR/tools/pack-windows.sh" "$BUILD" "$1" >/dev/null 2>&1
-}
-pack_signed "$WORK/signed"
-sleep 1
-pack_signed "$WORK/signed again"
-SETUP=$WORK/signed/$(basename "$SETUP")
-ZIP=$WORK/signed/$(basename "$ZIP")
-for f in "$SETUP" "$ZIP"; do
-    check "signed, packed again a second later: $(basename "$f") has the same bytes (signatures dated at the source's time)" \
-        cmp -s "$f" "$WORK/signed again/$(basename "$f")"
+        bash "$SOURCE_DIR/tools/pack-windows.sh" "$BUILD" "$WORK/$dest" >/dev/null 2>&1
 done
-verifies() { osslsigncode verify -CAfile "$CA" -in "$1" >/dev/null 2>&1; }
-# authenticode_digest FILE: the digest a signature covers (the program
-# without its signature, checksum and signature entry).
-authenticode_digest() {
-    rm -f "$WORK/digest.der"
-    osslsigncode extract-data -h sha256 -in "$1" -out "$WORK/digest.der" >/dev/null 2>&1 && sha256sum <"$WORK/digest.der"
-}
-# signed_build BUILT FILE: FILE is BUILT signed: its signature verifies
-# against the test authority, and without it the program is BUILT's.
-signed_build() { verifies "$2" && [ "$(authenticode_digest "$1")" = "$(authenticode_digest "$2")" ]; }
-check "signed: osslsigncode verify accepts the installer against the test authority" verifies "$SETUP"
+SETUP=$WORK/signed/$(basename "$SETUP") ZIP=$WORK/signed/$(basename "$ZIP")
+verifies() { osslsigncode verify -CAfile "$WORK/codesign/ca.pem" -in "$1" >/dev/null 2>&1; }
+# The digest a signature covers: the program without signature and checksum.
+digest() { rm -f "$WORK/d.der"; osslsigncode extract-data -h sha256 -in "$1" -out "$WORK/d.der" >/dev/null 2>&1 && sha256sum <"$WORK/d.der"; }
+signed_build() { verifies "$2" && [ "$(digest "$1")" = "$(digest "$2")" ]; }  # signed_build BUILT FILE
+check "signed: osslsigncode verify accepts the installer against the test authority; packed again a second later, the same installer and zip" \
+    eval 'verifies "$SETUP" && cmp -s "$SETUP" "$WORK/signed again/${SETUP##*/}" && cmp -s "$ZIP" "$WORK/signed again/${ZIP##*/}"'
 
 # --- The portable zip ---
 ZIP_FOLDER=Nyamo-$PROJECT_VERSION-windows
@@ -149,8 +135,7 @@ unzip -q -o "$ZIP" -d "$WORK/unzipped" 2>/dev/null
 check "zip: its Nyamo_07.scr is the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr"
 cp "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr" "$WORK/changed.scr"
 printf 'x' | dd of="$WORK/changed.scr" bs=1 seek=4096 conv=notrunc status=none
-expect "signed: the .scr with one byte changed after signing is refused by osslsigncode verify" "1" \
-    "$(verifies "$WORK/changed.scr"; echo $?)"
+expect "signed: a .scr changed by one byte after signing is refused" "1" "$(verifies "$WORK/changed.scr"; echo $?)"
 README=$WORK/unzipped/$ZIP_FOLDER/README.txt
 check "zip: README.txt has Windows line ends (every line ends in CR LF)" \
     test -s "$README" -a "$(grep -c $'\r$' "$README")" -eq "$(wc -l <"$README")"
