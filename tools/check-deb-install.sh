@@ -10,11 +10,8 @@
 #      process runs and kittens show on the black screen;
 #   3. the settings dialog saves in ~/.config/nyamo, for root too;
 #   4. apt-get purge nyamo leaves none of the package's files behind;
-#   5. with --repo STATES (tests/release/signing_checks.sh makes them), the
-#      signed apt repository as docs/install.md adds it: apt-get update and
-#      apt-get install nyamo from it, apt-get upgrade to a second release,
-#      and apt-get update refusing a changed Packages file and a repository
-#      signed by another key.
+#   5. with --repo STATES (made by tests/release/signing_checks.sh), the signed
+#      repository added as docs/install.md says, then used and refused by apt.
 # Needs root and a network mirror. The debootstrap result is kept by
 # tools/debian-chroot.sh (in $NYAMO_CHROOT_CACHE/RELEASE/base.tar, by default
 # under /var/tmp/nyamo-chroot) and reused; every run unpacks its own copy and
@@ -30,7 +27,6 @@ if [ "${1:-}" = "--release" ]; then release=${2:-}; shift 2; fi
 if [ "${1:-}" = "--repo" ]; then states=${2:-}; shift 2; fi
 [[ $release =~ ^(bookworm|trixie)$ ]] && [ $# -eq 1 ] && [ -f "$1" ] && { [ -z "$states" ] || [ -d "$states/first" ]; } ||
   { echo "usage: check-deb-install.sh [--release bookworm|trixie] [--repo STATES] NYAMO.deb" >&2; exit 2; }
-docs=$(cd "$(dirname "$0")/.." && pwd)/docs/install.md
 deb=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 case $release in bookworm) name="Debian 12" ;; trixie) name="Debian 13" ;; esac
 say() { echo "check-deb-install: $*"; }
@@ -167,20 +163,18 @@ rm -f "$cache/files-before.$$" "$cache/files-after.$$"
 [ -z "$left$new" ]
 step "no file of the package is left after the purge" $?
 
-# The repository is a folder of the system here (a file: source); each
-# state replaces the last, as a mirror that is updated.
+# The repository as a file: source; each state replaces the last, as on a mirror.
 if [ -n "$states" ]; then
   repo_start=$SECONDS
   use_state() { rm -rf "$root/srv/nyamo-apt" && cp -a "$states/$1" "$root/srv/nyamo-apt"; }
   mkdir -p "$root/etc/apt/keyrings" && cp "$states/first/nyamo-archive-keyring.asc" "$root/etc/apt/keyrings/nyamo.asc"
-  sed -n '/^Types: deb$/,/^```/p' "$docs" | grep -v '^```' | sed 's|^URIs: .*|URIs: file:/srv/nyamo-apt|' \
+  sed -n '/^Types: deb$/,/^```/p' "$(dirname "$0")/../docs/install.md" | grep -v '^```' | sed 's|^URIs: .*|URIs: file:/srv/nyamo-apt|' \
     >"$root/etc/apt/sources.list.d/nyamo.sources"
   use_state first
   version=$(inside 'apt-get update -q && apt-get install -y -q nyamo && nyamo --version' 2>>"$root/tmp/apt.log" | tail -n 1)
   [ "$version" = "nyamo ${expected%-*}" ]
   step "the signed repository as docs/install.md adds it: apt-get update, apt-get install nyamo; $version" $?
-  # The second release with its Packages changed after signing (before apt
-  # has the true one, or it would not fetch it again), then as made.
+  # (The changed index comes before the true one, which apt would not fetch again.)
   use_state changed
   refused=$(inside 'apt-get update -q' 2>&1)
   [ $? -ne 0 ] && grep -q 'Hash Sum mismatch' <<<"$refused"

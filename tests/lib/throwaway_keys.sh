@@ -1,14 +1,11 @@
-# Keys and certificates made for one run of the signing checks, in the run's
-# own folders: never anyone's, never kept.
-
-# throwaway_openpgp_key HOME NAME: an EdDSA key in the new GnuPG home HOME,
-# dated 2020 (older than the commits it signs); prints its fingerprint.
+# Keys made for one run of the signing checks in its own folders, never kept.
+# throwaway_openpgp_key HOME NAME: an EdDSA key dated 2020 (older than the
+# commits it signs) in a new GnuPG home; prints its fingerprint.
 throwaway_openpgp_key() {
     mkdir -p -m 700 "$1" && GNUPGHOME=$1 gpg --batch --quiet --passphrase '' --faked-system-time '20200101T000000!' \
         --quick-gen-key "$2 <test@nyamo.invalid>" ed25519 sign never 2>/dev/null &&
         GNUPGHOME=$1 gpg --batch --with-colons --list-secret-keys 2>/dev/null | awk -F: '$1 == "fpr" { print $10; exit }'
 }
-
 # throwaway_codesign DIR PASSWORD: DIR/ca.pem, an authority, and DIR/signer.pfx
 # (under PASSWORD), an RSA code-signing certificate it issued, with the chain.
 throwaway_codesign() {

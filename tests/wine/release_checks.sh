@@ -107,9 +107,10 @@ for dest in signed "signed again"; do
 done
 SETUP=$WORK/signed/$(basename "$SETUP") ZIP=$WORK/signed/$(basename "$ZIP")
 verifies() { osslsigncode verify -CAfile "$WORK/codesign/ca.pem" -in "$1" >/dev/null 2>&1; }
-# The digest a signature covers: the program without signature and checksum.
 digest() { rm -f "$WORK/d.der"; osslsigncode extract-data -h sha256 -in "$1" -out "$WORK/d.der" >/dev/null 2>&1 && sha256sum <"$WORK/d.der"; }
-signed_build() { verifies "$2" && [ "$(digest "$1")" = "$(digest "$2")" ]; }  # signed_build BUILT FILE
+# signed_build BUILT FILE: FILE verifies, and its Authenticode digest (all
+# but signature and checksum) is BUILT's.
+signed_build() { verifies "$2" && [ "$(digest "$1")" = "$(digest "$2")" ]; }
 check "signed: osslsigncode verify accepts the installer against the test authority; packed again a second later, the same installer and zip" \
     eval 'verifies "$SETUP" && cmp -s "$SETUP" "$WORK/signed again/${SETUP##*/}" && cmp -s "$ZIP" "$WORK/signed again/${ZIP##*/}"'
 
