@@ -108,12 +108,10 @@ done
 SETUP=$WORK/signed/$(basename "$SETUP") ZIP=$WORK/signed/$(basename "$ZIP")
 verifies() { osslsigncode verify -CAfile "$WORK/codesign/ca.pem" -in "$1" >/dev/null 2>&1; }
 digest() { rm -f "$WORK/d.der"; osslsigncode extract-data -h sha256 -in "$1" -out "$WORK/d.der" >/dev/null 2>&1 && sha256sum <"$WORK/d.der"; }
-# signed_build BUILT FILE: FILE verifies, and its Authenticode digest (all
-# but signature and checksum) is BUILT's.
+# signed_build BUILT FILE: FILE verifies; its Authenticode digest is BUILT's.
 signed_build() { verifies "$2" && [ "$(digest "$1")" = "$(digest "$2")" ]; }
 check "signed: osslsigncode verify accepts the installer against the test authority; packed again a second later, the same installer and zip" \
     eval 'verifies "$SETUP" && cmp -s "$SETUP" "$WORK/signed again/${SETUP##*/}" && cmp -s "$ZIP" "$WORK/signed again/${ZIP##*/}"'
-
 # --- The portable zip ---
 ZIP_FOLDER=Nyamo-$PROJECT_VERSION-windows
 expect "zip: one folder holding the .scr and README.txt, in that order" \
