@@ -193,10 +193,16 @@ blank_is_black() {
 kittens_over_own_desktop() {
   settings 20 1 10
   pointer_on_first_output
-  start "$work/saver.out" "$nyamo" /s
-  local result=0
+  start "$work/saver.out" env WAYLAND_DEBUG=1 "$nyamo" /s
+  local result=0 offered=screencopy used=screencopy
   until_shots 10 over_own_desktop || result=1
   saver_stop
+  # The picture comes through ext-image-copy-capture where sway offers it
+  # (1.11 and later), through wlr-screencopy before.
+  grep -q 'global(.*"ext_image_copy_capture_manager_v1"' "$work/saver.out" && offered=ext-image-copy-capture
+  grep -q 'ext_image_copy_capture_frame_v1[@#][0-9]*\.capture()' "$work/saver.out" && used=ext-image-copy-capture
+  echo "  offered: $offered; taken through: $used"
+  [ "$offered" = "$used" ] || result=1
   return $result
 }
 ends_on() {  # ends_on XDOTOOL-ARGS...: within 2 s, status 0, nothing left, nothing written
@@ -347,7 +353,8 @@ command -v valgrind >/dev/null && no_valgrind="" || no_valgrind="valgrind is not
 
 run "$session_missing" "saver: blank is kittens over black on both outputs, nothing of the desktop left, buffers of device pixels at scale 1.6, no X11 window" \
   blank_is_black
-run "$session_missing" "saver: kittens over each output's own desktop picture" kittens_over_own_desktop
+run "$session_missing" "saver: kittens over each output's own desktop picture, through ext-image-copy-capture where offered" \
+  kittens_over_own_desktop
 run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written" \
   ends_on mousemove_relative 1 0
 run "$session_missing" "saver: a key ends it within 2 s, nothing left running or written" ends_on key a
