@@ -78,36 +78,57 @@ comp_start() {  # comp_start OUTFILE COMMAND...: in the session, in the backgrou
   npid=$!
   pids+=("$npid")
 }
-# comp_shot: "total own black colours" of the compositor's one output (own
-# is the suite's first desktop colour, which swaybg paints): the nested
-# window's picture, or on KWin --virtual the shot its screenshot interface gives.
+# comp_shot: "total own black colours changed" of the compositor's one
+# output: own is the suite's first desktop colour, which swaybg paints;
+# changed counts the pixels that differ from the desktop's picture taken
+# before the saver (labwc shades swaybg's colour: the picture, not the
+# colour, is its desktop). The nested window's picture, or on KWin
+# --virtual the shot its screenshot interface gives.
 comp_shot() {
-  local file=$work/shots/comp.ppm
-  rm -f "$work/shots/"*.ppm
+  local file=$work/shots/comp.ppm changed=0
+  rm -f "$work/shots/"Virtual-0.ppm "$file"
   if [ "$comp_kind" = kwin-virtual ]; then
     in_comp timeout 10 "$work/bin/nyamo-output-shot" "$work/shots" >/dev/null 2>&1 && mv "$work/shots/Virtual-0.ppm" "$file"
   else
     import -window "$comp_window" "$file" 2>/dev/null
   fi
   [ -s "$file" ] || { echo "0 0 0 0"; return 1; }
+  [ -s "$work/shots/desktop.ppm" ] &&
+    changed=$(compare -metric AE -fuzz 3% "$work/shots/desktop.ppm" "$file" null: 2>&1 >/dev/null | cut -d' ' -f1)
   convert "$file" -depth 8 -format %c histogram:info:- |
-    awk -v own="#${desktop[X11-1]}" '{ n = $1 + 0; total += n; colours++ }
+    awk -v own="#${desktop[X11-1]}" -v changed="${changed%.*}" '{ n = $1 + 0; total += n; colours++ }
       $3 == own { mine += n } $3 == "#000000" { black += n }
-      END { printf "%d %d %d %d\n", total, mine, black, colours }'
+      END { printf "%d %d %d %d %d\n", total, mine, black, colours, changed }'
+}
+# The output as it was before the saver, and kittens over that picture.
+comp_bare() { [ "$total" -gt 0 ] && [ "$changed" -le $((total / 100)) ]; }
+comp_over_desktop() {
+  [ "$total" -gt 0 ] && [ "$changed" -gt 500 ] && [ "$changed" -lt $((total * 30 / 100)) ] &&
+    [ "$black" -lt $((total * 5 / 100)) ]
 }
 comp_until() {  # comp_until SECONDS TEST: the output's shot until TEST holds
   local end=$((SECONDS + $1))
   while :; do
-    read -r total own black colours <<<"$(comp_shot)"
+    read -r total own black colours changed <<<"$(comp_shot)"
     "$2" && return 0
-    [ "$SECONDS" -lt "$end" ] || { echo "  $comp_kind: total=$total own=$own black=$black colours=$colours"; return 1; }
+    [ "$SECONDS" -lt "$end" ] ||
+      { echo "  $comp_kind: total=$total own=$own black=$black colours=$colours changed=$changed"; return 1; }
     sleep 0.3
   done
 }
-comp_desktop() {  # the desktop colour on the output (swaybg on the background layer)
+comp_desktop() {  # the desktop colour on the output (swaybg on the background layer), its picture kept
+  rm -f "$work/shots/desktop.ppm"
   comp_start "$work/swaybg.out" swaybg -c "#${desktop[X11-1]}"
   disown "$npid"  # killed with the session, unreported
-  comp_until 10 bare_desktop || { echo "  swaybg's colour did not fill the output"; return 1; }
+  local i
+  for i in $(seq 50); do
+    read -r total own black colours changed <<<"$(comp_shot)"
+    [ "$own" -gt 0 ] && break
+    sleep 0.2
+  done
+  sleep 0.5
+  comp_shot >/dev/null && mv "$work/shots/comp.ppm" "$work/shots/desktop.ppm" ||
+    { echo "  no picture of the desktop"; return 1; }
 }
 
 # Covered, one instance, woken by a one-pixel move within 2 s with status 0.
@@ -124,7 +145,7 @@ comp_saver() {
   kill -0 "$first" 2>/dev/null || { echo "  the first saver ended"; result=1; }
   xdotool mousemove_relative 1 0
   ended_within "$first" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
-  comp_until 3 bare_desktop >/dev/null || { echo "  the output is still covered"; result=1; }
+  comp_until 3 comp_bare >/dev/null || { echo "  the output is still covered"; result=1; }
   stop_compositor
   return $result
 }
@@ -155,7 +176,16 @@ comp_desktop_picture() {
     sed "s|^Exec=.*|Exec=$work/bin/nyamo-output-shot|" "$build/platform/wayland/nyamo.desktop" >"$apps/shot.desktop"
     chown -R "$suite_account" "$work/home/.local"
   fi
-  start_compositor "$1" && comp_desktop || { stop_compositor; return 1; }
+  start_compositor "$1" || { stop_compositor; return 1; }
+  # KWin offers the interface only when it composites with OpenGL: KWin 6
+  # needs a DRM render node for that, even with llvmpipe.
+  if [ "$1" = kwin-virtual ] && ! in_comp dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+      org.freedesktop.DBus.NameHasOwner string:org.kde.KWin.ScreenShot2 | grep -q true; then
+    echo "  $(kwin_wayland --version) composites without OpenGL here: no screenshot interface"
+    stop_compositor
+    return 77
+  fi
+  comp_desktop || { stop_compositor; return 1; }
   settings 20 1 10
   if [ "$1" = kwin-virtual ]; then
     mkdir -p "$work/unnamed"
@@ -168,7 +198,7 @@ comp_desktop_picture() {
       { echo "  the unnamed program said: $(cat "$work/unnamed.out")"; result=1; }
   fi
   comp_start "$work/saver.out" "$nyamo" /s
-  comp_until 10 over_own_desktop || { echo "  said: $(cat "$work/saver.out")"; result=1; }
+  comp_until 10 comp_over_desktop || { echo "  said: $(cat "$work/saver.out")"; result=1; }
   kill "$npid" 2>/dev/null
   stop_compositor
   return $result
