@@ -181,7 +181,7 @@ comp_desktop_picture() {
   # needs a DRM render node for that, even with llvmpipe.
   if [ "$1" = kwin-virtual ] && ! in_comp dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
       org.freedesktop.DBus.NameHasOwner string:org.kde.KWin.ScreenShot2 | grep -q true; then
-    echo "  $(kwin_wayland --version) composites without OpenGL here: no screenshot interface"
+    echo "  $(kwin_wayland --version 2>/dev/null) composites without OpenGL here: no screenshot interface"
     stop_compositor
     return 77
   fi
