@@ -120,18 +120,14 @@ comp_desktop() {  # the desktop colour on the output (swaybg on the background l
   rm -f "$work/shots/desktop.ppm"
   comp_start "$work/swaybg.out" swaybg -c "#${desktop[X11-1]}"
   disown "$npid"  # killed with the session, unreported
-  local i
-  for i in $(seq 50); do
-    read -r total own black colours changed <<<"$(comp_shot)"
-    [ "$own" -gt 0 ] && break
-    sleep 0.2
-  done
-  sleep 0.5
+  sleep 1.5
   comp_shot >/dev/null && mv "$work/shots/comp.ppm" "$work/shots/desktop.ppm" ||
     { echo "  no picture of the desktop"; return 1; }
 }
 
-# Covered, one instance, woken by a one-pixel move within 2 s with status 0.
+# Covered, one instance, woken by a one-pixel move within 2 s with status 0;
+# then the lock-screen background: kittens shown, input ignored, SIGTERM
+# ends it with status 0.
 comp_saver() {
   start_compositor "$1" && comp_desktop || { stop_compositor; return 1; }
   local result=0 first
@@ -146,15 +142,7 @@ comp_saver() {
   xdotool mousemove_relative 1 0
   ended_within "$first" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
   comp_until 3 comp_bare >/dev/null || { echo "  the output is still covered"; result=1; }
-  stop_compositor
-  return $result
-}
-# The lock-screen background: kittens shown, input ignored, SIGTERM ends it with status 0.
-comp_background() {
-  start_compositor "$1" || { stop_compositor; return 1; }
-  local result=0
-  settings 10 1 10
-  xdotool mousemove 512 384
+  settings 10 2 10
   comp_start "$work/background.out" "$nyamo" --wayland-background
   comp_until 10 kittens_shown || { echo "  no kittens"; result=1; }
   xdotool mousemove_relative 5 5 click 1 key a

@@ -378,10 +378,8 @@ run "${session_missing:-$no_lock}" "saver: the lock screen taking the keyboard e
 stop_sway
 no_xvfb=${missing:+is missing:$missing}
 for kind in kwin labwc; do
-  run "${no_xvfb:-$(comp_missing $kind)}" "$kind: covers the output, a second saver ends at once, a one-pixel move ends it" \
-    comp_saver $kind
-  run "${no_xvfb:-$(comp_missing $kind)}" "$kind: the lock-screen background shows kittens, ignores input, ends on SIGTERM" \
-    comp_background $kind
+  run "${no_xvfb:-$(comp_missing $kind)}" "$kind: covers the output, a second saver ends at once, a one-pixel move ends it; \
+the lock-screen background shows kittens, ignores input, ends on SIGTERM" comp_saver $kind
 done
 run "${no_xvfb:-$(comp_missing labwc)}" "labwc: kittens over the desktop (screencopy)" comp_desktop_picture labwc
 [ -x "$work/bin/nyamo-output-shot" ] && no_shot="" || no_shot="the build has no nyamo-output-shot"
