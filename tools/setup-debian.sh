@@ -40,6 +40,7 @@ test_packages=(
   "${unit_packages[@]}"
   xvfb xdotool x11-utils openbox imagemagick     # a display, input and screenshots for the suites
   debhelper lintian debootstrap git              # the Debian package (built from git archive), its checks and the bare-system install check
+  gpg apt-utils xz-utils osslsigncode openssl    # signed releases: SHA256SUMS.asc, the apt repository, Authenticode
 )
 case $purpose in
   --run)
