@@ -58,7 +58,7 @@ case $purpose in
     ;;
   --ci13)
     # What CI's Debian 13 steps need: the build, the unit tests, the Windows
-    # build, the Wine suite and the Wayland suite (Debian 13's newer sway).
+    # build, the Wine suite and the Wayland suite (sway 1.10, KWin 6.3, labwc 0.8).
     packages=("${run_packages[@]}" "${unit_packages[@]}" "${wayland13_packages[@]}")
     for script in tests/wine/run-wine-suite.sh tests/wayland/run-wayland-suite.sh; do
       read -r -a more <<<"$(sed -n 's/^# packages: *//p' "$script")"
