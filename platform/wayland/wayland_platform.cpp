@@ -15,6 +15,7 @@
 #include "platform/linux/settings_folder.h"
 #include "settings/profile_file.h"
 #include "platform/wayland/layer_shell.h"
+#include "platform/wayland/output_picture.h"
 #include "wlr-screencopy-unstable-v1-client.h"
 
 namespace nyamo::wayland {
@@ -82,8 +83,8 @@ constexpr zwlr_screencopy_frame_v1_listener kCaptureListener{&OnBuffer,  &OnFlag
 
 }  // namespace
 
-bool CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t width, std::int32_t height) {
-    if (output.screencopy == nullptr) return false;
+std::string CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t width, std::int32_t height) {
+    if (output.screencopy == nullptr) return "the compositor offers no picture of the output (screencopy)";
     Capture capture;
     zwlr_screencopy_frame_v1* frame = zwlr_screencopy_manager_v1_capture_output(output.screencopy, 0, output.output);
     zwlr_screencopy_frame_v1_add_listener(frame, &kCaptureListener, &capture);
@@ -94,7 +95,7 @@ bool CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t widt
     // XRGB/ARGB are the core's BGRX in memory; XBGR/ABGR have red and blue swapped.
     const bool swap = capture.format == WL_SHM_FORMAT_XBGR8888 || capture.format == WL_SHM_FORMAT_ABGR8888;
     const bool usable = swap || capture.format == WL_SHM_FORMAT_XRGB8888 || capture.format == WL_SHM_FORMAT_ARGB8888;
-    bool copied = false;
+    std::string why = "the compositor gave no picture of the output (screencopy)";
     if (offered && !capture.failed && usable && capture.width > 0 && capture.height > 0 &&
         capture.stride >= capture.width * 4) {
         const std::size_t size = static_cast<std::size_t>(capture.stride) * static_cast<std::size_t>(capture.height);
@@ -110,21 +111,10 @@ bool CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t widt
             zwlr_screencopy_frame_v1_copy(frame, buffer);
             if (DispatchUntil(output.display, [&] { return capture.ready || capture.failed; }, kCaptureWaitMs) &&
                 capture.ready) {
-                const std::int32_t w = std::min(width, std::min(capture.width, dst.width));
-                const std::int32_t h = std::min(height, std::min(capture.height, dst.height));
-                const auto* base = static_cast<const std::uint8_t*>(memory);
-                for (std::int32_t y = 0; y < h; ++y) {
-                    const std::int32_t from = capture.y_invert ? capture.height - 1 - y : y;
-                    const auto* src = reinterpret_cast<const std::uint32_t*>(base + static_cast<std::size_t>(from) *
-                                                                                        static_cast<std::size_t>(capture.stride));
-                    std::uint32_t* out = dst.pixels + static_cast<std::ptrdiff_t>(y) * dst.stride;
-                    for (std::int32_t x = 0; x < w; ++x) {
-                        const std::uint32_t p = src[x];
-                        out[x] = swap ? ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu)
-                                      : p & 0x00FFFFFFu;
-                    }
-                }
-                copied = true;
+                // The panel's buffer, as it is scanned: turned here the way the output shows.
+                const CapturedPicture picture{static_cast<const std::uint8_t*>(memory), capture.width, capture.height,
+                                              capture.stride, capture.y_invert, swap};
+                why = PlaceOutputPicture(picture, output.transform, dst, width, height);
             }
             wl_buffer_destroy(buffer);
             munmap(memory, size);
@@ -132,7 +122,7 @@ bool CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t widt
         if (fd >= 0) close(fd);
     }
     zwlr_screencopy_frame_v1_destroy(frame);
-    return copied;
+    return why;
 }
 
 WaylandPlatform::WaylandPlatform(OutputSurface& output, std::string command_line)
@@ -187,10 +177,10 @@ void WaylandPlatform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::in
     // Taken while the surface has no buffer, so the picture never holds the saver.
     // Said once for the run, however many outputs go without.
     static bool told = false;
-    if (!CaptureOutput(output_, *target, width, height) && !told) {
+    const std::string why = CaptureOutput(output_, *target, width, height);
+    if (!why.empty() && !told) {
         told = true;
-        std::fprintf(stderr, "nyamo: the compositor %s no picture of the output (screencopy); the kittens walk over black\n",
-                     output_.screencopy == nullptr ? "offers" : "gave");
+        std::fprintf(stderr, "nyamo: %s; the kittens walk over black\n", why.c_str());
     }
 }
 

@@ -148,9 +148,9 @@ private:
 };
 
 // The output's picture through zwlr_screencopy_manager_v1, width x height
-// from its top-left corner into dst; false (dst untouched) when the
-// compositor refuses or gives another size or format. Start-up only: it
-// waits for the compositor.
-bool CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t width, std::int32_t height);
+// (the output as it shows, turned) into dst; empty, or why not (dst
+// untouched) when the compositor refuses or gives another size or format.
+// Start-up only: it waits for the compositor.
+std::string CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t width, std::int32_t height);
 
 }  // namespace nyamo::wayland

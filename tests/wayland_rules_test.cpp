@@ -1,0 +1,91 @@
+// The Wayland saver's rules without a compositor: which input ends it, and
+// how an output's captured panel picture is turned to the way it shows.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/wayland/input_rules.h"
+#include "platform/wayland/output_picture.h"
+
+namespace nyamo::wayland {
+namespace {
+
+TEST(SeatInput, MovesNotArrivalsEndTheSaver) {
+    const int a = 0, b = 0;  // two of our surfaces, by address
+    SeatInput seat;
+    EXPECT_FALSE(seat.PointerEnter(&a, true, 10, 10));      // the first enter is where the pointer is
+    EXPECT_FALSE(seat.PointerMotion(10.5, 9.2));            // under a pixel
+    EXPECT_TRUE(seat.PointerMotion(11, 10));
+    seat.PointerLeave(true);
+    EXPECT_FALSE(seat.PointerMotion(50, 50));               // outside: not ours to judge
+    EXPECT_FALSE(seat.PointerEnter(&a, true, 10, 10));      // a leave and an enter in place: rearranged outputs
+    EXPECT_TRUE(seat.PointerEnter(&a, true, 12, 10));       // back elsewhere on it
+    EXPECT_TRUE(seat.PointerEnter(&b, true, 12, 10));       // on another output
+    EXPECT_FALSE(seat.PointerEnter(nullptr, false, 0, 0));  // another client's surface
+    // A pointer that goes and comes back where it was is no hand; elsewhere it is.
+    seat.PointerGone();
+    EXPECT_FALSE(seat.PointerMotion(40, 40));
+    EXPECT_FALSE(seat.PointerEnter(&b, true, 12, 10));
+    seat.PointerGone();
+    EXPECT_TRUE(seat.PointerEnter(&b, true, 300, 10));
+}
+
+TEST(SeatInput, TheKeyboardTakenOrNeverGivenEndsTheSaver) {
+    SeatInput seat;
+    EXPECT_FALSE(seat.KeyboardElsewhere());  // no keyboard on the seat
+    seat.KeyboardCame();
+    EXPECT_TRUE(seat.KeyboardElsewhere());   // not yet on ours (a lock screen holds it)
+    seat.KeyboardEnter(true);
+    EXPECT_FALSE(seat.KeyboardElsewhere());
+    EXPECT_FALSE(seat.KeyboardTaken());
+    seat.KeyboardLeave(false);               // another client's surface: not ours to judge
+    EXPECT_FALSE(seat.KeyboardTaken());
+    seat.KeyboardLeave(true);
+    EXPECT_TRUE(seat.KeyboardTaken());
+    seat.KeyboardEnter(true);                // back on another of ours in the same batch
+    EXPECT_FALSE(seat.KeyboardTaken());
+    // A keyboard that goes (its leave first) and comes back is no input.
+    seat.KeyboardLeave(true);
+    seat.KeyboardGone();
+    EXPECT_FALSE(seat.KeyboardTaken());
+    EXPECT_FALSE(seat.KeyboardElsewhere());
+}
+
+// A 3 x 2 panel whose pixels are 1..6 (XRGB, row by row); each transform
+// shows it as the compositor turns it: the corners say where each went.
+TEST(OutputPicture, EveryTransformTurnsThePanelAsTheOutputShows) {
+    std::vector<std::uint32_t> panel{1, 2, 3, 4, 5, 6};
+    const CapturedPicture picture{reinterpret_cast<const std::uint8_t*>(panel.data()), 3, 2, 12, false, false};
+    struct Case {
+        int transform;
+        int width, height;
+        std::vector<std::uint32_t> shown;
+    };
+    // 90: a quarter turn counter-clockwise, so the panel's right column is
+    // the shown top row; flipped mirrors left to right, then turns.
+    const std::vector<Case> cases{
+        {0, 3, 2, {1, 2, 3, 4, 5, 6}}, {1, 2, 3, {3, 6, 2, 5, 1, 4}}, {2, 3, 2, {6, 5, 4, 3, 2, 1}},
+        {3, 2, 3, {4, 1, 5, 2, 6, 3}}, {4, 3, 2, {3, 2, 1, 6, 5, 4}}, {5, 2, 3, {1, 4, 2, 5, 3, 6}},
+        {6, 3, 2, {4, 5, 6, 1, 2, 3}}, {7, 2, 3, {6, 3, 5, 2, 4, 1}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint32_t> out(6, 0xDEAD);
+        const PixelSpan dst{out.data(), c.width, c.height, c.width};
+        EXPECT_EQ(PlaceOutputPicture(picture, c.transform, dst, c.width, c.height), "") << c.transform;
+        EXPECT_EQ(out, c.shown) << "transform " << c.transform;
+        // Shown unturned, the capture is the wrong size: black, and why.
+        const PixelSpan wrong{out.data(), c.height, c.width, c.height};
+        if ((c.transform & 1) != 0) {
+            EXPECT_NE(PlaceOutputPicture(picture, c.transform, wrong, c.height, c.width), "");
+        }
+    }
+    // Rows bottom first, red in the low byte.
+    std::vector<std::uint32_t> rgb{0x000000FF, 0x0000FF00, 0x00FF0000, 1, 2, 3};
+    const CapturedPicture flipped{reinterpret_cast<const std::uint8_t*>(rgb.data()), 3, 2, 12, true, true};
+    std::vector<std::uint32_t> out(6, 0);
+    EXPECT_EQ(PlaceOutputPicture(flipped, 0, PixelSpan{out.data(), 3, 2, 3}, 3, 2), "");
+    EXPECT_EQ(out, (std::vector<std::uint32_t>{0x010000, 0x020000, 0x030000, 0xFF0000, 0x00FF00, 0x0000FF}));
+}
+
+}  // namespace
+}  // namespace nyamo::wayland
