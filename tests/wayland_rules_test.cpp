@@ -61,11 +61,13 @@ TEST(OutputPicture, EveryTransformTurnsThePanelAsTheOutputShows) {
         int width, height;
         std::vector<std::uint32_t> shown;
     };
-    // 90: a quarter turn counter-clockwise, so the panel's right column is
-    // the shown top row; flipped mirrors left to right, then turns.
+    // 90: the compositor turns the picture a quarter counter-clockwise onto
+    // the panel, so the panel's left column, bottom up, is the shown top
+    // row; flipped mirrors left to right, then turns. (sway's "transform 90"
+    // is wl_output's 270, and the suite sees it the right way up.)
     const std::vector<Case> cases{
-        {0, 3, 2, {1, 2, 3, 4, 5, 6}}, {1, 2, 3, {3, 6, 2, 5, 1, 4}}, {2, 3, 2, {6, 5, 4, 3, 2, 1}},
-        {3, 2, 3, {4, 1, 5, 2, 6, 3}}, {4, 3, 2, {3, 2, 1, 6, 5, 4}}, {5, 2, 3, {1, 4, 2, 5, 3, 6}},
+        {0, 3, 2, {1, 2, 3, 4, 5, 6}}, {1, 2, 3, {4, 1, 5, 2, 6, 3}}, {2, 3, 2, {6, 5, 4, 3, 2, 1}},
+        {3, 2, 3, {3, 6, 2, 5, 1, 4}}, {4, 3, 2, {3, 2, 1, 6, 5, 4}}, {5, 2, 3, {1, 4, 2, 5, 3, 6}},
         {6, 3, 2, {4, 5, 6, 1, 2, 3}}, {7, 2, 3, {6, 3, 5, 2, 4, 1}},
     };
     for (const Case& c : cases) {

@@ -11,9 +11,10 @@ struct Point2 {
 };
 
 // Where the pixel (x, y) of an output shown width x height lies in its panel
-// buffer: the output transform undone. The transform turns the panel's
-// picture into the shown one (90: a quarter turn counter-clockwise); the
-// flipped ones mirror it left to right first.
+// buffer: the output transform undone. The compositor turns the shown
+// picture by the transform onto the panel (90: a quarter counter-clockwise),
+// so the panel turned back (a quarter clockwise) is what shows; the flipped
+// ones mirror left to right as well.
 Point2 PanelPixel(std::int32_t transform, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
     switch (transform & 7) {
         case 1: return {y, width - 1 - x};                   // 90

@@ -190,6 +190,41 @@ kittens_over_own_desktop() {
   saver_stop
   return $result
 }
+# quadrants FILE: the commonest colour of each quarter of a shot, top left,
+# top right, bottom left, bottom right.
+quadrants() {
+  local g
+  for g in northwest northeast southwest southeast; do
+    convert "$1" -gravity $g -crop 50%x50%+0+0 +repage -format %c histogram:info:- | sort -nr | head -n 1 |
+      awk '{ printf "%s ", $3 }'
+  done
+}
+# A turned output shows its own desktop picture the right way up behind the
+# kittens: each quarter of a four-colour picture stays where it was.
+turned_output() {
+  local result=0 turn bare saver
+  convert -size 64x48 xc:red xc:lime +append \( -size 64x48 xc:blue xc:white +append \) -append "$work/shots/quad.png"
+  settings 5 1 3
+  pointer_on_first_output
+  # sway's 90 is clockwise: wl_output's 270.
+  for turn in 90 flipped; do
+    in_session timeout 5 swaymsg "output X11-1 transform $turn, output X11-1 bg $work/shots/quad.png stretch" >/dev/null
+    sleep 1
+    shot X11-1 >/dev/null
+    bare=$(quadrants "$work/shots/X11-1.ppm")
+    start "$work/saver.out" "$nyamo" /s
+    sleep 2
+    shot X11-1 >/dev/null
+    saver=$(quadrants "$work/shots/X11-1.ppm")
+    [ "$bare" = "#FF0000 #00FF00 #0000FF #FFFFFF " ] && [ "$saver" = "$bare" ] ||
+      { echo "  $turn: the desktop $bare, behind the kittens $saver"; result=1; }
+    kill -0 "$npid" 2>/dev/null || { echo "  $turn: the saver ended: $(cat "$work/saver.out")"; result=1; }
+    saver_stop
+  done
+  in_session timeout 5 swaymsg "output X11-1 transform normal, output X11-1 bg #${desktop[X11-1]} solid_color" >/dev/null
+  until_shots 5 bare_desktop >/dev/null || { echo "  the desktop did not come back"; result=1; }
+  return $result
+}
 ends_on() {  # ends_on XDOTOOL-ARGS...: within 2 s, status 0, nothing left, nothing written
   saver_start 2
   saver_up 10 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
@@ -370,6 +405,7 @@ command -v valgrind >/dev/null && no_valgrind="" || no_valgrind="valgrind is not
 run "$session_missing" "saver: blank is kittens over black on both outputs, nothing of the desktop left, buffers of device pixels at scale 1.6, no X11 window" \
   blank_is_black
 run "$session_missing" "saver: kittens over each output's own desktop picture" kittens_over_own_desktop
+run "$session_missing" "saver: a turned output (90, flipped) shows its desktop the right way up" turned_output
 run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written" \
   ends_on mousemove_relative 1 0
 run "$session_missing" "saver: a key ends it within 2 s, nothing left running or written" ends_on key a
