@@ -187,6 +187,11 @@ kittens_over_own_desktop() {
   start "$work/saver.out" "$nyamo" /s
   local result=0
   until_shots 10 over_own_desktop || result=1
+  # The kittens walk: frames after the first reach the compositor.
+  shot X11-1 >/dev/null && mv "$work/shots/X11-1.ppm" "$work/shots/before.ppm"
+  sleep 0.5
+  shot X11-1 >/dev/null
+  cmp -s "$work/shots/before.ppm" "$work/shots/X11-1.ppm" && { echo "  the same picture 0.5 s later"; result=1; }
   saver_stop
   return $result
 }
@@ -239,6 +244,22 @@ ends_on() {  # ends_on XDOTOOL-ARGS...: within 2 s, status 0, nothing left, noth
   saver_stop
   return $result
 }
+# A key still held from the command that started the saver comes up while
+# it runs: no input. SIGTERM (an idle daemon's stop) ends it with status 0.
+held_key_then_term() {
+  xdotool keydown a
+  saver_start 2
+  local result=0
+  saver_up 10 || { echo "  the saver did not cover the outputs"; result=1; }
+  xdotool keyup a
+  sleep 1
+  kill -0 "$npid" 2>/dev/null || { echo "  the key held since before the start ended it on release"; result=1; }
+  kill -TERM "$npid" 2>/dev/null
+  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  SIGTERM: still running or status ${status:-?}"; result=1; }
+  until_shots 3 bare_desktop >/dev/null || { echo "  the outputs are still covered"; result=1; }
+  saver_stop
+  return $result
+}
 one_instance() {
   saver_start 2
   saver_up 10 || { saver_stop; return 1; }
@@ -266,7 +287,9 @@ taken_away() {
   saver_start 2
   saver_up 10 || { saver_stop; return 1; }
   local first=$npid result=0
-  if [ "$1" = lock ]; then
+  if [ "$1" = scale ]; then
+    in_session timeout 5 swaymsg output X11-1 scale 2 >/dev/null
+  elif [ "$1" = lock ]; then
     start "$work/lock.out" swaylock --color 000000
   elif [ -n "$sway_18" ]; then
     in_session timeout 5 swaymsg output X11-3 unplug >/dev/null
@@ -277,6 +300,7 @@ taken_away() {
   fi
   ended_within "$first" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
   saver_stop
+  [ "$1" = scale ] && in_session timeout 5 swaymsg output X11-1 scale 1 >/dev/null
   return $result
 }
 x11_when_asked() {
@@ -411,6 +435,8 @@ run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, noth
 run "$session_missing" "saver: a key ends it within 2 s, nothing left running or written" ends_on key a
 run "$session_missing" "saver: a click ends it within 2 s, nothing left running or written" ends_on click 1
 run "$session_missing" "saver: the wheel ends it within 2 s, nothing left running or written" ends_on click 4
+run "$session_missing" "saver: a key held as it starts does not end it on release; SIGTERM ends it with status 0" \
+  held_key_then_term
 run "$session_missing" "one instance: a second /s ends at once, the first runs on; after it is killed with -9 a new one starts" \
   one_instance
 run "$session_missing" "backend: --backend=x11 runs on the X server even in a Wayland session" x11_when_asked
@@ -421,6 +447,7 @@ run "${suite_account_missing:-$no_weston}" "without layer-shell (weston): one li
 run "${session_missing:-$no_valgrind}" "memcheck: a saver started and woken by the pointer, no memory error" memcheck_saver
 sway_18=$(printf '1.8\n%s\n' "$(sway --version 2>/dev/null | grep -oE '[0-9]+\.[0-9]+')" | sort -V | head -n 1 | grep -x 1.8)
 run "$session_missing" "saver: an output that goes ends it (sway 1.7: one switched off and on is covered again)" taken_away output
+run "$session_missing" "saver: an output's scale going from 1 to 2 ends it" taken_away scale
 # sway 1.7 keeps the keyboard on the oldest overlay surface, so its swaylock
 # cannot take it: the saver's first key ends it there, showing the lock.
 [ -n "$sway_18" ] && no_lock="" || no_lock="sway before 1.8 gives no lock screen the keyboard while the saver has it"
