@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# packages: sway swaybg swaylock grim xwayland weston xvfb xdotool x11-utils imagemagick valgrind
+# packages: sway swaybg swaylock swayidle grim xwayland weston xvfb xdotool x11-utils imagemagick valgrind
 # The Wayland suite: the real nyamo binary in a real sway session. sway runs
 # on its X11 backend inside an Xvfb of the suite's own (WLR_BACKENDS=x11,
 # pixman renderer), with two outputs, each a window of that Xvfb, so that
@@ -316,6 +316,78 @@ x11_when_asked() {
   return $result
 }
 
+# --- an idle daemon and the lock screen -------------------------------------------------------
+# A session that sway 1.8 or later locks stays locked when its locker is
+# killed: each of these checks starts on a fresh sway there.
+sway_runs=0
+fresh_sway() {
+  kill $(session_processes swayidle) $(session_processes swaylock) 2>/dev/null
+  [ -n "$sway_18" ] || return 0
+  stop_sway
+  sway_runs=$((sway_runs + 1))
+  start_sway "$work/runtime$sway_runs" "$work/sway.config" "$work/sway.log" x11 &&
+    in_session timeout 5 swaymsg create_output >/dev/null && xdotool windowmove "$(newest_window)" 1024 0
+}
+since() { echo "$(($(date +%s%N) / 1000000 - $1))"; }  # since START-MS: milliseconds
+first_process() {  # first_process NAME SECONDS: the session's process of that name, waited for
+  local i
+  for i in $(seq $(($2 * 20))); do session_processes "$1" | head -n 1 | grep . && return 0; sleep 0.05; done
+  return 1
+}
+# swayidle, with or without -w, starts the saver at its 2 s and the lock at
+# its 5 s, on time: --daemonize returns once the saver shows. The lock ends
+# the saver (sway 1.7: the first key does, the kittens stay above the lock
+# until then). A saver started while the session is locked ends at once.
+idle_then_lock() {
+  fresh_sway || { echo "  no fresh sway"; return 1; }
+  settings 5 2 3
+  pointer_on_first_output
+  local result=0 t0 ms saver
+  t0=$(($(date +%s%N) / 1000000))
+  start "$work/idle.out" swayidle $1 timeout 2 "$nyamo --daemonize /s" timeout 5 "swaylock -f -c 000000"
+  until_shots 6 no_desktop >/dev/null || { echo "  no saver from swayidle"; result=1; }
+  ms=$(since $t0)
+  [ "$ms" -ge 1900 ] || { echo "  the saver came at $ms ms"; result=1; }
+  saver=$(live_savers)
+  first_process swaylock 7 >/dev/null || { echo "  no lock within 7 s"; result=1; }
+  ms=$(since $t0)
+  [ "$ms" -ge 4900 ] && [ "$ms" -le 6500 ] || { echo "  the lock came at $ms ms, not at 5 s"; result=1; }
+  [ -n "$saver" ] && kill -0 $saver 2>/dev/null || { echo "  no saver when the lock came"; result=1; }
+  local i
+  if [ -n "$sway_18" ]; then
+    for i in $(seq 40); do [ -z "$(live_savers)" ] && break; sleep 0.05; done
+    [ -z "$(live_savers)" ] || { echo "  the saver still runs under the lock"; result=1; }
+  else
+    # sway 1.7 gives swaylock's input inhibitor every event: the kittens
+    # stay above the lock, and a key or a click reaches only the lock.
+    xdotool key a click 1
+    sleep 0.5
+    [ -n "$(live_savers)" ] || { echo "  the saver ended under sway 1.7's lock"; result=1; }
+    kill -TERM $(live_savers) 2>/dev/null
+    for i in $(seq 40); do [ -z "$(live_savers)" ] && break; sleep 0.05; done
+  fi
+  start "$work/locked.out" "$nyamo" /s
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && grep -q "holds the keyboard" "$work/locked.out" ||
+    { echo "  a saver started while locked: status ${status:-?}, said: $(cat "$work/locked.out")"; result=1; }
+  kill -9 "$npid" 2>/dev/null
+  fresh_sway
+  return $result
+}
+# The compositor killed under the saver: it ends within 2 s with status 1
+# and one line, and does not spin. (The session's last check.)
+compositor_killed() {
+  fresh_sway || return 1
+  saver_start 2
+  saver_up 10 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
+  kill -9 "$SWAY_PID"
+  local result=0
+  ended_within "$npid" 2 && [ "$status" -eq 1 ] || { echo "  still running or status ${status:-?}"; result=1; }
+  echo "  said: $(cat "$work/saver.out")"
+  [ "$(wc -l <"$work/saver.out")" -eq 1 ] || result=1
+  saver_stop
+  return $result
+}
+
 # --- the lock-screen background ----------------------------------------------------------------
 # A lock screen gives its background program the background layer alone.
 # swaybg goes for that check (sway 1.7 draws the newest surface of a layer
@@ -451,8 +523,15 @@ run "$session_missing" "saver: an output's scale going from 1 to 2 ends it" take
 # sway 1.7 keeps the keyboard on the oldest overlay surface, so its swaylock
 # cannot take it: the saver's first key ends it there, showing the lock.
 [ -n "$sway_18" ] && no_lock="" || no_lock="sway before 1.8 gives no lock screen the keyboard while the saver has it"
-command -v swaylock >/dev/null || no_lock="swaylock is not installed"
+command -v swaylock >/dev/null && no_swaylock="" || no_swaylock="swaylock is not installed"
+no_lock=${no_swaylock:-$no_lock}
 run "${session_missing:-$no_lock}" "saver: the lock screen taking the keyboard ends it" taken_away lock
+command -v swayidle >/dev/null && no_idle=$no_swaylock || no_idle="swayidle is not installed"
+run "${session_missing:-$no_idle}" "idle daemon: swayidle -w, the saver (--daemonize) at its timeout, the lock at its own, in order" \
+  idle_then_lock -w
+run "${session_missing:-$no_idle}" "idle daemon: swayidle without -w, the saver (--daemonize) at its timeout, the lock at its own, in order" \
+  idle_then_lock
+run "$session_missing" "compositor killed: the saver ends within 2 s, status 1, one line" compositor_killed
 
 finished=1
 echo "wayland suite: $passed passed, $failed failed, $skipped skipped"
