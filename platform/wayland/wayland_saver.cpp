@@ -125,8 +125,10 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t seri
     auto* output = static_cast<Output*>(data);
     zwlr_layer_surface_v1_ack_configure(layer, serial);
     if (output->configured) {
-        // The kittens and the buffers keep the first size for the run.
-        if (width != output->configured_width || height != output->configured_height) output->changed = true;
+        // The kittens and the buffers keep the first size for the run: a
+        // new one once they run leaves part of the output to the session.
+        if (output->started_as && (width != output->configured_width || height != output->configured_height))
+            output->changed = true;
         return;
     }
     output->configured = true;

@@ -322,6 +322,78 @@ x11_when_asked() {
   return $result
 }
 
+# --- an idle daemon and the lock screen -------------------------------------------------------
+# A session that sway 1.8 or later locks stays locked when its locker is
+# killed: each of these checks starts on a fresh sway there.
+sway_runs=0
+fresh_sway() {
+  kill $(session_processes swayidle) $(session_processes swaylock) 2>/dev/null
+  [ -n "$sway_18" ] || return 0
+  stop_sway
+  sway_runs=$((sway_runs + 1))
+  start_sway "$work/runtime$sway_runs" "$work/sway.config" "$work/sway.log" x11 &&
+    in_session timeout 5 swaymsg create_output >/dev/null && xdotool windowmove "$(newest_window)" 1024 0
+}
+since() { echo "$(($(date +%s%N) / 1000000 - $1))"; }  # since START-MS: milliseconds
+first_process() {  # first_process NAME SECONDS: the session's process of that name, waited for
+  local i
+  for i in $(seq $(($2 * 20))); do session_processes "$1" | head -n 1 | grep . && return 0; sleep 0.05; done
+  return 1
+}
+# swayidle, with or without -w, starts the saver at its 2 s and the lock at
+# its 5 s, on time: --daemonize returns once the saver shows. The lock ends
+# the saver (sway 1.7: the first key does, the kittens stay above the lock
+# until then). A saver started while the session is locked ends at once.
+idle_then_lock() {
+  fresh_sway || { echo "  no fresh sway"; return 1; }
+  settings 5 2 3
+  pointer_on_first_output
+  local result=0 t0 ms saver
+  t0=$(($(date +%s%N) / 1000000))
+  start "$work/idle.out" swayidle $1 timeout 2 "$nyamo --daemonize /s" timeout 5 "swaylock -f -c 000000"
+  until_shots 6 no_desktop >/dev/null || { echo "  no saver from swayidle"; result=1; }
+  ms=$(since $t0)
+  [ "$ms" -ge 1900 ] || { echo "  the saver came at $ms ms"; result=1; }
+  saver=$(live_savers)
+  first_process swaylock 7 >/dev/null || { echo "  no lock within 7 s"; result=1; }
+  ms=$(since $t0)
+  [ "$ms" -ge 4900 ] && [ "$ms" -le 6500 ] || { echo "  the lock came at $ms ms, not at 5 s"; result=1; }
+  [ -n "$saver" ] && kill -0 $saver 2>/dev/null || { echo "  no saver when the lock came"; result=1; }
+  local i
+  if [ -n "$sway_18" ]; then
+    for i in $(seq 40); do [ -z "$(live_savers)" ] && break; sleep 0.05; done
+    [ -z "$(live_savers)" ] || { echo "  the saver still runs under the lock"; result=1; }
+  else
+    # sway 1.7 gives swaylock's input inhibitor every event: the kittens
+    # stay above the lock, and a key or a click reaches only the lock.
+    xdotool key a click 1
+    sleep 0.5
+    [ -n "$(live_savers)" ] || { echo "  the saver ended under sway 1.7's lock"; result=1; }
+    kill -TERM $(live_savers) 2>/dev/null
+    for i in $(seq 40); do [ -z "$(live_savers)" ] && break; sleep 0.05; done
+  fi
+  start "$work/locked.out" "$nyamo" /s
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && grep -q "holds the keyboard" "$work/locked.out" ||
+    { echo "  a saver started while locked: status ${status:-?}, said: $(cat "$work/locked.out")"; result=1; }
+  kill -9 "$npid" 2>/dev/null
+  fresh_sway
+  return $result
+}
+# The compositor killed under the saver: it ends within 2 s with status 1
+# and one line, and does not spin. (The session's last check.)
+compositor_killed() {
+  fresh_sway || return 1
+  saver_start 2
+  saver_up 10 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
+  kill -9 "$SWAY_PID"
+  local result=0
+  ended_within "$npid" 2 && [ "$status" -eq 1 ] || { echo "  still running or status ${status:-?}"; result=1; }
+  echo "  said: $(cat "$work/saver.out")"
+  [ "$(wc -l <"$work/saver.out")" -eq 1 ] || result=1
+  saver_stop
+  return $result
+}
+
 # --- the lock-screen background ----------------------------------------------------------------
 # A lock screen gives its background program the background layer alone.
 # swaybg goes for that check (sway 1.7 draws the newest surface of a layer
