@@ -53,6 +53,11 @@ struct Output {
     // keeps an unscaled surface where part of the session may show).
     std::optional<OutputShape> started_as;
     bool changed = false;
+    // A frame callback asked for once the saver started: when it comes
+    // back, the compositor draws the saver on this output. A locked
+    // session draws only its lock, and it never comes.
+    wl_callback* shown_callback = nullptr;
+    bool shown = false;
 
     OutputShape Shape() const {
         return {surface.mode_width, surface.mode_height, surface.scale, surface.transform};
@@ -150,6 +155,14 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t seri
 }
 void LayerClosed(void* data, zwlr_layer_surface_v1*) { static_cast<Output*>(data)->surface.closed = true; }
 constexpr zwlr_layer_surface_v1_listener kLayerListener{&LayerConfigure, &LayerClosed};
+
+void Shown(void* data, wl_callback* callback, std::uint32_t) {
+    auto* output = static_cast<Output*>(data);
+    wl_callback_destroy(callback);
+    output->shown_callback = nullptr;
+    output->shown = true;
+}
+constexpr wl_callback_listener kShownListener{&Shown};
 
 // --- Input ---------------------------------------------------------------------
 // The listeners only tell the seat's rules (input_rules.h) what came.
@@ -374,6 +387,7 @@ int TakeLock() {
 
 void Disconnect(Session& s) {
     for (auto& output : s.outputs) {
+        if (output->shown_callback != nullptr) wl_callback_destroy(output->shown_callback);
         output->app.reset();
         output->platform.reset();
         if (output->surface.viewport != nullptr) wp_viewport_destroy(output->surface.viewport);
@@ -414,8 +428,40 @@ int LostDisplay(wl_display* display) {
     return 1;
 }
 
-// How long the compositor has to hand the keyboard to the shown surfaces.
-constexpr auto kKeyboardHandOver = std::chrono::seconds(1);
+// How long the compositor has to show the saver's surfaces and hand them
+// the keyboard.
+constexpr auto kShowLimit = std::chrono::milliseconds(1500);
+
+// Whether the saver shows on every output it runs on.
+bool EveryOutputShown(const Session& s) {
+    for (const auto& output : s.outputs)
+        if (output->platform && output->platform->SaverLoaded() && !output->shown) return false;
+    return true;
+}
+
+// Once the saver shows everywhere, a start with --daemonize may return.
+// Not shown by the limit (a locked session draws only its lock: sway 1.8
+// and later), or shown with the keyboard held by another surface (sway
+// 1.7's lock keeps it), the saver ends with a line, status 0: it never runs
+// unseen below a lock nor stays over one.
+bool StillUnshown(Session& s, std::chrono::steady_clock::time_point limit, bool& reported) {
+    const bool shown = EveryOutputShown(s);
+    if (shown && !reported) {
+        reported = true;
+        linux_program::ReportSaverShown();
+    }
+    if (std::chrono::steady_clock::now() < limit) return false;
+    if (!shown) {
+        std::fprintf(stderr, "nyamo: the compositor shows no saver (is the session locked?); the saver ends\n");
+        return true;
+    }
+    for (const auto& seat : s.seats) {
+        if (!seat->input.KeyboardElsewhere()) continue;
+        std::fprintf(stderr, "nyamo: another surface holds the keyboard (a lock screen?); the saver ends\n");
+        return true;
+    }
+    return false;
+}
 
 // The loop: Wayland events, the ticks of every output's timer and the
 // signals, until no output's saver is left. Nothing in it waits for the
@@ -424,10 +470,8 @@ constexpr auto kKeyboardHandOver = std::chrono::seconds(1);
 // connection did.
 int RunLoop(Session& s, int signals) {
     const int fd = wl_display_get_fd(s.display);
-    // Whether the keyboard came to our surfaces is asked once, a moment
-    // after they showed.
-    auto keyboard_asked_at = std::chrono::steady_clock::now() + kKeyboardHandOver;
-    bool keyboard_asked = s.background;
+    const auto show_limit = std::chrono::steady_clock::now() + kShowLimit;
+    bool show_asked = s.background, reported = false;
     while (AnySaverLoaded(s)) {
         // A display with an error fails every dispatch: that ends the loop.
         while (wl_display_prepare_read(s.display) != 0)
@@ -459,14 +503,10 @@ int RunLoop(Session& s, int signals) {
                 if (seat->input.KeyboardTaken()) s.end = true;
             for (const auto& output : s.outputs)
                 if (output->changed || output->surface.closed) s.end = true;
-            if (!keyboard_asked && std::chrono::steady_clock::now() >= keyboard_asked_at) {
-                keyboard_asked = true;
-                for (const auto& seat : s.seats) {
-                    if (!seat->input.KeyboardElsewhere()) continue;
-                    std::fprintf(stderr, "nyamo: another surface holds the keyboard (a lock screen?); the saver ends\n");
-                    s.end = true;
-                    break;
-                }
+            // Asked on every turn until the limit, and once at it.
+            if (!show_asked) {
+                if (StillUnshown(s, show_limit, reported)) s.end = true;
+                show_asked = std::chrono::steady_clock::now() >= show_limit;
             }
         }
         for (const auto& output : s.outputs) {
@@ -570,15 +610,15 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
             return 0;
         }
     }
-    for (auto& output : s.outputs) output->started_as = output->Shape();
-    // Every first frame is committed; once the compositor has taken them,
-    // the saver shows, and a start with --daemonize may return.
-    if (wl_display_roundtrip(s.display) < 0) {
-        const int status = LostDisplay(s.display);
-        Disconnect(s);
-        return status;
+    for (auto& output : s.outputs) {
+        output->started_as = output->Shape();
+        // Every first frame is committed; a frame callback on a commit of
+        // its own (no new buffer) says when the compositor draws it.
+        if (!output->platform || !output->platform->SaverLoaded() || s.background) continue;
+        output->shown_callback = wl_surface_frame(output->surface.surface);
+        wl_callback_add_listener(output->shown_callback, &kShownListener, output.get());
+        wl_surface_commit(output->surface.surface);
     }
-    linux_program::ReportSaverShown();
     // Start-up decodes pictures and frees them again; glibc keeps such freed
     // memory in the heap unless asked, and the saver then lives for hours.
     malloc_trim(0);
