@@ -32,23 +32,23 @@ TEST(SeatInput, MovesNotArrivalsEndTheSaver) {
 
 TEST(SeatInput, TheKeyboardTakenOrNeverGivenEndsTheSaver) {
     SeatInput seat;
-    EXPECT_FALSE(seat.KeyboardElsewhere());  // no keyboard on the seat
+    EXPECT_FALSE(seat.HasKeyboard());
     seat.KeyboardCame();
-    EXPECT_TRUE(seat.KeyboardElsewhere());   // not yet on ours (a lock screen holds it)
+    EXPECT_FALSE(seat.KeyboardOnOurs());     // not yet on ours (a lock screen holds it)
     seat.KeyboardEnter(true);
-    EXPECT_FALSE(seat.KeyboardElsewhere());
-    EXPECT_FALSE(seat.KeyboardTaken());
-    seat.KeyboardLeave(false);               // another client's surface: not ours to judge
-    EXPECT_FALSE(seat.KeyboardTaken());
-    seat.KeyboardLeave(true);
-    EXPECT_TRUE(seat.KeyboardTaken());
-    seat.KeyboardEnter(true);                // back on another of ours in the same batch
-    EXPECT_FALSE(seat.KeyboardTaken());
+    EXPECT_TRUE(seat.KeyboardOnOurs());
+    seat.KeyboardLeave(false, 0);            // another client's surface: not ours to judge
+    EXPECT_FALSE(seat.KeyboardTaken(1000));
+    seat.KeyboardLeave(true, 1000);
+    EXPECT_FALSE(seat.KeyboardTaken(1100));  // a moment for the seat to say the keyboard went
+    EXPECT_TRUE(seat.KeyboardTaken(1200));
+    seat.KeyboardEnter(true);                // back on another of ours
+    EXPECT_FALSE(seat.KeyboardTaken(1300));
     // A keyboard that goes (its leave first) and comes back is no input.
-    seat.KeyboardLeave(true);
+    seat.KeyboardLeave(true, 2000);
     seat.KeyboardGone();
-    EXPECT_FALSE(seat.KeyboardTaken());
-    EXPECT_FALSE(seat.KeyboardElsewhere());
+    EXPECT_FALSE(seat.KeyboardTaken(3000));
+    EXPECT_FALSE(seat.HasKeyboard());
 }
 
 // A 3 x 2 panel whose pixels are 1..6 (XRGB, row by row); each transform

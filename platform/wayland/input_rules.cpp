@@ -31,10 +31,11 @@ void SeatInput::KeyboardEnter(bool ours) {
     if (ours) keyboard_left_ = false;
 }
 
-void SeatInput::KeyboardLeave(bool ours) {
+void SeatInput::KeyboardLeave(bool ours, std::int64_t now_ms) {
     if (!ours) return;
     keyboard_on_ours_ = false;
     keyboard_left_ = true;
+    left_at_ms_ = now_ms;
 }
 
 }  // namespace nyamo::wayland

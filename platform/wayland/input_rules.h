@@ -11,12 +11,16 @@
 //   same place (sway sends them when it rearranges its outputs) is nobody's
 //   hand.
 // - The keyboard ends it when it leaves our surfaces for another (a lock
-//   screen takes it), or when it never came to them once they showed
-//   (another surface holds it: the session is locked).
+//   screen takes it) and no enter on ours follows within a moment, or when
+//   no seat's keyboard came to them once they showed (another surface
+//   holds it: the session is locked). A keyboard that goes sends its leave first, and
+//   the seat says it went only a moment later.
 // - A device that comes or goes is no input by itself: a dock, a KVM switch
 //   or a Bluetooth mouse waking up announces devices with no hand on them.
 //   A pointer that comes back somewhere else than it left has moved, though.
 #pragma once
+
+#include <cstdint>
 
 namespace nyamo::wayland {
 
@@ -31,13 +35,22 @@ public:
 
     void KeyboardCame() { keyboard_ = true; }
     void KeyboardEnter(bool ours);
-    void KeyboardLeave(bool ours);
+    // now_ms: any steady clock in milliseconds.
+    void KeyboardLeave(bool ours, std::int64_t now_ms);
     void KeyboardGone() { keyboard_ = false; keyboard_on_ours_ = false; keyboard_left_ = false; }
-    // The keyboard left ours for another surface.
-    bool KeyboardTaken() const { return keyboard_ && keyboard_left_; }
-    // The seat has a keyboard and it is not on our surfaces: asked once our
-    // surfaces show, when the compositor has had the time to hand it over.
-    bool KeyboardElsewhere() const { return keyboard_ && !keyboard_on_ours_; }
+    // The keyboard left ours for another surface, and has stayed away for
+    // the moment a keyboard that goes needs to be told gone.
+    bool KeyboardTaken(std::int64_t now_ms) const {
+        return keyboard_ && keyboard_left_ && now_ms - left_at_ms_ >= kLeaveSettlesMs;
+    }
+    static constexpr std::int64_t kLeaveSettlesMs = 200;
+    // The seat has a keyboard, and it is on our surfaces or not: asked once
+    // our surfaces show, when the compositor has had the time to hand it
+    // over. Another seat's keyboard may stay where it was (sway 1.7 gives
+    // the layer only to the seats it had), so only a session where no
+    // keyboard is on ours is locked.
+    bool HasKeyboard() const { return keyboard_; }
+    bool KeyboardOnOurs() const { return keyboard_ && keyboard_on_ours_; }
 
 private:
     bool MovedFromEnter(double x, double y) const;
@@ -50,6 +63,7 @@ private:
     bool keyboard_ = false;
     bool keyboard_on_ours_ = false;
     bool keyboard_left_ = false;
+    std::int64_t left_at_ms_ = 0;
 };
 
 }  // namespace nyamo::wayland

@@ -167,6 +167,11 @@ constexpr wl_callback_listener kShownListener{&Shown};
 // --- Input ---------------------------------------------------------------------
 // The listeners only tell the seat's rules (input_rules.h) what came.
 
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
                   wl_fixed_t y) {
     auto* seat = static_cast<Seat*>(data);
@@ -217,7 +222,7 @@ void KeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface,
 }
 void KeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface) {
     auto* seat = static_cast<Seat*>(data);
-    seat->input.KeyboardLeave(seat->session->Ours(surface));
+    seat->input.KeyboardLeave(seat->session->Ours(surface), NowMs());
 }
 void KeyboardKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
     if (state == WL_KEYBOARD_KEY_STATE_PRESSED) Ends(data);
@@ -455,12 +460,14 @@ bool StillUnshown(Session& s, std::chrono::steady_clock::time_point limit, bool&
         std::fprintf(stderr, "nyamo: the compositor shows no saver (is the session locked?); the saver ends\n");
         return true;
     }
+    bool keyboard = false, on_ours = false;
     for (const auto& seat : s.seats) {
-        if (!seat->input.KeyboardElsewhere()) continue;
-        std::fprintf(stderr, "nyamo: another surface holds the keyboard (a lock screen?); the saver ends\n");
-        return true;
+        keyboard = keyboard || seat->input.HasKeyboard();
+        on_ours = on_ours || seat->input.KeyboardOnOurs();
     }
-    return false;
+    if (!keyboard || on_ours) return false;
+    std::fprintf(stderr, "nyamo: another surface holds the keyboard (a lock screen?); the saver ends\n");
+    return true;
 }
 
 // The loop: Wayland events, the ticks of every output's timer and the
@@ -500,7 +507,7 @@ int RunLoop(Session& s, int signals) {
         }
         if (!s.background) {
             for (const auto& seat : s.seats)
-                if (seat->input.KeyboardTaken()) s.end = true;
+                if (seat->input.KeyboardTaken(NowMs())) s.end = true;
             for (const auto& output : s.outputs)
                 if (output->changed || output->surface.closed) s.end = true;
             // Asked on every turn until the limit, and once at it.

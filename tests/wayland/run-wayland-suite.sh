@@ -260,6 +260,24 @@ held_key_then_term() {
   saver_stop
   return $result
 }
+# The keyboard and the pointer taken to another seat and back (a dock or a
+# KVM switch as sway can play it): the seats' devices go and come, which is
+# no input; a move after they came back ends the saver.
+devices_come_back() {
+  saver_start 2
+  saver_up 10 || { saver_stop; return 1; }
+  local device result=0
+  sleep 1.5  # past the moment the saver asks where the keyboard is
+  for device in X11_keyboard X11_pointer; do in_session timeout 5 swaymsg "seat other attach 0:0:$device" >/dev/null; done
+  sleep 0.5
+  for device in X11_keyboard X11_pointer; do in_session timeout 5 swaymsg "seat seat0 attach 0:0:$device" >/dev/null; done
+  sleep 0.5
+  kill -0 "$npid" 2>/dev/null || { echo "  ended as the devices went and came: $(cat "$work/saver.out")"; result=1; }
+  xdotool mousemove_relative 5 5
+  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  a move after they came back: still running or status ${status:-?}"; result=1; }
+  saver_stop
+  return $result
+}
 one_instance() {
   saver_start 2
   saver_up 10 || { saver_stop; return 1; }
@@ -519,6 +537,8 @@ run "$session_missing" "saver: a click ends it within 2 s, nothing left running 
 run "$session_missing" "saver: the wheel ends it within 2 s, nothing left running or written" ends_on click 4
 run "$session_missing" "saver: a key held as it starts does not end it on release; SIGTERM ends it with status 0" \
   held_key_then_term
+run "$session_missing" "saver: keyboard and pointer gone to another seat and back are no input; a move then ends it" \
+  devices_come_back
 run "$session_missing" "one instance: a second /s (--daemonize) ends at once, the first runs on; after it is killed with -9 a new one starts; with no compositor, status 1 and one line" \
   one_instance
 run "$session_missing" "backend: --backend=x11 runs on the X server even in a Wayland session; --daemonize returns once it is mapped" \
