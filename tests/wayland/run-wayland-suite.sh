@@ -260,6 +260,7 @@ held_key_then_term() {
   saver_stop
   return $result
 }
+sway_runs=0
 # The keyboard and the pointer taken to another seat and back (a dock or a
 # KVM switch as sway can play it): the seats' devices go and come, which is
 # no input; a move after they came back ends the saver.
@@ -276,6 +277,8 @@ devices_come_back() {
   xdotool mousemove_relative 5 5
   ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  a move after they came back: still running or status ${status:-?}"; result=1; }
   saver_stop
+  # sway keeps them on both seats from here on: a new sway for the others.
+  restart_sway || { echo "  no new sway"; result=1; }
   return $result
 }
 one_instance() {
@@ -343,16 +346,16 @@ x11_when_asked() {
 # --- an idle daemon and the lock screen -------------------------------------------------------
 # A session that sway 1.8 or later locks stays locked when its locker is
 # killed: each of these checks starts on a fresh sway there.
-sway_runs=0
+restart_sway() {
+  stop_sway
+  sway_runs=$((sway_runs + 1))
+  start_sway "$work/runtime$sway_runs" "$work/sway.config" "$work/sway.log" x11 &&
+    in_session timeout 5 swaymsg create_output >/dev/null && xdotool windowmove "$(newest_window)" 1024 0 &&
+    until_shots 5 bare_desktop >/dev/null
+}
 fresh_sway() {
   kill $(session_processes swayidle) $(session_processes swaylock) 2>/dev/null
-  if [ -n "$sway_18" ]; then
-    stop_sway
-    sway_runs=$((sway_runs + 1))
-    start_sway "$work/runtime$sway_runs" "$work/sway.config" "$work/sway.log" x11 &&
-      in_session timeout 5 swaymsg create_output >/dev/null && xdotool windowmove "$(newest_window)" 1024 0 || return 1
-  fi
-  until_shots 5 bare_desktop >/dev/null
+  if [ -n "$sway_18" ]; then restart_sway; else until_shots 5 bare_desktop >/dev/null; fi
 }
 since() { echo "$(($(date +%s%N) / 1000000 - $1))"; }  # since START-MS: milliseconds
 first_process() {  # first_process NAME SECONDS: the session's process of that name, waited for
