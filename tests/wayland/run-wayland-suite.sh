@@ -411,6 +411,7 @@ compositor_killed() {
   saver_start 2
   saver_up 10 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
   kill -9 "$SWAY_PID"
+  wait "$SWAY_PID" 2>/dev/null  # reaped here, quietly
   local result=0
   ended_within "$npid" 2 && [ "$status" -eq 1 ] || { echo "  still running or status ${status:-?}"; result=1; }
   echo "  said: $(cat "$work/saver.out")"
