@@ -55,7 +55,7 @@ TEST(SeatInput, TheKeyboardTakenOrNeverGivenEndsTheSaver) {
 // shows it as the compositor turns it: the corners say where each went.
 TEST(OutputPicture, EveryTransformTurnsThePanelAsTheOutputShows) {
     std::vector<std::uint32_t> panel{1, 2, 3, 4, 5, 6};
-    const CapturedPicture picture{reinterpret_cast<const std::uint8_t*>(panel.data()), 3, 2, 12, false, false};
+    const RawPicture picture{reinterpret_cast<const std::uint8_t*>(panel.data()), 3, 2, 12, false, false};
     struct Case {
         int transform;
         int width, height;
@@ -83,7 +83,7 @@ TEST(OutputPicture, EveryTransformTurnsThePanelAsTheOutputShows) {
     }
     // Rows bottom first, red in the low byte.
     std::vector<std::uint32_t> rgb{0x000000FF, 0x0000FF00, 0x00FF0000, 1, 2, 3};
-    const CapturedPicture flipped{reinterpret_cast<const std::uint8_t*>(rgb.data()), 3, 2, 12, true, true};
+    const RawPicture flipped{reinterpret_cast<const std::uint8_t*>(rgb.data()), 3, 2, 12, true, true};
     std::vector<std::uint32_t> out(6, 0);
     EXPECT_EQ(PlaceOutputPicture(flipped, 0, PixelSpan{out.data(), 3, 2, 3}, 3, 2), "");
     EXPECT_EQ(out, (std::vector<std::uint32_t>{0x010000, 0x020000, 0x030000, 0xFF0000, 0x00FF00, 0x0000FF}));

@@ -30,7 +30,7 @@ Point2 PanelPixel(std::int32_t transform, std::int64_t x, std::int64_t y, std::i
 
 }  // namespace
 
-std::string PlaceOutputPicture(const CapturedPicture& picture, std::int32_t transform, PixelSpan dst,
+std::string PlaceOutputPicture(const RawPicture& picture, std::int32_t transform, PixelSpan dst,
                                std::int32_t width, std::int32_t height) {
     const bool turned = (transform & 1) != 0;
     const std::int32_t panel_width = turned ? height : width;
@@ -44,7 +44,7 @@ std::string PlaceOutputPicture(const CapturedPicture& picture, std::int32_t tran
     // The panel pixel of each shown pixel is linear in (x, y): a start and a
     // step along each axis, taken from three pixels.
     const auto offset = [&](Point2 p) {
-        const std::int64_t row = picture.y_invert ? panel_height - 1 - p.y : p.y;
+        const std::int64_t row = picture.bottom_up ? panel_height - 1 - p.y : p.y;
         return row * picture.stride + p.x * 4;
     };
     const std::int64_t origin = offset(PanelPixel(transform, 0, 0, width, height));
