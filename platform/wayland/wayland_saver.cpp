@@ -486,11 +486,11 @@ bool EveryOutputShown(const Session& s) {
 }
 
 // Once the saver shows everywhere, a start with --daemonize may return.
-// Not shown by the limit (a locked session draws only its lock: sway 1.8
-// and later), or shown with the keyboard held by another surface (sway
-// 1.7's lock keeps it), the saver ends with a line, status 0: it never runs
-// unseen below a lock nor stays over one.
-bool StillUnshown(Session& s, std::chrono::steady_clock::time_point limit, bool& reported) {
+// True, with a line, when the saver must end (status 0): not shown by the
+// limit (a locked session draws only its lock: sway 1.8 and later), or
+// shown while no seat's keyboard came to it (sway 1.7's lock keeps them).
+// It never runs unseen below a lock nor stays over one.
+bool EndsUnseen(Session& s, std::chrono::steady_clock::time_point limit, bool& reported) {
     const bool shown = EveryOutputShown(s);
     if (shown && !reported) {
         reported = true;
@@ -553,7 +553,7 @@ int RunLoop(Session& s, int signals) {
                 if (output->changed || output->surface.closed) s.end = true;
             // Asked on every turn until the limit, and once at it.
             if (!show_asked) {
-                if (StillUnshown(s, show_limit, reported)) s.end = true;
+                if (EndsUnseen(s, show_limit, reported)) s.end = true;
                 show_asked = std::chrono::steady_clock::now() >= show_limit;
             }
         }
