@@ -197,9 +197,7 @@ kittens_over_own_desktop() {
   local result=0 offered=screencopy used=screencopy
   until_shots 10 over_own_desktop || result=1
   # The kittens walk: frames after the first reach the compositor.
-  shot X11-1 >/dev/null && mv "$work/shots/X11-1.ppm" "$work/shots/before.ppm"
-  sleep 0.5
-  shot X11-1 >/dev/null
+  shot X11-1 >/dev/null && mv "$work/shots/X11-1.ppm" "$work/shots/before.ppm" && sleep 0.5 && shot X11-1 >/dev/null
   cmp -s "$work/shots/before.ppm" "$work/shots/X11-1.ppm" && { echo "  the same picture 0.5 s later"; result=1; }
   saver_stop
   # The picture comes through ext-image-copy-capture where sway offers it
@@ -216,26 +214,21 @@ quadrants() {  # quadrants FILE: the commonest colour of each quarter of a shot,
     convert "$1" -gravity $g -crop 50%x50%+0+0 +repage -format %c histogram:info:- | sort -nr | awk 'NR == 1 { printf "%s ", $3 }'
   done
 }
-# A turned output shows its own desktop picture the right way up behind the
-# kittens: each quarter of a four-colour picture stays where it was.
+# A turned output shows its desktop the right way up behind the kittens:
+# each quarter of a four-colour picture stays where it was. (sway's 90 is
+# clockwise: wl_output's 270.)
 turned_output() {
   local result=0 turn bare saver
   convert -size 64x48 xc:red xc:lime +append \( -size 64x48 xc:blue xc:white +append \) -append "$work/shots/quad.png"
   settings 5 1 3
   pointer_on_first_output
-  # sway's 90 is clockwise: wl_output's 270.
   for turn in 90 flipped; do
     in_session timeout 5 swaymsg "output X11-1 transform $turn, output X11-1 bg $work/shots/quad.png stretch" >/dev/null
-    sleep 1
-    shot X11-1 >/dev/null
-    bare=$(quadrants "$work/shots/X11-1.ppm")
+    sleep 1; shot X11-1 >/dev/null; bare=$(quadrants "$work/shots/X11-1.ppm")
     start "$work/saver.out" "$nyamo" /s
-    sleep 2
-    shot X11-1 >/dev/null
-    saver=$(quadrants "$work/shots/X11-1.ppm")
-    [ "$bare" = "#FF0000 #00FF00 #0000FF #FFFFFF " ] && [ "$saver" = "$bare" ] ||
-      { echo "  $turn: the desktop $bare, behind the kittens $saver"; result=1; }
-    kill -0 "$npid" 2>/dev/null || { echo "  $turn: the saver ended: $(cat "$work/saver.out")"; result=1; }
+    sleep 2; shot X11-1 >/dev/null; saver=$(quadrants "$work/shots/X11-1.ppm")
+    [ "$bare" = "#FF0000 #00FF00 #0000FF #FFFFFF " ] && [ "$saver" = "$bare" ] && kill -0 "$npid" 2>/dev/null ||
+      { echo "  $turn: the desktop $bare, behind the kittens $saver; $(cat "$work/saver.out")"; result=1; }
     saver_stop
   done
   in_session timeout 5 swaymsg "output X11-1 transform normal, output X11-1 bg #${desktop[X11-1]} solid_color" >/dev/null
@@ -263,23 +256,24 @@ ends_on() {
   return $result
 }
 sway_runs=0
-# The keyboard and the pointer taken to another seat and back (a dock or a
-# KVM switch as sway can play it): the seats' devices go and come, which is
-# no input; a move after they came back ends the saver.
+savers_gone() { local i; for i in $(seq $(($1 * 20))); do [ -z "$(live_savers)" ] && return 0; sleep 0.05; done; return 1; }
+# The keyboard and the pointer to another seat and back (a dock, a KVM
+# switch): devices that go and come are no input; a move after is. (Past
+# the moment the saver asks where the keyboard is; sway keeps the devices
+# on both seats after it: a new sway for the other checks.)
 devices_come_back() {
   saver_start 2
   saver_up 10 || { saver_stop; return 1; }
-  local device result=0
-  sleep 1.5  # past the moment the saver asks where the keyboard is
-  for device in X11_keyboard X11_pointer; do in_session timeout 5 swaymsg "seat other attach 0:0:$device" >/dev/null; done
-  sleep 0.5
-  for device in X11_keyboard X11_pointer; do in_session timeout 5 swaymsg "seat seat0 attach 0:0:$device" >/dev/null; done
+  local seat device result=0
+  for seat in other seat0; do
+    sleep 0.8
+    for device in X11_keyboard X11_pointer; do in_session timeout 5 swaymsg "seat $seat attach 0:0:$device" >/dev/null; done
+  done
   sleep 0.5
   kill -0 "$npid" 2>/dev/null || { echo "  ended as the devices went and came: $(cat "$work/saver.out")"; result=1; }
   xdotool mousemove_relative 5 5
-  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  a move after they came back: still running or status ${status:-?}"; result=1; }
+  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  a move after: still running or status ${status:-?}"; result=1; }
   saver_stop
-  # sway keeps them on both seats from here on: a new sway for the others.
   restart_sway || { echo "  no new sway"; result=1; }
   return $result
 }
@@ -333,15 +327,13 @@ taken_away() {
 # With --daemonize as well: it returns once the X11 saver window is mapped.
 x11_when_asked() {
   settings 5 2 3
-  local as_prefix result=0 i
-  session_prefix
-  "${as_prefix[@]}" timeout 10 "$nyamo" --daemonize --backend=x11 /s >"$work/saver.out" 2>&1 ||
+  local result=0
+  in_session timeout 10 "$nyamo" --daemonize --backend=x11 /s >"$work/saver.out" 2>&1 ||
     { echo "  --daemonize: status $?: $(cat "$work/saver.out")"; result=1; }
   xdotool search --onlyvisible --name '^Amberpaw$' >/dev/null || { echo "  no X11 saver window on $DISPLAY"; result=1; }
   sleep 0.5
   xdotool key a
-  for i in $(seq 60); do [ -z "$(live_savers)" ] && break; sleep 0.05; done
-  [ -z "$(live_savers)" ] || { echo "  the saver did not end on a key"; result=1; }
+  savers_gone 3 || { echo "  the saver did not end on a key"; result=1; }
   return $result
 }
 
@@ -359,36 +351,30 @@ fresh_sway() {
   kill $(session_processes swayidle) $(session_processes swaylock) 2>/dev/null
   if [ -n "$sway_18" ]; then restart_sway; else until_shots 5 bare_desktop >/dev/null; fi
 }
-since() { echo "$(($(date +%s%N) / 1000000 - $1))"; }  # since START-MS: milliseconds
-# swayidle, with or without -w, starts the saver at its 2 s and the lock at
-# its 5 s, on time: --daemonize returns once the saver shows. The lock ends
-# the saver (sway 1.7: the first key does, the kittens stay above the lock
-# until then). A saver started while the session is locked ends at once.
+ms() { echo $(($(date +%s%N) / 1000000)); }
+# swayidle, with or without -w, starts the saver (--daemonize) at its 2 s
+# and the lock at its 5 s, on time. The lock ends the saver (sway 1.7: the
+# kittens stay above it, a move does nothing, a key ends them). A saver
+# started while the session is locked ends at once.
 idle_then_lock() {
   fresh_sway || { echo "  no fresh sway"; return 1; }
   settings 5 2 3
   pointer_on_first_output
-  local result=0 t0 ms saver
-  t0=$(($(date +%s%N) / 1000000))
+  local result=0 t0 saver i
+  t0=$(ms)
   start "$work/idle.out" swayidle $1 timeout 2 "$nyamo --daemonize /s" timeout 5 "swaylock -f -c 000000"
-  until_shots 6 no_desktop >/dev/null || { echo "  no saver from swayidle"; result=1; }
-  ms=$(since $t0)
-  [ "$ms" -ge 1900 ] || { echo "  the saver came at $ms ms"; result=1; }
+  until_shots 6 no_desktop >/dev/null && [ $(($(ms) - t0)) -ge 1900 ] || { echo "  the saver at $(($(ms) - t0)) ms"; result=1; }
   saver=$(live_savers)
-  local i
   for i in $(seq 140); do [ -n "$(session_processes swaylock)" ] && break; sleep 0.05; done
-  ms=$(since $t0)
-  [ "$ms" -ge 4900 ] && [ "$ms" -le 6500 ] || { echo "  the lock came at $ms ms, not at 5 s"; result=1; }
-  [ -n "$saver" ] && kill -0 $saver 2>/dev/null || { echo "  no saver when the lock came:"; grep nyamo: "$work/idle.out"; result=1; }
-  # Its work is done: it would start the saver again after the next input.
-  kill $(session_processes swayidle) 2>/dev/null
-  if [ -z "$sway_18" ]; then  # sway 1.7: the kittens stay above the lock, a move does nothing, a key ends them
+  [ $(($(ms) - t0)) -ge 4900 ] && [ $(($(ms) - t0)) -le 6500 ] || { echo "  the lock at $(($(ms) - t0)) ms"; result=1; }
+  [ -n "$saver" ] && kill -0 $saver 2>/dev/null || { echo "  no saver when the lock came"; result=1; }
+  kill $(session_processes swayidle) 2>/dev/null  # it would start the saver again after the next input
+  if [ -z "$sway_18" ]; then
     sleep 0.5; xdotool mousemove_relative 5 5; sleep 0.5
     [ -n "$(live_savers)" ] || { echo "  the saver ended on a pointer move under sway 1.7's lock"; result=1; }
     xdotool key a
   fi
-  for i in $(seq 40); do [ -z "$(live_savers)" ] && break; sleep 0.05; done
-  [ -z "$(live_savers)" ] || { echo "  the saver still runs under the lock"; result=1; }
+  savers_gone 2 || { echo "  the saver still runs under the lock"; result=1; }
   start "$work/locked.out" "$nyamo" /s
   ended_within "$npid" 3 && [ "$status" -eq 0 ] && grep -qE "session locked|lock screen" "$work/locked.out" ||
     { echo "  a saver started while locked: status ${status:-?}, said: $(cat "$work/locked.out")"; result=1; }
@@ -401,14 +387,11 @@ idle_then_lock() {
 compositor_killed() {
   fresh_sway || return 1
   saver_start 2
-  saver_up 10 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
+  saver_up 10 || { saver_stop; return 1; }
   kill -9 "$SWAY_PID"
   wait "$SWAY_PID" 2>/dev/null  # reaped here, quietly
-  local result=0
   ended_within "$npid" 2 && [ "$status" -eq 1 ] && [ "$(wc -l <"$work/saver.out")" -eq 1 ] ||
-    { echo "  still running or status ${status:-?}; said: $(cat "$work/saver.out")"; result=1; }
-  saver_stop
-  return $result
+    { echo "  still running or status ${status:-?}; said: $(cat "$work/saver.out")"; saver_stop; return 1; }
 }
 
 # --- the lock-screen background ----------------------------------------------------------------
