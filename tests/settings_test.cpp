@@ -127,9 +127,11 @@ TEST_F(Settings, SavingMakesAMissingFolderOrReportsFailure) {
     shell.app.g.CatNum = 4;
     shell.app.g.SaverType = 2;
     shell.app.g.SaverSpeed = 7;
+    shell.app.g.SaverScreens = 2;
     shell.platform.set_settings_folder(folder.file("made/nyamo"));
     EXPECT_TRUE(SaveSettings(shell.app));
-    EXPECT_EQ(folder.Read("made/nyamo/Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=4\r\nSaverType=2\r\nSaverSpeed=7\r\n");
+    EXPECT_EQ(folder.Read("made/nyamo/Nyamo_07.ini"),
+              "[Nyamo Saver]\r\nCatNum=4\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=2\r\n");
     EXPECT_EQ(std::filesystem::status(folder.path() / "made/nyamo").permissions(), std::filesystem::perms::owner_all);
 
     folder.Write("plain", "");
