@@ -15,7 +15,7 @@
 //   shows (black, with one line on stderr, where the compositor offers none
 //   or refuses);
 // - the saver window: the layer surface, its two wl_shm buffers
-//   (wayland_buffers.h) and its timer; input is the shell's, which ends
+//   (wayland_buffers.h), which are also the frame, and its timer; input is the shell's, which ends
 //   every output's saver at once.
 // Not implemented, as no Wayland host needs them: the preview and the
 // settings dialog (the X11 backend shows both, through XWayland).
@@ -23,6 +23,7 @@
 
 #include <wayland-client.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -101,7 +102,7 @@ public:
     void SetTimerInterval(std::int32_t milliseconds) override { timer_.Start(milliseconds); }
     SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
-    bool SaverFrameVisible() override { return true; }
+    bool SaverFrameVisible() override;
     void UnloadSaverWindow() override;
     void GetCaretPos(Point& point) override { point = Point{0, 0}; }
     // The shell ends the saver on the first motion itself; the core's
@@ -136,12 +137,17 @@ public:
 
 private:
     void Flush();
+    // The surface a blit draws in: for the frame, the buffer to draw in.
+    SurfaceHandle Target(SurfaceHandle surface);
+    void DropBufferSurfaces();
 
     OutputSurface& output_;
     std::string command_line_;
     SurfaceTable surfaces_;
     OutputBuffers buffers_;
     SurfaceHandle frame_ = 0;
+    // A surface over each buffer's pixels, made as it is first drawn in.
+    std::array<SurfaceHandle, BufferLedger::kMostBuffers> buffer_surfaces_{};
     bool loaded_ = false;
     bool shown_ = false;
     TickTimer timer_;

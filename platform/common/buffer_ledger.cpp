@@ -1,0 +1,122 @@
+#include "platform/common/buffer_ledger.h"
+
+#include <algorithm>
+
+namespace nyamo {
+
+bool RectList::Add(const Rect& rect) {
+    if (all_ || rect.empty()) return true;
+    if (rects_.size() == kCapacity) return false;
+    rects_.push_back(rect);  // within the reserved capacity: no allocation
+    return true;
+}
+
+void RectList::Replace(std::span<const Rect> rects) {
+    rects_.clear();
+    for (const Rect& r : rects.first(std::min(rects.size(), kCapacity))) rects_.push_back(r);
+}
+
+void BufferLedger::Reset(std::size_t buffers, std::int32_t width, std::int32_t height) {
+    count_ = std::clamp<std::size_t>(buffers, 1, kMostBuffers);
+    width_ = width;
+    height_ = height;
+    for (Buffer& b : buffers_) {
+        b.held = false;
+        b.lacks.Clear();
+    }
+    drawing_ = shown_ = kNone;
+    fresh_.Clear();
+    waiting_ = false;
+}
+
+bool BufferLedger::AddBuffer() {
+    if (count_ == kMostBuffers) return false;
+    Buffer& b = buffers_[count_++];
+    b.held = false;
+    // Black: it lacks the whole picture, unless nothing was ever drawn.
+    b.lacks.Clear();
+    if (shown_ != kNone || drawing_ != kNone) b.lacks.AddAll();
+    return true;
+}
+
+std::size_t BufferLedger::Draw() {
+    if (drawing_ != kNone) return drawing_;
+    // The buffer shown last lacks nothing, where the server gave it back
+    // already; most servers hold it until the next hand-over, and then any
+    // other free one will do.
+    if (shown_ != kNone && !buffers_[shown_].held) return drawing_ = shown_;
+    for (std::size_t i = 0; i < count_; ++i)
+        if (!buffers_[i].held) return drawing_ = i;
+    return kNone;
+}
+
+std::span<const Rect> BufferLedger::TakeCatchUp() {
+    static const Rect kNothing{};
+    if (drawing_ == kNone) return {&kNothing, 0};
+    RectList& lacks = buffers_[drawing_].lacks;
+    std::span<const Rect> copies;
+    if (lacks.all()) {
+        whole_ = Rect{0, 0, width_, height_};
+        copies = {&whole_, 1};
+    } else {
+        // What a buffer lacks is the last frames' damage, which overlaps where
+        // a kitten moved a step: joined where that copies no extra pixel, the
+        // overlap is copied once.
+        copies = copies_.Group(lacks.rects(), 0);
+    }
+    lacks.Clear();
+    return copies;
+}
+
+Rect BufferLedger::Clip(const Rect& r) const {
+    return Rect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, width_), std::min(r.bottom, height_)};
+}
+
+void BufferLedger::Note(RectList& list, const Rect& rect) {
+    if (list.Add(rect)) return;
+    // Full after many frames held back: joined into a quarter as many boxes,
+    // the joins that cost the fewest extra pixels first.
+    list.Replace(compact_.Group(list.rects(), 0, RectList::kCapacity / 4));
+    list.Add(rect);
+}
+
+void BufferLedger::Drawn(std::span<const Rect> areas) {
+    for (const Rect& area : areas) {
+        const Rect r = Clip(area);
+        if (r.empty()) continue;
+        Note(fresh_, r);
+        for (std::size_t i = 0; i < count_; ++i)
+            if (i != drawing_) Note(buffers_[i].lacks, r);
+    }
+}
+
+void BufferLedger::DrawnAll() {
+    fresh_.AddAll();
+    for (std::size_t i = 0; i < count_; ++i)
+        if (i != drawing_) buffers_[i].lacks.AddAll();
+}
+
+bool BufferLedger::CanHandOver() const { return drawing_ != kNone && !fresh_.empty() && !waiting_; }
+
+std::span<const Rect> BufferLedger::HandOver(std::uint64_t now) {
+    std::span<const Rect> boxes;
+    if (fresh_.all()) {
+        whole_ = Rect{0, 0, width_, height_};
+        boxes = {&whole_, 1};
+    } else {
+        boxes = damage_.Group(fresh_.rects(), 0, kMostDamageBoxes);
+    }
+    fresh_.Clear();
+    buffers_[drawing_].held = true;
+    shown_ = drawing_;
+    drawing_ = kNone;
+    waiting_ = true;
+    handed_at_ = now;
+    return boxes;
+}
+
+void BufferLedger::Released(std::size_t buffer) {
+    if (buffer < count_) buffers_[buffer].held = false;
+}
+
+}  // namespace nyamo
