@@ -16,8 +16,8 @@ void RectList::Replace(std::span<const Rect> rects) {
     for (const Rect& r : rects.first(std::min(rects.size(), kCapacity))) rects_.push_back(r);
 }
 
-void BufferLedger::Reset(std::size_t buffers, std::int32_t width, std::int32_t height) {
-    count_ = std::clamp<std::size_t>(buffers, 1, kMostBuffers);
+void BufferLedger::Reset(std::int32_t width, std::int32_t height) {
+    count_ = width > 0 && height > 0 ? kBuffers : 0;
     width_ = width;
     height_ = height;
     for (Buffer& b : buffers_) {
@@ -29,16 +29,6 @@ void BufferLedger::Reset(std::size_t buffers, std::int32_t width, std::int32_t h
     waiting_ = false;
 }
 
-bool BufferLedger::AddBuffer() {
-    if (count_ == kMostBuffers) return false;
-    Buffer& b = buffers_[count_++];
-    b.held = false;
-    // Black: it lacks the whole picture, unless nothing was ever drawn.
-    b.lacks.Clear();
-    if (shown_ != kNone || drawing_ != kNone) b.lacks.AddAll();
-    return true;
-}
-
 std::size_t BufferLedger::Draw() {
     if (drawing_ != kNone) return drawing_;
     // The buffer shown last lacks nothing, where the server gave it back
@@ -48,6 +38,13 @@ std::size_t BufferLedger::Draw() {
     for (std::size_t i = 0; i < count_; ++i)
         if (!buffers_[i].held) return drawing_ = i;
     return kNone;
+}
+
+bool BufferLedger::CanDraw() const {
+    if (drawing_ != kNone) return true;
+    for (std::size_t i = 0; i < count_; ++i)
+        if (!buffers_[i].held) return true;
+    return false;
 }
 
 std::span<const Rect> BufferLedger::TakeCatchUp() {

@@ -50,23 +50,26 @@ private:
 
 class BufferLedger {
 public:
-    static constexpr std::size_t kMostBuffers = 3;
+    static constexpr std::size_t kBuffers = 2;
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    // The most boxes one hand-over damages. sway 1.7 composes each damage
-    // box of every hand-over apart, at a cost per box (docs/performance.md).
-    static constexpr std::size_t kMostDamageBoxes = 8;
+    // The most boxes one hand-over damages, the rectangles joined where that
+    // damages the fewest extra pixels. sway 1.7 pays for each box and for
+    // every pixel it covers; 3 to 6 boxes cost it least at 1080p and 4K, 1
+    // and 8 or more about twice as much; sway 1.10 costs the same from 1 to
+    // 128 (docs/performance.md).
+    static constexpr std::size_t kMostDamageBoxes = 4;
 
-    // buffers (1 to kMostBuffers) new black width x height buffers, as a
-    // frame starts; none held, none drawing, the server not behind.
-    void Reset(std::size_t buffers, std::int32_t width, std::int32_t height);
-    // One more black buffer (when every other one is held); false at kMostBuffers.
-    bool AddBuffer();
+    // New black width x height buffers, as a frame starts (none when 0 x
+    // 0); none held, none drawing, the server not behind.
+    void Reset(std::int32_t width, std::int32_t height);
     std::size_t buffers() const { return count_; }
 
     // The buffer to draw the frame in: the drawing one, or else a buffer the
     // server does not hold, which must first take catch_up() from source().
     // kNone when the server holds every buffer.
     std::size_t Draw();
+    // Whether Draw has a buffer to give.
+    bool CanDraw() const;
     std::size_t drawing() const { return drawing_; }
     // The buffer that holds the picture as it stands (the last handed over).
     std::size_t source() const { return shown_; }
@@ -104,7 +107,7 @@ private:
     void Note(RectList& list, const Rect& rect);
     Rect Clip(const Rect& r) const;
 
-    std::array<Buffer, kMostBuffers> buffers_{};
+    std::array<Buffer, kBuffers> buffers_{};
     std::size_t count_ = 0;
     std::int32_t width_ = 0, height_ = 0;
     std::size_t drawing_ = kNone;

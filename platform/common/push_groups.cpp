@@ -15,10 +15,8 @@ std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
 }  // namespace
 
 PushGrouping::PushGrouping() : savings_(kMostJoined * kMostJoined, 0) {
-    groups_.reserve(kPreparedRects);
-    again_.reserve(kPreparedRects);
-    owner_.reserve(kPreparedRects);
-    again_owner_.reserve(kPreparedRects);
+    for (auto* rects : {&groups_, &again_, &sorted_}) rects->reserve(kPreparedRects);
+    for (auto* indices : {&owner_, &again_owner_, &order_}) indices->reserve(kPreparedRects);
 }
 
 std::span<const Rect> PushGrouping::Group(std::span<const Rect> rects, std::int64_t push_price_pixels,
@@ -32,9 +30,26 @@ std::span<const Rect> PushGrouping::Group(std::span<const Rect> rects, std::int6
     };
     groups_.clear();
     owner_.clear();
-    for (std::size_t start = 0; start < rects.size(); start += kMostJoined) {
-        const auto chunk = rects.subspan(start, std::min(kMostJoined, rects.size() - start));
-        JoinChunk(chunk, price, share(chunk.size(), rects.size()), groups_, owner_);
+    if (rects.size() <= kMostJoined) {
+        JoinChunk(rects, price, share(rects.size(), rects.size()), groups_, owner_);
+    } else {
+        // Chunks of neighbours: the rectangles in the order of their left
+        // edges, so that what overlaps (a kitten's box over several frames)
+        // mostly falls in one chunk and is joined there.
+        order_.resize(rects.size());
+        for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+        std::sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+            return rects[a].left != rects[b].left ? rects[a].left < rects[b].left : a < b;
+        });
+        sorted_.clear();
+        for (const std::size_t i : order_) sorted_.push_back(rects[i]);
+        for (std::size_t start = 0; start < sorted_.size(); start += kMostJoined) {
+            const std::span<const Rect> chunk(sorted_.data() + start, std::min(kMostJoined, sorted_.size() - start));
+            JoinChunk(chunk, price, share(chunk.size(), rects.size()), groups_, again_owner_);
+        }
+        owner_.resize(rects.size());
+        for (std::size_t k = 0; k < order_.size(); ++k) owner_[order_[k]] = again_owner_[k];
+        again_owner_.clear();
     }
     while (groups_.size() > most) {
         again_.clear();

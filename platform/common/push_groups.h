@@ -39,11 +39,12 @@ public:
     // a rectangle without pixels has nothing to push and makes no group.
     // With a price of 0 (a price below 0 counts as 0) nothing that costs
     // extra pixels is joined unless most_groups asks for it. Past kMostJoined
-    // rectangles they are joined a chunk at a time, each chunk into groups of
-    // its own, so that many rectangles never become one box by accident;
-    // with most_groups the chunks' groups are then joined again. Groups keep
-    // the order of their first members. The answer holds the groups'
-    // bounding boxes until the next call. most_groups of 0 counts as 1.
+    // rectangles they are joined a chunk of neighbours (by left edge) at a
+    // time, each chunk into groups of its own, so that many rectangles never
+    // become one box by accident; with most_groups the chunks' groups are
+    // then joined again. Within one chunk, groups keep the order of their
+    // first members. The answer holds the groups' bounding boxes until the
+    // next call. most_groups of 0 counts as 1.
     std::span<const Rect> Group(std::span<const Rect> rects, std::int64_t push_price_pixels,
                                 std::size_t most_groups = kAnyCount);
     // The group (an index into the last answer) that rectangle i went into;
@@ -59,6 +60,8 @@ private:
 
     std::vector<Rect> groups_, again_;  // the answer; the groups joined once more
     std::vector<std::size_t> owner_, again_owner_;
+    std::vector<std::size_t> order_;  // past one chunk: the rectangles by their left edges
+    std::vector<Rect> sorted_;
     std::array<Rect, kMostJoined> bounds_{};
     std::array<std::size_t, kMostJoined> member_of_{};  // each rectangle's group before compaction
     std::vector<std::int64_t> savings_;  // kMostJoined x kMostJoined, taken once

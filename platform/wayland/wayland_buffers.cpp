@@ -57,9 +57,9 @@ bool OutputBuffers::Allocate(wl_shm* shm, std::int32_t width, std::int32_t heigh
     shm_ = shm;
     width_ = width;
     height_ = height;
-    ledger_.Reset(2, width, height);
-    for (std::size_t i = 0; i < 2; ++i)
-        if (!MakeBuffer(buffers_[i])) {
+    ledger_.Reset(width, height);
+    for (Buffer& b : buffers_)
+        if (!MakeBuffer(b)) {
             Release();
             return false;
         }
@@ -74,7 +74,7 @@ void OutputBuffers::Release() {
         if (b.pixels != nullptr) munmap(b.pixels, Bytes(width_, height_));
         b = Buffer{};
     }
-    ledger_.Reset(0, 0, 0);
+    ledger_.Reset(0, 0);
     width_ = height_ = 0;
 }
 
@@ -85,11 +85,7 @@ PixelSpan OutputBuffers::pixels(std::size_t buffer) const {
 std::size_t OutputBuffers::Draw() {
     if (!allocated()) return BufferLedger::kNone;
     const bool drawing = ledger_.drawing() != BufferLedger::kNone;
-    std::size_t d = ledger_.Draw();
-    // A compositor that holds both buffers at once gets a third (once).
-    if (d == BufferLedger::kNone && ledger_.buffers() < BufferLedger::kMostBuffers &&
-        MakeBuffer(buffers_[ledger_.buffers()]) && ledger_.AddBuffer())
-        d = ledger_.Draw();
+    const std::size_t d = ledger_.Draw();
     if (d == BufferLedger::kNone || drawing) return d;
     // Newly chosen: it takes what it lacks from the buffer shown last, which
     // the compositor may read while this copies (it only reads).

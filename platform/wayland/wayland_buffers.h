@@ -1,12 +1,12 @@
 // The wl_shm buffers of one output's surface, which are also the saver's
 // frame: the core draws each frame straight into a buffer the compositor
 // does not hold, after that buffer took what it lacks from the one shown
-// last (BufferLedger keeps the account; this file makes the calls). Two
-// buffers, and a third only on a compositor that holds both at once. A
+// last (BufferLedger keeps the account; this file makes the calls). A
 // hand-over (attach, a few damage boxes, frame callback, commit) waits while
 // the compositor is behind; the frame then goes with the next release or
-// frame event (Retry). Nothing here allocates after Allocate, but for that
-// third buffer.
+// frame event (Retry). While the compositor holds both buffers there is
+// nothing to draw in: the shell's loop holds the output's tick back until
+// one comes back (CanDraw). Nothing here allocates after Allocate.
 #pragma once
 
 #include <wayland-client.h>
@@ -39,9 +39,9 @@ public:
     PixelSpan pixels(std::size_t buffer) const;
 
     // The buffer to draw the frame in, holding the picture as it stands;
-    // BufferLedger::kNone when the compositor holds every buffer and no
-    // other can be had.
+    // BufferLedger::kNone while the compositor holds both.
     std::size_t Draw();
+    bool CanDraw() const { return ledger_.CanDraw(); }
     // The frame changed in these rectangles; nothing is sent yet.
     void Damage(std::span<const Rect> areas) { ledger_.Drawn(areas); }
     // The whole frame is new.
@@ -70,7 +70,7 @@ private:
     static void OnFrameDone(void* data, wl_callback* callback, std::uint32_t time);
 
     wl_shm* shm_ = nullptr;
-    std::array<Buffer, BufferLedger::kMostBuffers> buffers_{};
+    std::array<Buffer, BufferLedger::kBuffers> buffers_{};
     std::int32_t width_ = 0, height_ = 0;
     BufferLedger ledger_;
     wl_callback* frame_callback_ = nullptr;

@@ -180,9 +180,9 @@ void WaylandPlatform::DestroySurface(SurfaceHandle surface) {
 
 SurfaceHandle WaylandPlatform::Target(SurfaceHandle surface) {
     if (surface != frame_ || !buffers_.allocated()) return surface;
-    // The frame is the buffer the compositor does not hold; 0 (no surface:
-    // the blit does nothing) while it holds all of them, which the core
-    // learns from SaverFrameVisible before it draws.
+    // The frame is a buffer the compositor does not hold; 0 (no surface:
+    // the blit does nothing) while it holds both, which the core learns
+    // from SaverFrameVisible before it draws.
     const std::size_t buffer = buffers_.Draw();
     if (buffer == BufferLedger::kNone) return 0;
     if (buffer_surfaces_[buffer] == 0) buffer_surfaces_[buffer] = surfaces_.Adopt(buffers_.pixels(buffer));
@@ -245,8 +245,8 @@ bool WaylandPlatform::SaverFrameVisible() {
     // Frame events stopped: the output is off or the surface covered. The
     // core then draws nothing, and draws the whole frame once they come back.
     if (buffers_.Unseen()) return false;
-    // A frame must have a buffer to go in; with none, the core draws the
-    // whole frame at the next tick that has one.
+    // A frame must have a buffer to go in (the loop ticks only when one is
+    // free); with none, the core draws the whole frame at the next tick.
     return buffers_.Draw() != BufferLedger::kNone;
 }
 

@@ -73,6 +73,9 @@ public:
     TickTimer& timer() { return timer_; }
     // A buffer came back or the compositor caught up: send a frame held back.
     void Retry();
+    // Whether a tick can draw now: false while the compositor holds both
+    // buffers; the tick then waits for one to come back.
+    bool CanDraw() const { return !buffers_.allocated() || buffers_.CanDraw(); }
 
     // --- Platform ------------------------------------------------------------
     std::string CommandLine() override { return command_line_; }
@@ -147,7 +150,7 @@ private:
     OutputBuffers buffers_;
     SurfaceHandle frame_ = 0;
     // A surface over each buffer's pixels, made as it is first drawn in.
-    std::array<SurfaceHandle, BufferLedger::kMostBuffers> buffer_surfaces_{};
+    std::array<SurfaceHandle, BufferLedger::kBuffers> buffer_surfaces_{};
     bool loaded_ = false;
     bool shown_ = false;
     TickTimer timer_;
