@@ -68,22 +68,14 @@ TEST(BufferLedger, EveryHandOverShowsThePictureWhateverTheServerHoldsBack) {
             int done_at = -1, hand_overs = 0;
             for (int tick = 1; tick <= 120; ++tick) {
                 if (tick == done_at) ledger.FrameDone();
-                const bool chosen = ledger.drawing() != BufferLedger::kNone;
                 const std::size_t d = ledger.Draw();
                 ASSERT_NE(d, BufferLedger::kNone);
                 ASSERT_FALSE(ledger.held(d));
-                for (const Rect& r : ledger.TakeCatchUp())
-                    if (!chosen) buffers[d].CopyFrom(buffers[ledger.source()], r);
                 const auto value = static_cast<std::uint32_t>(tick);
-                if (tick == 1) {
-                    picture.Fill({0, 0, kW, kH}, value);
-                    buffers[d].Fill({0, 0, kW, kH}, value);
-                    ledger.DrawnAll();
-                } else {
-                    const std::vector<Rect> damage = walk.Step();
-                    for (const Rect& r : damage) picture.Fill(r, value), buffers[d].Fill(r, value);
-                    ledger.Drawn(damage);
-                }
+                const std::vector<Rect> damage = tick == 1 ? std::vector<Rect>{{0, 0, kW, kH}} : walk.Step();
+                for (const Rect& r : damage) picture.Fill(r, value), buffers[d].Fill(r, value);
+                for (const Rect& r : ledger.TakeCatchUp(damage)) buffers[d].CopyFrom(buffers[ledger.source()], r);
+                ledger.Drawn(damage);
                 ASSERT_EQ(buffers[d].v, picture.v) << "tick " << tick;
                 if (!ledger.CanHandOver()) continue;
                 const std::size_t before = ledger.source();
@@ -110,11 +102,12 @@ TEST(BufferLedger, AFrameHeldBackCopiesAboutTheDamageNeverTheScreen) {
         Walk walk(7, kW, kH, 75, 50);
         std::vector<bool> lacked(static_cast<std::size_t>(kW * kH));
         std::int64_t exact = 0;
+        const std::vector<Rect> whole{{0, 0, kW, kH}};
         ledger.Draw();
-        ledger.DrawnAll();
+        ledger.Drawn(whole);
         ledger.HandOver(0);
         ledger.Draw();  // the second buffer; the first is held
-        ledger.TakeCatchUp();
+        ledger.TakeCatchUp(whole);
         for (int tick = 0; tick <= late; ++tick) {
             const std::vector<Rect> damage = walk.Step();
             for (const Rect& r : damage)
@@ -131,7 +124,7 @@ TEST(BufferLedger, AFrameHeldBackCopiesAboutTheDamageNeverTheScreen) {
         ledger.Released(0);
         ASSERT_EQ(ledger.Draw(), 0u);
         std::int64_t copied = 0;
-        for (const Rect& r : ledger.TakeCatchUp()) {
+        for (const Rect& r : ledger.TakeCatchUp({})) {
             EXPECT_FALSE(r == (Rect{0, 0, kW, kH}));
             copied += r.area();
         }

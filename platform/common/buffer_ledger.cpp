@@ -5,7 +5,7 @@
 namespace nyamo {
 
 bool RectList::Add(const Rect& rect) {
-    if (all_ || rect.empty()) return true;
+    if (rect.empty()) return true;
     if (rects_.size() == kCapacity) return false;
     rects_.push_back(rect);  // within the reserved capacity: no allocation
     return true;
@@ -14,6 +14,10 @@ bool RectList::Add(const Rect& rect) {
 void RectList::Replace(std::span<const Rect> rects) {
     rects_.clear();
     for (const Rect& r : rects.first(std::min(rects.size(), kCapacity))) rects_.push_back(r);
+}
+
+BufferLedger::BufferLedger() {
+    for (auto* rects : {&pieces_, &left_, &next_}) rects->reserve(kPreparedPieces);
 }
 
 void BufferLedger::Reset(std::int32_t width, std::int32_t height) {
@@ -47,22 +51,39 @@ bool BufferLedger::CanDraw() const {
     return false;
 }
 
-std::span<const Rect> BufferLedger::TakeCatchUp() {
-    static const Rect kNothing{};
-    if (drawing_ == kNone) return {&kNothing, 0};
-    RectList& lacks = buffers_[drawing_].lacks;
-    std::span<const Rect> copies;
-    if (lacks.all()) {
-        whole_ = Rect{0, 0, width_, height_};
-        copies = {&whole_, 1};
-    } else {
-        // What a buffer lacks is the last frames' damage, which overlaps where
-        // a kitten moved a step: joined where that copies no extra pixel, the
-        // overlap is copied once.
-        copies = copies_.Group(lacks.rects(), 0);
+void BufferLedger::AppendUncovered(const Rect& box, std::span<const Rect> cut) {
+    left_.clear();
+    left_.push_back(box);
+    for (const Rect& c : cut) {
+        next_.clear();
+        for (const Rect& p : left_) {
+            if (!Overlap(p, c)) {
+                next_.push_back(p);
+                continue;
+            }
+            // Above, below, and left and right of c within p's band.
+            const std::int32_t top = std::max(p.top, c.top), bottom = std::min(p.bottom, c.bottom);
+            for (const Rect& piece : {Rect{p.left, p.top, p.right, top}, Rect{p.left, bottom, p.right, p.bottom},
+                                      Rect{p.left, top, std::min(c.left, p.right), bottom},
+                                      Rect{std::max(c.right, p.left), top, p.right, bottom}})
+                if (!piece.empty()) next_.push_back(piece);
+        }
+        left_.swap(next_);
+        if (left_.empty()) return;
     }
+    pieces_.insert(pieces_.end(), left_.begin(), left_.end());
+}
+
+std::span<const Rect> BufferLedger::TakeCatchUp(std::span<const Rect> drawn) {
+    pieces_.clear();
+    if (drawing_ == kNone) return pieces_;
+    // What a buffer lacks is the last frames' damage, which overlaps where a
+    // kitten moved a step: joined where that copies no extra pixel, the
+    // overlap is copied once.
+    RectList& lacks = buffers_[drawing_].lacks;
+    for (const Rect& box : copies_.Group(lacks.rects(), 0)) AppendUncovered(box, drawn);
     lacks.Clear();
-    return copies;
+    return pieces_;
 }
 
 Rect BufferLedger::Clip(const Rect& r) const {
@@ -87,22 +108,10 @@ void BufferLedger::Drawn(std::span<const Rect> areas) {
     }
 }
 
-void BufferLedger::DrawnAll() {
-    fresh_.AddAll();
-    for (std::size_t i = 0; i < count_; ++i)
-        if (i != drawing_) buffers_[i].lacks.AddAll();
-}
-
 bool BufferLedger::CanHandOver() const { return drawing_ != kNone && !fresh_.empty() && !waiting_; }
 
 std::span<const Rect> BufferLedger::HandOver(std::uint64_t now) {
-    std::span<const Rect> boxes;
-    if (fresh_.all()) {
-        whole_ = Rect{0, 0, width_, height_};
-        boxes = {&whole_, 1};
-    } else {
-        boxes = damage_.Group(fresh_.rects(), 0, kMostDamageBoxes);
-    }
+    const std::span<const Rect> boxes = damage_.Group(fresh_.rects(), 0, kMostDamageBoxes);
     fresh_.Clear();
     buffers_[drawing_].held = true;
     shown_ = drawing_;

@@ -4,11 +4,12 @@
 // system call and no window-system call here: the Wayland buffers
 // (platform/wayland/wayland_buffers.cpp) make the calls this plans.
 //
-// The frame is drawn in one buffer at a time, the drawing buffer. Before it
-// is drawn in, it takes what it lacks from the buffer handed over last,
-// which holds the picture as it stands; the rectangles then drawn are what
-// every other buffer lacks from then on, and what the next hand-over
-// damages. A hand-over waits while the server is behind (the last frame
+// The frame is drawn in one buffer at a time, the drawing buffer. Once a
+// frame is drawn in it, it takes what it lacks from the buffer handed over
+// last, which holds the picture as it stood, but for the rectangles just
+// drawn (a kitten's box of the last frame is mostly drawn again in this
+// one); the rectangles drawn are what every other buffer lacks from then
+// on, and what the next hand-over damages. A hand-over waits while the server is behind (the last frame
 // callback has not come back); the frame then goes on being drawn in the
 // same buffer, and goes with the next hand-over.
 //
@@ -28,30 +29,31 @@
 
 namespace nyamo {
 
-// Rectangles up to a fixed count, or the whole buffer.
+// Rectangles up to a fixed count.
 class RectList {
 public:
     static constexpr std::size_t kCapacity = PushGrouping::kPreparedRects;
     RectList() { rects_.reserve(kCapacity); }
     // False when the list is full and the rectangle was not added.
     bool Add(const Rect& rect);
-    void AddAll() { all_ = true; rects_.clear(); }
-    void Clear() { all_ = false; rects_.clear(); }
+    void Clear() { rects_.clear(); }
     // In place of what it holds, these rectangles (at most kCapacity).
     void Replace(std::span<const Rect> rects);
-    bool empty() const { return !all_ && rects_.empty(); }
-    bool all() const { return all_; }
+    bool empty() const { return rects_.empty(); }
     std::span<const Rect> rects() const { return rects_; }
 
 private:
     std::vector<Rect> rects_;
-    bool all_ = false;
 };
 
 class BufferLedger {
 public:
     static constexpr std::size_t kBuffers = 2;
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    // Takes its working memory: a catch-up of up to kPreparedPieces pieces
+    // allocates nothing (a kitten's old box less its new one is 2 pieces).
+    BufferLedger();
+    static constexpr std::size_t kPreparedPieces = 4 * RectList::kCapacity;
     // The most boxes one hand-over damages, the rectangles joined where that
     // damages the fewest extra pixels. sway 1.7 pays for each box and for
     // every pixel it covers; 3 to 6 boxes cost it least at 1080p and 4K, 1
@@ -65,22 +67,22 @@ public:
     std::size_t buffers() const { return count_; }
 
     // The buffer to draw the frame in: the drawing one, or else a buffer the
-    // server does not hold, which must first take catch_up() from source().
-    // kNone when the server holds every buffer.
+    // server does not hold, which must take TakeCatchUp() from source() once
+    // the frame is drawn. kNone when the server holds every buffer.
     std::size_t Draw();
     // Whether Draw has a buffer to give.
     bool CanDraw() const;
     std::size_t drawing() const { return drawing_; }
     // The buffer that holds the picture as it stands (the last handed over).
     std::size_t source() const { return shown_; }
-    // What the drawing buffer must copy from source() before it is drawn in
-    // (empty once taken, or when it lacks nothing): joined where that copies
-    // no extra pixel, in chunks, so never one box for scattered rectangles.
-    // Valid until the next call; marks the drawing buffer complete.
-    std::span<const Rect> TakeCatchUp();
+    // What the drawing buffer must copy from source() after the rectangles
+    // drawn were drawn in it whole (empty once taken, or when it lacks
+    // nothing): what it lacks, joined where that copies no extra pixel, in
+    // chunks (so never one box for scattered rectangles), less the drawn
+    // rectangles. Valid until the next call; marks the buffer complete.
+    std::span<const Rect> TakeCatchUp(std::span<const Rect> drawn);
     // The drawing buffer changed in these rectangles (cut to the buffer).
     void Drawn(std::span<const Rect> areas);
-    void DrawnAll();
 
     // Whether a hand-over may go now: something drawn, and the server not behind.
     bool CanHandOver() const;
@@ -106,6 +108,8 @@ private:
     };
     void Note(RectList& list, const Rect& rect);
     Rect Clip(const Rect& r) const;
+    // Appends to pieces_ what of box no rectangle of cut covers.
+    void AppendUncovered(const Rect& box, std::span<const Rect> cut);
 
     std::array<Buffer, kBuffers> buffers_{};
     std::size_t count_ = 0;
@@ -113,10 +117,10 @@ private:
     std::size_t drawing_ = kNone;
     std::size_t shown_ = kNone;
     RectList fresh_;  // drawn since the last hand-over
-    Rect whole_{};    // the one box of a whole buffer
     bool waiting_ = false;
     std::uint64_t handed_at_ = 0;
     PushGrouping copies_, damage_, compact_;
+    std::vector<Rect> pieces_, left_, next_;  // the catch-up, less what was drawn
 };
 
 }  // namespace nyamo

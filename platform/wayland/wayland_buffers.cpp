@@ -82,18 +82,14 @@ PixelSpan OutputBuffers::pixels(std::size_t buffer) const {
     return PixelSpan{buffers_[buffer].pixels, width_, height_, width_};
 }
 
-std::size_t OutputBuffers::Draw() {
-    if (!allocated()) return BufferLedger::kNone;
-    const bool drawing = ledger_.drawing() != BufferLedger::kNone;
-    const std::size_t d = ledger_.Draw();
-    if (d == BufferLedger::kNone || drawing) return d;
-    // Newly chosen: it takes what it lacks from the buffer shown last, which
-    // the compositor may read while this copies (it only reads).
-    const std::size_t from = ledger_.source();
-    const std::span<const Rect> copies = ledger_.TakeCatchUp();
-    if (from == BufferLedger::kNone || from == d) return d;
+void OutputBuffers::Damage(std::span<const Rect> areas) {
+    const std::size_t from = ledger_.source(), to = ledger_.drawing();
+    const std::span<const Rect> copies = ledger_.TakeCatchUp(areas);
+    ledger_.Drawn(areas);
+    if (from == BufferLedger::kNone || to == BufferLedger::kNone || from == to) return;
+    // The compositor may read the buffer shown last while this copies from it.
     const std::uint32_t* src = buffers_[from].pixels;
-    std::uint32_t* dst = buffers_[d].pixels;
+    std::uint32_t* dst = buffers_[to].pixels;
     for (const Rect& r : copies) {
         const auto row_bytes = static_cast<std::size_t>(r.right - r.left) * 4;
         for (std::int32_t y = r.top; y < r.bottom; ++y) {
@@ -101,7 +97,6 @@ std::size_t OutputBuffers::Draw() {
             std::memcpy(dst + at, src + at, row_bytes);
         }
     }
-    return d;
 }
 
 bool OutputBuffers::Flush(wl_surface* surface) {

@@ -1,7 +1,7 @@
 // The wl_shm buffers of one output's surface, which are also the saver's
 // frame: the core draws each frame straight into a buffer the compositor
-// does not hold, after that buffer took what it lacks from the one shown
-// last (BufferLedger keeps the account; this file makes the calls). A
+// does not hold, and that buffer then takes what else it lacks from the one
+// shown last (BufferLedger keeps the account; this file makes the calls). A
 // hand-over (attach, a few damage boxes, frame callback, commit) waits while
 // the compositor is behind; the frame then goes with the next release or
 // frame event (Retry). While the compositor holds both buffers there is
@@ -38,14 +38,14 @@ public:
     std::size_t count() const { return ledger_.buffers(); }
     PixelSpan pixels(std::size_t buffer) const;
 
-    // The buffer to draw the frame in, holding the picture as it stands;
-    // BufferLedger::kNone while the compositor holds both.
-    std::size_t Draw();
+    // The buffer to draw the frame in, which holds the picture as it stands
+    // once the frame is drawn and Damage told; BufferLedger::kNone while
+    // the compositor holds both.
+    std::size_t Draw() { return allocated() ? ledger_.Draw() : BufferLedger::kNone; }
     bool CanDraw() const { return ledger_.CanDraw(); }
-    // The frame changed in these rectangles; nothing is sent yet.
-    void Damage(std::span<const Rect> areas) { ledger_.Drawn(areas); }
-    // The whole frame is new.
-    void DamageAll() { ledger_.DrawnAll(); }
+    // The frame was drawn anew in these rectangles, whole: the buffer drawn
+    // in takes the rest of what it lacks; nothing is sent yet.
+    void Damage(std::span<const Rect> areas);
     // Hand the frame drawn over, if the compositor is not behind. True when
     // a commit went out.
     bool Flush(wl_surface* surface);
