@@ -9,13 +9,15 @@
 // last, which holds the picture as it stood, but for the rectangles just
 // drawn (a kitten's box of the last frame is mostly drawn again in this
 // one); the rectangles drawn are what every other buffer lacks from then
-// on, and what the next hand-over damages. A hand-over waits while the server is behind (the last frame
-// callback has not come back); the frame then goes on being drawn in the
-// same buffer, and goes with the next hand-over.
+// on, and what the next hand-over damages. A hand-over waits while the
+// server is behind (the last frame callback has not come back); the frame
+// then goes on being drawn in the same buffer, and goes with the next
+// hand-over.
 //
 // Rectangles are kept in lists of a fixed capacity; a list that fills up is
 // joined into fewer boxes (never into one box for the whole screen unless
-// the rectangles cover it). Nothing here allocates after construction.
+// the rectangles cover it). Nothing here allocates after construction (a
+// catch-up of more than kPreparedPieces pieces would grow its list once).
 #pragma once
 
 #include <array>
@@ -95,8 +97,6 @@ public:
     void Released(std::size_t buffer);
     void FrameDone() { waiting_ = false; }
     bool held(std::size_t buffer) const { return buffer < count_ && buffers_[buffer].held; }
-    // What a buffer lacks of the picture as it stands.
-    const RectList& lacks(std::size_t buffer) const { return buffers_[buffer].lacks; }
     // Whether the server has been behind for at least `after` ns at time now:
     // a frame callback that does not come back means nobody sees the window.
     bool Waited(std::uint64_t now, std::uint64_t after) const { return waiting_ && now - handed_at_ >= after; }

@@ -42,7 +42,7 @@ fi
 "${as_prefix[@]}" env WAYLAND_DEBUG=client "$nyamo" --backend=wayland /s 2>"$work/messages.log" &
 pid=$!
 sleep $((3 + seconds))
-kill -TERM "$pid"
+kill -TERM "$pid" 2>/dev/null
 wait "$pid"
 syncs=$(awk '/wl_surface[@#][0-9]+\.attach\(/ { up = 1 } up && /-> wl_display[@#]1\.sync\(/ { n++ } END { print n + 0 }' \
   "$work/messages.log")
@@ -51,11 +51,11 @@ commits=$(grep -cE -- '-> wl_surface[@#][0-9]+\.commit\(\)' "$work/messages.log"
 "${as_prefix[@]}" env LD_PRELOAD="$counter" "$nyamo" --backend=wayland /s 2>"$work/allocs.log" &
 pid=$!
 sleep 3
-kill -USR1 "$pid"
+kill -USR1 "$pid" 2>/dev/null
 sleep "$seconds"
-kill -USR2 "$pid"
+kill -USR2 "$pid" 2>/dev/null
 sleep 0.2
-kill -TERM "$pid"
+kill -TERM "$pid" 2>/dev/null
 wait "$pid"
 read -r wayland other < <(sed -n 's/^alloc_count: wayland \([0-9]*\) other \([0-9]*\)$/\1 \2/p' "$work/allocs.log")
 echo "round trips after the first frame: $syncs (in $commits commits)"
