@@ -9,7 +9,9 @@
 #      runs it when told to (xscreensaver-command -select N): the hack's
 #      process runs and kittens show on the black screen;
 #   3. the settings dialog saves in ~/.config/nyamo, for root too;
-#   4. apt-get purge nyamo leaves none of the package's files behind.
+#   4. apt-get purge nyamo leaves none of the package's files behind;
+#   5. with --repo STATES (made by tests/release/signing_checks.sh), the signed
+#      repository added as docs/install.md says, then used and refused by apt.
 # Needs root and a network mirror. The debootstrap result is kept by
 # tools/debian-chroot.sh (in $NYAMO_CHROOT_CACHE/RELEASE/base.tar, by default
 # under /var/tmp/nyamo-chroot) and reused; every run unpacks its own copy and
@@ -20,10 +22,11 @@
 # debootstrap), with the reason on a "SKIP" line; 2 on a wrong command line.
 set -uo pipefail
 export LC_ALL=C.UTF-8
-release=bookworm
+release=bookworm states=
 if [ "${1:-}" = "--release" ]; then release=${2:-}; shift 2; fi
-[[ $release =~ ^(bookworm|trixie)$ ]] && [ $# -eq 1 ] && [ -f "$1" ] ||
-  { echo "usage: check-deb-install.sh [--release bookworm|trixie] NYAMO.deb" >&2; exit 2; }
+if [ "${1:-}" = "--repo" ]; then states=${2:-}; shift 2; fi
+[[ $release =~ ^(bookworm|trixie)$ ]] && [ $# -eq 1 ] && [ -f "$1" ] && { [ -z "$states" ] || [ -d "$states/first" ]; } ||
+  { echo "usage: check-deb-install.sh [--release bookworm|trixie] [--repo STATES] NYAMO.deb" >&2; exit 2; }
 deb=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 case $release in bookworm) name="Debian 12" ;; trixie) name="Debian 13" ;; esac
 say() { echo "check-deb-install: $*"; }
@@ -56,8 +59,8 @@ list_files() {
 }
 
 status=0
-step() {  # step NAME RESULT
-  if [ "$2" -eq 0 ]; then echo "  ok: $1"; else echo "  FAILED: $1"; status=1; fi
+step() {  # step NAME RESULT [WHAT TO SHOW WHEN IT FAILED]
+  if [ "$2" -eq 0 ]; then echo "  ok: $1"; else echo "  FAILED: $1"; status=1; [ -z "${3:-}" ] || sed 's/^/    /' <<<"$3"; fi
 }
 
 say "installing $(basename "$deb") on a bare $name"
@@ -159,6 +162,34 @@ rm -f "$cache/files-before.$$" "$cache/files-after.$$"
 [ -n "$left$new" ] && printf '    left: %s\n' $left $new
 [ -z "$left$new" ]
 step "no file of the package is left after the purge" $?
+
+# The repository as a file: source; each state replaces the last, as on a mirror.
+if [ -n "$states" ]; then
+  repo_start=$SECONDS
+  use_state() { rm -rf "$root/srv/nyamo-apt" && cp -a "$states/$1" "$root/srv/nyamo-apt"; }
+  mkdir -p "$root/etc/apt/keyrings" && cp "$states/first/nyamo-archive-keyring.asc" "$root/etc/apt/keyrings/nyamo.asc"
+  sed -n '/^Types: deb$/,/^```/p' "$(dirname "$0")/../docs/install.md" | grep -v '^```' | sed 's|^URIs: .*|URIs: file:/srv/nyamo-apt|' \
+    >"$root/etc/apt/sources.list.d/nyamo.sources"
+  use_state first
+  version=$(inside 'apt-get update -q && apt-get install -y -q nyamo && nyamo --version' 2>>"$root/tmp/apt.log" | tail -n 1)
+  [ "$version" = "nyamo ${expected%-*}" ]
+  step "the signed repository as docs/install.md adds it: apt-get update, apt-get install nyamo; $version" $?
+  # (The changed index comes before the true one, which apt would not fetch again.)
+  use_state changed
+  refused=$(inside 'apt-get update -q' 2>&1)
+  [ $? -ne 0 ] && grep -q 'Hash Sum mismatch' <<<"$refused"
+  step "a Packages file changed after signing: apt-get update fails with a hash error" $? "$refused"
+  use_state second
+  newest=$(dpkg-deb -f "$(ls "$states/second/pool/main/n/nyamo/"*.deb | sort -V | tail -n 1)" Version)
+  inside 'apt-get update -q && apt-get upgrade -y -q' >>"$root/tmp/apt.log" 2>&1
+  [ "$(inside 'dpkg-query -W -f "\${Version}" nyamo')" = "$newest" ]
+  step "a second release: apt-get upgrade moves to it ($newest)" $?
+  use_state otherkey
+  refused=$(inside 'apt-get update -q' 2>&1)
+  [ $? -ne 0 ] && grep -q 'is not signed' <<<"$refused"
+  step "the repository signed by another key: apt-get update fails ($(grep -o -m1 'NO_PUBKEY [0-9A-F]*\|Missing key [0-9A-F]*' <<<"$refused"))" $? "$refused"
+  say "the signed repository's steps: $((SECONDS - repo_start)) s"
+fi
 
 if [ $status -ne 0 ]; then
   say "the apt log's last lines:"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # debian-chroot.sh: bare Debian systems in chroots, made once and kept, for the
-# checks that need another release than the host's (Debian 12 "bookworm" or
-# Debian 13 "trixie").
+# checks that need another release than the host's (Debian 12 "bookworm",
+# Debian 13 "trixie", or Debian testing "forky" for the newest compositors).
 #
 #   debian-chroot.sh can                 exit 0 when chroots can be made here;
 #                                        otherwise a "SKIP" reason and exit 3
@@ -58,7 +58,11 @@ chroot_base() {
   if [ ! -f "$dir/base.tar" ]; then
     echo "debian-chroot: making the bare Debian $release once (debootstrap minbase; kept in $dir)" >&2
     rm -rf "$dir/base"
-    if ! debootstrap --variant=minbase "$release" "$dir/base" "$(chroot_mirror)" >"$dir/debootstrap.log" 2>&1; then
+    # An older debootstrap knows no script for a release newer than itself;
+    # testing's is the same as sid's.
+    local script=/usr/share/debootstrap/scripts/$release
+    [ -e "$script" ] || script=/usr/share/debootstrap/scripts/sid
+    if ! debootstrap --variant=minbase "$release" "$dir/base" "$(chroot_mirror)" "$script" >"$dir/debootstrap.log" 2>&1; then
       tail -n 5 "$dir/debootstrap.log" >&2
       echo "debian-chroot: debootstrap failed (log: $dir/debootstrap.log)" >&2
       return 1
@@ -166,10 +170,10 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     can)
       reason=$(chroot_can) || { echo "SKIP: $reason"; exit 3; } ;;
     run)
-      [ $# -eq 3 ] && [[ $2 =~ ^(bookworm|trixie)$ ]] || { echo "usage: debian-chroot.sh run bookworm|trixie COMMAND" >&2; exit 2; }
+      [ $# -eq 3 ] && [[ $2 =~ ^(bookworm|trixie|forky)$ ]] || { echo "usage: debian-chroot.sh run bookworm|trixie|forky COMMAND" >&2; exit 2; }
       reason=$(chroot_can) || { echo "SKIP: $reason"; exit 3; }
       chroot_run "$2" "$3" ;;
     *)
-      echo "usage: debian-chroot.sh can | run bookworm|trixie COMMAND" >&2; exit 2 ;;
+      echo "usage: debian-chroot.sh can | run bookworm|trixie|forky COMMAND" >&2; exit 2 ;;
   esac
 fi

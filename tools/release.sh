@@ -5,6 +5,13 @@
 #   Nyamo-<version>-windows.zip        the portable zip        } when the tree has it
 #   nyamo-<version>.tar.gz             the source (git archive, with the Debian changelog)
 #   SHA256SUMS
+# and, when signing keys are given (see tools/sign-release.sh and
+# tools/sign-windows-file.sh; without them the files above are all):
+#   NYAMO_SIGN_KEY=<OpenPGP fingerprint>  SHA256SUMS.asc, and apt/: the
+#       package added to the apt repository kept in OUTDIR, signed
+#   NYAMO_CODESIGN_PFX=<PKCS#12 file>    the Windows programs, the uninstaller
+#       and the installer signed with Authenticode (NYAMO_CODESIGN_PASS: its
+#       password; NYAMO_CODESIGN_TIMESTAMP: a time-stamp server)
 # Everything is built from the commit, not from the working folder, with the
 # commit's time as SOURCE_DATE_EPOCH, so that the same commit gives the same
 # bytes in any folder at any time.
@@ -15,7 +22,10 @@
 #       compared byte for byte (every file that differs is named), the
 #       Windows side's own checks (release-windows.sh --check), and the
 #       package installed on a bare Debian 12 and a bare Debian 13
-#       (tools/check-deb-install.sh; a counted SKIP where no chroot can be made).
+#       (tools/check-deb-install.sh; a counted SKIP where no chroot can be made),
+#       with the signing checks of tests/release/signing_checks.sh (throwaway
+#       keys made for the run; the package also installed from the signed
+#       repository there).
 # Prints one line per check (PASS, FAIL, SKIP with the reason) and a count.
 # Exits 0 when the files are written and no check failed, 1 otherwise, 2 on a
 # wrong command line, 3 when no release can be made here (a host that is not
@@ -24,6 +34,11 @@
 set -uo pipefail
 export LC_ALL=C.UTF-8 TZ=UTC
 repo=$(cd "$(dirname "$0")/.." && pwd)
+# (The certificate's path, given from the caller's folder, outlives the cd.)
+if [ -n "${NYAMO_CODESIGN_PFX:-}" ]; then
+  NYAMO_CODESIGN_PFX=$(realpath -e -- "$NYAMO_CODESIGN_PFX") || { echo "release: NYAMO_CODESIGN_PFX names no file"; exit 1; }
+  export NYAMO_CODESIGN_PFX
+fi
 cd "$repo"
 
 check_mode=0
@@ -135,7 +150,11 @@ lintian_source() {
 }
 
 echo "release: Nyamo $version from $commit (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) into $out"
-rm -f "$out/$deb_name" "$out/$tar_name" "$out/SHA256SUMS" "$out/Nyamo-$version-setup.exe" "$out/Nyamo-$version-windows.zip"
+rm -f "$out/$deb_name" "$out/$tar_name" "$out/SHA256SUMS" "$out/SHA256SUMS.asc" "$out/Nyamo-$version-setup.exe" "$out/Nyamo-$version-windows.zip"
+if [ -n "${NYAMO_SIGN_KEY:-}" ]; then  # a key that cannot sign is found before the build, not after
+  gpg --batch --list-secret-keys -- "$NYAMO_SIGN_KEY" >/dev/null 2>&1 ||
+    { echo "release: NYAMO_SIGN_KEY: no secret key $NYAMO_SIGN_KEY in the GnuPG home"; exit 1; }
+fi
 
 source_archive "$out/$tar_name" || { echo "release: git archive failed"; exit 1; }
 build_deb "$out/$tar_name" "$work/one" "$out/$deb_name" || exit 1
@@ -154,8 +173,13 @@ else
 fi
 
 (cd "$out" && sha256sum "$deb_name" "${windows_files[@]}" "$tar_name" >SHA256SUMS) || exit 1
+signed_files=()
+if [ -n "${NYAMO_SIGN_KEY:-}" ]; then
+  bash "$repo/tools/sign-release.sh" "$out" || { echo "release: signing failed"; exit 1; }
+  signed_files=(SHA256SUMS.asc apt/dists/stable/InRelease)
+fi
 echo "release: wrote"
-(cd "$out" && stat -c '  %n  %s bytes' "$deb_name" "${windows_files[@]}" "$tar_name" SHA256SUMS)
+(cd "$out" && stat -c '  %n  %s bytes' "$deb_name" "${windows_files[@]}" "$tar_name" SHA256SUMS "${signed_files[@]}")
 
 # Lintian over the package: no error, and every warning left has an
 # override with its reason in debian/nyamo.lintian-overrides.
@@ -201,10 +225,11 @@ if [ $check_mode -eq 1 ]; then
     skip "reproducible: the Windows files" "this commit has no tools/release-windows.sh"
   fi
 
+  source "$repo/tests/release/signing_checks.sh"
   for r in "bookworm Debian 12" "trixie Debian 13"; do
-    bash "$repo/tools/check-deb-install.sh" --release "${r%% *}" "$out/$deb_name"
+    bash "$repo/tools/check-deb-install.sh" --release "${r%% *}" ${apt_states:+--repo "$apt_states"} "$out/$deb_name"
     case $? in
-      0) pass "installed on a bare ${r#* }: runs under xscreensaver, purges cleanly" ;;
+      0) pass "installed on a bare ${r#* }: runs under xscreensaver, purges cleanly; from the signed repository: installs, upgrades, refuses a changed index and another key" ;;
       3) skip "installed on a bare ${r#* }" "no chroot can be made here (see the line above)" ;;
       *) fail "installed on a bare ${r#* }" ;;
     esac

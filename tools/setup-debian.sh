@@ -25,24 +25,22 @@ run_packages=(
   libxt-dev                                      # xscreensaver's resources, found as its programs find them
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
   libfontconfig-dev fonts-ipafont-gothic         # the dialog's choice of face for its frame caption
-  libwayland-dev wayland-protocols               # the Wayland saver (libwayland-client, wayland-scanner, xdg-shell)
+  libwayland-dev                                 # the Wayland saver (libwayland-client, wayland-scanner; its protocol files are in the tree)
+  libsystemd-dev                                 # sd-bus: the desktop picture from KWin's screenshot interface on the session bus
 )
-# The wlr protocol files (layer-shell, screencopy): a Rust crate's sources
-# in Debian 12, a crate of their own from Debian 13 on.
-. /etc/os-release 2>/dev/null
-if [ "${VERSION_ID:-13}" = 12 ] || [ "${VERSION_ID:-13}" = 11 ]; then
-  run_packages+=(librust-wayland-protocols-dev)
-else
-  run_packages+=(librust-wayland-protocols-wlr-dev)
-fi
 unit_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
   g++-mingw-w64-x86-64 wine64                    # the Windows screen saver and running it
 )
+# labwc, which the Wayland suite also runs under, is packaged from Debian 13 on.
+. /etc/os-release 2>/dev/null
+wayland13_packages=()
+[ "${VERSION_ID:-13}" = 12 ] || [ "${VERSION_ID:-13}" = 11 ] || wayland13_packages=(labwc)
 test_packages=(
   "${unit_packages[@]}"
   xvfb xdotool x11-utils openbox imagemagick     # a display, input and screenshots for the suites
   debhelper lintian debootstrap git              # the Debian package (built from git archive), its checks and the bare-system install check
+  gpg apt-utils xz-utils osslsigncode openssl    # signed releases: SHA256SUMS.asc, the apt repository, Authenticode
 )
 case $purpose in
   --run)
@@ -50,7 +48,7 @@ case $purpose in
     why="to build and run the saver"
     ;;
   --test)
-    packages=("${run_packages[@]}" "${test_packages[@]}")
+    packages=("${run_packages[@]}" "${test_packages[@]}" "${wayland13_packages[@]}")
     for script in tests/*/run-*.sh; do
       [ -f "$script" ] || continue
       read -r -a more <<<"$(sed -n 's/^# packages: *//p' "$script")"
@@ -60,8 +58,8 @@ case $purpose in
     ;;
   --ci13)
     # What CI's Debian 13 steps need: the build, the unit tests, the Windows
-    # build, the Wine suite and the Wayland suite (Debian 13's newer sway).
-    packages=("${run_packages[@]}" "${unit_packages[@]}")
+    # build, the Wine suite and the Wayland suite (sway 1.10, KWin 6.3, labwc 0.8).
+    packages=("${run_packages[@]}" "${unit_packages[@]}" "${wayland13_packages[@]}")
     for script in tests/wine/run-wine-suite.sh tests/wayland/run-wayland-suite.sh; do
       read -r -a more <<<"$(sed -n 's/^# packages: *//p' "$script")"
       packages+=("${more[@]}")

@@ -2,138 +2,23 @@
 // frames that go to its layer surface.
 #include "platform/wayland/wayland_platform.h"
 
-#include <poll.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include "platform/common/profile_save.h"
 #include "platform/linux/settings_folder.h"
 #include "settings/profile_file.h"
 #include "platform/wayland/layer_shell.h"
-#include "wlr-screencopy-unstable-v1-client.h"
+#include "platform/wayland/output_capture.h"
 
 namespace nyamo::wayland {
 
 namespace {
 
 constexpr float kTwipsPerPixel = 15.0f;
-// How long the compositor may take to hand over an output's picture.
-constexpr int kCaptureWaitMs = 3000;
-
-// Dispatch the display's events until done() holds or timeout_ms pass;
-// false on a timeout or a broken connection. Start-up only.
-template <typename Done>
-bool DispatchUntil(wl_display* display, Done done, int timeout_ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (!done()) {
-        if (wl_display_dispatch_pending(display) < 0) return false;
-        if (done()) return true;
-        if (wl_display_flush(display) < 0 && errno != EAGAIN) return false;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return false;
-        if (wl_display_prepare_read(display) != 0) continue;
-        pollfd watch{wl_display_get_fd(display), POLLIN, 0};
-        if (poll(&watch, 1, static_cast<int>(left.count())) > 0) {
-            if (wl_display_read_events(display) < 0) return false;
-        } else {
-            wl_display_cancel_read(display);
-        }
-    }
-    return true;
-}
-
-struct Capture {
-    std::uint32_t format = 0;
-    std::int32_t width = 0, height = 0, stride = 0;
-    bool shm_offered = false;
-    bool buffers_done = false;  // version 3: every offer made
-    bool y_invert = false;
-    bool ready = false;
-    bool failed = false;
-};
-
-void OnBuffer(void* data, zwlr_screencopy_frame_v1*, std::uint32_t format, std::uint32_t width, std::uint32_t height,
-              std::uint32_t stride) {
-    auto* c = static_cast<Capture*>(data);
-    c->format = format;
-    c->width = static_cast<std::int32_t>(width);
-    c->height = static_cast<std::int32_t>(height);
-    c->stride = static_cast<std::int32_t>(stride);
-    c->shm_offered = true;
-}
-void OnFlags(void* data, zwlr_screencopy_frame_v1*, std::uint32_t flags) {
-    static_cast<Capture*>(data)->y_invert = (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
-}
-void OnReady(void* data, zwlr_screencopy_frame_v1*, std::uint32_t, std::uint32_t, std::uint32_t) {
-    static_cast<Capture*>(data)->ready = true;
-}
-void OnFailed(void* data, zwlr_screencopy_frame_v1*) { static_cast<Capture*>(data)->failed = true; }
-void OnDamage(void*, zwlr_screencopy_frame_v1*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {}
-void OnDmabuf(void*, zwlr_screencopy_frame_v1*, std::uint32_t, std::uint32_t, std::uint32_t) {}
-void OnBufferDone(void* data, zwlr_screencopy_frame_v1*) { static_cast<Capture*>(data)->buffers_done = true; }
-
-constexpr zwlr_screencopy_frame_v1_listener kCaptureListener{&OnBuffer,  &OnFlags,  &OnReady,     &OnFailed,
-                                                             &OnDamage, &OnDmabuf, &OnBufferDone};
 
 }  // namespace
-
-bool CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t width, std::int32_t height) {
-    if (output.screencopy == nullptr) return false;
-    Capture capture;
-    zwlr_screencopy_frame_v1* frame = zwlr_screencopy_manager_v1_capture_output(output.screencopy, 0, output.output);
-    zwlr_screencopy_frame_v1_add_listener(frame, &kCaptureListener, &capture);
-    const bool v3 = zwlr_screencopy_frame_v1_get_version(frame) >= 3;
-    const bool offered = DispatchUntil(
-        output.display, [&] { return capture.failed || (capture.shm_offered && (!v3 || capture.buffers_done)); },
-        kCaptureWaitMs);
-    // XRGB/ARGB are the core's BGRX in memory; XBGR/ABGR have red and blue swapped.
-    const bool swap = capture.format == WL_SHM_FORMAT_XBGR8888 || capture.format == WL_SHM_FORMAT_ABGR8888;
-    const bool usable = swap || capture.format == WL_SHM_FORMAT_XRGB8888 || capture.format == WL_SHM_FORMAT_ARGB8888;
-    bool copied = false;
-    if (offered && !capture.failed && usable && capture.width > 0 && capture.height > 0 &&
-        capture.stride >= capture.width * 4) {
-        const std::size_t size = static_cast<std::size_t>(capture.stride) * static_cast<std::size_t>(capture.height);
-        const int fd = memfd_create("nyamo-desktop", MFD_CLOEXEC);
-        void* memory = MAP_FAILED;
-        if (fd >= 0 && ftruncate(fd, static_cast<off_t>(size)) == 0)
-            memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-        if (memory != MAP_FAILED) {
-            wl_shm_pool* pool = wl_shm_create_pool(output.shm, fd, static_cast<std::int32_t>(size));
-            wl_buffer* buffer = wl_shm_pool_create_buffer(pool, 0, capture.width, capture.height, capture.stride,
-                                                          capture.format);
-            wl_shm_pool_destroy(pool);
-            zwlr_screencopy_frame_v1_copy(frame, buffer);
-            if (DispatchUntil(output.display, [&] { return capture.ready || capture.failed; }, kCaptureWaitMs) &&
-                capture.ready) {
-                const std::int32_t w = std::min(width, std::min(capture.width, dst.width));
-                const std::int32_t h = std::min(height, std::min(capture.height, dst.height));
-                const auto* base = static_cast<const std::uint8_t*>(memory);
-                for (std::int32_t y = 0; y < h; ++y) {
-                    const std::int32_t from = capture.y_invert ? capture.height - 1 - y : y;
-                    const auto* src = reinterpret_cast<const std::uint32_t*>(base + static_cast<std::size_t>(from) *
-                                                                                        static_cast<std::size_t>(capture.stride));
-                    std::uint32_t* out = dst.pixels + static_cast<std::ptrdiff_t>(y) * dst.stride;
-                    for (std::int32_t x = 0; x < w; ++x) {
-                        const std::uint32_t p = src[x];
-                        out[x] = swap ? ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu)
-                                      : p & 0x00FFFFFFu;
-                    }
-                }
-                copied = true;
-            }
-            wl_buffer_destroy(buffer);
-            munmap(memory, size);
-        }
-        if (fd >= 0) close(fd);
-    }
-    zwlr_screencopy_frame_v1_destroy(frame);
-    return copied;
-}
 
 WaylandPlatform::WaylandPlatform(OutputSurface& output, std::string command_line)
     : output_(output), command_line_(std::move(command_line)) {}
@@ -208,10 +93,10 @@ void WaylandPlatform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::in
     // Taken while the surface has no buffer, so the picture never holds the saver.
     // Said once for the run, however many outputs go without.
     static bool told = false;
-    if (!CaptureOutput(output_, *target, width, height) && !told) {
+    const std::string why = CaptureOutput(output_, *target, width, height);
+    if (!why.empty() && !told) {
         told = true;
-        std::fprintf(stderr, "nyamo: the compositor %s no picture of the output (screencopy); the kittens walk over black\n",
-                     output_.screencopy == nullptr ? "offers" : "gave");
+        std::fprintf(stderr, "nyamo: %s; the kittens walk over black\n", why.c_str());
     }
 }
 

@@ -11,9 +11,9 @@
 //   the shell's lock in $XDG_RUNTIME_DIR);
 // - profile files through the portable reader and writer;
 // - surfaces in memory, composed with the software blitter; the desktop
-//   from the compositor's screencopy of the output, taken before the surface
-//   shows (black, with one line on stderr, where the compositor offers none
-//   or refuses);
+//   from the compositor's picture of the output (output_capture.h), taken
+//   before the surface shows (black, with one line on stderr, where the
+//   compositor offers none or refuses);
 // - the saver window: the layer surface, its two wl_shm buffers
 //   (wayland_buffers.h), which are also the frame, and its timer; input is the shell's, which ends
 //   every output's saver at once.
@@ -35,6 +35,8 @@
 struct zwlr_layer_surface_v1;
 struct wp_viewport;
 struct zwlr_screencopy_manager_v1;
+struct ext_image_copy_capture_manager_v1;
+struct ext_output_image_capture_source_manager_v1;
 
 namespace nyamo::wayland {
 
@@ -43,7 +45,11 @@ struct OutputSurface {
     wl_display* display = nullptr;
     wl_shm* shm = nullptr;
     wl_output* output = nullptr;
-    zwlr_screencopy_manager_v1* screencopy = nullptr;  // null where not offered
+    // The ways to the output's picture; null where not offered.
+    zwlr_screencopy_manager_v1* screencopy = nullptr;
+    ext_image_copy_capture_manager_v1* image_copy = nullptr;
+    ext_output_image_capture_source_manager_v1* output_sources = nullptr;
+    std::string name;  // wl_output's name (version 4), empty before
     wl_surface* surface = nullptr;
     zwlr_layer_surface_v1* layer = nullptr;
     std::int32_t scale = 1;  // wl_output's whole-number scale
@@ -155,11 +161,5 @@ private:
     bool shown_ = false;
     TickTimer timer_;
 };
-
-// The output's picture through zwlr_screencopy_manager_v1, width x height
-// from its top-left corner into dst; false (dst untouched) when the
-// compositor refuses or gives another size or format. Start-up only: it
-// waits for the compositor.
-bool CaptureOutput(const OutputSurface& output, PixelSpan dst, std::int32_t width, std::int32_t height);
 
 }  // namespace nyamo::wayland

@@ -22,7 +22,10 @@
 #include <string>
 
 #include "app/main.h"
+#include "ext-image-capture-source-v1-client.h"
+#include "ext-image-copy-capture-v1-client.h"
 #include "platform/linux/backend_choice.h"
+#include "platform/wayland/wayland_dispatch.h"
 #include "platform/wayland/wayland_platform.h"
 #include "platform/wayland/layer_shell.h"
 #include "viewporter-client.h"
@@ -47,6 +50,8 @@ struct Session {
     wl_shm* shm = nullptr;
     zwlr_layer_shell_v1* layer_shell = nullptr;
     zwlr_screencopy_manager_v1* screencopy = nullptr;
+    ext_image_copy_capture_manager_v1* image_copy = nullptr;
+    ext_output_image_capture_source_manager_v1* output_sources = nullptr;
     wp_viewporter* viewporter = nullptr;
     wl_seat* seat = nullptr;
     wl_pointer* pointer = nullptr;
@@ -90,8 +95,11 @@ void OutputDone(void*, wl_output*) {}
 void OutputScale(void* data, wl_output*, std::int32_t factor) {
     static_cast<Output*>(data)->surface.scale = factor > 0 ? factor : 1;
 }
-// Bound at version 2: the name and description events never come.
-constexpr wl_output_listener kOutputListener{&OutputGeometry, &OutputMode, &OutputDone, &OutputScale, nullptr, nullptr};
+// Version 4 names the output, as KWin's screenshot interface names it.
+void OutputName(void* data, wl_output*, const char* name) { static_cast<Output*>(data)->surface.name = name; }
+void OutputDescription(void*, wl_output*, const char*) {}
+constexpr wl_output_listener kOutputListener{&OutputGeometry, &OutputMode, &OutputDone,
+                                             &OutputScale,    &OutputName, &OutputDescription};
 
 // --- Layer surfaces ------------------------------------------------------------
 
@@ -99,7 +107,9 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t seri
                     std::uint32_t height) {
     auto* output = static_cast<Output*>(data);
     zwlr_layer_surface_v1_ack_configure(layer, serial);
-    if (output->configured) return;  // the size is the output's; it stays for the run
+    // The size is the output's; it stays for the run. A size of zero is the
+    // compositor's to choose: the next configure brings it.
+    if (output->configured || width == 0 || height == 0) return;
     output->configured = true;
     OutputSurface& o = output->surface;
     if (o.viewport != nullptr && o.mode_width > 0 && o.mode_height > 0 && width > 0 && height > 0) {
@@ -245,6 +255,12 @@ void RegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, const
         s->layer_shell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
     } else if (std::strcmp(interface, zwlr_screencopy_manager_v1_interface.name) == 0) {
         s->screencopy = static_cast<zwlr_screencopy_manager_v1*>(bind(&zwlr_screencopy_manager_v1_interface, 3));
+    } else if (std::strcmp(interface, ext_image_copy_capture_manager_v1_interface.name) == 0) {
+        s->image_copy =
+            static_cast<ext_image_copy_capture_manager_v1*>(bind(&ext_image_copy_capture_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, ext_output_image_capture_source_manager_v1_interface.name) == 0) {
+        s->output_sources = static_cast<ext_output_image_capture_source_manager_v1*>(
+            bind(&ext_output_image_capture_source_manager_v1_interface, 1));
     } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
         s->viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && s->seat == nullptr) {
@@ -258,7 +274,7 @@ void RegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, const
         }
         auto output = std::make_unique<Output>();
         output->global = name;
-        output->surface.output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
+        output->surface.output = static_cast<wl_output*>(bind(&wl_output_interface, 4));
         wl_output_add_listener(output->surface.output, &kOutputListener, output.get());
         s->outputs.push_back(std::move(output));
     }
@@ -316,12 +332,37 @@ void Disconnect(Session& s) {
     if (s.touch != nullptr) wl_touch_destroy(s.touch);
     if (s.seat != nullptr) wl_seat_destroy(s.seat);
     if (s.screencopy != nullptr) zwlr_screencopy_manager_v1_destroy(s.screencopy);
+    if (s.image_copy != nullptr) ext_image_copy_capture_manager_v1_destroy(s.image_copy);
+    if (s.output_sources != nullptr) ext_output_image_capture_source_manager_v1_destroy(s.output_sources);
     if (s.viewporter != nullptr) wp_viewporter_destroy(s.viewporter);
     if (s.layer_shell != nullptr) zwlr_layer_shell_v1_destroy(s.layer_shell);
     if (s.shm != nullptr) wl_shm_destroy(s.shm);
     if (s.compositor != nullptr) wl_compositor_destroy(s.compositor);
     if (s.registry != nullptr) wl_registry_destroy(s.registry);
     wl_display_disconnect(s.display);
+}
+
+// Start-up waits for every output's first configure with a size: some
+// compositors (KWin 6) send it only after the round trip that made the
+// surfaces. An output left uncovered would show the session, so a surface
+// that gets no size in time, or is closed, ends the start with one line.
+constexpr int kConfigureWaitMs = 2000;
+bool AwaitSurfaceSizes(Session& s) {
+    const auto settled = [&] {
+        for (const auto& output : s.outputs)
+            if (!output->configured && !output->surface.closed) return false;
+        return true;
+    };
+    const bool answered = DispatchUntil(s.display, settled, kConfigureWaitMs);
+    for (const auto& output : s.outputs) {
+        if (output->configured && !output->surface.closed) continue;
+        const std::string name =
+            output->surface.name.empty() ? "#" + std::to_string(output->global) : output->surface.name;
+        std::fprintf(stderr, "nyamo: the compositor %s the saver's surface on output %s; nothing is shown\n",
+                     !answered && !output->surface.closed ? "gave no size within 2 s to" : "closed", name.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool AnySaverLoaded(const Session& s) {
@@ -421,6 +462,8 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
         o.display = s.display;
         o.shm = s.shm;
         o.screencopy = s.screencopy;
+        o.image_copy = s.image_copy;
+        o.output_sources = s.output_sources;
         o.no_desktop = background;
         o.surface = wl_compositor_create_surface(s.compositor);
         o.layer = zwlr_layer_shell_v1_get_layer_surface(
@@ -441,7 +484,11 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
         zwlr_layer_surface_v1_add_listener(o.layer, &kLayerListener, output.get());
         wl_surface_commit(o.surface);
     }
-    wl_display_roundtrip(s.display);
+    if (!AwaitSurfaceSizes(s)) {
+        Disconnect(s);
+        if (lock >= 0) close(lock);
+        return 1;
+    }
     s.started = true;
 
     const std::string command_line = linux_program::JoinArguments(background ? std::vector<std::string>{"/s"} : args);

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# packages: sway swaybg swaylock grim xwayland weston xvfb xdotool x11-utils imagemagick valgrind
+# packages: sway swaybg swaylock grim xwayland weston xvfb xdotool x11-utils imagemagick valgrind kwin-wayland cage mutter dbus wayland-utils
 # The Wayland suite: the real nyamo binary in a real sway session. sway runs
 # on its X11 backend inside an Xvfb of the suite's own (WLR_BACKENDS=x11,
 # pixman renderer), with two outputs, each a window of that Xvfb, so that
 # xdotool there arrives as wl_pointer and wl_keyboard events; grim captures
-# each output; swaybg paints each its own desktop colour. weston's headless
-# backend is the compositor without layer-shell.
+# each output; swaybg paints each its own desktop colour. Then the same checks under
+# KWin, labwc and the compositors that must be refused (compositors.sh).
 # Usage: tests/wayland/run-wayland-suite.sh BUILD_DIR
+# NYAMO_INSTALLED=PATH runs the installed program (its own .desktop entry
+# for KWin) instead of the build's; NYAMO_ONLY=REGEX runs the checks named so.
 #
 # One line per check (PASS, FAIL or SKIP with the reason) and a closing count
 # line; the status is non-zero when a check failed or the suite could not run
@@ -24,15 +26,22 @@ built=$build/platform/x11/nyamo
 source "$here/../lib/suite.sh"
 source "$here/../lib/private_xvfb.sh"
 source "$here/../lib/sway_session.sh"
+source "$here/compositors.sh"
 
 work=$(mktemp -d /tmp/nyamo-wayland.XXXXXX)
 chmod 755 "$work"
 # The program keeps its settings beside itself when its user may write there.
 mkdir -p "$work/bin" "$work/home" "$work/shots"
 cp "$built" "$work/bin/nyamo"
+cp "$build/tests/nyamo-output-shot" "$work/bin/" 2>/dev/null
 nyamo=$work/bin/nyamo
 ini=$work/bin/Nyamo_07.ini
-[ "$(id -u)" -eq 0 ] && chown "$suite_account" "$work/bin" "$work/home" "$work/shots"
+if [ -n "${NYAMO_INSTALLED:-}" ]; then
+  nyamo=$NYAMO_INSTALLED
+  ini=$work/home/.config/nyamo/Nyamo_07.ini
+  mkdir -p "$work/home/.config/nyamo"
+fi
+[ "$(id -u)" -eq 0 ] && chown -R "$suite_account" "$work/bin" "$work/home" "$work/shots"
 
 cleanup() {
   local p
@@ -184,10 +193,16 @@ blank_is_black() {
 kittens_over_own_desktop() {
   settings 20 1 10
   pointer_on_first_output
-  start "$work/saver.out" "$nyamo" /s
-  local result=0
+  start "$work/saver.out" env WAYLAND_DEBUG=1 "$nyamo" /s
+  local result=0 offered=screencopy used=screencopy
   until_shots 10 over_own_desktop || result=1
   saver_stop
+  # The picture comes through ext-image-copy-capture where sway offers it
+  # (1.11 and later), through wlr-screencopy before.
+  grep -q 'global(.*"ext_image_copy_capture_manager_v1"' "$work/saver.out" && offered=ext-image-copy-capture
+  grep -q 'ext_image_copy_capture_frame_v1[@#][0-9]*\.capture()' "$work/saver.out" && used=ext-image-copy-capture
+  echo "  offered: $offered; taken through: $used"
+  [ "$offered" = "$used" ] || result=1
   return $result
 }
 ends_on() {  # ends_on XDOTOOL-ARGS...: within 2 s, status 0, nothing left, nothing written
@@ -306,36 +321,6 @@ dialog_on_xwayland() {
   return $result
 }
 
-# --- a compositor without layer-shell ---------------------------------------------------------------
-without_layer_shell() {
-  local runtime=$work/weston-runtime name backend weston_pid="" i socket="" result=0
-  mkdir -p "$runtime" && chmod 700 "$runtime" && chown "$suite_account" "$runtime"
-  # weston 10 knows its backend by its module's name, later ones by a short name too.
-  local as_prefix
-  account_prefix "$suite_account" "$work/home"
-  for backend in headless-backend.so headless; do
-    "${as_prefix[@]}" env -u WAYLAND_DISPLAY -u DISPLAY XDG_RUNTIME_DIR="$runtime" \
-      weston --backend=$backend --socket=weston-1 >"$work/weston.log" 2>&1 &
-    weston_pid=$!
-    pids+=("$weston_pid")
-    for i in $(seq 100); do
-      [ -S "$runtime/weston-1" ] && { socket=weston-1; break; }
-      kill -0 "$weston_pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    [ -n "$socket" ] && break
-    kill "$weston_pid" 2>/dev/null
-  done
-  [ -n "$socket" ] || { echo "  weston did not start:"; tail -n 3 "$work/weston.log"; return 1; }
-  run_as "$suite_account" "$work/home" env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=$socket \
-    timeout 10 "$nyamo" /s >"$work/weston.out" 2>"$work/weston.err"
-  status=$?
-  kill "$weston_pid" 2>/dev/null
-  wait "$weston_pid" 2>/dev/null
-  echo "  status $status, said: $(cat "$work/weston.err")"
-  [ "$status" -eq 1 ] && [ "$(wc -l <"$work/weston.err")" -eq 1 ] && grep -q layer-shell "$work/weston.err"
-}
-
 # --- under valgrind's memcheck -----------------------------------------------------------------------
 memcheck_saver() {
   settings 10 2 10
@@ -364,12 +349,12 @@ run() {  # run REASON-IF-IT-CANNOT NAME COMMAND...
   if [ -n "$reason" ]; then skip "$1" "$reason"; else check "$@"; fi
 }
 command -v Xwayland >/dev/null && no_xwayland="" || no_xwayland="Xwayland is not installed"
-command -v weston >/dev/null && no_weston="" || no_weston="weston is not installed"
 command -v valgrind >/dev/null && no_valgrind="" || no_valgrind="valgrind is not installed"
 
 run "$session_missing" "saver: blank is kittens over black on both outputs, nothing of the desktop left, buffers of device pixels at scale 1.6, no X11 window" \
   blank_is_black
-run "$session_missing" "saver: kittens over each output's own desktop picture" kittens_over_own_desktop
+run "$session_missing" "saver: kittens over each output's own desktop picture, through ext-image-copy-capture where offered" \
+  kittens_over_own_desktop
 run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written" \
   ends_on mousemove_relative 1 0
 run "$session_missing" "saver: a key ends it within 2 s, nothing left running or written" ends_on key a
@@ -380,8 +365,6 @@ run "$session_missing" "one instance: a second /s ends at once, the first runs o
 run "$session_missing" "backend: --backend=x11 runs on the X server even in a Wayland session" x11_when_asked
 run "$session_missing" "background: kittens on every output, input ignored, SIGTERM ends it with status 0" background_mode
 run "${session_missing:-$no_xwayland}" "dialog: /c opens in the session through XWayland; closing it saves nothing" dialog_on_xwayland
-run "${suite_account_missing:-$no_weston}" "without layer-shell (weston): one line naming layer-shell, status 1, at once" \
-  without_layer_shell
 run "${session_missing:-$no_valgrind}" "memcheck: a saver started and woken by the pointer, no memory error" memcheck_saver
 sway_18=$(printf '1.8\n%s\n' "$(sway --version 2>/dev/null | grep -oE '[0-9]+\.[0-9]+')" | sort -V | head -n 1 | grep -x 1.8)
 run "$session_missing" "saver: an output that goes ends it (sway 1.7: one switched off and on is covered again)" taken_away output
@@ -390,6 +373,22 @@ run "$session_missing" "saver: an output that goes ends it (sway 1.7: one switch
 [ -n "$sway_18" ] && no_lock="" || no_lock="sway before 1.8 gives no lock screen the keyboard while the saver has it"
 command -v swaylock >/dev/null || no_lock="swaylock is not installed"
 run "${session_missing:-$no_lock}" "saver: the lock screen taking the keyboard ends it" taken_away lock
+
+# --- the other compositors -----------------------------------------------------------------------
+stop_sway
+no_xvfb=${missing:+is missing:$missing}
+for kind in kwin labwc; do
+  run "${no_xvfb:-$(comp_missing $kind)}" "$kind: covers the output, a second saver ends at once, a one-pixel move ends it; \
+the lock-screen background shows kittens, ignores input, ends on SIGTERM" comp_saver $kind
+done
+run "${no_xvfb:-$(comp_missing labwc)}" "labwc: kittens over the desktop (screencopy)" comp_desktop_picture labwc
+[ -x "$work/bin/nyamo-output-shot" ] && no_shot="" || no_shot="the build has no nyamo-output-shot"
+run "${no_xvfb:-$(comp_missing kwin-virtual)}${no_shot}" \
+  "kwin-virtual: kittens over the desktop through KWin's screenshot interface, which an unnamed program is refused in one line" \
+  comp_desktop_picture kwin-virtual
+for kind in weston cage mutter; do
+  run "$(comp_missing $kind)" "without layer-shell ($kind): one line naming layer-shell, status 1, at once" comp_refuses $kind
+done
 
 finished=1
 echo "wayland suite: $passed passed, $failed failed, $skipped skipped"

@@ -96,6 +96,22 @@ REFUSED=$(bash "$SOURCE_DIR/tools/pack-windows.sh" "$WORK/tmp" "$WORK/dist bad" 
 check "pack-windows refuses a folder without the programs, says which is missing, writes nothing" \
     test "$(tail -1 <<<"$REFUSED")" = "exit 1" -a -n "$(grep 'Nyamo_07.scr is missing' <<<"$REFUSED")" -a ! -e "$WORK/dist bad"
 
+# --- Signed with an authority made for this run: from here on the zip and
+# the installer are the signed ones, as a signed release ships them ---
+source "$SOURCE_DIR/tests/lib/throwaway_keys.sh"
+throwaway_codesign "$WORK/codesign" "test pass" >/dev/null 2>&1
+for dest in signed "signed again"; do
+    [ "$dest" = signed ] || sleep 1
+    NYAMO_CODESIGN_PFX=$WORK/codesign/signer.pfx NYAMO_CODESIGN_PASS="test pass" \
+        bash "$SOURCE_DIR/tools/pack-windows.sh" "$BUILD" "$WORK/$dest" >/dev/null 2>&1
+done
+SETUP=$WORK/signed/$(basename "$SETUP") ZIP=$WORK/signed/$(basename "$ZIP")
+verifies() { osslsigncode verify -CAfile "$WORK/codesign/ca.pem" -in "$1" >/dev/null 2>&1; }
+digest() { rm -f "$WORK/d.der"; osslsigncode extract-data -h sha256 -in "$1" -out "$WORK/d.der" >/dev/null 2>&1 && sha256sum <"$WORK/d.der"; }
+# signed_build BUILT FILE: FILE verifies; its Authenticode digest is BUILT's.
+signed_build() { verifies "$2" && [ "$(digest "$1")" = "$(digest "$2")" ]; }
+check "signed: osslsigncode verify accepts the installer against the test authority; packed again a second later, the same installer and zip" \
+    eval 'verifies "$SETUP" && cmp -s "$SETUP" "$WORK/signed again/${SETUP##*/}" && cmp -s "$ZIP" "$WORK/signed again/${ZIP##*/}"'
 # --- The portable zip ---
 ZIP_FOLDER=Nyamo-$PROJECT_VERSION-windows
 expect "zip: one folder holding the .scr and README.txt, in that order" \
@@ -115,7 +131,10 @@ expect "zip: no extra fields (owner, Unix times); the archive tests whole" "0|0"
     "$(zipinfo -v "$ZIP" 2>/dev/null | grep -c 'length of extra field: *[1-9]')|$(unzip -tq "$ZIP" >/dev/null 2>&1; echo $?)"
 mkdir -p "$WORK/unzipped"
 unzip -q -o "$ZIP" -d "$WORK/unzipped" 2>/dev/null
-check "zip: its Nyamo_07.scr is the build's" cmp -s "$BUILD/Nyamo_07.scr" "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr"
+check "zip: its Nyamo_07.scr is the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr"
+cp "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr" "$WORK/changed.scr"
+printf 'x' | dd of="$WORK/changed.scr" bs=1 seek=4096 conv=notrunc status=none
+expect "signed: a .scr changed by one byte after signing is refused" "1" "$(verifies "$WORK/changed.scr"; echo $?)"
 README=$WORK/unzipped/$ZIP_FOLDER/README.txt
 check "zip: README.txt has Windows line ends (every line ends in CR LF)" \
     test -s "$README" -a "$(grep -c $'\r$' "$README")" -eq "$(wc -l <"$README")"
@@ -141,8 +160,9 @@ set_saver "$PREVIOUS_SAVER" 0
 
 expect "install /S: exit status" "0" "$(install_silently)"
 expect "install: the two programs and the uninstaller, nothing else" "NyamoSettings.exe Nyamo_07.scr Uninstall.exe" "$(folder_list "$INSTALLED")"
-check "install: Nyamo_07.scr is the build's" cmp -s "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
-check "install: NyamoSettings.exe is the build's" cmp -s "$BUILD/NyamoSettings.exe" "$INSTALLED/NyamoSettings.exe"
+check "install: Nyamo_07.scr is the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+check "install: NyamoSettings.exe is the build's, signed" signed_build "$BUILD/NyamoSettings.exe" "$INSTALLED/NyamoSettings.exe"
+check "install: Uninstall.exe is signed" verifies "$INSTALLED/Uninstall.exe"
 INSTALLED_TIMES="$(stat -c %Y "$INSTALLED/Nyamo_07.scr" 2>/dev/null) $(stat -c %Y "$INSTALLED/NyamoSettings.exe" 2>/dev/null)"
 check "install: the files bear the source's time, $SDE, as packed (got $INSTALLED_TIMES)" near "$SDE" $INSTALLED_TIMES
 expect "install: Nyamo is the chosen screen saver, and the saver is on" "$INSTALLED_WIN\\Nyamo_07.scr|1" "$(chosen_saver)"
@@ -209,7 +229,7 @@ printf '[Nyamo Saver]\r\nCatNum=7\r\nSaverType=2\r\nSaverSpeed=9\r\n' >"$INSTALL
 cp "$INSTALLED/Nyamo_07.ini" "$WORK/user.ini"
 printf 'an older version' >"$INSTALLED/Nyamo_07.scr"
 expect "upgrade /S: exit status" "0" "$(install_silently)"
-check "upgrade: Nyamo_07.scr replaced by the build's" cmp -s "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+check "upgrade: Nyamo_07.scr replaced by the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
 check "upgrade: the user's Nyamo_07.ini is kept byte for byte" cmp -s "$WORK/user.ini" "$INSTALLED/Nyamo_07.ini"
 expect "upgrade: Nyamo still chosen; the saver chosen before Nyamo still remembered" \
     "$INSTALLED_WIN\\Nyamo_07.scr|1 $PREVIOUS_SAVER|0" "$(chosen_saver) $(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousActive)"
@@ -221,7 +241,7 @@ INSTALLED_Z=$(winpath "$(readlink -f "$INSTALLED")")
 "$WINE" "$SETUP" /S "/D=$INSTALLED_Z" >/dev/null 2>&1
 expect "same folder through Z: ($INSTALLED_Z): exit 0, the programs and the settings still there" \
     "0|NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe" "$?|$(folder_list "$INSTALLED")"
-check "same folder through Z:: Nyamo_07.scr is the build's" cmp -s "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+check "same folder through Z:: Nyamo_07.scr is the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
 expect "same folder through Z:: the saver, the entry and the folder on record keep their first name" \
     "$INSTALLED_WIN\\Nyamo_07.scr|1 \"$INSTALLED_WIN\\Uninstall.exe\" /S $INSTALLED_WIN" \
     "$(chosen_saver) $(reg_value "$UNINSTALL_KEY" QuietUninstallString) $(reg_value "$OWN_KEY" InstallDir)"

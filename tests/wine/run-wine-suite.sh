@@ -7,7 +7,7 @@
 #
 # Usage: tests/wine/run-wine-suite.sh <build-win-dir>
 # (the portable profile reader is taken from $NYAMO_NATIVE_BUILD, by default build/)
-# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps nsis zip unzip
+# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps nsis zip unzip osslsigncode openssl
 #
 # Prints one line per check (PASS, FAIL or SKIP with the reason) and always a
 # closing count line; the exit status is non-zero when a check failed or the

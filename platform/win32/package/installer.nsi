@@ -1,6 +1,6 @@
 ; The per-user installer of Nyamo for Windows, made by tools/pack-windows.sh:
 ;   makensis -DVERSION=x.y.z -DSTAGE=<folder with Nyamo_07.scr, NyamoSettings.exe>
-;            -DICON=<icon.ico> -DOUTFILE=<setup.exe> installer.nsi
+;            -DICON=<icon.ico> -DOUTFILE=<setup.exe> [-DSIGN_COMMAND=<command>] installer.nsi
 ;
 ; It needs no administrator: the programs go into the user's own programs
 ; folder, where the saver can save Nyamo_07.ini beside itself, and every
@@ -23,6 +23,12 @@ SetDateSave on
 ; A program file that cannot be written ends the run with an error rather
 ; than being passed over (in silent runs too): never a success over the old file.
 AllowSkipFiles off
+
+; A signed release signs the uninstaller too, before it is packed: the
+; command gets the uninstaller's file and signs it in place.
+!ifdef SIGN_COMMAND
+  !uninstfinalize '${SIGN_COMMAND} "%1"' = 0
+!endif
 
 !define PRODUCT "Nyamo"
 !define PUBLISHER "Nyamo authors"
