@@ -15,8 +15,8 @@
 //   before the surface shows (black, with one line on stderr, where the
 //   compositor offers none or refuses);
 // - the saver window: the layer surface, its two wl_shm buffers
-//   (wayland_buffers.h), which are also the frame, and its timer; input is the shell's, which ends
-//   every output's saver at once.
+//   (wayland_buffers.h), which are also the frame, and its timer; input is
+//   the shell's, which ends every output's saver at once.
 // Not implemented, as no Wayland host needs them: the preview and the
 // settings dialog (the X11 backend shows both, through XWayland).
 #pragma once

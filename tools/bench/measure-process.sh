@@ -268,13 +268,12 @@ measure_wayland() {
 measure_wayland_unseen() {
     local size=$1 saver sway ipc
     ipc=$(ls "$WORK"/wayland-run/sway-ipc.*.sock 2>/dev/null | head -n 1)
-    sway_do() {
-        "${AS_WAYLAND_USER[@]}" env XDG_RUNTIME_DIR="$WORK/wayland-run" SWAYSOCK="$ipc" swaymsg "$@" >/dev/null 2>&1
+    sway_ipc() {
+        "${AS_WAYLAND_USER[@]}" env XDG_RUNTIME_DIR="$WORK/wayland-run" SWAYSOCK="$ipc" swaymsg "$@" 2>/dev/null
     }
     # sway 1.7 answers success and logs "Failed to commit output": ask what it did.
-    { sway_do output HEADLESS-1 power off || sway_do output HEADLESS-1 dpms off; } &&
-        "${AS_WAYLAND_USER[@]}" env XDG_RUNTIME_DIR="$WORK/wayland-run" SWAYSOCK="$ipc" swaymsg -r -t get_outputs 2>/dev/null |
-        grep -qE '"(power|dpms)": false'
+    { sway_ipc output HEADLESS-1 power off >/dev/null || sway_ipc output HEADLESS-1 dpms off >/dev/null; } &&
+        sway_ipc -r -t get_outputs | grep -qE '"(power|dpms)": false'
     if [ $? -ne 0 ]; then
         ROWS+=("| Wayland, output switched off | $size | – | – | – | – | sway $(sway --version | grep -oE '[0-9.]+' | head -n 1) cannot switch its headless output off | – | – |")
         return
@@ -283,7 +282,7 @@ measure_wayland_unseen() {
     say "Wayland $size, output off: measuring ${WINDOW} s"
     read -r saver sway <<<"$(measure "saver=$SAVER_PID" "sway=$SWAY_PID")"
     ROWS+=("| Wayland, output switched off (no frame callbacks) | $size | $saver % | $sway % | – | **$(awk -v a="$saver" -v b="$sway" 'BEGIN { printf "%.1f", a + b }') %** | near 0 | $(rss_mb "$SAVER_PID") MB | – |")
-    sway_do output HEADLESS-1 power on || sway_do output HEADLESS-1 dpms on
+    sway_ipc output HEADLESS-1 power on >/dev/null || sway_ipc output HEADLESS-1 dpms on >/dev/null
 }
 
 make_prefix() {
