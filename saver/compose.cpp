@@ -5,7 +5,7 @@
 
 namespace nyamo {
 
-void ComposeFrame(App& app, const std::array<DrawRecord, kCatSlots>& before) {
+void ComposeFrame(App& app) {
     const Grobal& g = app.g;
     Platform& p = app.platform;
     FrameState& f = app.frame;
@@ -23,11 +23,11 @@ void ComposeFrame(App& app, const std::array<DrawRecord, kCatSlots>& before) {
     } else {
         // Only what a cat leaves or enters changes.
         for (std::size_t i = 0; i < kCatSlots; ++i) {
-            damage.Add(VisibleBox(before[i], app.saver.cover, g.ScrW, g.ScrH));
+            damage.Add(VisibleBox(f.drawn[i], app.saver.cover, g.ScrW, g.ScrH));
             damage.Add(drawn[i]);
         }
     }
-    f = FrameState{false, app.saver.scr_work, g.ScrW, g.ScrH};
+    f = FrameState{false, app.saver.scr_work, g.ScrW, g.ScrH, app.drawn};
 
     for (const Rect& r : damage.rects())
         p.BitBlt(app.saver.scr_work, r.left, r.top, r.right - r.left, r.bottom - r.top, app.saver.scr_bkg, r.left,

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "base/numbers.h"
-#include "saver/compose.h"
 #include "saver/draw_cat.h"
 
 namespace nyamo {
@@ -68,25 +67,16 @@ std::int32_t LaneHeight(std::int32_t screen_height, std::int32_t cat_num) {
     return ToInt32(CheckedDivide(screen_height, Add32(cat_num, 1)));
 }
 
-void InitCats(App& app) {
-    Grobal& g = app.g;
-    app.rng.Reseed(app.platform.ClockReading());
-    app.platform.SetTimerInterval(TimerInterval(g.SaverSpeed));
-
-    const std::int32_t count = g.CatNum;
+void ResetCats(App& app) {
+    const std::int32_t count = app.g.CatNum;
     for (std::int32_t i = 0; i < count; ++i) {
-        CatRec& cat = g.Cats[CatIndex(i)];
+        CatRec& cat = app.g.Cats[CatIndex(i)];
         cat.X = 0;
         cat.Y = 0;
         cat.Pose = 0;
         cat.Step = Add32(Floor32(3 * Draw(app)), 1);
         cat.RestLen = Floor32(5 * Draw(app) + 5);
     }
-
-    if (g.SaverType == 1) app.platform.CopyDesktop(app.saver.scr_bkg, g.ScrW, g.ScrH);
-
-    SpawnCats(app);
-    StepCats(app);
 }
 
 void SpawnCats(App& app) {
@@ -112,10 +102,8 @@ void SpawnCats(App& app) {
 }
 
 void StepCats(App& app) {
-    const std::array<DrawRecord, kCatSlots> before = app.drawn;
     app.drawn.fill(DrawRecord{});
     for (std::int32_t i = 0; i < app.g.CatNum; ++i) StepOneCat(app, i);
-    ComposeFrame(app, before);
 }
 
 }  // namespace nyamo

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/state.h"
 #include "platform/platform.h"
 
 namespace nyamo {
@@ -35,14 +36,17 @@ struct SheetCover {
 
 using SheetCovers = std::array<SheetCover, 2>;
 
-// What the frame on the screen was composed in. A frame composed in another
-// surface or at another size, the first one, and the first after ticks that
-// composed nothing are damaged whole.
+// What the frame on the screen was composed in and from: its surface, its
+// size and the draws stamped into it (the last tick's, as the next compose
+// sees them). A frame composed in another surface or at another size, the
+// first one, and the first after ticks that composed nothing are damaged
+// whole.
 struct FrameState {
     bool whole_next = true;
     SurfaceHandle surface = 0;
     std::int32_t width = 0;
     std::int32_t height = 0;
+    std::array<DrawRecord, kCatSlots> drawn{};
 };
 
 }  // namespace nyamo

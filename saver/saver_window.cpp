@@ -5,6 +5,7 @@
 #include "assets/pictures.h"
 #include "saver/draw_cat.h"
 #include "saver/flock.h"
+#include "saver/tick.h"
 #include "settings/settings_dialog.h"
 
 namespace nyamo {

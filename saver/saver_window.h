@@ -10,8 +10,9 @@ namespace nyamo {
 inline constexpr std::string_view kSaverCaption = "Amberpaw";
 
 // Build the full-screen saver: window, focus sink, buffers, invisible
-// pointer, recorded caret and pointer, flock and first frame; then show the
-// window, once, topmost and with the keyboard. ScrW and ScrH hold the screen
+// pointer, flock and first frame (InitCats); then show the window, once,
+// topmost and with the keyboard, and only then read the caret and the
+// pointer that the first tick compares with. ScrW and ScrH hold the screen
 // size in pixels.
 void StartSaver(App& app);
 

@@ -1,34 +1,58 @@
 #include "saver/tick.h"
 
+#include "saver/compose.h"
 #include "saver/flock.h"
 #include "saver/saver_window.h"
 
 namespace nyamo {
 
-void SaverTick(App& app, const std::int16_t& flag) {
+namespace {
+
+// Reads the caret and the pointer, keeps the readings for the next tick, and
+// says whether the user woke the machine: the flag is 1 (a click or a key)
+// or either has moved since the last readings.
+bool WakeCheck(App& app, const std::int16_t& flag) {
     Grobal& g = app.g;
-    Platform& p = app.platform;
-    SpawnCats(app);
-    StepCats(app);
-    p.GetCaretPos(g.CaretNow);
-    p.GetCursorPos(g.CursorNow);
-    if (flag == 1 || g.LastCaret != g.CaretNow || g.LastCursor != g.CursorNow) {
-        // The pointer is visible again before the window goes.
-        p.SetSaverPointer(PointerShape::Default);
-        p.UnloadSaverWindow();
-        ReleaseSaverSurfaces(app);
-    }
+    app.platform.GetCaretPos(g.CaretNow);
+    app.platform.GetCursorPos(g.CursorNow);
+    const bool woken = flag == 1 || g.LastCaret != g.CaretNow || g.LastCursor != g.CursorNow;
     g.LastCaret = g.CaretNow;
     g.LastCursor = g.CursorNow;
+    return woken;
 }
 
-namespace {
+void EndSaver(App& app) {
+    // The pointer is visible again before the window goes.
+    app.platform.SetSaverPointer(PointerShape::Default);
+    app.platform.UnloadSaverWindow();
+    ReleaseSaverSurfaces(app);
+}
 
 // Only the full-screen mode ticks, and nothing of the saver is touched once
 // its window is gone, even if the platform still delivers a late event.
 bool SaverRunning(const App& app) { return app.g.IsSaver == kTrue && app.saver.scr_work != 0; }
 
 }  // namespace
+
+void FlockTick(App& app) {
+    SpawnCats(app);
+    StepCats(app);
+    ComposeFrame(app);
+}
+
+void InitCats(App& app) {
+    Grobal& g = app.g;
+    app.rng.Reseed(app.platform.ClockReading());
+    app.platform.SetTimerInterval(TimerInterval(g.SaverSpeed));
+    ResetCats(app);
+    if (g.SaverType == 1) app.platform.CopyDesktop(app.saver.scr_bkg, g.ScrW, g.ScrH);
+    FlockTick(app);
+}
+
+void SaverTick(App& app, const std::int16_t& flag) {
+    FlockTick(app);
+    if (WakeCheck(app, flag)) EndSaver(app);
+}
 
 void Timer1_Timer(App& app) {
     if (SaverRunning(app)) SaverTick(app, 0);

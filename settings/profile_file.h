@@ -1,7 +1,7 @@
 // Profile files on disk, read with the rules of settings/profile_text.h (the
 // system's private-profile functions). Reading never writes; an absent or
-// unreadable file gives the default. The POSIX backends save with
-// platform/common/profile_save.h.
+// unreadable file gives the default. The POSIX backends read and save through
+// platform/common/profile_store.h.
 #pragma once
 
 #include <cstdint>

@@ -112,11 +112,21 @@ TEST_F(Settings, SavingIntoAFolderThatCannotBeReadSucceeds) {
               1);
 }
 
-TEST_F(Settings, SavingIntoAMissingFolderReportsFailure) {
-    shell.platform.set_settings_folder(folder.file("gone"));
+// The per-user folder is made on the first save, for its owner alone; a
+// folder that cannot be made (a file stands in its way) fails the save.
+TEST_F(Settings, SavingMakesAMissingFolderOrReportsFailure) {
     shell.app.g.CatNum = 4;
+    shell.app.g.SaverType = 2;
+    shell.app.g.SaverSpeed = 7;
+    shell.platform.set_settings_folder(folder.file("made/nyamo"));
+    EXPECT_TRUE(SaveSettings(shell.app));
+    EXPECT_EQ(folder.Read("made/nyamo/Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=4\r\nSaverType=2\r\nSaverSpeed=7\r\n");
+    EXPECT_EQ(std::filesystem::status(folder.path() / "made/nyamo").permissions(), std::filesystem::perms::owner_all);
+
+    folder.Write("plain", "");
+    shell.platform.set_settings_folder(folder.file("plain/gone"));
     EXPECT_FALSE(SaveSettings(shell.app));
-    EXPECT_FALSE(folder.Exists("gone"));
+    EXPECT_EQ(folder.Read("plain"), "");
 }
 
 TEST(DialogFont, TenPointsAtNinetySixDotsPerInch) {
@@ -357,10 +367,11 @@ TEST_F(Dialog, CancelAndCloseBoxLeaveTheFileAsItWas) {
 
 TEST_F(Dialog, AFailedSaveIsShownNamingTheFileAndTheDialogStillCloses) {
     Open();
-    shell.platform.set_settings_folder(folder.file("gone"));
+    folder.Write("plain", "");  // no folder can be made where a file is
+    shell.platform.set_settings_folder(folder.file("plain/gone"));
     shell.ClickButton(0);
     ASSERT_EQ(shell.platform.errors_shown().size(), 1u);
-    EXPECT_NE(shell.platform.errors_shown()[0].find(folder.file("gone") + "/Nyamo_07.ini"), std::string::npos);
+    EXPECT_NE(shell.platform.errors_shown()[0].find(folder.file("plain/gone") + "/Nyamo_07.ini"), std::string::npos);
     EXPECT_EQ(shell.exit_status(), 0);
 }
 

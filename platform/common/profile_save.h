@@ -1,4 +1,5 @@
-// Saving a profile file on POSIX systems (the X11 and headless backends; on
+// Saving a profile file on POSIX systems (the headless, X11 and Wayland
+// backends through profile_store.h, and the xscreensaver list editing; on
 // Windows the system's own profile functions save).
 // - The given keys of one section are set in one replacement of the file;
 //   every other byte, the file's encoding and its line endings stay.

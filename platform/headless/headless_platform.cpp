@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "platform/common/profile_save.h"
-#include "settings/profile_file.h"
+#include "platform/common/profile_store.h"
 
 namespace nyamo {
 
@@ -91,7 +90,7 @@ bool HeadlessPlatform::GetWindowRect(WindowHandle window, Rect& rect) {
 
 std::int32_t HeadlessPlatform::ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
                                              const std::string& path) {
-    return ReadProfileInt(section, key, fallback, path);
+    return PosixProfileGetInt(section, key, fallback, path);
 }
 
 bool HeadlessPlatform::ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
@@ -99,7 +98,7 @@ bool HeadlessPlatform::ProfileWriteStrings(std::string_view section, std::span<c
     std::string line = "ProfileWrite";
     for (const ProfileEntry& entry : entries) line += " " + std::string(entry.key) + "=" + std::string(entry.value);
     Log(line);
-    return SaveProfileStrings(section, entries, path, "\r\n");
+    return PosixProfileWriteStrings(section, entries, path, "\r\n");
 }
 
 SurfaceHandle HeadlessPlatform::CreateSurface(std::int32_t width, std::int32_t height) {

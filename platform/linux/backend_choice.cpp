@@ -1,5 +1,7 @@
 #include "platform/linux/backend_choice.h"
 
+#include "platform/linux/daemonize.h"
+
 namespace nyamo::linux_program {
 
 namespace {
@@ -22,6 +24,8 @@ BackendChoice ChooseBackend(const std::vector<std::string>& args, const char* wa
             }
         } else if (arg == kWaylandBackground) {
             choice.background = true;
+        } else if (arg == kDaemonize) {
+            choice.daemonize = true;
         } else {
             choice.args.push_back(arg);
         }
@@ -29,10 +33,15 @@ BackendChoice ChooseBackend(const std::vector<std::string>& args, const char* wa
     if (choice.background) {
         if (named == "x11") choice.error = "--wayland-background runs on Wayland only (on X11, use the hack's --root)";
         else if (!choice.args.empty()) choice.error = "--wayland-background takes no other command";
+        else if (choice.daemonize) choice.error = "--daemonize goes with /s only";
         choice.backend = Backend::Wayland;
         return choice;
     }
     const bool saver = IsSwitch(choice.args, "/s", "/S");
+    if (choice.daemonize && !saver) {
+        choice.error = "--daemonize goes with /s only";
+        return choice;
+    }
     if (named == "wayland") {
         choice.backend = Backend::Wayland;
         if (IsSwitch(choice.args, "/p", "/P")) choice.error = "the preview (/p) runs on X11 only";

@@ -19,6 +19,8 @@ struct BackendChoice {
     Backend backend = Backend::X11;
     // --wayland-background: kittens behind everything, input left alone.
     bool background = false;
+    // --daemonize: the command returns once the saver shows (/s only).
+    bool daemonize = false;
     // The arguments left for the core (the switches above taken out).
     std::vector<std::string> args;
     // Non-empty when the command line cannot be run: the reason, for stderr.

@@ -68,7 +68,9 @@ std::string HelpText() {
         "command line alone.\n"
         "\nOn Wayland the saver covers every output, each with a flock of its own, and one saver\n"
         "runs at a time (a lock in $XDG_RUNTIME_DIR); a compositor without layer-shell (GNOME)\n"
-        "cannot run it.\n";
+        "cannot run it. Started while the session is locked, it says so and ends. From an idle\n"
+        "daemon, give --daemonize, so that a later timeout (the lock) comes on time:\n"
+        "  swayidle -w timeout 300 'nyamo --daemonize /s' timeout 600 'swaylock -f'\n";
     return text;
 }
 
@@ -94,7 +96,13 @@ std::string ManualPage(std::string_view date) {
         "and an xscreensaver hack. In a Wayland session whose compositor offers the\n"
         "layer-shell protocol (sway, Hyprland, KDE Plasma 6, river, niri, labwc) the saver\n"
         "covers every output, each with its own flock over that output's picture; an idle\n"
-        "daemon starts it, for instance\n.B swayidle \\-w timeout 300 \\(aqnyamo /s\\(aq\n"
+        "daemon starts it, for instance\n.B swayidle \\-w timeout 300 \\(aqnyamo \\-\\-daemonize /s\\(aq timeout 600 \\(aqswaylock \\-f\\(aq\n"
+        ".PP\n"
+        "With \\-\\-daemonize the command returns once the saver shows on every screen, and the\n"
+        "saver runs on by itself, so that an idle daemon that waits for each command (swayidle\n"
+        "\\-w) still runs its later timeouts, the lock screen among them, on time. A saver\n"
+        "started while the session is locked says so and ends.\n"
+        "It ends with status 1 and one line when the compositor goes or ends the connection.\n"
         ".PP\n"
         "The preview (/p) runs on X11 only; the settings dialog (/c) is an X client, which\n"
         "a Wayland session shows through XWayland.\n"

@@ -18,11 +18,14 @@ struct ProgramCommand {
 
 inline constexpr std::string_view kAddToXscreensaver = "--add-to-xscreensaver";
 
-inline constexpr std::array<ProgramCommand, 9> kProgramCommands{{
+inline constexpr std::array<ProgramCommand, 10> kProgramCommands{{
     {"/s", "the screen saver, until the pointer moves or a key or button is pressed: on Wayland when "
            "WAYLAND_DISPLAY is set (the compositor must offer layer-shell), else on X11"},
     {"/p ID", "the preview inside the X window ID (decimal), until that window goes (X11 only)"},
     {"/c", "the settings dialog (also with no argument), an X client (XWayland in a Wayland session)"},
+    {"--daemonize /s", "start the saver and return once it shows (status 0), or say in one line why it "
+                       "could not start (non-zero); it then runs on by itself: for an idle daemon that waits "
+                       "for its commands (swayidle -w)"},
     {"--backend=wayland|x11", "run /s on this display system whatever the session says"},
     {"--wayland-background", "kittens on the background layer of every output, input left alone, until "
                              "SIGTERM or SIGINT: for a lock screen that runs a background program "

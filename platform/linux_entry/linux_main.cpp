@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/linux/backend_choice.h"
+#include "platform/linux/daemonize.h"
 #include "platform/linux/program_help.h"
 #include "platform/linux/xscreensaver_add.h"
 #include "platform/x11/x11_hack.h"
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "nyamo: %s\n", choice.error.c_str());
         return 2;
     }
+    // Before any display is opened: the connection belongs to the saver alone.
+    if (choice.daemonize) lp::Daemonize();
     if (choice.backend == lp::Backend::X11) return nyamo::x11::RunProgram(choice.args);
 #ifdef NYAMO_WAYLAND
     return nyamo::wayland::RunSaver(choice.args, choice.background);

@@ -17,6 +17,7 @@ struct ImageCopy {
     bool red_first = false;
     bool described = false;  // the session's done
     bool stopped = false;
+    std::int32_t transform = 0;
     bool ready = false;
     bool failed = false;
 };
@@ -43,7 +44,10 @@ void OnStopped(void* data, ext_image_copy_capture_session_v1*) { static_cast<Ima
 constexpr ext_image_copy_capture_session_v1_listener kSessionListener{
     &OnBufferSize, &OnShmFormat, &OnDmabufDevice, &OnDmabufFormat, &OnDone, &OnStopped};
 
-void OnTransform(void*, ext_image_copy_capture_frame_v1*, std::uint32_t) {}
+// How the buffer is turned from the output as it shows (an output's own transform).
+void OnTransform(void* data, ext_image_copy_capture_frame_v1*, std::uint32_t transform) {
+    static_cast<ImageCopy*>(data)->transform = static_cast<std::int32_t>(transform);
+}
 void OnDamage(void*, ext_image_copy_capture_frame_v1*, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {}
 void OnPresentationTime(void*, ext_image_copy_capture_frame_v1*, std::uint32_t, std::uint32_t, std::uint32_t) {}
 void OnReady(void* data, ext_image_copy_capture_frame_v1*) { static_cast<ImageCopy*>(data)->ready = true; }
@@ -84,14 +88,14 @@ CaptureOutcome CaptureWithExtImageCopy(const OutputSurface& output, PixelSpan ds
             picture.height = capture.height;
             picture.stride = capture.width * 4;
             picture.red_first = capture.red_first;
-            CopyPicture(picture, dst, width, height);
+            why = PlaceOutputPicture(picture, capture.transform, dst, width, height);
         }
         ext_image_copy_capture_frame_v1_destroy(frame);
     }
     ext_image_copy_capture_session_v1_destroy(session);
     ext_image_capture_source_v1_destroy(source);
     if (!taken) why = "the compositor gave no picture of the output (ext-image-copy-capture)";
-    return taken ? CaptureOutcome::Taken : CaptureOutcome::Failed;
+    return taken && why.empty() ? CaptureOutcome::Taken : CaptureOutcome::Failed;
 }
 
 }  // namespace nyamo::wayland

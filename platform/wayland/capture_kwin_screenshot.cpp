@@ -122,8 +122,9 @@ CaptureOutcome CaptureWithKWinScreenShot(const OutputSurface& output, PixelSpan 
             bytes.resize(static_cast<std::size_t>(picture.stride) * static_cast<std::size_t>(picture.height));
             if (ReadPipe(pipe_fds[0], bytes.data(), bytes.size())) {
                 picture.bytes = bytes.data();
-                CopyPicture(picture, dst, width, height);
-                outcome = CaptureOutcome::Taken;
+                // KWin gives the output as it shows, already turned.
+                why = PlaceOutputPicture(picture, 0, dst, width, height);
+                outcome = why.empty() ? CaptureOutcome::Taken : CaptureOutcome::Failed;
             } else {
                 why = "KWin's screenshot did not arrive whole";
             }

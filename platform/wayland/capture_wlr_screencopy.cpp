@@ -68,12 +68,13 @@ CaptureOutcome CaptureWithWlrScreencopy(const OutputSurface& output, PixelSpan d
             picture.height = capture.height;
             picture.stride = capture.stride;
             picture.bottom_up = capture.y_invert;
-            CopyPicture(picture, dst, width, height);
+            // The panel's own buffer, as it is scanned: turned here the way the output shows.
+            why = PlaceOutputPicture(picture, output.transform, dst, width, height);
         }
     }
     zwlr_screencopy_frame_v1_destroy(frame);
     if (!taken) why = "the compositor gave no picture of the output (wlr-screencopy)";
-    return taken ? CaptureOutcome::Taken : CaptureOutcome::Failed;
+    return taken && why.empty() ? CaptureOutcome::Taken : CaptureOutcome::Failed;
 }
 
 }  // namespace nyamo::wayland

@@ -1,28 +1,11 @@
 // The ways to an output's picture tried in order, the shared wl_shm buffer
-// they copy into, and the conversion into the core's pixels.
+// they copy into.
 #include "platform/wayland/output_capture.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 namespace nyamo::wayland {
-
-void CopyPicture(const RawPicture& picture, PixelSpan dst, std::int32_t width, std::int32_t height) {
-    const std::int32_t w = std::min({width, picture.width, dst.width});
-    const std::int32_t h = std::min({height, picture.height, dst.height});
-    for (std::int32_t y = 0; y < h; ++y) {
-        const std::int32_t from = picture.bottom_up ? picture.height - 1 - y : y;
-        const auto* src = reinterpret_cast<const std::uint32_t*>(picture.bytes + static_cast<std::size_t>(from) *
-                                                                                   static_cast<std::size_t>(picture.stride));
-        std::uint32_t* out = dst.pixels + static_cast<std::ptrdiff_t>(y) * dst.stride;
-        for (std::int32_t x = 0; x < w; ++x) {
-            const std::uint32_t p = src[x];
-            out[x] = picture.red_first ? ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu) : p & 0x00FFFFFFu;
-        }
-    }
-}
 
 bool ReadableShmFormat(std::uint32_t format, bool& red_first) {
     red_first = format == WL_SHM_FORMAT_XBGR8888 || format == WL_SHM_FORMAT_ABGR8888;

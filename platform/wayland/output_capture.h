@@ -5,31 +5,19 @@
 // - wlr-screencopy-unstable-v1 (sway, labwc and the other wlroots ones);
 // - KWin's screenshot interface on the session bus (org.kde.KWin.ScreenShot2),
 //   which KWin opens to a program that an installed .desktop file names.
-// Each way hands a RawPicture to CopyPicture, which converts it into the
-// core's BGRX surface. Start-up only: every way waits for the compositor.
+// Each way hands a RawPicture to PlaceOutputPicture (output_picture.h), which
+// turns it as the output shows and converts it into the core's BGRX
+// surface. Start-up only: every way waits for the compositor.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "platform/common/surface_table.h"
+#include "platform/wayland/output_picture.h"
 #include "platform/wayland/wayland_platform.h"
 
 namespace nyamo::wayland {
-
-// Pixels as a compositor hands them over, 32 bits each.
-struct RawPicture {
-    const std::uint8_t* bytes = nullptr;
-    std::int32_t width = 0, height = 0, stride = 0;
-    // Byte order in memory: blue first (XRGB8888 and ARGB8888, Qt's RGB32
-    // and ARGB32) or red first (XBGR8888, Qt's RGBX8888).
-    bool red_first = false;
-    bool bottom_up = false;
-};
-
-// The part of the picture that fits width x height, into dst from its
-// top-left corner, as BGRX.
-void CopyPicture(const RawPicture& picture, PixelSpan dst, std::int32_t width, std::int32_t height);
 
 // What one way gave. NotOffered passes on to the next way; Failed ends the
 // search with its reason in the why argument.
@@ -60,7 +48,7 @@ private:
     wl_buffer* buffer_ = nullptr;
 };
 
-// Whether a wl_shm format is one CopyPicture reads, and in which byte order.
+// Whether a wl_shm format is one PlaceOutputPicture reads, and in which byte order.
 bool ReadableShmFormat(std::uint32_t format, bool& red_first);
 
 // How long the compositor may take to hand over an output's picture.

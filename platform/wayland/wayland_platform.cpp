@@ -6,9 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/common/profile_save.h"
+#include "platform/common/profile_store.h"
 #include "platform/linux/settings_folder.h"
-#include "settings/profile_file.h"
 #include "platform/wayland/layer_shell.h"
 #include "platform/wayland/output_capture.h"
 
@@ -40,13 +39,13 @@ std::uint64_t WaylandPlatform::ClockReading() {
 
 std::int32_t WaylandPlatform::ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
                                             const std::string& path) {
-    return ReadProfileInt(section, key, fallback, path);
+    return PosixProfileGetInt(section, key, fallback, path);
 }
 
 bool WaylandPlatform::ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
                                           const std::string& path) {
     // Only the settings dialog saves, and it runs on X11; kept whole all the same.
-    return SaveProfileStrings(section, entries, path, "\n");
+    return PosixProfileWriteStrings(section, entries, path, "\n");
 }
 
 SurfaceHandle WaylandPlatform::CreateSurface(std::int32_t width, std::int32_t height) {

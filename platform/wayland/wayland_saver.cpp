@@ -14,17 +14,20 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/main.h"
 #include "ext-image-capture-source-v1-client.h"
 #include "ext-image-copy-capture-v1-client.h"
 #include "platform/linux/backend_choice.h"
+#include "platform/linux/daemonize.h"
+#include "platform/wayland/input_rules.h"
 #include "platform/wayland/wayland_dispatch.h"
 #include "platform/wayland/wayland_platform.h"
 #include "platform/wayland/layer_shell.h"
@@ -35,12 +38,47 @@ namespace nyamo::wayland {
 
 namespace {
 
+// What an output was as the saver started on it.
+struct OutputShape {
+    std::int32_t mode_width = 0, mode_height = 0, scale = 1, transform = 0;
+    bool operator==(const OutputShape&) const = default;
+};
+
 struct Output {
     std::uint32_t global = 0;
     OutputSurface surface;
     std::unique_ptr<WaylandPlatform> platform;
     std::unique_ptr<App> app;
     bool configured = false;
+    std::uint32_t configured_width = 0, configured_height = 0;
+    // Set once the saver runs on it: a new mode, scale or turn from then on
+    // leaves the kittens sized to what the output no longer is (sway 1.7
+    // keeps an unscaled surface where part of the session may show).
+    std::optional<OutputShape> started_as;
+    bool changed = false;
+    // A frame callback asked for once the saver started: when it comes
+    // back, the compositor draws the saver on this output. A locked
+    // session draws only its lock, and it never comes.
+    wl_callback* shown_callback = nullptr;
+    bool shown = false;
+
+    OutputShape Shape() const {
+        return {surface.mode_width, surface.mode_height, surface.scale, surface.transform};
+    }
+};
+
+struct Session;
+
+// One seat and its devices, each made while the seat has it and released
+// when it goes (a mouse that sleeps, a keyboard behind a KVM switch).
+struct Seat {
+    Session* session = nullptr;
+    std::uint32_t global = 0;
+    wl_seat* seat = nullptr;
+    wl_pointer* pointer = nullptr;
+    wl_keyboard* keyboard = nullptr;
+    wl_touch* touch = nullptr;
+    SeatInput input;
 };
 
 struct Session {
@@ -53,10 +91,7 @@ struct Session {
     ext_image_copy_capture_manager_v1* image_copy = nullptr;
     ext_output_image_capture_source_manager_v1* output_sources = nullptr;
     wp_viewporter* viewporter = nullptr;
-    wl_seat* seat = nullptr;
-    wl_pointer* pointer = nullptr;
-    wl_keyboard* keyboard = nullptr;
-    wl_touch* touch = nullptr;
+    std::vector<std::unique_ptr<Seat>> seats;
     std::vector<std::unique_ptr<Output>> outputs;
     bool background = false;
     // The surfaces are made: an output that comes or goes from now on
@@ -64,14 +99,6 @@ struct Session {
     bool started = false;
     // Input that ends the saver on every output.
     bool end = false;
-    // Which of our surfaces the pointer entered last, and where (surface
-    // coordinates); it stays known after the pointer left.
-    bool pointer_in = false;
-    const wl_surface* enter_surface = nullptr;
-    double enter_x = 0, enter_y = 0;
-    // The keyboard left our surfaces and no enter on another of ours came
-    // with it: another surface has it.
-    bool keyboard_lost = false;
 
     bool Ours(const wl_surface* surface) const {
         for (const auto& output : outputs)
@@ -91,7 +118,10 @@ void OutputMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
     static_cast<Output*>(data)->surface.mode_width = width;
     static_cast<Output*>(data)->surface.mode_height = height;
 }
-void OutputDone(void*, wl_output*) {}
+void OutputDone(void* data, wl_output*) {
+    auto* output = static_cast<Output*>(data);
+    if (output->started_as && *output->started_as != output->Shape()) output->changed = true;
+}
 void OutputScale(void* data, wl_output*, std::int32_t factor) {
     static_cast<Output*>(data)->surface.scale = factor > 0 ? factor : 1;
 }
@@ -107,10 +137,18 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t seri
                     std::uint32_t height) {
     auto* output = static_cast<Output*>(data);
     zwlr_layer_surface_v1_ack_configure(layer, serial);
-    // The size is the output's; it stays for the run. A size of zero is the
-    // compositor's to choose: the next configure brings it.
-    if (output->configured || width == 0 || height == 0) return;
+    if (output->configured) {
+        // The kittens and the buffers keep the first size for the run: a
+        // new one once they run leaves part of the output to the session.
+        if (output->started_as && (width != output->configured_width || height != output->configured_height))
+            output->changed = true;
+        return;
+    }
+    // A size of zero is the compositor's to choose: the next configure brings it.
+    if (width == 0 || height == 0) return;
     output->configured = true;
+    output->configured_width = width;
+    output->configured_height = height;
     OutputSurface& o = output->surface;
     if (o.viewport != nullptr && o.mode_width > 0 && o.mode_height > 0 && width > 0 && height > 0) {
         // The mode is the panel's; a turned output shows it on its side.
@@ -128,50 +166,46 @@ void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t seri
 void LayerClosed(void* data, zwlr_layer_surface_v1*) { static_cast<Output*>(data)->surface.closed = true; }
 constexpr zwlr_layer_surface_v1_listener kLayerListener{&LayerConfigure, &LayerClosed};
 
-// --- Input ---------------------------------------------------------------------
+void Shown(void* data, wl_callback* callback, std::uint32_t) {
+    auto* output = static_cast<Output*>(data);
+    wl_callback_destroy(callback);
+    output->shown_callback = nullptr;
+    output->shown = true;
+}
+constexpr wl_callback_listener kShownListener{&Shown};
 
-// One pixel or more from where it came in, in surface units: what the
-// pointer moves by on every output, whatever its scale.
-bool MovedFromEnter(const Session& s, wl_fixed_t x, wl_fixed_t y) {
-    return std::fabs(wl_fixed_to_double(x) - s.enter_x) >= 1.0 || std::fabs(wl_fixed_to_double(y) - s.enter_y) >= 1.0;
+// --- Input ---------------------------------------------------------------------
+// The listeners only tell the seat's rules (input_rules.h) what came.
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
                   wl_fixed_t y) {
-    auto* s = static_cast<Session*>(data);
-    if (!s->Ours(surface)) return;
-    // Coming back after leaving one of ours is a move when it comes in on
-    // another output or elsewhere on this one. A compositor that rearranges
-    // its outputs (one unplugged, say) sends a leave and an enter at the very
-    // same place, and that is nobody's hand.
-    if (s->enter_surface != nullptr && (surface != s->enter_surface || MovedFromEnter(*s, x, y))) s->end = true;
-    s->pointer_in = true;
-    s->enter_surface = surface;
-    s->enter_x = wl_fixed_to_double(x);
-    s->enter_y = wl_fixed_to_double(y);
-    wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no pointer over the kittens
+    auto* seat = static_cast<Seat*>(data);
+    const bool ours = seat->session->Ours(surface);
+    if (seat->input.PointerEnter(surface, ours, wl_fixed_to_double(x), wl_fixed_to_double(y))) seat->session->end = true;
+    if (ours) wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no pointer over the kittens
 }
 void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface* surface) {
-    auto* s = static_cast<Session*>(data);
-    if (!s->Ours(surface)) return;
-    s->pointer_in = false;
+    auto* seat = static_cast<Seat*>(data);
+    seat->input.PointerLeave(seat->session->Ours(surface));
 }
 void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
-    auto* s = static_cast<Session*>(data);
-    if (s->pointer_in && MovedFromEnter(*s, x, y)) s->end = true;
+    auto* seat = static_cast<Seat*>(data);
+    if (seat->input.PointerMotion(wl_fixed_to_double(x), wl_fixed_to_double(y))) seat->session->end = true;
 }
+void Ends(void* data) { static_cast<Seat*>(data)->session->end = true; }
 void PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
-    if (state == WL_POINTER_BUTTON_STATE_PRESSED) static_cast<Session*>(data)->end = true;
+    if (state == WL_POINTER_BUTTON_STATE_PRESSED) Ends(data);
 }
-void PointerAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {
-    static_cast<Session*>(data)->end = true;
-}
+void PointerAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { Ends(data); }
 void PointerFrame(void*, wl_pointer*) {}
 void PointerAxisSource(void*, wl_pointer*, std::uint32_t) {}
 void PointerAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
-void PointerAxisDiscrete(void* data, wl_pointer*, std::uint32_t, std::int32_t) {
-    static_cast<Session*>(data)->end = true;
-}
+void PointerAxisDiscrete(void* data, wl_pointer*, std::uint32_t, std::int32_t) { Ends(data); }
 // Named members, the rest zero: newer libwayland versions add events at the
 // end (axis_value120, axis_relative_direction) that the seat version bound
 // here never sends.
@@ -191,15 +225,17 @@ const wl_pointer_listener kPointerListener = [] {
 
 void KeyboardKeymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); }
 void KeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) {
-    auto* s = static_cast<Session*>(data);
-    if (s->Ours(surface)) s->keyboard_lost = false;
+    // The keys already down as it comes (one still held from the command
+    // that started the saver) are no input: only a new press is.
+    auto* seat = static_cast<Seat*>(data);
+    seat->input.KeyboardEnter(seat->session->Ours(surface));
 }
 void KeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface) {
-    auto* s = static_cast<Session*>(data);
-    if (s->Ours(surface)) s->keyboard_lost = true;
+    auto* seat = static_cast<Seat*>(data);
+    seat->input.KeyboardLeave(seat->session->Ours(surface), NowMs());
 }
 void KeyboardKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
-    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<Session*>(data)->end = true;
+    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) Ends(data);
 }
 void KeyboardModifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
                        std::uint32_t) {}
@@ -209,7 +245,7 @@ constexpr wl_keyboard_listener kKeyboardListener{&KeyboardKeymap, &KeyboardEnter
 
 void TouchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*, std::int32_t, wl_fixed_t,
                wl_fixed_t) {
-    static_cast<Session*>(data)->end = true;
+    Ends(data);
 }
 void TouchUp(void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {}
 void TouchMotion(void*, wl_touch*, std::uint32_t, std::int32_t, wl_fixed_t, wl_fixed_t) {}
@@ -220,20 +256,61 @@ void TouchOrientation(void*, wl_touch*, std::int32_t, wl_fixed_t) {}
 constexpr wl_touch_listener kTouchListener{&TouchDown,   &TouchUp,    &TouchMotion,     &TouchFrame,
                                            &TouchCancel, &TouchShape, &TouchOrientation};
 
-void SeatCapabilities(void* data, wl_seat* seat, std::uint32_t caps) {
-    auto* s = static_cast<Session*>(data);
-    if (s->background) return;  // the lock screen's background takes no input
-    if ((caps & WL_SEAT_CAPABILITY_POINTER) != 0 && s->pointer == nullptr) {
-        s->pointer = wl_seat_get_pointer(seat);
-        wl_pointer_add_listener(s->pointer, &kPointerListener, s);
+// A device object given back: with release where the seat has it (version
+// 3), so that the compositor forgets it too.
+void ReleasePointer(Seat& seat) {
+    if (seat.pointer == nullptr) return;
+    if (wl_pointer_get_version(seat.pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) wl_pointer_release(seat.pointer);
+    else wl_pointer_destroy(seat.pointer);
+    seat.pointer = nullptr;
+    seat.input.PointerGone();
+}
+void ReleaseKeyboard(Seat& seat) {
+    if (seat.keyboard == nullptr) return;
+    if (wl_keyboard_get_version(seat.keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) wl_keyboard_release(seat.keyboard);
+    else wl_keyboard_destroy(seat.keyboard);
+    seat.keyboard = nullptr;
+    seat.input.KeyboardGone();
+}
+void ReleaseTouch(Seat& seat) {
+    if (seat.touch == nullptr) return;
+    if (wl_touch_get_version(seat.touch) >= WL_TOUCH_RELEASE_SINCE_VERSION) wl_touch_release(seat.touch);
+    else wl_touch_destroy(seat.touch);
+    seat.touch = nullptr;
+}
+void ReleaseSeat(Seat& seat) {
+    ReleasePointer(seat);
+    ReleaseKeyboard(seat);
+    ReleaseTouch(seat);
+    if (wl_seat_get_version(seat.seat) >= WL_SEAT_RELEASE_SINCE_VERSION) wl_seat_release(seat.seat);
+    else wl_seat_destroy(seat.seat);
+    seat.seat = nullptr;
+}
+
+void SeatCapabilities(void* data, wl_seat* wl, std::uint32_t caps) {
+    auto* seat = static_cast<Seat*>(data);
+    if (seat->session->background) return;  // the lock screen's background takes no input
+    const bool pointer = (caps & WL_SEAT_CAPABILITY_POINTER) != 0;
+    const bool keyboard = (caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+    const bool touch = (caps & WL_SEAT_CAPABILITY_TOUCH) != 0;
+    if (pointer && seat->pointer == nullptr) {
+        seat->pointer = wl_seat_get_pointer(wl);
+        wl_pointer_add_listener(seat->pointer, &kPointerListener, seat);
+    } else if (!pointer) {
+        ReleasePointer(*seat);
     }
-    if ((caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0 && s->keyboard == nullptr) {
-        s->keyboard = wl_seat_get_keyboard(seat);
-        wl_keyboard_add_listener(s->keyboard, &kKeyboardListener, s);
+    if (keyboard && seat->keyboard == nullptr) {
+        seat->keyboard = wl_seat_get_keyboard(wl);
+        wl_keyboard_add_listener(seat->keyboard, &kKeyboardListener, seat);
+        seat->input.KeyboardCame();
+    } else if (!keyboard) {
+        ReleaseKeyboard(*seat);
     }
-    if ((caps & WL_SEAT_CAPABILITY_TOUCH) != 0 && s->touch == nullptr) {
-        s->touch = wl_seat_get_touch(seat);
-        wl_touch_add_listener(s->touch, &kTouchListener, s);
+    if (touch && seat->touch == nullptr) {
+        seat->touch = wl_seat_get_touch(wl);
+        wl_touch_add_listener(seat->touch, &kTouchListener, seat);
+    } else if (!touch) {
+        ReleaseTouch(*seat);
     }
 }
 void SeatName(void*, wl_seat*, const char*) {}
@@ -263,9 +340,15 @@ void RegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, const
             bind(&ext_output_image_capture_source_manager_v1_interface, 1));
     } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
         s->viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
-    } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && s->seat == nullptr) {
-        s->seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
-        wl_seat_add_listener(s->seat, &kSeatListener, s);
+    } else if (std::strcmp(interface, wl_seat_interface.name) == 0) {
+        // Every seat, also one that comes while the saver runs: any hand on
+        // any of them ends it.
+        auto seat = std::make_unique<Seat>();
+        seat->session = s;
+        seat->global = name;
+        seat->seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
+        wl_seat_add_listener(seat->seat, &kSeatListener, seat.get());
+        s->seats.push_back(std::move(seat));
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         // A new screen ends the saver, as a changed screen ends it on X11.
         if (s->started) {
@@ -285,6 +368,12 @@ void RegistryRemove(void* data, wl_registry*, std::uint32_t name) {
     auto* s = static_cast<Session*>(data);
     for (const auto& output : s->outputs)
         if (output->global == name && !s->background) s->end = true;
+    for (auto seat = s->seats.begin(); seat != s->seats.end(); ++seat) {
+        if ((*seat)->global != name) continue;
+        ReleaseSeat(**seat);
+        s->seats.erase(seat);
+        break;
+    }
 }
 constexpr wl_registry_listener kRegistryListener{&RegistryGlobal, &RegistryRemove};
 
@@ -319,6 +408,7 @@ int TakeLock() {
 
 void Disconnect(Session& s) {
     for (auto& output : s.outputs) {
+        if (output->shown_callback != nullptr) wl_callback_destroy(output->shown_callback);
         output->app.reset();
         output->platform.reset();
         if (output->surface.viewport != nullptr) wp_viewport_destroy(output->surface.viewport);
@@ -327,10 +417,8 @@ void Disconnect(Session& s) {
         if (output->surface.output != nullptr) wl_output_destroy(output->surface.output);
     }
     s.outputs.clear();
-    if (s.pointer != nullptr) wl_pointer_destroy(s.pointer);
-    if (s.keyboard != nullptr) wl_keyboard_destroy(s.keyboard);
-    if (s.touch != nullptr) wl_touch_destroy(s.touch);
-    if (s.seat != nullptr) wl_seat_destroy(s.seat);
+    for (auto& seat : s.seats) ReleaseSeat(*seat);
+    s.seats.clear();
     if (s.screencopy != nullptr) zwlr_screencopy_manager_v1_destroy(s.screencopy);
     if (s.image_copy != nullptr) ext_image_copy_capture_manager_v1_destroy(s.image_copy);
     if (s.output_sources != nullptr) ext_output_image_capture_source_manager_v1_destroy(s.output_sources);
@@ -371,14 +459,73 @@ bool AnySaverLoaded(const Session& s) {
     return false;
 }
 
+// Why the connection to the compositor ended, in one line; status 1.
+int LostDisplay(wl_display* display) {
+    const int code = wl_display_get_error(display);
+    if (code == EPROTO) {
+        const wl_interface* interface = nullptr;
+        std::uint32_t id = 0;
+        const std::uint32_t error = wl_display_get_protocol_error(display, &interface, &id);
+        std::fprintf(stderr, "nyamo: the compositor ended the connection: protocol error %u on %s@%u\n", error,
+                     interface != nullptr ? interface->name : "the display", id);
+    } else {
+        std::fprintf(stderr, "nyamo: lost the Wayland compositor: %s\n", std::strerror(code != 0 ? code : EPIPE));
+    }
+    return 1;
+}
+
+// How long the compositor has to show the saver's surfaces and hand them
+// the keyboard.
+constexpr auto kShowLimit = std::chrono::milliseconds(1500);
+
+// Whether the saver shows on every output it runs on.
+bool EveryOutputShown(const Session& s) {
+    for (const auto& output : s.outputs)
+        if (output->platform && output->platform->SaverLoaded() && !output->shown) return false;
+    return true;
+}
+
+// Once the saver shows everywhere, a start with --daemonize may return.
+// True, with a line, when the saver must end (status 0): not shown by the
+// limit (a locked session draws only its lock: sway 1.8 and later), or
+// shown while no seat's keyboard came to it (sway 1.7's lock keeps them).
+// It never runs unseen below a lock nor stays over one.
+bool EndsUnseen(Session& s, std::chrono::steady_clock::time_point limit, bool& reported) {
+    const bool shown = EveryOutputShown(s);
+    if (shown && !reported) {
+        reported = true;
+        linux_program::ReportSaverShown();
+    }
+    if (std::chrono::steady_clock::now() < limit) return false;
+    if (!shown) {
+        std::fprintf(stderr, "nyamo: the compositor shows no saver (is the session locked?); the saver ends\n");
+        return true;
+    }
+    bool keyboard = false, on_ours = false;
+    for (const auto& seat : s.seats) {
+        keyboard = keyboard || seat->input.HasKeyboard();
+        on_ours = on_ours || seat->input.KeyboardOnOurs();
+    }
+    if (!keyboard || on_ours) return false;
+    std::fprintf(stderr, "nyamo: another surface holds the keyboard (a lock screen?); the saver ends\n");
+    return true;
+}
+
 // The loop: Wayland events, the ticks of every output's timer and the
 // signals, until no output's saver is left. Nothing in it waits for the
 // compositor: requests go out with wl_display_flush, events come in as the
-// socket has them.
-void RunLoop(Session& s, int signals) {
+// socket has them. 0 when the saver ended, 1 (and a line) when the
+// connection did.
+int RunLoop(Session& s, int signals) {
     const int fd = wl_display_get_fd(s.display);
+    const auto show_limit = std::chrono::steady_clock::now() + kShowLimit;
+    bool show_asked = s.background, reported = false;
     while (AnySaverLoaded(s)) {
-        while (wl_display_prepare_read(s.display) != 0) wl_display_dispatch_pending(s.display);
+        // A display with an error fails every dispatch: that ends the loop.
+        while (wl_display_prepare_read(s.display) != 0)
+            if (wl_display_dispatch_pending(s.display) < 0) return LostDisplay(s.display);
+        // EAGAIN: the socket is full, the rest goes next time; EPIPE: the
+        // compositor closed it, and the read below says why.
         wl_display_flush(s.display);
         int timeout = -1;
         for (const auto& output : s.outputs) {
@@ -390,35 +537,42 @@ void RunLoop(Session& s, int signals) {
         pollfd watch[2]{{fd, POLLIN, 0}, {signals, POLLIN, 0}};
         const int ready = poll(watch, signals >= 0 ? 2 : 1, timeout);
         if (ready > 0 && (watch[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
-            if (wl_display_read_events(s.display) < 0) return;  // the compositor went
+            if (wl_display_read_events(s.display) < 0) return LostDisplay(s.display);
         } else {
             wl_display_cancel_read(s.display);
         }
-        if (wl_display_dispatch_pending(s.display) < 0) return;
+        if (wl_display_dispatch_pending(s.display) < 0) return LostDisplay(s.display);
         bool stop = false;
         if (signals >= 0 && (watch[1].revents & POLLIN) != 0) {
             signalfd_siginfo info{};
             if (read(signals, &info, sizeof info) > 0) stop = true;
         }
-        const bool end = stop || (!s.background && (s.end || s.keyboard_lost));
+        if (!s.background) {
+            for (const auto& seat : s.seats)
+                if (seat->input.KeyboardTaken(NowMs())) s.end = true;
+            for (const auto& output : s.outputs)
+                if (output->changed || output->surface.closed) s.end = true;
+            // Asked on every turn until the limit, and once at it.
+            if (!show_asked) {
+                if (EndsUnseen(s, show_limit, reported)) s.end = true;
+                show_asked = std::chrono::steady_clock::now() >= show_limit;
+            }
+        }
         for (const auto& output : s.outputs) {
             WaylandPlatform* platform = output->platform.get();
             if (platform == nullptr || !platform->SaverLoaded()) continue;
             // A closed surface ends the saver everywhere, as nothing must
             // show the session; the background just loses that output.
-            if (end || output->surface.closed) {
-                if (output->surface.closed && !s.background) s.end = true;
+            if (stop || s.end || output->surface.closed) {
                 Deliver([&] { Form_Click(*output->app); });
                 continue;
             }
             platform->Retry();
             if (platform->CanDraw() && platform->timer().TakeDueTick()) Deliver([&] { Timer1_Timer(*output->app); });
         }
-        if (s.end && !s.background)
-            for (const auto& output : s.outputs)
-                if (output->platform && output->platform->SaverLoaded()) Deliver([&] { Form_Click(*output->app); });
     }
     wl_display_flush(s.display);
+    return 0;
 }
 
 }  // namespace
@@ -440,8 +594,11 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
     s.registry = wl_display_get_registry(s.display);
     wl_registry_add_listener(s.registry, &kRegistryListener, &s);
     // Start-up: the globals, then each output's scale and the seat's devices.
-    wl_display_roundtrip(s.display);
-    wl_display_roundtrip(s.display);
+    if (wl_display_roundtrip(s.display) < 0 || wl_display_roundtrip(s.display) < 0) {
+        const int status = LostDisplay(s.display);
+        Disconnect(s);
+        return status;
+    }
     if (s.layer_shell == nullptr || s.compositor == nullptr || s.shm == nullptr) {
         std::fprintf(stderr,
                      "nyamo: this Wayland compositor offers no layer-shell (zwlr_layer_shell_v1%s), which the saver "
@@ -504,6 +661,15 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
             return 0;
         }
     }
+    for (auto& output : s.outputs) {
+        output->started_as = output->Shape();
+        // Every first frame is committed; a frame callback on a commit of
+        // its own (no new buffer) says when the compositor draws it.
+        if (!output->platform || !output->platform->SaverLoaded() || s.background) continue;
+        output->shown_callback = wl_surface_frame(output->surface.surface);
+        wl_callback_add_listener(output->shown_callback, &kShownListener, output.get());
+        wl_surface_commit(output->surface.surface);
+    }
     // Start-up decodes pictures and frees them again; glibc keeps such freed
     // memory in the heap unless asked, and the saver then lives for hours.
     malloc_trim(0);
@@ -514,11 +680,13 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
     sigaddset(&mask, SIGINT);
     sigprocmask(SIG_BLOCK, &mask, nullptr);
     const int signals = signalfd(-1, &mask, SFD_CLOEXEC | SFD_NONBLOCK);
-    RunLoop(s, signals);
+    // Without the descriptor the signals keep their default: they end the process.
+    if (signals < 0) sigprocmask(SIG_UNBLOCK, &mask, nullptr);
+    const int status = RunLoop(s, signals);
     if (signals >= 0) close(signals);
     Disconnect(s);
     if (lock >= 0) close(lock);
-    return 0;
+    return status;
 }
 
 }  // namespace nyamo::wayland

@@ -18,8 +18,8 @@
 #include "platform/x11/x11_hack_window.h"
 #include "platform/x11/x11_loop.h"
 #include "platform/x11/xscreensaver_prefs.h"
-#include "saver/flock.h"
 #include "saver/saver_window.h"
+#include "saver/tick.h"
 #include "settings/options.h"
 
 namespace nyamo::x11 {
@@ -108,10 +108,7 @@ std::unique_ptr<Hack> HackInit(Display* display, Window target, Window own_windo
 
 // draw: one frame, at each tick of the timer the core set.
 void HackDraw(Hack& hack) {
-    Deliver([&] {
-        SpawnCats(hack.app);
-        StepCats(hack.app);
-    });
+    Deliver([&] { FlockTick(hack.app); });
     if (hack.fps)
         if (const auto text = hack.rate.Tick(std::chrono::steady_clock::now())) hack.platform.SetCaption(*text);
 }

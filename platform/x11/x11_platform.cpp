@@ -11,14 +11,12 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 
 #include "platform/linux/settings_folder.h"
 #include "platform/x11/fltk_dialog.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_image.h"
-#include "platform/common/profile_save.h"
-#include "settings/profile_file.h"
+#include "platform/common/profile_store.h"
 
 namespace nyamo::x11 {
 
@@ -112,22 +110,12 @@ bool X11Platform::GetWindowRect(WindowHandle window, Rect& rect) {
 
 std::int32_t X11Platform::ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
                                         const std::string& path) {
-    return ReadProfileInt(section, key, fallback, path);
+    return PosixProfileGetInt(section, key, fallback, path);
 }
 
 bool X11Platform::ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
                                       const std::string& path) {
-    // The per-user folder is made on the first save; a failure shows as a
-    // failed write below.
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::error_code error;
-    if (!folder.empty() && !std::filesystem::exists(folder, error)) {
-        std::filesystem::create_directories(folder, error);
-        if (!error)
-            std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace,
-                                         error);
-    }
-    return SaveProfileStrings(section, entries, path, "\n");
+    return PosixProfileWriteStrings(section, entries, path, "\n");
 }
 
 // --- Surfaces ------------------------------------------------------------------

@@ -16,6 +16,7 @@
 
 #include <chrono>
 
+#include "platform/linux/daemonize.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_image.h"
 #include "platform/x11/x11_platform.h"
@@ -130,6 +131,8 @@ void X11Platform::ShowSaverWindow() {
         GrabInput();
     RepaintSaver();
     XSync(display_, False);
+    // Mapped and drawn: a start with --daemonize may return.
+    linux_program::ReportSaverShown();
 }
 
 void X11Platform::FocusSaverSink() {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# packages: sway swaybg swaylock grim xwayland weston xvfb xdotool x11-utils imagemagick valgrind kwin-wayland cage mutter dbus wayland-utils
+# packages: sway swaybg swaylock swayidle grim xwayland weston xvfb xdotool x11-utils imagemagick valgrind kwin-wayland cage mutter dbus wayland-utils
 # The Wayland suite: the real nyamo binary in a real sway session. sway runs
 # on its X11 backend inside an Xvfb of the suite's own (WLR_BACKENDS=x11,
 # pixman renderer), with two outputs, each a window of that Xvfb, so that
@@ -140,7 +140,7 @@ over_own_desktop() {
 bare_desktop() { [ "$total" -gt 0 ] && [ "$own" -eq "$total" ]; }
 live_savers() {  # ours that still run (an ended one may stay a zombie for a while)
   local p
-  for p in $(pgrep -f -- "$nyamo"); do
+  for p in $(pgrep -f -- "^$nyamo"); do  # not an idle daemon whose command names it
     [ "$(ps -o stat= -p "$p" | cut -c1)" = Z ] || echo "$p"
   done
 }
@@ -196,6 +196,9 @@ kittens_over_own_desktop() {
   start "$work/saver.out" env WAYLAND_DEBUG=1 "$nyamo" /s
   local result=0 offered=screencopy used=screencopy
   until_shots 10 over_own_desktop || result=1
+  # The kittens walk: frames after the first reach the compositor.
+  shot X11-1 >/dev/null && mv "$work/shots/X11-1.ppm" "$work/shots/before.ppm" && sleep 0.5 && shot X11-1 >/dev/null
+  cmp -s "$work/shots/before.ppm" "$work/shots/X11-1.ppm" && { echo "  the same picture 0.5 s later"; result=1; }
   saver_stop
   # The picture comes through ext-image-copy-capture where sway offers it
   # (1.11 and later), through wlr-screencopy before.
@@ -205,11 +208,44 @@ kittens_over_own_desktop() {
   [ "$offered" = "$used" ] || result=1
   return $result
 }
-ends_on() {  # ends_on XDOTOOL-ARGS...: within 2 s, status 0, nothing left, nothing written
+quadrants() {  # quadrants FILE: the commonest colour of each quarter of a shot, by rows
+  local g
+  for g in northwest northeast southwest southeast; do
+    convert "$1" -gravity $g -crop 50%x50%+0+0 +repage -format %c histogram:info:- | sort -nr | awk 'NR == 1 { printf "%s ", $3 }'
+  done
+}
+# A turned output shows its desktop the right way up behind the kittens:
+# each quarter of a four-colour picture stays where it was. (sway's 90 is
+# clockwise: wl_output's 270.)
+turned_output() {
+  local result=0 turn bare saver
+  convert -size 64x48 xc:red xc:lime +append \( -size 64x48 xc:blue xc:white +append \) -append "$work/shots/quad.png"
+  settings 5 1 3
+  pointer_on_first_output
+  for turn in 90 flipped; do
+    in_session timeout 5 swaymsg "output X11-1 transform $turn, output X11-1 bg $work/shots/quad.png stretch" >/dev/null
+    sleep 1; shot X11-1 >/dev/null; bare=$(quadrants "$work/shots/X11-1.ppm")
+    start "$work/saver.out" "$nyamo" /s
+    sleep 2; shot X11-1 >/dev/null; saver=$(quadrants "$work/shots/X11-1.ppm")
+    [ "$bare" = "#FF0000 #00FF00 #0000FF #FFFFFF " ] && [ "$saver" = "$bare" ] && kill -0 "$npid" 2>/dev/null ||
+      { echo "  $turn: the desktop $bare, behind the kittens $saver; $(cat "$work/saver.out")"; result=1; }
+    saver_stop
+  done
+  in_session timeout 5 swaymsg "output X11-1 transform normal, output X11-1 bg #${desktop[X11-1]} solid_color" >/dev/null
+  until_shots 5 bare_desktop >/dev/null || { echo "  the desktop did not come back"; result=1; }
+  return $result
+}
+# ends_on XDOTOOL-ARGS...: within 2 s, status 0, nothing left, nothing written;
+# a key held down as the saver starts and released while it runs is no input.
+ends_on() {
+  xdotool keydown b
   saver_start 2
-  saver_up 10 || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
+  saver_up 10
+  local up=$?
+  xdotool keyup b
+  [ "$up" -eq 0 ] || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
   sleep 0.6
-  kill -0 "$npid" 2>/dev/null || { echo "  ended before any input"; return 1; }
+  kill -0 "$npid" 2>/dev/null || { echo "  ended before any input (the held key's release?)"; return 1; }
   xdotool "$@"
   local result=0
   ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
@@ -219,21 +255,47 @@ ends_on() {  # ends_on XDOTOOL-ARGS...: within 2 s, status 0, nothing left, noth
   saver_stop
   return $result
 }
+sway_runs=0
+savers_gone() { local i; for i in $(seq $(($1 * 20))); do [ -z "$(live_savers)" ] && return 0; sleep 0.05; done; return 1; }
+# The keyboard and the pointer to another seat and back (a dock, a KVM
+# switch): devices that go and come are no input; a move after is. (Past
+# the moment the saver asks where the keyboard is; sway keeps the devices
+# on both seats after it: a new sway for the other checks.)
+devices_come_back() {
+  saver_start 2
+  saver_up 10 || { saver_stop; return 1; }
+  local seat device result=0
+  for seat in other seat0; do
+    sleep 0.8
+    for device in X11_keyboard X11_pointer; do in_session timeout 5 swaymsg "seat $seat attach 0:0:$device" >/dev/null; done
+  done
+  sleep 0.5
+  kill -0 "$npid" 2>/dev/null || { echo "  ended as the devices went and came: $(cat "$work/saver.out")"; result=1; }
+  xdotool mousemove_relative 5 5
+  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  a move after: still running or status ${status:-?}"; result=1; }
+  saver_stop
+  restart_sway || { echo "  no new sway"; result=1; }
+  return $result
+}
 one_instance() {
   saver_start 2
   saver_up 10 || { saver_stop; return 1; }
   local first=$npid result=0
-  start "$work/second.out" "$nyamo" /s
-  ended_within "$npid" 2 || { echo "  the second saver still runs"; result=1; }
+  start "$work/second.out" "$nyamo" --daemonize /s
+  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  the second saver still runs, or status ${status:-?}"; result=1; }
   kill -0 "$first" 2>/dev/null || { echo "  the first saver ended"; result=1; }
   # Killed with -9, the first leaves its lock behind; it must not count.
   npid=$first
   saver_stop || return 1
   saver_start 2
   saver_up 10 || { echo "  no saver after the killed one"; result=1; }
-  xdotool key a
-  ended_within "$npid" 3 && [ "$status" -eq 0 ] || result=1
+  kill -TERM "$npid"  # an idle daemon's stop
+  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  SIGTERM: still running or status ${status:-?}"; result=1; }
   saver_stop
+  # One that cannot start says why in one line, through --daemonize too.
+  start "$work/second.out" env WAYLAND_DISPLAY=nyamo-none "$nyamo" --daemonize /s
+  ended_within "$npid" 2 && [ "$status" -eq 1 ] && [ "$(wc -l <"$work/second.out")" -eq 1 ] ||
+    { echo "  with no compositor: status ${status:-?}, said: $(cat "$work/second.out")"; result=1; }
   return $result
 }
 # An output that goes (sway 1.8 and later unplug a third, away from the
@@ -246,7 +308,9 @@ taken_away() {
   saver_start 2
   saver_up 10 || { saver_stop; return 1; }
   local first=$npid result=0
-  if [ "$1" = lock ]; then
+  if [ "$1" = scale ]; then
+    in_session timeout 5 swaymsg output X11-1 scale 2 >/dev/null
+  elif [ "$1" = lock ]; then
     start "$work/lock.out" swaylock --color 000000
   elif [ -n "$sway_18" ]; then
     in_session timeout 5 swaymsg output X11-3 unplug >/dev/null
@@ -257,19 +321,77 @@ taken_away() {
   fi
   ended_within "$first" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
   saver_stop
+  [ "$1" = scale ] && in_session timeout 5 swaymsg output X11-1 scale 1 >/dev/null
   return $result
 }
+# With --daemonize as well: it returns once the X11 saver window is mapped.
 x11_when_asked() {
   settings 5 2 3
-  start "$work/saver.out" "$nyamo" --backend=x11 /s
-  local i result=1
-  for i in $(seq 100); do xdotool search --name '^Amberpaw$' >/dev/null && { result=0; break; }; sleep 0.05; done
-  [ "$result" -eq 0 ] || echo "  no X11 saver window on $DISPLAY"
+  local result=0
+  in_session timeout 10 "$nyamo" --daemonize --backend=x11 /s >"$work/saver.out" 2>&1 ||
+    { echo "  --daemonize: status $?: $(cat "$work/saver.out")"; result=1; }
+  xdotool search --onlyvisible --name '^Amberpaw$' >/dev/null || { echo "  no X11 saver window on $DISPLAY"; result=1; }
   sleep 0.5
   xdotool key a
-  ended_within "$npid" 3 && [ "$status" -eq 0 ] || result=1
-  saver_stop
+  savers_gone 3 || { echo "  the saver did not end on a key"; result=1; }
   return $result
+}
+
+# --- an idle daemon and the lock screen -------------------------------------------------------
+# A session that sway 1.8 or later locks stays locked when its locker is
+# killed: each of these checks starts on a fresh sway there.
+restart_sway() {
+  stop_sway
+  sway_runs=$((sway_runs + 1))
+  start_sway "$work/runtime$sway_runs" "$work/sway.config" "$work/sway.log" x11 &&
+    in_session timeout 5 swaymsg create_output >/dev/null && xdotool windowmove "$(newest_window)" 1024 0 &&
+    until_shots 5 bare_desktop >/dev/null
+}
+fresh_sway() {
+  kill $(session_processes swayidle) $(session_processes swaylock) 2>/dev/null
+  if [ -n "$sway_18" ]; then restart_sway; else until_shots 5 bare_desktop >/dev/null; fi
+}
+ms() { echo $(($(date +%s%N) / 1000000)); }
+# swayidle, with or without -w, starts the saver (--daemonize) at its 2 s
+# and the lock at its 5 s, on time. The lock ends the saver (sway 1.7: the
+# kittens stay above it, a move does nothing, a key ends them). A saver
+# started while the session is locked ends at once.
+idle_then_lock() {
+  fresh_sway || { echo "  no fresh sway"; return 1; }
+  settings 5 2 3
+  pointer_on_first_output
+  local result=0 t0 saver i
+  t0=$(ms)
+  start "$work/idle.out" swayidle $1 timeout 2 "$nyamo --daemonize /s" timeout 5 "swaylock -f -c 000000"
+  until_shots 6 no_desktop >/dev/null && [ $(($(ms) - t0)) -ge 1900 ] || { echo "  the saver at $(($(ms) - t0)) ms"; result=1; }
+  saver=$(live_savers)
+  for i in $(seq 140); do [ -n "$(session_processes swaylock)" ] && break; sleep 0.05; done
+  [ $(($(ms) - t0)) -ge 4900 ] && [ $(($(ms) - t0)) -le 6500 ] || { echo "  the lock at $(($(ms) - t0)) ms"; result=1; }
+  [ -n "$saver" ] && kill -0 $saver 2>/dev/null || { echo "  no saver when the lock came"; result=1; }
+  kill $(session_processes swayidle) 2>/dev/null  # it would start the saver again after the next input
+  if [ -z "$sway_18" ]; then
+    sleep 0.5; xdotool mousemove_relative 5 5; sleep 0.5
+    [ -n "$(live_savers)" ] || { echo "  the saver ended on a pointer move under sway 1.7's lock"; result=1; }
+    xdotool key a
+  fi
+  savers_gone 2 || { echo "  the saver still runs under the lock"; result=1; }
+  start "$work/locked.out" "$nyamo" /s
+  ended_within "$npid" 3 && [ "$status" -eq 0 ] && grep -qE "session locked|lock screen" "$work/locked.out" ||
+    { echo "  a saver started while locked: status ${status:-?}, said: $(cat "$work/locked.out")"; result=1; }
+  kill -9 "$npid" 2>/dev/null
+  fresh_sway
+  return $result
+}
+# The compositor killed under the saver: it ends within 2 s with status 1
+# and one line, and does not spin. (The session's last check.)
+compositor_killed() {
+  fresh_sway || return 1
+  saver_start 2
+  saver_up 10 || { saver_stop; return 1; }
+  kill -9 "$SWAY_PID"
+  wait "$SWAY_PID" 2>/dev/null  # reaped here, quietly
+  ended_within "$npid" 2 && [ "$status" -eq 1 ] && [ "$(wc -l <"$work/saver.out")" -eq 1 ] ||
+    { echo "  still running or status ${status:-?}; said: $(cat "$work/saver.out")"; saver_stop; return 1; }
 }
 
 # --- the lock-screen background ----------------------------------------------------------------
@@ -355,24 +477,36 @@ run "$session_missing" "saver: blank is kittens over black on both outputs, noth
   blank_is_black
 run "$session_missing" "saver: kittens over each output's own desktop picture, through ext-image-copy-capture where offered" \
   kittens_over_own_desktop
-run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written" \
+run "$session_missing" "saver: a turned output (90, flipped) shows its desktop the right way up" turned_output
+run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written; a key held as it starts is no input on release" \
   ends_on mousemove_relative 1 0
 run "$session_missing" "saver: a key ends it within 2 s, nothing left running or written" ends_on key a
 run "$session_missing" "saver: a click ends it within 2 s, nothing left running or written" ends_on click 1
 run "$session_missing" "saver: the wheel ends it within 2 s, nothing left running or written" ends_on click 4
-run "$session_missing" "one instance: a second /s ends at once, the first runs on; after it is killed with -9 a new one starts" \
+run "$session_missing" "saver: keyboard and pointer gone to another seat and back are no input; a move then ends it" \
+  devices_come_back
+run "$session_missing" "one instance: a second /s (--daemonize) ends at once, the first runs on; after it is killed with -9 a new one starts, and SIGTERM ends that with status 0; with no compositor, status 1 and one line" \
   one_instance
-run "$session_missing" "backend: --backend=x11 runs on the X server even in a Wayland session" x11_when_asked
+run "$session_missing" "backend: --backend=x11 runs on the X server even in a Wayland session; --daemonize returns once it is mapped" \
+  x11_when_asked
 run "$session_missing" "background: kittens on every output, input ignored, SIGTERM ends it with status 0" background_mode
 run "${session_missing:-$no_xwayland}" "dialog: /c opens in the session through XWayland; closing it saves nothing" dialog_on_xwayland
 run "${session_missing:-$no_valgrind}" "memcheck: a saver started and woken by the pointer, no memory error" memcheck_saver
 sway_18=$(printf '1.8\n%s\n' "$(sway --version 2>/dev/null | grep -oE '[0-9]+\.[0-9]+')" | sort -V | head -n 1 | grep -x 1.8)
 run "$session_missing" "saver: an output that goes ends it (sway 1.7: one switched off and on is covered again)" taken_away output
+run "$session_missing" "saver: an output's scale going from 1 to 2 ends it" taken_away scale
 # sway 1.7 keeps the keyboard on the oldest overlay surface, so its swaylock
 # cannot take it: the saver's first key ends it there, showing the lock.
 [ -n "$sway_18" ] && no_lock="" || no_lock="sway before 1.8 gives no lock screen the keyboard while the saver has it"
-command -v swaylock >/dev/null || no_lock="swaylock is not installed"
+command -v swaylock >/dev/null && no_swaylock="" || no_swaylock="swaylock is not installed"
+no_lock=${no_swaylock:-$no_lock}
 run "${session_missing:-$no_lock}" "saver: the lock screen taking the keyboard ends it" taken_away lock
+command -v swayidle >/dev/null && no_idle=$no_swaylock || no_idle="swayidle is not installed"
+run "${session_missing:-$no_idle}" "idle daemon: swayidle -w, the saver (--daemonize) at its timeout, the lock at its own, in order" \
+  idle_then_lock -w
+run "${session_missing:-$no_idle}" "idle daemon: swayidle without -w, the saver (--daemonize) at its timeout, the lock at its own, in order" \
+  idle_then_lock
+run "$session_missing" "compositor killed: the saver ends within 2 s, status 1, one line" compositor_killed
 
 # --- the other compositors -----------------------------------------------------------------------
 stop_sway

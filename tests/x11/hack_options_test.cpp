@@ -169,6 +169,7 @@ TEST(BackendChoice, TheSessionTheSwitchAndTheModes) {
         bool background;
         std::vector<std::string> left;
         bool refused;
+        bool daemonize = false;
     };
     const std::vector<Case> cases{
         {{"/s"}, "wayland-1", Backend::Wayland, false, {"/s"}, false},
@@ -185,6 +186,10 @@ TEST(BackendChoice, TheSessionTheSwitchAndTheModes) {
         {{"--backend=mir", "/s"}, "wayland-1", Backend::X11, false, {}, true},
         {{"--wayland-background", "--backend=x11"}, nullptr, Backend::Wayland, true, {}, true},
         {{"--wayland-background", "/s"}, nullptr, Backend::Wayland, true, {"/s"}, true},
+        {{"--daemonize", "/s"}, "wayland-1", Backend::Wayland, false, {"/s"}, false, true},
+        {{"/s", "--daemonize", "--backend=x11"}, "wayland-1", Backend::X11, false, {"/s"}, false, true},
+        {{"--daemonize", "/c"}, nullptr, Backend::X11, false, {}, true},
+        {{"--daemonize", "--wayland-background"}, nullptr, Backend::Wayland, true, {}, true},
     };
     for (const Case& c : cases) {
         const BackendChoice choice = ChooseBackend(c.args, c.wayland_display);
@@ -193,6 +198,7 @@ TEST(BackendChoice, TheSessionTheSwitchAndTheModes) {
         if (c.refused) continue;
         EXPECT_EQ(choice.backend, c.backend) << line;
         EXPECT_EQ(choice.background, c.background) << line;
+        EXPECT_EQ(choice.daemonize, c.daemonize) << line;
         EXPECT_EQ(choice.args, c.left) << line;
     }
 }
