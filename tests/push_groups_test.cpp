@@ -1,6 +1,7 @@
-// The groups the Win32 backend pushes the damaged rectangles in: each
-// rectangle in exactly one group, groups bounded by their members, and
-// rectangles joined exactly where a push costs more than the pixels between.
+// The groups the Win32 backend pushes the damaged rectangles in (and the
+// Wayland buffers copy and damage): each rectangle in exactly one group,
+// groups bounded by their members, rectangles joined exactly where a push
+// costs more than the pixels between, and never more groups than asked for.
 #include "platform/common/push_groups.h"
 
 #include <gtest/gtest.h>
@@ -72,22 +73,25 @@ TEST(PushGroups, FarCornersStayApartNearOnesJoin) {
     EXPECT_EQ(one[0], (Rect{0, 0, 1920, 1080}));
 }
 
-TEST(PushGroups, RectanglesPastTheJoinedOnesGoInOneLastGroup) {
+TEST(PushGroups, ManyRectanglesAreJoinedChunkByChunkNeverIntoOneBox) {
     PushGrouping grouping;
-    // 1,030 cells side by side in rows of 50: the first 128 join into a few
-    // groups, the last 902 go together in one, none is lost.
+    // 1,030 cells side by side in rows of 50: they are joined 128 at a time,
+    // neighbours by their left edges (about 6 columns of 21), so no group is
+    // wider than a chunk's columns, and none is lost.
     std::vector<Rect> rects;
     for (std::int32_t i = 0; i < 1030; ++i) rects.push_back(Cell(70 * (i % 50), 70 * (i / 50)));
-    const std::vector<Rect> groups = [&] {
+    std::vector<Rect> groups = [&] {
         const auto g = grouping.Group(rects, 50000);
         return std::vector<Rect>(g.begin(), g.end());
     }();
     ExpectPartition(rects, grouping, groups);
-    ASSERT_GE(groups.size(), 2u);
-    EXPECT_LE(groups.size(), 4u);
-    for (std::size_t i = kMostJoined; i < rects.size(); ++i) ASSERT_EQ(grouping.GroupOf(i), groups.size() - 1);
-    EXPECT_EQ(groups.back(), (Rect{0, 140, 3500, 1470}));  // rows 2 to 20
-    for (std::size_t i = 0; i < kMostJoined; ++i) ASSERT_LT(grouping.GroupOf(i), groups.size() - 1);
+    EXPECT_GE(groups.size(), 9u);
+    for (const Rect& g : groups) EXPECT_LE(g.width(), 7 * 70);
+    // At most 5 groups asked for: the chunks' groups are joined again.
+    const auto few = grouping.Group(rects, 0, 5);
+    groups.assign(few.begin(), few.end());
+    ExpectPartition(rects, grouping, groups);
+    EXPECT_LE(groups.size(), 5u);
 }
 
 TEST(PushGroups, EmptyRectanglesMakeNoGroupAndFarEdgesDoNotOverflow) {
@@ -120,6 +124,11 @@ TEST(PushGroups, RandomFlocksArePartitionedAndNeverCostMoreThanPushingEachAlone)
             rects.push_back({x, y, x + w, y + 70});
         }
         const std::int64_t price = static_cast<std::int64_t>(random() % 100000);
+        // A cap on the count keeps the partition and the cap.
+        const std::size_t most = 1 + random() % 8;
+        const auto capped = grouping.Group(rects, price, most);
+        EXPECT_LE(capped.size(), most);
+        ExpectPartition(rects, grouping, std::vector<Rect>(capped.begin(), capped.end()));
         const auto found = grouping.Group(rects, price);
         const std::vector<Rect> groups(found.begin(), found.end());
         ExpectPartition(rects, grouping, groups);

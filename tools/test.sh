@@ -34,6 +34,8 @@ if [ -f tests/x11/run-x11-suite.sh ]; then
 fi
 if [ -f tests/wayland/run-wayland-suite.sh ]; then
   step "Wayland suite (sway 1.7, KWin 5.27, the refusals)" bash tests/wayland/run-wayland-suite.sh build
+  # No round trip and no allocation of the program's own in its ticks.
+  step "Wayland tick audit" bash tools/bench/wayland-tick-audit.sh build
 fi
 if [ -f tests/wine/run-wine-suite.sh ]; then
   step "Windows build" bash -c "cmake -S . -B build-win -G Ninja -DNYAMO_WERROR=ON \
@@ -62,6 +64,7 @@ if [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" = bookworm ]; then
     NYAMO_CHROOT_TIMEOUT=1200 step "Debian 13: Wine suite (Wine 10)" in_trixie \
       "NYAMO_NATIVE_BUILD=/src/build-trixie bash tests/wine/run-wine-suite.sh build-trixie-win"
     step "Debian 13: Wayland suite (sway 1.10, KWin 6.3, labwc 0.8)" in_trixie "bash tests/wayland/run-wayland-suite.sh build-trixie"
+    step "Debian 13: Wayland tick audit (libwayland 1.23)" in_trixie "bash tools/bench/wayland-tick-audit.sh build-trixie"
   else
     echo "=== Debian 13 steps: SKIP: ${why#SKIP: }"
   fi

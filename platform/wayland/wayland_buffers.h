@@ -1,10 +1,12 @@
-// The two wl_shm buffers of one output's surface, and the rectangles each
-// one still lacks. A buffer the compositor holds (attached, not yet
-// released) is never written; a frame that finds both held, or the
-// compositor still behind with the last one (its frame callback not yet
-// done), waits, and its rectangles go up with the next frame that can.
-// Nothing here allocates after Allocate: the rectangle lists have a fixed
-// capacity, and a list that would overflow stands for the whole buffer.
+// The wl_shm buffers of one output's surface, which are also the saver's
+// frame: the core draws each frame straight into a buffer the compositor
+// does not hold, and that buffer then takes what else it lacks from the one
+// shown last (BufferLedger keeps the account; this file makes the calls). A
+// hand-over (attach, a few damage boxes, frame callback, commit) waits while
+// the compositor is behind; the frame then goes with the next release or
+// frame event (Retry). While the compositor holds both buffers there is
+// nothing to draw in: the shell's loop holds the output's tick back until
+// one comes back (CanDraw). Nothing here allocates after Allocate.
 #pragma once
 
 #include <wayland-client.h>
@@ -12,31 +14,12 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <vector>
 
 #include "base/geometry.h"
-#include "platform/common/push_groups.h"
+#include "platform/common/buffer_ledger.h"
 #include "platform/common/software_blitter.h"
 
 namespace nyamo::wayland {
-
-// Rectangles up to a fixed count, or "all of it".
-class RectList {
-public:
-    RectList() { rects_.reserve(kCapacity); }
-    void Add(const Rect& rect);
-    void AddAll() { all_ = true; rects_.clear(); }
-    void Clear() { all_ = false; rects_.clear(); }
-    bool empty() const { return !all_ && rects_.empty(); }
-    bool all() const { return all_; }
-    std::span<const Rect> rects() const { return rects_; }
-
-private:
-    // More than a tick of 99 kittens ever damages (two cells each, merged).
-    static constexpr std::size_t kCapacity = 512;
-    std::vector<Rect> rects_;
-    bool all_ = false;
-};
 
 class OutputBuffers {
 public:
@@ -45,51 +28,53 @@ public:
     OutputBuffers(const OutputBuffers&) = delete;
     OutputBuffers& operator=(const OutputBuffers&) = delete;
 
-    // Two black width x height XRGB8888 buffers in one memfd; false (and a
-    // line on stderr) when the memory cannot be had.
+    // Two black width x height XRGB8888 buffers; false (and a line on
+    // stderr) when the memory cannot be had.
     bool Allocate(wl_shm* shm, std::int32_t width, std::int32_t height);
     void Release();
-    bool allocated() const { return buffers_[0].buffer != nullptr; }
+    bool allocated() const { return ledger_.buffers() > 0 && buffers_[0].buffer != nullptr; }
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
+    std::size_t count() const { return ledger_.buffers(); }
+    PixelSpan pixels(std::size_t buffer) const;
 
-    // The frame changed in these rectangles; nothing is sent yet.
+    // The buffer to draw the frame in, which holds the picture as it stands
+    // once the frame is drawn and Damage told; BufferLedger::kNone while
+    // the compositor holds both.
+    std::size_t Draw() { return allocated() ? ledger_.Draw() : BufferLedger::kNone; }
+    bool CanDraw() const { return ledger_.CanDraw(); }
+    // The frame was drawn anew in these rectangles, whole: the buffer drawn
+    // in takes the rest of what it lacks; nothing is sent yet.
     void Damage(std::span<const Rect> areas);
-    // The whole frame is new.
-    void DamageAll();
-    // Send what changed in frame, if a buffer is free and the compositor is
-    // not behind: the free buffer takes every rectangle it lacks from the
-    // frame, and the commit damages the rectangles new since the last one.
-    // True when a commit went out.
-    bool Flush(wl_surface* surface, PixelView frame);
+    // Hand the frame drawn over, if the compositor is not behind. True when
+    // a commit went out.
+    bool Flush(wl_surface* surface);
+    // The compositor has sent no frame event for the last commit for this
+    // long: the surface cannot be seen (output off, covered).
+    bool Unseen() const;
 
-private:
-    struct Buffer {
-        wl_buffer* buffer = nullptr;
-        std::uint32_t* pixels = nullptr;
-        bool held = false;  // attached and not yet released by the compositor
-        RectList lacks;     // what the frame has and this buffer not
-    };
-    static void OnRelease(void* data, wl_buffer* buffer);
-    static void OnFrameDone(void* data, wl_callback* callback, std::uint32_t time);
-
-    std::array<Buffer, 2> buffers_{};
-    void* memory_ = nullptr;
-    std::size_t size_ = 0;
-    std::int32_t width_ = 0, height_ = 0;
-    RectList fresh_;  // damaged since the last commit
-    PushGrouping grouping_;
-    wl_callback* frame_callback_ = nullptr;
-    // Set by the release and frame events: a frame held back may go now.
-    bool retry_ = false;
-
-public:
-    // A buffer came back or the compositor caught up since the last Flush.
+    // A buffer came back or the compositor caught up since the last call.
     bool TakeRetry() {
         const bool retry = retry_;
         retry_ = false;
         return retry;
     }
+
+private:
+    struct Buffer {
+        wl_buffer* buffer = nullptr;
+        std::uint32_t* pixels = nullptr;
+    };
+    bool MakeBuffer(Buffer& b);
+    static void OnRelease(void* data, wl_buffer* buffer);
+    static void OnFrameDone(void* data, wl_callback* callback, std::uint32_t time);
+
+    wl_shm* shm_ = nullptr;
+    std::array<Buffer, BufferLedger::kBuffers> buffers_{};
+    std::int32_t width_ = 0, height_ = 0;
+    BufferLedger ledger_;
+    wl_callback* frame_callback_ = nullptr;
+    bool retry_ = false;
 };
 
 }  // namespace nyamo::wayland

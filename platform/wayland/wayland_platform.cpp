@@ -55,14 +55,35 @@ SurfaceHandle WaylandPlatform::CreateSurface(std::int32_t width, std::int32_t he
 SurfaceHandle WaylandPlatform::CreateSurfaceFrom(PixelView pixels) { return surfaces_.CreateFrom(pixels); }
 
 void WaylandPlatform::DestroySurface(SurfaceHandle surface) {
+    if (surface == frame_) {
+        DropBufferSurfaces();
+        frame_ = 0;
+    }
     surfaces_.Destroy(surface);
-    if (surface == frame_) frame_ = 0;
+}
+
+SurfaceHandle WaylandPlatform::Target(SurfaceHandle surface) {
+    if (surface != frame_ || !buffers_.allocated()) return surface;
+    // The frame is a buffer the compositor does not hold; 0 (no surface:
+    // the blit does nothing) while it holds both, which the core learns
+    // from SaverFrameVisible before it draws.
+    const std::size_t buffer = buffers_.Draw();
+    if (buffer == BufferLedger::kNone) return 0;
+    if (buffer_surfaces_[buffer] == 0) buffer_surfaces_[buffer] = surfaces_.Adopt(buffers_.pixels(buffer));
+    return buffer_surfaces_[buffer];
+}
+
+void WaylandPlatform::DropBufferSurfaces() {
+    for (SurfaceHandle& surface : buffer_surfaces_) {
+        if (surface != 0 && surface != frame_) surfaces_.Destroy(surface);
+        surface = 0;
+    }
 }
 
 void WaylandPlatform::BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width,
                              std::int32_t height, SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) {
-    // The frame is ours alone (the buffers get copies): no wait before writing.
-    surfaces_.Blit(dst, dx, dy, width, height, src, sx, sy, op);
+    // Drawing into the frame draws into a buffer the compositor does not hold.
+    surfaces_.Blit(Target(dst), dx, dy, width, height, Target(src), sx, sy, op);
 }
 
 void WaylandPlatform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) {
@@ -84,13 +105,17 @@ void WaylandPlatform::LoadSaverWindow(std::string_view /*caption*/, std::int32_t
 }
 
 SurfaceHandle WaylandPlatform::CreateSaverFrame(std::int32_t width, std::int32_t height) {
-    const SurfaceHandle frame = surfaces_.Create(width, height);
-    if (loaded_) {
-        frame_ = frame;
-        if (width == output_.width && height == output_.height && buffers_.Allocate(output_.shm, width, height))
-            buffers_.DamageAll();
+    // The frame is the output's wl_shm buffers themselves: its handle names
+    // the first, and drawing goes to whichever the compositor does not hold
+    // (Target). Where they cannot be had, a surface of its own that nothing shows.
+    if (!loaded_ || width != output_.width || height != output_.height ||
+        !buffers_.Allocate(output_.shm, width, height)) {
+        const SurfaceHandle frame = surfaces_.Create(width, height);
+        if (loaded_) frame_ = frame;
+        return frame;
     }
-    return frame;
+    frame_ = buffer_surfaces_[0] = surfaces_.Adopt(buffers_.pixels(0));
+    return frame_;
 }
 
 void WaylandPlatform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) {
@@ -99,12 +124,21 @@ void WaylandPlatform::PresentSaverFrame(SurfaceHandle src, std::span<const Rect>
     if (shown_) Flush();
 }
 
+bool WaylandPlatform::SaverFrameVisible() {
+    if (!loaded_ || !shown_ || !buffers_.allocated()) return true;
+    // Frame events stopped: the output is off or the surface covered. The
+    // core then draws nothing, and draws the whole frame once they come back.
+    if (buffers_.Unseen()) return false;
+    // A frame must have a buffer to go in (the loop ticks only when one is
+    // free); with none, the core draws the whole frame at the next tick.
+    return buffers_.Draw() != BufferLedger::kNone;
+}
+
 void WaylandPlatform::ShowSaverWindow() {
-    // Shown once, with the first frame, which maps the surface; the layer
-    // surface takes the keyboard as it maps.
+    // Shown once, with the first frame (whole), which maps the surface; the
+    // layer surface takes the keyboard as it maps.
     if (!loaded_ || frame_ == 0 || shown_) return;
     shown_ = true;
-    buffers_.DamageAll();
     Flush();
 }
 
@@ -113,9 +147,10 @@ void WaylandPlatform::Retry() {
 }
 
 void WaylandPlatform::Flush() {
-    const PixelSpan* frame = surfaces_.Find(frame_);
-    if (frame == nullptr || output_.surface == nullptr) return;
-    buffers_.Flush(output_.surface, frame->view());
+    if (output_.surface == nullptr) return;
+    // The blits still held (a mask waiting for its colour) land before the commit.
+    surfaces_.Find(frame_);
+    buffers_.Flush(output_.surface);
 }
 
 void WaylandPlatform::UnloadSaverWindow() {
@@ -128,6 +163,10 @@ void WaylandPlatform::UnloadSaverWindow() {
     if (output_.surface != nullptr) wl_surface_destroy(output_.surface);
     output_.layer = nullptr;
     output_.surface = nullptr;
+    // The buffers' memory goes: so do the surfaces over it (the frame's
+    // handle then names nothing, and the core's DestroySurface of it does nothing).
+    DropBufferSurfaces();
+    if (frame_ != 0 && surfaces_.FindOwned(frame_) == nullptr) surfaces_.Destroy(frame_);
     buffers_.Release();
     wl_display_flush(output_.display);
 }

@@ -15,14 +15,15 @@
 //   before the surface shows (black, with one line on stderr, where the
 //   compositor offers none or refuses);
 // - the saver window: the layer surface, its two wl_shm buffers
-//   (wayland_buffers.h) and its timer; input is the shell's, which ends
-//   every output's saver at once.
+//   (wayland_buffers.h), which are also the frame, and its timer; input is
+//   the shell's, which ends every output's saver at once.
 // Not implemented, as no Wayland host needs them: the preview and the
 // settings dialog (the X11 backend shows both, through XWayland).
 #pragma once
 
 #include <wayland-client.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -78,6 +79,9 @@ public:
     TickTimer& timer() { return timer_; }
     // A buffer came back or the compositor caught up: send a frame held back.
     void Retry();
+    // Whether a tick can draw now: false while the compositor holds both
+    // buffers; the tick then waits for one to come back.
+    bool CanDraw() const { return !buffers_.allocated() || buffers_.CanDraw(); }
 
     // --- Platform ------------------------------------------------------------
     std::string CommandLine() override { return command_line_; }
@@ -107,7 +111,7 @@ public:
     void SetTimerInterval(std::int32_t milliseconds) override { timer_.Start(milliseconds); }
     SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
-    bool SaverFrameVisible() override { return true; }
+    bool SaverFrameVisible() override;
     void UnloadSaverWindow() override;
     void GetCaretPos(Point& point) override { point = Point{0, 0}; }
     // The shell ends the saver on the first motion itself; the core's
@@ -144,12 +148,17 @@ public:
 
 private:
     void Flush();
+    // The surface a blit draws in: for the frame, the buffer to draw in.
+    SurfaceHandle Target(SurfaceHandle surface);
+    void DropBufferSurfaces();
 
     OutputSurface& output_;
     std::string command_line_;
     SurfaceTable surfaces_;
     OutputBuffers buffers_;
     SurfaceHandle frame_ = 0;
+    // A surface over each buffer's pixels, made as it is first drawn in.
+    std::array<SurfaceHandle, BufferLedger::kBuffers> buffer_surfaces_{};
     bool loaded_ = false;
     bool shown_ = false;
     TickTimer timer_;

@@ -529,7 +529,8 @@ int RunLoop(Session& s, int signals) {
         wl_display_flush(s.display);
         int timeout = -1;
         for (const auto& output : s.outputs) {
-            if (!output->platform || !output->platform->SaverLoaded()) continue;
+            // An output whose buffers the compositor holds both ticks when one comes back.
+            if (!output->platform || !output->platform->SaverLoaded() || !output->platform->CanDraw()) continue;
             const int left = output->platform->timer().MillisecondsLeft();
             if (left >= 0 && (timeout < 0 || left < timeout)) timeout = left;
         }
@@ -567,7 +568,7 @@ int RunLoop(Session& s, int signals) {
                 continue;
             }
             platform->Retry();
-            if (platform->timer().TakeDueTick()) Deliver([&] { Timer1_Timer(*output->app); });
+            if (platform->CanDraw() && platform->timer().TakeDueTick()) Deliver([&] { Timer1_Timer(*output->app); });
         }
     }
     wl_display_flush(s.display);

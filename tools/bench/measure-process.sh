@@ -17,7 +17,8 @@
 # the Wayland saver (--backend=wayland /s) with sway's CPU beside it: sway's
 # headless backend at each size with the pixman renderer, as an ordinary user
 # (NYAMO_MEASURE_USER, by default nobody; sway refuses root) with a runtime
-# folder of its own.
+# folder of its own; then the same with the output switched off, so that
+# no frame callback comes (where sway can switch it off).
 #
 # As root with Xorg's dummy driver, also each saver on two monitors
 # (tests/lib/two_monitors.sh): on each alone and on both (SaverScreens=2);
@@ -259,11 +260,36 @@ measure_wayland() {
     say "Wayland $size: measuring ${WINDOW} s"
     read -r saver sway <<<"$(measure "saver=$SAVER_PID" "sway=$SWAY_PID")"
     RSS=$(rss_mb "$SAVER_PID")
+    row "Wayland (nyamo /s) on sway" "$size" "$saver" "$sway" "" "$goal" "$RSS" "–"
+    measure_wayland_unseen "$size"
     kill "$SAVER_PID"
     wait "$SAVER_PID" 2>/dev/null
     SAVER_PID=
     stop_sway
-    row "Wayland (nyamo /s) on sway" "$size" "$saver" "$sway" "" "$goal" "$RSS" "–"
+}
+
+# measure_wayland_unseen SIZE: the same saver while nobody can see it, its
+# output switched off (sway 1.8 and later "power off", before "dpms off"),
+# so that the compositor sends no frame callbacks: aim near 0. sway 1.7
+# cannot switch its headless output off; the row then says so.
+measure_wayland_unseen() {
+    local size=$1 saver sway ipc
+    ipc=$(ls "$WORK"/wayland-run/sway-ipc.*.sock 2>/dev/null | head -n 1)
+    sway_ipc() {
+        "${AS_WAYLAND_USER[@]}" env XDG_RUNTIME_DIR="$WORK/wayland-run" SWAYSOCK="$ipc" swaymsg "$@" 2>/dev/null
+    }
+    # sway 1.7 answers success and logs "Failed to commit output": ask what it did.
+    { sway_ipc output HEADLESS-1 power off >/dev/null || sway_ipc output HEADLESS-1 dpms off >/dev/null; } &&
+        sway_ipc -r -t get_outputs | grep -qE '"(power|dpms)": false'
+    if [ $? -ne 0 ]; then
+        ROWS+=("| Wayland, output switched off | $size | – | – | – | – | sway $(sway --version | grep -oE '[0-9.]+' | head -n 1) cannot switch its headless output off | – | – |")
+        return
+    fi
+    sleep 1
+    say "Wayland $size, output off: measuring ${WINDOW} s"
+    read -r saver sway <<<"$(measure "saver=$SAVER_PID" "sway=$SWAY_PID")"
+    ROWS+=("| Wayland, output switched off (no frame callbacks) | $size | $saver % | $sway % | – | **$(awk -v a="$saver" -v b="$sway" 'BEGIN { printf "%.1f", a + b }') %** | near 0 | $(rss_mb "$SAVER_PID") MB | – |")
+    sway_ipc output HEADLESS-1 power on >/dev/null || sway_ipc output HEADLESS-1 dpms on >/dev/null
 }
 
 make_prefix() {
