@@ -66,4 +66,9 @@ MainOutcome Main(App& app) {
     return MainOutcome::Ignored;
 }
 
+MainOutcome StartSaverOnAnotherScreen(App& app) {
+    LoadSettings(app);
+    return SaverBranch(app);
+}
+
 }  // namespace nyamo

@@ -23,4 +23,10 @@ enum class MainOutcome {
 // overflow (for instance a host handle beyond 32 bits).
 MainOutcome Main(App& app);
 
+// The saver on one more screen of a run whose Main started it and read
+// SaverScreens 2: the settings, then the saver as Main starts it, over the
+// screen the backend gave this App's platform. No instance check: the run's
+// own first window would fail it.
+MainOutcome StartSaverOnAnotherScreen(App& app);
+
 }  // namespace nyamo

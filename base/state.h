@@ -47,6 +47,7 @@ struct Grobal {
     std::int32_t CatNum = 0;
     std::int32_t SaverType = 0;  // 1 desktop background, 2 blank
     std::int32_t SaverSpeed = 0;
+    std::int32_t SaverScreens = 0;  // 1 primary screen only, 2 every screen
 
     // Wake-up watch.
     Point CaretNow;

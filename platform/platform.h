@@ -98,6 +98,7 @@ enum class Control {
     But1,
     Prev0,  // the preview's desktop sample
     Prev1,  // the preview's blank-screen sample
+    AllScreens,  // the dialog's check box: every screen or the primary only
 };
 
 class Platform {
@@ -234,6 +235,9 @@ public:
     virtual void SetControlFontSize(Control control, float points) = 0;
     virtual void SetOptionSelected(Control option) = 0;
     virtual bool IsOptionSelected(Control option) = 0;
+    // Tick or clear a check box, and read it.
+    virtual void SetChecked(Control box, bool checked) = 0;
+    virtual bool IsChecked(Control box) = 0;
     // The bar's value; setting it does not call back into the core.
     virtual std::int16_t ScrollValue(Control bar) = 0;
     virtual void SetScrollValue(Control bar, std::int16_t value) = 0;

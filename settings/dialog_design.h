@@ -20,6 +20,7 @@ inline constexpr std::string_view kLabel3Text = "移動の早さ：";
 inline constexpr std::string_view kValueDesignText = "0";  // replaced before the dialog shows
 // Only its first 220 pixels are inside the window; keep it short.
 inline constexpr std::string_view kInfoLineText = "Any key or mouse move ends it.";
+inline constexpr std::string_view kAllScreensText = "全モニタ";  // every monitor
 inline constexpr std::string_view kOkText = "OK";
 inline constexpr std::string_view kCancelText = "キャンセル";
 
@@ -51,6 +52,9 @@ inline constexpr DesignedPlace kLabelFrameButtonPlaces[] = {
     // 270 wide from 80: it passes the client area's right edge by design.
     {Control::Label5, {80, 170, 270, 20}}, {Control::Frame, kFrameDesign},
     {Control::But0, {220, 20, 70, 25}},    {Control::But1, {220, 50, 70, 25}},
+    // Under the buttons, above the speed's labels, right of where the
+    // options reach at 120 dots per inch (x 216), and wide enough for its text.
+    {Control::AllScreens, {217, 82, 78, 22}},
 };
 
 // The option buttons keep their design geometry, held in twips inside the frame.

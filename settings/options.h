@@ -1,4 +1,4 @@
-// The three settings as data: key, default, range and how an out-of-range
+// The settings as data: key, default, range and how an out-of-range
 // value is forced back. The file reader, the dialogs and the xscreensaver
 // options all use this table.
 #pragma once
@@ -35,9 +35,13 @@ struct SettingOption {
 inline constexpr SettingOption kCatNumOption{"CatNum", 20, 1, 50, Clamp::Range};
 inline constexpr SettingOption kSaverTypeOption{"SaverType", 1, 1, 2, Clamp::OneOfTwo};
 inline constexpr SettingOption kSaverSpeedOption{"SaverSpeed", 5, 1, 10, Clamp::Range};
+// 1: the primary screen only; 2: every screen (Windows and X11; the Wayland
+// saver covers every output whatever it says). Written after the others, so
+// a file of an older Nyamo, which lacks it, reads as the primary screen.
+inline constexpr SettingOption kSaverScreensOption{"SaverScreens", 1, 1, 2, Clamp::OneOfTwo};
 
 // In the order they are written to the file.
-inline constexpr std::array<SettingOption, 3> kSettingOptions{kCatNumOption, kSaverTypeOption,
-                                                              kSaverSpeedOption};
+inline constexpr std::array<SettingOption, 4> kSettingOptions{kCatNumOption, kSaverTypeOption,
+                                                              kSaverSpeedOption, kSaverScreensOption};
 
 }  // namespace nyamo

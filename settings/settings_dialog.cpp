@@ -7,6 +7,7 @@
 #include "base/runtime_error.h"
 #include "settings/dialog_design.h"
 #include "settings/dialog_scale.h"
+#include "settings/options.h"
 #include "settings/settings_file.h"
 
 namespace nyamo {
@@ -73,8 +74,8 @@ void Place(App& app, const DesignedPlace& place, float twips_per_pixel) {
     PlaceControl(app, place.control, b.width, b.height, b.left, b.top);
 }
 
-constexpr Control kSizedTexts[] = {Control::Label1, Control::Label2, Control::Label3, Control::Label4,
-                                   Control::Label5, Control::But0,   Control::But1};
+constexpr Control kSizedTexts[] = {Control::Label1, Control::Label2, Control::Label3,    Control::Label4,
+                                   Control::Label5, Control::But0,   Control::But1,     Control::AllScreens};
 
 }  // namespace
 
@@ -108,6 +109,7 @@ void ShowSettings(App& app) {
     SetBarValue(app, 0, app.g.CatNum);
     SetBarValue(app, 1, app.g.SaverSpeed);
     ShowValueTexts(app);
+    p.SetChecked(Control::AllScreens, app.g.SaverScreens == kSaverScreensOption.max);
 
     p.ShowSettingsDialog();
 }
@@ -121,6 +123,7 @@ void CloseSettings(App& app, const std::int16_t& index) {
         g.SaverSpeed = BarValue(app, Control::HScroll1);
         for (std::int32_t i = 0; i <= 1; ++i)
             if (app.platform.IsOptionSelected(OptionButton(i))) g.SaverType = i + 1;
+        g.SaverScreens = app.platform.IsChecked(Control::AllScreens) ? kSaverScreensOption.max : kSaverScreensOption.min;
         if (!SaveSettings(app))
             app.platform.ShowError(kSaveFailedCaption, std::string(kSaveFailedText) + "\n" + g.IniPath);
     }

@@ -26,19 +26,21 @@ void LoadSettings(App& app) {
     g.CatNum = ReadOption(app, kCatNumOption);
     g.SaverType = ReadOption(app, kSaverTypeOption);
     g.SaverSpeed = ReadOption(app, kSaverSpeedOption);
+    g.SaverScreens = ReadOption(app, kSaverScreensOption);
 }
 
 bool SaveSettings(App& app) {
     Grobal& g = app.g;
     g.IniPath = BuildIniPath(app.platform);
-    // One update with all three, in this order, so that keys new to the file
+    // One update with all four, in this order, so that keys new to the file
     // land in it and a save cut short never leaves one value of a click
     // without the others.
     const std::string cat_num = PlainText(g.CatNum), saver_type = PlainText(g.SaverType),
-                      saver_speed = PlainText(g.SaverSpeed);
+                      saver_speed = PlainText(g.SaverSpeed), saver_screens = PlainText(g.SaverScreens);
     const ProfileEntry entries[] = {{kCatNumOption.key, cat_num},
                                     {kSaverTypeOption.key, saver_type},
-                                    {kSaverSpeedOption.key, saver_speed}};
+                                    {kSaverSpeedOption.key, saver_speed},
+                                    {kSaverScreensOption.key, saver_screens}};
     return app.platform.ProfileWriteStrings(kSettingsSection, entries, g.IniPath);
 }
 

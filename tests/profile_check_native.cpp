@@ -58,9 +58,10 @@ std::string Style(const std::string& bytes) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "read") == 0) {
         for (int i = 2; i < argc; ++i) {
-            int values[3], k = 0;
-            for (const SettingOption& option : kSettingOptions)
-                values[k++] = ReadProfileInt(kSettingsSection, option.key, option.fallback, argv[i]);
+            // The three keys that every Nyamo knows.
+            int values[3];
+            for (std::size_t k = 0; k < 3; ++k)
+                values[k] = ReadProfileInt(kSettingsSection, kSettingOptions[k].key, kSettingOptions[k].fallback, argv[i]);
             std::printf("%d %d %d\n", values[0], values[1], values[2]);
         }
         return 0;

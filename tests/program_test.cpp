@@ -5,6 +5,7 @@
 
 #include "assets/embedded.h"
 #include "assets/pictures.h"
+#include "platform/common/other_screens.h"
 #include "platform/headless/headless_shell.h"
 #include "preview/preview.h"
 #include "tests/test_folder.h"
@@ -137,6 +138,22 @@ TEST_F(Program, GuardRefusesToStartBesideASaverOrDialogAndReadsNothing) {
     auto second_preview = Run("/p " + std::to_string(host));
     EXPECT_EQ(outcome, MainOutcome::PreviewStarted);
     EXPECT_EQ(Run("/c")->platform.dialog().shown, true);
+}
+
+// A saver on another screen of a run starts beside the run's own first
+// window, which the guard would find, and reads the settings for itself.
+TEST_F(Program, AnotherScreenOfARunStartsBesideItsFirstSaver) {
+    WriteSettings("CatNum=7\nSaverScreens=2\n");
+    auto first = Run("/s");
+    HeadlessShell other(world, "/s", folder.path().string());
+    EXPECT_EQ(StartSaverOnAnotherScreen(other.app), MainOutcome::SaverStarted);
+    EXPECT_EQ(other.app.g.CatNum, 7);
+    EXPECT_EQ(other.app.g.SaverScreens, 2);
+    EXPECT_TRUE(other.platform.saver().visible);
+    // Which monitors get such a saver: none inside the primary one or one taken before.
+    const Rect monitors[] = {{0, 0, 1280, 1024}, {1280, 0, 2304, 768}, {0, 0, 640, 480}, {1280, 0, 2304, 768},
+                             {-800, 0, 0, 600}, {5, 5, 5, 9}};
+    EXPECT_EQ(OtherScreens(monitors[0], monitors), (std::vector<Rect>{monitors[1], monitors[4]}));
 }
 
 TEST_F(Program, SaverStartsInOrderAndIsNeverSeenBeforeItsFirstFrame) {

@@ -34,6 +34,7 @@ TEST_F(Settings, DefaultsWithoutAFileAndLoadingCreatesNothing) {
     EXPECT_EQ(shell.app.g.CatNum, 20);
     EXPECT_EQ(shell.app.g.SaverType, 1);
     EXPECT_EQ(shell.app.g.SaverSpeed, 5);
+    EXPECT_EQ(shell.app.g.SaverScreens, 1);
     EXPECT_EQ(shell.app.g.IniPath, folder.file("Nyamo_07.ini"));
     EXPECT_FALSE(folder.Exists("Nyamo_07.ini"));
 }
@@ -54,10 +55,12 @@ TEST_F(Settings, ValuesAreForcedIntoTheirRanges) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cat_num);
+        // SaverScreens is forced as SaverType is: 1 or 2, anything else 1.
         const App& app = Load(std::string("[Nyamo Saver]\r\nCatNum=") + c.cat_num + "\r\nSaverType=" + c.type +
-                              "\r\nSaverSpeed=" + c.speed + "\r\n");
+                              "\r\nSaverSpeed=" + c.speed + "\r\nSaverScreens=" + c.type + "\r\n");
         EXPECT_EQ(app.g.CatNum, c.cat_num_loaded);
         EXPECT_EQ(app.g.SaverType, c.type_loaded);
+        EXPECT_EQ(app.g.SaverScreens, c.type_loaded);
         EXPECT_EQ(app.g.SaverSpeed, c.speed_loaded);
     }
 }
@@ -69,17 +72,19 @@ TEST_F(Settings, LoadingNeverChangesTheFile) {
     EXPECT_EQ(folder.Read("Nyamo_07.ini"), text);
 }
 
-TEST_F(Settings, SavingANewFileWritesFourLines) {
+TEST_F(Settings, SavingANewFileWritesFiveLines) {
     shell.app.g.CatNum = 30;
     shell.app.g.SaverType = 2;
     shell.app.g.SaverSpeed = 7;
+    shell.app.g.SaverScreens = 2;
     EXPECT_TRUE(SaveSettings(shell.app));
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\n");
-    // All three in one update of the file, not one replacement per value.
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
+              "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=2\r\n");
+    // All four in one update of the file, not one replacement per value.
     std::vector<std::string> writes;
     for (const std::string& call : shell.platform.log())
         if (call.starts_with("ProfileWrite")) writes.push_back(call);
-    EXPECT_EQ(writes, std::vector<std::string>{"ProfileWrite CatNum=30 SaverType=2 SaverSpeed=7"});
+    EXPECT_EQ(writes, std::vector<std::string>{"ProfileWrite CatNum=30 SaverType=2 SaverSpeed=7 SaverScreens=2"});
 }
 
 TEST_F(Settings, SavingReplacesInPlaceAndAppendsMissingKeysInOrder) {
@@ -87,8 +92,10 @@ TEST_F(Settings, SavingReplacesInPlaceAndAppendsMissingKeysInOrder) {
     shell.app.g.CatNum = 4;
     shell.app.g.SaverType = 1;
     shell.app.g.SaverSpeed = 9;
+    shell.app.g.SaverScreens = 1;
     EXPECT_TRUE(SaveSettings(shell.app));
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Top]\nx=1\n[Nyamo Saver]\nSaverSpeed=9\nCatNum=4\nSaverType=1\n\n[Tail]\ny=2\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
+              "[Top]\nx=1\n[Nyamo Saver]\nSaverSpeed=9\nCatNum=4\nSaverType=1\nSaverScreens=1\n\n[Tail]\ny=2\n");
 }
 
 // A folder that may be written but not read cannot be opened to sync the
@@ -98,16 +105,18 @@ TEST_F(Settings, SavingIntoAFolderThatCannotBeReadSucceeds) {
     shell.app.g.CatNum = 30;
     shell.app.g.SaverType = 2;
     shell.app.g.SaverSpeed = 7;
+    shell.app.g.SaverScreens = 1;
     TestFolder::ChildRun run = folder.RunUnlisted([&] { return SaveSettings(shell.app); });
     if (!run.ran) GTEST_SKIP() << run.why_not;
     EXPECT_TRUE(run.body_result);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
+              "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=1\r\n");
 
-    folder.Write("Nyamo_07.ini", "[Nyamo Saver]\nCatNum=3\nSaverType=1\nSaverSpeed=1\n");
+    folder.Write("Nyamo_07.ini", "[Nyamo Saver]\nCatNum=3\nSaverType=1\nSaverSpeed=1\nSaverScreens=2\n");
     run = folder.RunUnlisted([&] { return SaveSettings(shell.app); });
     ASSERT_TRUE(run.ran) << run.why_not;
     EXPECT_TRUE(run.body_result);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\nCatNum=30\nSaverType=2\nSaverSpeed=7\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\nCatNum=30\nSaverType=2\nSaverSpeed=7\nSaverScreens=1\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator{}),
               1);
 }
@@ -118,9 +127,11 @@ TEST_F(Settings, SavingMakesAMissingFolderOrReportsFailure) {
     shell.app.g.CatNum = 4;
     shell.app.g.SaverType = 2;
     shell.app.g.SaverSpeed = 7;
+    shell.app.g.SaverScreens = 2;
     shell.platform.set_settings_folder(folder.file("made/nyamo"));
     EXPECT_TRUE(SaveSettings(shell.app));
-    EXPECT_EQ(folder.Read("made/nyamo/Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=4\r\nSaverType=2\r\nSaverSpeed=7\r\n");
+    EXPECT_EQ(folder.Read("made/nyamo/Nyamo_07.ini"),
+              "[Nyamo Saver]\r\nCatNum=4\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=2\r\n");
     EXPECT_EQ(std::filesystem::status(folder.path() / "made/nyamo").permissions(), std::filesystem::perms::owner_all);
 
     folder.Write("plain", "");
@@ -300,7 +311,8 @@ TEST_F(Dialog, AChangeOfScaleLaysTheOpenDialogOutAgainAndKeepsItsValues) {
     EXPECT_EQ(dialog().font_points.at(Control::Opt0), 8.0f);
 
     shell.ClickButton(0);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=33\r\nSaverType=2\r\nSaverSpeed=5\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
+              "[Nyamo Saver]\r\nCatNum=33\r\nSaverType=2\r\nSaverSpeed=5\r\nSaverScreens=1\r\n");
 }
 
 TEST_F(Dialog, ShowsTheLoadedValues) {
@@ -312,10 +324,12 @@ TEST_F(Dialog, ShowsTheLoadedValues) {
     EXPECT_EQ(dialog().texts.at(Control::Label4), " 5");
 
     HeadlessShell second(world, "/c", folder.path().string());
-    folder.Write("Nyamo_07.ini", "[Nyamo Saver]\nSaverType=2\nCatNum=1\nSaverSpeed=10\n");
+    EXPECT_FALSE(dialog().all_screens);
+    folder.Write("Nyamo_07.ini", "[Nyamo Saver]\nSaverType=2\nCatNum=1\nSaverSpeed=10\nSaverScreens=2\n");
     shell.CloseBox();
     ASSERT_EQ(second.Start(), MainOutcome::SettingsShown);
     EXPECT_EQ(second.platform.dialog().selected_option, 1);
+    EXPECT_TRUE(second.platform.dialog().all_screens);
     EXPECT_EQ(second.platform.dialog().texts.at(Control::Label2), " 1");
     EXPECT_EQ(second.platform.dialog().texts.at(Control::Label4), " 10");
 }
@@ -330,13 +344,15 @@ TEST_F(Dialog, MovingABarRefreshesBothValueTexts) {
     EXPECT_EQ(shell.app.g.CatNum, 20);  // only OK changes the settings
 }
 
-TEST_F(Dialog, OkSavesAllThreeAndEndsTheProgram) {
+TEST_F(Dialog, OkSavesAllFourAndEndsTheProgram) {
     Open();
     shell.SelectOption(1);
     shell.MoveScrollBar(0, 30);
     shell.MoveScrollBar(1, 7);
+    shell.platform.SetChecked(Control::AllScreens, true);
     shell.ClickButton(0);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
+              "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=2\r\n");
     EXPECT_EQ(shell.exit_status(), 0);
     EXPECT_TRUE(shell.platform.errors_shown().empty());
 }
@@ -344,7 +360,8 @@ TEST_F(Dialog, OkSavesAllThreeAndEndsTheProgram) {
 TEST_F(Dialog, OkWithoutChangesStillWritesEveryKey) {
     Open();
     shell.ClickButton(0);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"), "[Nyamo Saver]\r\nCatNum=20\r\nSaverType=1\r\nSaverSpeed=5\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
+              "[Nyamo Saver]\r\nCatNum=20\r\nSaverType=1\r\nSaverSpeed=5\r\nSaverScreens=1\r\n");
 }
 
 TEST_F(Dialog, CancelAndCloseBoxLeaveTheFileAsItWas) {

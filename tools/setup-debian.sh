@@ -22,6 +22,7 @@ run_packages=(
   build-essential cmake ninja-build              # the native build
   libstb-dev libgif-dev                          # picture decoding (stb_image), PNG and GIF writing
   libx11-dev libxext-dev libxrandr-dev           # the X11 saver (MIT-SHM, primary output)
+  libxinerama-dev                                # the monitors of an X server without RandR 1.5 (SaverScreens=2)
   libxt-dev                                      # xscreensaver's resources, found as its programs find them
   libfltk1.3-dev fonts-noto-cjk                  # the Linux settings dialog and its Japanese labels
   libfontconfig-dev fonts-ipafont-gothic         # the dialog's choice of face for its frame caption
@@ -40,6 +41,8 @@ test_packages=(
   "${unit_packages[@]}"
   xvfb xdotool x11-utils openbox imagemagick     # a display, input and screenshots for the suites
   debhelper lintian debootstrap git              # the Debian package (built from git archive), its checks and the bare-system install check
+  xserver-xorg-core xserver-xorg-video-dummy     # two monitors on one X server (tests/lib/two_monitors.sh), for the X11 and Wine suites
+  x11-xserver-utils                              # xrandr, which places those monitors
   gpg apt-utils xz-utils osslsigncode openssl    # signed releases: SHA256SUMS.asc, the apt repository, Authenticode
 )
 case $purpose in

@@ -11,7 +11,8 @@ namespace {
 std::string Describe(Control c) {
     static constexpr const char* kNames[] = {"FocusSink", "Frame", "Opt0",     "Opt1",     "Label1",
                                              "Label2",    "Label3", "Label4",  "Label5",   "HScroll0",
-                                             "HScroll1",  "But0",   "But1",    "Prev0",    "Prev1"};
+                                             "HScroll1",  "But0",   "But1",    "Prev0",    "Prev1",
+                                             "AllScreens"};
     return kNames[static_cast<int>(c)];
 }
 
@@ -295,6 +296,10 @@ void HeadlessPlatform::SetOptionSelected(Control option) { dialog_.selected_opti
 bool HeadlessPlatform::IsOptionSelected(Control option) {
     return dialog_.selected_option == (option == Control::Opt1 ? 1 : 0);
 }
+
+void HeadlessPlatform::SetChecked(Control /*box*/, bool checked) { dialog_.all_screens = checked; }
+
+bool HeadlessPlatform::IsChecked(Control /*box*/) { return dialog_.all_screens; }
 
 std::int16_t HeadlessPlatform::ScrollValue(Control bar) { return dialog_.scroll[BarIndex(bar)]; }
 

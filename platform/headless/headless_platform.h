@@ -67,6 +67,7 @@ struct HeadlessDialog {
     std::map<Control, float> font_points;
     std::map<Control, std::string> texts;
     int selected_option = -1;
+    bool all_screens = false;
     std::int16_t scroll[2] = {1, 1};
 };
 
@@ -150,6 +151,8 @@ public:
     void SetControlFontSize(Control control, float points) override;
     void SetOptionSelected(Control option) override;
     bool IsOptionSelected(Control option) override;
+    void SetChecked(Control box, bool checked) override;
+    bool IsChecked(Control box) override;
     std::int16_t ScrollValue(Control bar) override;
     void SetScrollValue(Control bar, std::int16_t value) override;
     void SetLabelText(Control label, std::string_view text) override;

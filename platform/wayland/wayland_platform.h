@@ -136,6 +136,8 @@ public:
     void SetControlFontSize(Control, float) override {}
     void SetOptionSelected(Control) override {}
     bool IsOptionSelected(Control) override { return false; }
+    void SetChecked(Control, bool) override {}
+    bool IsChecked(Control) override { return false; }
     std::int16_t ScrollValue(Control) override { return 0; }
     void SetScrollValue(Control, std::int16_t) override {}
     void SetLabelText(Control, std::string_view) override {}

@@ -1,6 +1,6 @@
 // The settings dialog: a fixed-border window of native controls (group box,
-// two auto radio buttons, static labels, two horizontal scroll bars, two push
-// buttons), laid out and filled by the core. The system's dialog manager
+// two auto radio buttons, static labels, two horizontal scroll bars, a check
+// box, two push buttons), laid out and filled by the core. The system's dialog manager
 // (IsDialogMessageW in the loop) gives it its keyboard interface.
 #include <cmath>
 
@@ -32,6 +32,7 @@ enum ControlId : int {
     kLabel3Id,
     kLabel4Id,
     kLabel5Id,
+    kAllScreensId,
 };
 
 // The dialog's client area as designed, before the core sizes it.
@@ -157,6 +158,8 @@ void Win32Platform::CreateDialogControls() {
     make(Control::Opt1, L"BUTTON", kOptBlankText, BS_AUTORADIOBUTTON | WS_TABSTOP, kOpt1Id, {});
     make(Control::HScroll0, L"SCROLLBAR", "", SBS_HORZ | WS_GROUP | WS_TABSTOP, kHScroll0Id, {20, 135, 130, 18});
     make(Control::HScroll1, L"SCROLLBAR", "", SBS_HORZ | WS_GROUP | WS_TABSTOP, kHScroll1Id, {160, 135, 130, 18});
+    make(Control::AllScreens, L"BUTTON", kAllScreensText, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, kAllScreensId,
+         {217, 82, 78, 22});
     make(Control::But0, L"BUTTON", kOkText, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, kBut0Id, {220, 20, 70, 25});
     make(Control::But1, L"BUTTON", kCancelText, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, kBut1Id, {220, 50, 70, 25});
     make(Control::Frame, L"BUTTON", kFrameText, BS_GROUPBOX | WS_GROUP, kFrameId, {20, 15, 170, 80});
@@ -302,6 +305,13 @@ bool Win32Platform::IsOptionSelected(Control option) {
     HWND window = DialogControl(option);
     return window != nullptr && SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
+
+void Win32Platform::SetChecked(Control box, bool checked) {
+    HWND window = DialogControl(box);
+    if (window != nullptr) SendMessageW(window, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool Win32Platform::IsChecked(Control box) { return IsOptionSelected(box); }
 
 std::int16_t Win32Platform::ScrollValue(Control bar) {
     HWND window = DialogControl(bar);

@@ -2,9 +2,21 @@
 // lives exactly as long as one of its three windows exists.
 #include "app/app.h"
 #include "app/main.h"
+#include "platform/common/other_screens.h"
 #include "platform/win32/win32_platform.h"
+#include "settings/options.h"
+
+#include <memory>
+#include <vector>
 
 namespace nyamo {
+
+// The saver on a monitor beside the primary one: a platform and a run of its own.
+struct OtherScreen {
+    explicit OtherScreen(HINSTANCE instance) : platform(instance) {}
+    Win32Platform platform;
+    App app{platform};
+};
 
 Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) { RegisterClasses(); }
 
@@ -126,6 +138,26 @@ LRESULT CALLBACK Win32Platform::DialogProc(HWND window, UINT message, WPARAM wpa
     return self->OnDialogMessage(window, message, wparam, lparam);
 }
 
+// One window per monitor rather than one over the whole virtual screen: each
+// monitor gets a flock and a picture in its own pixels (crisp at its own DPI,
+// the program being per-monitor aware), the desktop's parts no monitor shows
+// cost nothing, and the core is unchanged. Each window is captioned like the
+// first, which the single-instance guard finds.
+std::vector<std::unique_ptr<OtherScreen>> StartOtherScreens(HINSTANCE instance, Win32Platform& primary) {
+    std::vector<Rect> monitors = MonitorRects();
+    const Rect primary_rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    std::vector<std::unique_ptr<OtherScreen>> others;
+    for (const Rect& monitor : OtherScreens(primary_rect, monitors)) {
+        auto other = std::make_unique<OtherScreen>(instance);
+        other->platform.CoverScreen(monitor);
+        other->platform.WatchScreens(monitors);
+        StartSaverOnAnotherScreen(other->app);
+        others.push_back(std::move(other));
+    }
+    primary.WatchScreens(std::move(monitors));
+    return others;
+}
+
 }  // namespace nyamo
 
 // The screen-saver host starts the program with /s, /p <handle> or /c; the
@@ -134,8 +166,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*command_
     nyamo::Win32Platform platform(instance);
     nyamo::App app(platform);
     nyamo::MainOutcome outcome;
+    std::vector<std::unique_ptr<nyamo::OtherScreen>> others;
     try {
         outcome = nyamo::Main(app);
+        if (outcome == nyamo::MainOutcome::SaverStarted && app.g.SaverScreens == nyamo::kSaverScreensOption.max)
+            others = nyamo::StartOtherScreens(instance, platform);
     } catch (const nyamo::RunTimeError& error) {
         return error.exit_status();
     }
@@ -143,5 +178,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*command_
     // Handlers run only once Main has returned: nothing of the set-up
     // yields to them.
     platform.Attach(app);
+    for (auto& other : others) other->platform.Attach(other->app);
+    // One loop serves every window of the thread. The first saver window to
+    // go ends it (WindowGone), and the others go with the process.
     return platform.RunMessageLoop();
 }

@@ -12,7 +12,10 @@
 // HALFTONE; the settings dialog is a plain window of native controls driven
 // by IsDialogMessageW in the message loop.
 // Not implemented: nothing of the seam is left out. Outside it: the saver
-// covers the primary screen only, as designed. A dialog moved to a monitor of
+// covers the primary screen, and with SaverScreens=2 every monitor of
+// EnumDisplayMonitors, each with a window and a platform of its own
+// (CoverScreen), the primary one's holding the foreground and the pointer's
+// watch for all. A dialog moved to a monitor of
 // another DPI (WM_DPICHANGED) is laid out again by the core for that DPI.
 //
 // This header is private to platform/win32: it includes <windows.h>, which
@@ -33,6 +36,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/runtime_error.h"
 #include "platform/common/masked_draw.h"
@@ -51,6 +55,8 @@ std::string Narrow(std::wstring_view text);
 int WindowDpi(HWND window);
 // The calling thread's DPI awareness: unaware, system, permonitor, permonitorv2.
 std::string ThreadDpiAwareness();
+// Every monitor's rectangle in screen pixels, in the system's order.
+std::vector<Rect> MonitorRects();
 
 // The resource id of the icon that all three windows bear.
 inline constexpr int kIconResource = 1;
@@ -88,6 +94,13 @@ public:
     void Attach(App& app) { app_ = &app; }
     // The loop: returns the process exit status once no window remains.
     int RunMessageLoop();
+    // From now on "the screen" is this monitor beside the primary one: the
+    // saver covers it, shown without taking the foreground, and leaves the
+    // keyboard and the pointer's watch to the primary screen's window.
+    void CoverScreen(const Rect& monitor) { monitor_ = monitor; }
+    // The saver ends when the monitors are no longer these (one added,
+    // removed or moved), not only when the primary screen changes size.
+    void WatchScreens(std::vector<Rect> monitors) { watched_screens_ = std::move(monitors); }
 
     // Process services.
     std::string CommandLine() override;
@@ -150,6 +163,8 @@ public:
     void SetControlFontSize(Control control, float points) override;
     void SetOptionSelected(Control option) override;
     bool IsOptionSelected(Control option) override;
+    void SetChecked(Control box, bool checked) override;
+    bool IsChecked(Control box) override;
     std::int16_t ScrollValue(Control bar) override;
     void SetScrollValue(Control bar, std::int16_t value) override;
     void SetLabelText(Control label, std::string_view text) override;
@@ -243,6 +258,8 @@ private:
     bool saver_shown_ = false;
     bool foreground_lost_ = false;
     UINT timer_ms_ = 200;
+    std::optional<Rect> monitor_;  // CoverScreen: a monitor beside the primary one
+    std::vector<Rect> watched_screens_;
 
     // The preview window.
     HWND preview_ = nullptr;

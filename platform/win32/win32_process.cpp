@@ -134,8 +134,29 @@ int Win32Platform::PixelsFromTwipsY(float twips) {
 ScreenMetrics Win32Platform::Screen() {
     const float tx = TwipsPerPixelX();
     const float ty = TwipsPerPixelY();
+    if (monitor_)
+        return {tx * static_cast<float>(monitor_->width()), ty * static_cast<float>(monitor_->height()), tx, ty};
     return {tx * static_cast<float>(GetSystemMetrics(SM_CXSCREEN)),
             ty * static_cast<float>(GetSystemMetrics(SM_CYSCREEN)), tx, ty};
+}
+
+namespace {
+
+BOOL CALLBACK NoteMonitor(HMONITOR monitor, HDC /*dc*/, LPRECT /*clip*/, LPARAM found) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        reinterpret_cast<std::vector<Rect>*>(found)->push_back(
+            Rect{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom});
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<Rect> MonitorRects() {
+    std::vector<Rect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, &NoteMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
 }
 
 void Win32Platform::ProcessPendingEvents() {

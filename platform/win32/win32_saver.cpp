@@ -60,7 +60,8 @@ void Win32Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer
 
 void Win32Platform::SetSaverWindowRect(float left, float top, float width, float height) {
     if (saver_ == nullptr) return;
-    SetWindowPos(saver_, nullptr, PixelsFromTwipsX(left), PixelsFromTwipsY(top), PixelsFromTwipsX(width),
+    const int x = monitor_ ? monitor_->left : 0, y = monitor_ ? monitor_->top : 0;
+    SetWindowPos(saver_, nullptr, x + PixelsFromTwipsX(left), y + PixelsFromTwipsY(top), PixelsFromTwipsX(width),
                  PixelsFromTwipsY(height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -70,6 +71,14 @@ void Win32Platform::SetSaverWindowRect(float left, float top, float width, float
 // foreground ends the saver (OnSaverDeactivated).
 void Win32Platform::ShowSaverWindow() {
     if (saver_ == nullptr) return;
+    if (monitor_) {
+        // Beside the primary screen: seen, not active. The primary screen's
+        // window keeps the foreground and the keys, and watches the pointer.
+        ShowWindow(saver_, SW_SHOWNOACTIVATE);
+        UpdateWindow(saver_);
+        if (pointer_ == PointerShape::Invisible) SetCursor(invisible_cursor_);
+        return;
+    }
     ShowWindow(saver_, SW_SHOW);
     SetForegroundWindow(saver_);
     if (sink_wanted_ && sink_ != nullptr) SetFocus(sink_);
@@ -90,6 +99,7 @@ void Win32Platform::ShowSaverWindow() {
 }
 
 void Win32Platform::FocusSaverSink() {
+    if (monitor_) return;
     sink_wanted_ = true;
     if (sink_ != nullptr && saver_ != nullptr && IsWindowVisible(saver_)) SetFocus(sink_);
 }
@@ -136,7 +146,7 @@ bool Win32Platform::SaverLostForeground() {
 
 bool Win32Platform::SaverNoLongerCovers(int screen_width, int screen_height) const {
     RECT r{};
-    if (saver_ == nullptr || !::GetWindowRect(saver_, &r)) return false;
+    if (monitor_ || saver_ == nullptr || !::GetWindowRect(saver_, &r)) return false;
     return r.right - r.left != screen_width || r.bottom - r.top != screen_height;
 }
 
@@ -234,6 +244,9 @@ void Win32Platform::GetCaretPos(Point& point) {
 }
 
 void Win32Platform::GetCursorPos(Point& point) {
+    // Beside the primary screen no reading: that screen's saver watches the
+    // pointer on every monitor, and a move anywhere ends them all.
+    if (monitor_) return;
     const GdiTimer timer(GdiWork::WakeWatch, 0);
     POINT p;
     if (::GetCursorPos(&p)) point = {p.x, p.y};
@@ -303,8 +316,15 @@ LRESULT Win32Platform::OnSaverMessage(HWND window, UINT message, WPARAM wparam, 
             // longer covers the screen it was made for, and part of the
             // session would show beside the kittens. The saver ends, as the
             // user's next touch would end it anyway.
-            if (SaverNoLongerCovers(LOWORD(lparam), HIWORD(lparam))) Deliver([](App& app) { Form_Click(app); });
+            if (SaverNoLongerCovers(LOWORD(lparam), HIWORD(lparam)) ||
+                (!watched_screens_.empty() && MonitorRects() != watched_screens_))
+                Deliver([](App& app) { Form_Click(app); });
             break;
+        case WM_DPICHANGED:
+            // Placed on a monitor of another scale (a saver beside the
+            // primary one): the window keeps that monitor's rectangle, in its
+            // own pixels, rather than the rectangle the system suggests.
+            return 0;
         case WM_POWERBROADCAST:
             if (wparam == PBT_POWERSETTINGCHANGE && lparam != 0)
                 OnPowerSetting(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lparam));

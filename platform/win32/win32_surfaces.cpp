@@ -1,6 +1,7 @@
 // Surfaces: 32-bit top-down DIB sections, each selected into its own memory
 // DC for its whole life (GDI draws the desktop and the window from them); the
 // raster operations between them run on their bits in the software blitter.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/common/blit_clip.h"
@@ -115,6 +116,15 @@ void Win32Platform::CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int3
     const HWND desktop = GetDesktopWindow();
     HDC screen = GetDC(desktop);
     if (screen == nullptr) return;
+    if (monitor_) {
+        // A monitor beside the primary one lies wholly on the desktop, also
+        // left of or above the primary one's corner, where ClipBlit would cut.
+        ::BitBlt(d->dc, 0, 0, std::min(width, d->width), std::min(height, d->height), screen, monitor_->left,
+                 monitor_->top, SRCCOPY);
+        ReleaseDC(desktop, screen);
+        GdiFlush();
+        return;
+    }
     BlitRect r{0, 0, width, height, 0, 0};
     if (ClipBlit(r, d->width, d->height, GetSystemMetrics(SM_CXVIRTUALSCREEN) + GetSystemMetrics(SM_XVIRTUALSCREEN),
                  GetSystemMetrics(SM_CYVIRTUALSCREEN) + GetSystemMetrics(SM_YVIRTUALSCREEN)))

@@ -8,6 +8,7 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Round_Button.H>
 #include <FL/Fl_Scrollbar.H>
 #include <FL/fl_ask.H>
@@ -252,6 +253,7 @@ struct FltkDialog::Widgets {
     DialogScrollBar* bar[2] = {};
     Fl_Box* label[5] = {};
     Fl_Button* button[2] = {};
+    Fl_Check_Button* all_screens = nullptr;
     const DialogEvents* events = nullptr;
     std::vector<unsigned char> icon_rgba;
     std::unique_ptr<Fl_RGB_Image> icon;
@@ -275,6 +277,7 @@ struct FltkDialog::Widgets {
             case Control::HScroll1: return bar[1];
             case Control::But0: return button[0];
             case Control::But1: return button[1];
+            case Control::AllScreens: return all_screens;
             default: return nullptr;
         }
     }
@@ -283,22 +286,24 @@ struct FltkDialog::Widgets {
     // standard output, one line per state, for tests that drive it.
     void ReportState(const char* why) const {
         if (!report || !loaded) return;
-        std::printf("state %s opt0=%d opt1=%d bar0=%d bar1=%d label2=\"%s\" label4=\"%s\" focus=%s\n", why,
-                    opt[0]->value(), opt[1]->value(), static_cast<int>(bar[0]->value()),
-                    static_cast<int>(bar[1]->value()), label[1]->label(), label[3]->label(), FocusName());
+        std::printf("state %s opt0=%d opt1=%d bar0=%d bar1=%d label2=\"%s\" label4=\"%s\" screens=%d focus=%s\n",
+                    why, opt[0]->value(), opt[1]->value(), static_cast<int>(bar[0]->value()),
+                    static_cast<int>(bar[1]->value()), label[1]->label(), label[3]->label(), all_screens->value(),
+                    FocusName());
         std::fflush(stdout);
     }
-    // The tab order: Opt0, Opt1, HScroll0, HScroll1, But0, But1. Arrows in the
-    // frame select the other option, as in a group of option buttons.
+    // The tab order: Opt0, Opt1, HScroll0, HScroll1, AllScreens, But0, But1.
+    // Arrows in the frame select the other option, as in a group of option
+    // buttons.
     bool Navigate(int key, bool shift) {
-        Fl_Widget* order[] = {opt[0], opt[1], bar[0], bar[1], button[0], button[1]};
-        constexpr int kCount = 6;
+        Fl_Widget* order[] = {opt[0], opt[1], bar[0], bar[1], all_screens, button[0], button[1]};
+        constexpr int kCount = 7;
         int current = -1;
         for (int i = 0; i < kCount; ++i)
             if (Fl::focus() == order[i]) current = i;
         // A focused button is chosen by Enter as by the space bar; with the
         // focus elsewhere Enter does nothing, as no button is the default.
-        if ((key == FL_Enter || key == FL_KP_Enter) && (current == 4 || current == 5)) {
+        if ((key == FL_Enter || key == FL_KP_Enter) && (current == 5 || current == 6)) {
             order[current]->do_callback();
             return true;
         }
@@ -327,6 +332,7 @@ struct FltkDialog::Widgets {
         if (f == bar[1]) return "HScroll1";
         if (f == button[0]) return "But0";
         if (f == button[1]) return "But1";
+        if (f == all_screens) return "AllScreens";
         return "other";
     }
     void ReportLayout() const {
@@ -334,11 +340,12 @@ struct FltkDialog::Widgets {
         std::printf("window %d %d %d %d\n", window->x(), window->y(), window->w(), window->h());
         std::printf("face \"%s\"\n", face.c_str() + 1);
         const char* names[] = {"Frame", "Opt0", "Opt1", "Label1", "Label2", "Label3", "Label4", "Label5",
-                               "HScroll0", "HScroll1", "But0", "But1"};
+                               "HScroll0", "HScroll1", "But0", "But1", "AllScreens"};
         const Control controls[] = {Control::Frame, Control::Opt0, Control::Opt1, Control::Label1,
                                     Control::Label2, Control::Label3, Control::Label4, Control::Label5,
-                                    Control::HScroll0, Control::HScroll1, Control::But0, Control::But1};
-        for (int i = 0; i < 12; ++i) {
+                                    Control::HScroll0, Control::HScroll1, Control::But0, Control::But1,
+                                    Control::AllScreens};
+        for (int i = 0; i < 13; ++i) {
             const Fl_Widget* w = Find(controls[i]);
             // What the text takes in its font: its width and its line's height.
             fl_font(w->labelfont(), w->labelsize());
@@ -366,7 +373,7 @@ void ButtonClicked(Fl_Widget* widget, void* data) {
 }
 
 void OptionClicked(Fl_Widget* /*widget*/, void* data) {
-    // No code of the program runs for an option click; only the report.
+    // No code of the program runs for an option or check box click; only the report.
     static_cast<FltkDialog::Widgets*>(data)->ReportState("option");
 }
 
@@ -445,6 +452,10 @@ FltkDialog::FltkDialog(std::string_view caption, const DialogEvents& events, flo
             widgets->ReportState("scroll");
         };
     }
+    w.all_screens = new Fl_Check_Button(217, 82, 78, 22);
+    w.all_screens->copy_label(std::string(kAllScreensText).c_str());
+    w.all_screens->labelsize(default_px);
+    w.all_screens->callback(OptionClicked, &w);
     for (int i = 0; i < 2; ++i) {
         w.button[i] = new Fl_Button(220, 20 + 30 * i, 70, 25);
         w.button[i]->copy_label(std::string(i == 0 ? kOkText : kCancelText).c_str());
@@ -522,6 +533,15 @@ void FltkDialog::SelectOption(Control option) {
 
 bool FltkDialog::OptionSelected(Control option) const {
     const auto* button = static_cast<const Fl_Round_Button*>(w_->Find(option));
+    return button != nullptr && button->value() != 0;
+}
+
+void FltkDialog::SetChecked(Control box, bool checked) {
+    if (auto* button = static_cast<Fl_Check_Button*>(w_->Find(box))) button->value(checked ? 1 : 0);
+}
+
+bool FltkDialog::Checked(Control box) const {
+    const auto* button = static_cast<const Fl_Check_Button*>(w_->Find(box));
     return button != nullptr && button->value() != 0;
 }
 
@@ -622,6 +642,8 @@ void X11Platform::SetControlFontSize(Control control, float points) {
 
 void X11Platform::SetOptionSelected(Control option) { dialog_->SelectOption(option); }
 bool X11Platform::IsOptionSelected(Control option) { return dialog_->OptionSelected(option); }
+void X11Platform::SetChecked(Control box, bool checked) { dialog_->SetChecked(box, checked); }
+bool X11Platform::IsChecked(Control box) { return dialog_->Checked(box); }
 std::int16_t X11Platform::ScrollValue(Control bar) { return dialog_->ScrollValue(bar); }
 void X11Platform::SetScrollValue(Control bar, std::int16_t value) { dialog_->SetScrollValue(bar, value); }
 void X11Platform::SetLabelText(Control label, std::string_view text) { dialog_->SetText(label, text); }

@@ -33,6 +33,8 @@ public:
     void SetFontPixels(Control control, int pixels);
     void SelectOption(Control option);
     bool OptionSelected(Control option) const;
+    void SetChecked(Control box, bool checked);
+    bool Checked(Control box) const;
     std::int16_t ScrollValue(Control bar) const;
     void SetScrollValue(Control bar, std::int16_t value);
     void SetText(Control label, std::string_view text);

@@ -4,6 +4,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <limits>
@@ -168,6 +169,33 @@ Rect PrimaryScreenRect(Display* display) {
     }
     XRRFreeScreenResources(resources);
     return result;
+}
+
+std::vector<Rect> MonitorRects(Display* display) {
+    const int screen = DefaultScreen(display);
+    const Window root = RootWindow(display, screen);
+    std::vector<Rect> rects;
+    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    if (XRRQueryExtension(display, &event_base, &error_base) && XRRQueryVersion(display, &major, &minor) &&
+        (major > 1 || minor >= 5)) {
+        int count = 0;
+        XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
+        for (int i = 0; i < count && monitors != nullptr; ++i)
+            if (monitors[i].width > 0 && monitors[i].height > 0)
+                rects.push_back(Rect{monitors[i].x, monitors[i].y, monitors[i].x + monitors[i].width,
+                                     monitors[i].y + monitors[i].height});
+        if (monitors != nullptr) XRRFreeMonitors(monitors);
+    } else if (XineramaQueryExtension(display, &event_base, &error_base) && XineramaIsActive(display)) {
+        int count = 0;
+        XineramaScreenInfo* screens = XineramaQueryScreens(display, &count);
+        for (int i = 0; i < count && screens != nullptr; ++i)
+            if (screens[i].width > 0 && screens[i].height > 0)
+                rects.push_back(Rect{screens[i].x_org, screens[i].y_org, screens[i].x_org + screens[i].width,
+                                     screens[i].y_org + screens[i].height});
+        if (screens != nullptr) XFree(screens);
+    }
+    if (rects.empty()) rects.push_back(Rect{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)});
+    return rects;
 }
 
 Cursor BlankCursor(Display* display, Window window) {

@@ -66,6 +66,9 @@ std::optional<Rect> WindowRectOnRoot(Display* display, Window window);
 // The primary screen's rectangle in root coordinates: the XRandR primary
 // monitor, else the primary output, else the whole X screen.
 Rect PrimaryScreenRect(Display* display);
+// Every monitor on the root, in the server's order: RandR 1.5's monitors,
+// else Xinerama's screens, else the whole root as one.
+std::vector<Rect> MonitorRects(Display* display);
 
 // Whether the server can power its display down (the DPMS extension, and a
 // display that supports it). Xvfb on Debian 12 has no DPMS.

@@ -15,6 +15,9 @@
 //   grabbed, MIT-SHM upload with an XPutImage fallback), its timer, the
 //   pointer's position from the motion events of its grab, its end when
 //   another client unmaps or destroys it or the screen it covers changes;
+//   with SaverScreens=2 one more such window on each other monitor, each
+//   over a platform of its own (CoverScreen), the first one holding the
+//   grabs for all;
 //   the preview as a child of a foreign window, its sample
 //   stretched smoothly (the xscreensaver hack draws into a window of another
 //   client through HackPlatform, x11_hack_platform.h);
@@ -30,6 +33,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/common/software_blitter.h"
 #include "platform/common/surface_table.h"
@@ -74,6 +78,18 @@ public:
     SaverInput Translate(const XEvent& event);
     void set_dialog_events(DialogEvents events) { dialog_events_ = std::move(events); }
     const DialogEvents& dialog_events() const { return dialog_events_; }
+    // The primary screen as Screen() reports it: the rectangle the saver covers.
+    const Rect& screen_rect() const { return primary_; }
+    // From now on "the screen" is this monitor beside the primary one: the
+    // saver covers it, and leaves the grabs, the keyboard focus and the
+    // pointer's watch to the platform on the primary screen.
+    void CoverScreen(const Rect& monitor) {
+        primary_ = monitor;
+        beside_ = true;
+    }
+    // The saver ends when the monitors are no longer these (one added,
+    // removed or moved), not only when the screen it covers changes.
+    void WatchScreens(std::vector<Rect> monitors) { watched_screens_ = std::move(monitors); }
 
     // --- Platform ------------------------------------------------------------
     std::string CommandLine() override;
@@ -128,6 +144,8 @@ public:
     void SetControlFontSize(Control control, float points) override;
     void SetOptionSelected(Control option) override;
     bool IsOptionSelected(Control option) override;
+    void SetChecked(Control box, bool checked) override;
+    bool IsChecked(Control box) override;
     std::int16_t ScrollValue(Control bar) override;
     void SetScrollValue(Control bar, std::int16_t value) override;
     void SetLabelText(Control label, std::string_view text) override;
@@ -225,6 +243,8 @@ private:
     Window root_;
     std::string command_line_;
     Rect primary_;
+    bool beside_ = false;  // CoverScreen: a monitor beside the primary one
+    std::vector<Rect> watched_screens_;
     float twips_per_pixel_ = 15.0f;
     bool dpms_ = false;  // the server can power the display down
     int randr_event_base_ = -1;  // -1 without RandR

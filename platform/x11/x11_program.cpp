@@ -10,14 +10,47 @@
 #include <cstdlib>
 
 #include "app/main.h"
+#include "platform/common/other_screens.h"
 #include "platform/linux/backend_choice.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_loop.h"
 #include "platform/x11/x11_platform.h"
+#include "settings/options.h"
 
 namespace nyamo::x11 {
 
 using linux_program::JoinArguments;
+
+namespace {
+
+// The saver on a monitor beside the primary one: a platform and a run of
+// its own, as the Wayland saver has one per output, on the same connection.
+struct OtherScreen {
+    OtherScreen(Display* display, std::string command_line) : platform(display, std::move(command_line)) {}
+    X11Platform platform;
+    App app{platform};
+};
+
+// One window per monitor rather than one over the whole root: each monitor
+// gets a flock sized to it and the root's parts no monitor shows cost
+// nothing, with the core unchanged. The primary screen's window (Main's)
+// keeps the grabs, the focus and the pointer's watch for all.
+std::vector<std::unique_ptr<OtherScreen>> StartOtherScreens(X11Platform& primary,
+                                                            const std::vector<std::string>& args) {
+    std::vector<Rect> monitors = MonitorRects(primary.display());
+    std::vector<std::unique_ptr<OtherScreen>> others;
+    for (const Rect& monitor : OtherScreens(primary.screen_rect(), monitors)) {
+        auto other = std::make_unique<OtherScreen>(primary.display(), JoinArguments(args));
+        other->platform.CoverScreen(monitor);
+        other->platform.WatchScreens(monitors);
+        Deliver([&] { StartSaverOnAnotherScreen(other->app); });
+        others.push_back(std::move(other));
+    }
+    primary.WatchScreens(std::move(monitors));
+    return others;
+}
+
+}  // namespace
 
 int RunProgram(const std::vector<std::string>& args) {
     const DisplayConnection connection(XOpenDisplay(nullptr));
@@ -54,17 +87,36 @@ int RunProgram(const std::vector<std::string>& args) {
             Fl::flush();
             return 0;
         case MainOutcome::SaverStarted:
-        case MainOutcome::PreviewStarted:
-            // Until no window of the program is left.
+        case MainOutcome::PreviewStarted: {
+            std::vector<std::unique_ptr<OtherScreen>> others;
+            if (outcome == MainOutcome::SaverStarted && app.g.SaverScreens == kSaverScreensOption.max)
+                others = StartOtherScreens(platform, args);
+            const auto each = [&](const auto& act) {
+                act(platform, app);
+                for (auto& other : others) act(other->platform, other->app);
+            };
+            // Until the first window goes; then the others follow. The
+            // screens tick together, on the primary screen's timer.
             RunLoop(
-                display, platform.timer(), [&] { return platform.AnyWindowLoaded(); },
-                [&](const XEvent& event) {
-                    const SaverInput input = platform.Translate(event);
-                    if (input == SaverInput::Click || input == SaverInput::Lost) Deliver([&] { Form_Click(app); });
-                    if (input == SaverInput::Key) Deliver([&] { picfocus_KeyDown(app, 0, 0); });
+                display, platform.timer(),
+                [&] {
+                    bool all = platform.AnyWindowLoaded();
+                    for (auto& other : others) all = all && other->platform.SaverLoaded();
+                    return all;
                 },
-                [&] { Deliver([&] { Timer1_Timer(app); }); });
+                [&](const XEvent& event) {
+                    each([&](X11Platform& p, App& a) {
+                        const SaverInput input = p.Translate(event);
+                        if (input == SaverInput::Click || input == SaverInput::Lost) Deliver([&] { Form_Click(a); });
+                        if (input == SaverInput::Key) Deliver([&] { picfocus_KeyDown(a, 0, 0); });
+                    });
+                },
+                [&] { each([&](X11Platform&, App& a) { Deliver([&] { Timer1_Timer(a); }); }); });
+            each([&](X11Platform& p, App& a) {
+                if (p.SaverLoaded()) Deliver([&] { Form_Click(a); });
+            });
             return 0;
+        }
     }
     return 0;
 }

@@ -122,12 +122,13 @@ void X11Platform::ShowSaverWindow() {
     if (saver_.window == 0) return;
     XMapRaised(display_, saver_.window);
     saver_.mapped = true;
-    if (saver_.sink_focus) XSetInputFocus(display_, saver_.sink, RevertToParent, CurrentTime);
-    // Only a window on the screen takes the input.
+    if (saver_.sink_focus && !beside_) XSetInputFocus(display_, saver_.sink, RevertToParent, CurrentTime);
+    // Only a window on the screen takes the input, and only one: the grabs
+    // of the primary screen's window see every key, button and motion.
     const int root_width = DisplayWidth(display_, screen_number_);
     const int root_height = DisplayHeight(display_, screen_number_);
-    if (OnRoot(primary_.left + saver_.left, primary_.top + saver_.top, saver_.width, saver_.height, root_width,
-               root_height))
+    if (!beside_ && OnRoot(primary_.left + saver_.left, primary_.top + saver_.top, saver_.width, saver_.height,
+                           root_width, root_height))
         GrabInput();
     RepaintSaver();
     XSync(display_, False);
@@ -137,7 +138,7 @@ void X11Platform::ShowSaverWindow() {
 
 void X11Platform::FocusSaverSink() {
     saver_.sink_focus = true;
-    if (saver_.mapped) XSetInputFocus(display_, saver_.sink, RevertToParent, CurrentTime);
+    if (saver_.mapped && !beside_) XSetInputFocus(display_, saver_.sink, RevertToParent, CurrentTime);
 }
 
 void X11Platform::GrabInput() {
@@ -182,6 +183,7 @@ SaverInput X11Platform::LoseSaverWindow(bool destroyed) {
 SaverInput X11Platform::CheckScreenChange(const XEvent& event) {
     // Xlib's idea of the root's size follows only through this call.
     XRRUpdateConfiguration(const_cast<XEvent*>(&event));
+    if (!watched_screens_.empty()) return MonitorRects(display_) == watched_screens_ ? SaverInput::Nothing : SaverInput::Lost;
     return PrimaryScreenRect(display_) == primary_ ? SaverInput::Nothing : SaverInput::Lost;
 }
 
@@ -274,6 +276,9 @@ void X11Platform::GetCaretPos(Point& point) {
 }
 
 void X11Platform::GetCursorPos(Point& point) {
+    // Beside the primary screen no reading: that screen's saver watches the
+    // pointer on every monitor, and a move anywhere ends them all.
+    if (beside_) return;
     if (saver_.pointer_grabbed) {
         point = saver_.pointer;
         return;

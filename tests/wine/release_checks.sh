@@ -190,7 +190,7 @@ probe click "$DIALOG" 102 >/dev/null
 probe click "$DIALOG" 105 >/dev/null
 check "installed: OK closes the dialog" quiet "$WINE" "$PROBE" gone "$DIALOG" 8000
 sleep 0.5
-expect "installed: the settings are saved beside the installed program" "[Nyamo Saver]|CatNum=20|SaverType=2|SaverSpeed=5" \
+expect "installed: the settings are saved beside the installed program" "[Nyamo Saver]|CatNum=20|SaverType=2|SaverSpeed=5|SaverScreens=1" \
     "$(tr -d '\r' <"$INSTALLED/Nyamo_07.ini" 2>/dev/null | paste -sd'|')"
 SUITE_SAVER_DIR=$SAVER_DIR
 SAVER_DIR=$INSTALLED

@@ -7,7 +7,7 @@
 #
 # Usage: tests/wine/run-wine-suite.sh <build-win-dir>
 # (the portable profile reader is taken from $NYAMO_NATIVE_BUILD, by default build/)
-# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps nsis zip unzip osslsigncode openssl
+# packages: wine wine64 xvfb xdotool imagemagick x11-utils fonts-noto-cjk fonts-ipafont-gothic binutils-mingw-w64-x86-64 file procps nsis zip unzip osslsigncode openssl xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 #
 # Prints one line per check (PASS, FAIL or SKIP with the reason) and always a
 # closing count line; the exit status is non-zero when a check failed or the
@@ -278,6 +278,7 @@ done <<'EOF'
 109|static|160|115|90|20|移動の早さ：
 110|static|250|115|20|20| 5
 111|static|80|170|270|20|*
+112|button|217|82|78|22|全モニタ
 EOF
 check "Label5 holds an information line" test -n "$(control_text "$(control_line "$CONTROLS" 111)")"
 expect "defaults: Desktop selected" "1 0" "$(control_field "$(control_line "$CONTROLS" 101)" checked) $(control_field "$(control_line "$CONTROLS" 102)" checked)"
@@ -294,19 +295,19 @@ TAB_STOPS=$(while read -r line; do
     s=$(hex "$(control_field "$line" style)")
     bits "$s" 0x00010000 0x00010000 && printf '%s ' "$(sed -n 's/^id=\([0-9]*\).*/\1/p' <<<"$line")"
 done <<<"$CONTROLS")
-expect "tab stops in tab order: chosen option, HScroll0, HScroll1, OK, Cancel" "101 103 104 105 106 " "$TAB_STOPS"
+expect "tab stops in tab order: chosen option, HScroll0, HScroll1, 全モニタ, OK, Cancel" "101 103 104 112 105 106 " "$TAB_STOPS"
 
 # Real keys from here: the pointer rests on the dialog (without a window
 # manager the keyboard follows the pointer).
 read -r CX CY <<<"$(field "$INFO" client_origin)"
 xdotool mousemove $((CX + 150)) $((CY + 100))
 FOCUS_WALK="$(probe focus "$DIALOG")"
-for _ in 1 2 3 4 5; do
+for _ in 1 2 3 4 5 6; do
     xdotool key Tab
     sleep 0.3
     FOCUS_WALK="$FOCUS_WALK $(probe focus "$DIALOG")"
 done
-expect "Tab walks option, bars, OK, Cancel and back" "101 103 104 105 106 101" "$FOCUS_WALK"
+expect "Tab walks option, bars, 全モニタ, OK, Cancel and back" "101 103 104 112 105 106 101" "$FOCUS_WALK"
 expect "tabbing does not change the choice" "1 0" \
     "$(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
 xdotool key Down
@@ -366,20 +367,24 @@ C=$(probe controls "$DIALOG")
 expect "choosing Blank Screen clears Desktop" "0 1" \
     "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)"
 check "nothing is written before OK" test ! -e "$INI"
+xdotool mousemove $((CX + 217 + 8)) $((CY + 82 + 11)) click 1
+sleep 0.3
+expect "a real click ticks 全モニタ" "1" "$(control_field "$(control_line "$(probe controls "$DIALOG")" 112)" checked)"
 # OK with a real click.
 xdotool mousemove $((CX + 220 + 35)) $((CY + 20 + 12)) click 1
 expect "OK ends the program" "0" "$(wait_exit 8)"
-expect "OK writes the three settings to a new file" "[Nyamo Saver]|CatNum=40|SaverType=2|SaverSpeed=7" "$(ini_text | paste -sd'|')"
+expect "OK writes the four settings to a new file" "[Nyamo Saver]|CatNum=40|SaverType=2|SaverSpeed=7|SaverScreens=2" \
+    "$(ini_text | paste -sd'|')"
 stop_scr
 
 # The saved values come back; a dragged thumb; Cancel keeps the file.
-write_ini "[Other]" "Keep=yes" "[Nyamo Saver]" "CatNum=1" "SaverType=2" "SaverSpeed=10"
+write_ini "[Other]" "Keep=yes" "[Nyamo Saver]" "CatNum=1" "SaverType=2" "SaverSpeed=10" "SaverScreens=2"
 cp "$INI" "$WORK/ini.before"
 start_scr /c:1234
 check "/c:1234 opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 10000
 C=$(probe controls "$DIALOG")
-expect "stored values are shown: Blank Screen, 1 cat, speed 10" "0 1 [ 1] [ 10]" \
-    "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked) [$(control_text "$(control_line "$C" 108)")] [$(control_text "$(control_line "$C" 110)")]"
+expect "stored values are shown: Blank Screen, 1 cat, speed 10, 全モニタ ticked" "0 1 [ 1] [ 10] 1" \
+    "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked) [$(control_text "$(control_line "$C" 108)")] [$(control_text "$(control_line "$C" 110)")] $(control_field "$(control_line "$C" 112)" checked)"
 read -r CX CY <<<"$(field "$(probe info "$DIALOG")" client_origin)"
 ARROW=$(field "$(probe info "$DIALOG")" hscroll_arrow)
 xdotool mousemove $((CX + 20 + ARROW + 4)) $((CY + 135 + 9)) mousedown 1
@@ -429,7 +434,7 @@ check "/c opens the dialog over a partial settings file" quiet "$WINE" "$PROBE" 
 probe click "$DIALOG" 105 >/dev/null
 expect "OK without changes ends the program" "0" "$(wait_exit 8)"
 expect "OK without changes writes all keys and keeps the rest of the file" \
-    "[Other]|Keep=yes|[Nyamo Saver]|SaverSpeed=3|CatNum=20|SaverType=1" "$(ini_text | paste -sd'|')"
+    "[Other]|Keep=yes|[Nyamo Saver]|SaverSpeed=3|CatNum=20|SaverType=1|SaverScreens=1" "$(ini_text | paste -sd'|')"
 stop_scr
 
 # A folder whose name no ANSI code page of the West can spell: the wide
@@ -445,7 +450,7 @@ check "a saver in a Japanese-named folder opens its dialog" quiet "$WINE" "$PROB
 expect "it reads the settings file in that folder" " 33" "$(label_text 108)"
 probe click "$DIALOG" 105 >/dev/null
 expect "OK ends it" "0" "$(wait_exit 8)"
-expect "OK writes the file in that folder" "[Nyamo Saver]|CatNum=33|SaverType=1|SaverSpeed=5" \
+expect "OK writes the file in that folder" "[Nyamo Saver]|CatNum=33|SaverType=1|SaverSpeed=5|SaverScreens=1" \
     "$(tr -d '\r' <"$WIDE_DIR/Nyamo_07.ini" | paste -sd'|')"
 stop_scr
 
@@ -830,7 +835,7 @@ layout_faults() {
             x[id] = v["x"]; y[id] = v["y"]; w[id] = v["w"]; h[id] = v["h"]; tw[id] = v["text_w"]; ln[id] = v["line"]
         }
         END {
-            if (n != 12) print "report lists " n " controls, not 12"
+            if (n != 13) print "report lists " n " controls, not 13"
             for (k = 1; k <= n; ++k) {
                 id = ids[k]
                 if (id == 111) {  # Label5 passes the edge by design; its text may not
@@ -850,6 +855,7 @@ layout_faults() {
                 if (mark + 4 + tw[i] > w[i] || ln[i] > h[i]) print "option " i " text cut off"
             }
             for (i = 105; i <= 106; ++i) if (tw[i] + 4 > w[i] || ln[i] > h[i]) print "button " i " text cut off"
+            if (mark + 4 + tw[112] > w[112] || ln[112] > h[112]) print "check box 112 text cut off"
             for (i = 107; i <= 110; ++i) if (tw[i] > w[i] || ln[i] > h[i]) print "label " i " text cut off"
             if (ln[111] > h[111]) print "Label5 text cut off at the bottom"
             # The caption stands on the frame; the first option below it paints its whole box.
@@ -911,9 +917,10 @@ dialog_scale_case() {
     faults=$(layout_faults ${client% *} ${client#* })
     if [ "$dpi" -le 120 ]; then
         # The design's own scales keep their geometry (at 120 dpi the options
-        # reach below the frame); only the caption is judged here.
-        expect "$dpi dpi: the frame's caption is whole, above its options" "" \
-            "$(grep 'frame caption' <<<"$faults" | paste -sd';')"
+        # reach below the frame); only the caption and the check box, placed
+        # clear of them, are judged here.
+        expect "$dpi dpi: the frame's caption is whole, above its options; 全モニタ inside, clear of all, its text whole" "" \
+            "$(grep -E 'frame caption|112' <<<"$faults" | paste -sd';')"
     else
         expect "$dpi dpi: every control inside the client area ($client), options inside the frame, no overlap, no text cut off or covered" \
             "" "$(paste -sd';' <<<"$faults")"
@@ -930,7 +937,7 @@ dialog_scale_case() {
     [ "$dpi" -eq 96 ] && cp "$WORK/layout.txt" "$WORK/layout96.txt"
     click_centre 105
     expect "$dpi dpi: a real click at the centre of OK ends the program" "0" "$(wait_exit 8)"
-    expect "$dpi dpi: ... and saves" "[Nyamo Saver]|CatNum=20|SaverType=1|SaverSpeed=5" "$(ini_text | paste -sd'|')"
+    expect "$dpi dpi: ... and saves" "[Nyamo Saver]|CatNum=20|SaverType=1|SaverSpeed=5|SaverScreens=1" "$(ini_text | paste -sd'|')"
     stop_scr
     rm -f "$INI"
     if ! dialog_report_start "$dpi"; then fail "$dpi dpi: the dialog opens again"; stop_scr; return; fi
@@ -967,7 +974,7 @@ dpi_change_case() {
         "$(points_differ "$WORK/layout96.txt" "$WORK/layout.txt" 192)"
     click_centre 105
     expect "DPI change: a real click at the centre of OK ends the program" "0" "$(wait_exit 8)"
-    expect "DPI change: ... and saves" "[Nyamo Saver]|CatNum=20|SaverType=1|SaverSpeed=5" "$(ini_text | paste -sd'|')"
+    expect "DPI change: ... and saves" "[Nyamo Saver]|CatNum=20|SaverType=1|SaverSpeed=5|SaverScreens=1" "$(ini_text | paste -sd'|')"
     stop_scr
 }
 dpi_change_case
@@ -1004,6 +1011,20 @@ stop_scr
 
 # --- The release files: portable zip and installer ---------------------------------
 source "$(dirname "${BASH_SOURCE[0]}")/release_checks.sh"
+
+# --- Every screen: two monitors on one server ---------------------------------------
+# Wine's session keeps the monitors of the server it started on: it ends
+# before and after, so that it starts again on each server. Last of all,
+# since the session that the checks above share ends here.
+screens_ini=$INI screens_eol='\r\n'
+screens_start() { start_scr /s; }
+screens_running() { [ ! -f "$WORK/exit" ]; }
+screens_stop() { stop_scr; }
+screens_enter() { wineserver -k; wineserver -w; }
+screens_leave() { wineserver -k; wineserver -w; }
+screens_no_monitor_events="Wine (8 here) sends no WM_DISPLAYCHANGE for a monitor that xrandr switches off"
+screens_set_dpi() { set_dpi "$1"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/screens_checks.sh"
 
 # --- Nothing left behind --------------------------------------------------------------
 expect "no Nyamo process left running" "0" "$(nyamo_running)"

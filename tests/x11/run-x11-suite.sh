@@ -5,7 +5,8 @@
 # openbox where a reparenting window manager matters. Needs xvfb, xdotool,
 # x11-utils, openbox and imagemagick; the xscreensaver checks drive Debian's
 # real daemon (xscreensaver, xscreensaver-data); the memcheck runs need
-# valgrind.
+# valgrind; the checks on two monitors need root and Xorg with its dummy
+# driver (tests/lib/two_monitors.sh).
 # Usage: tests/x11/run-x11-suite.sh BUILD_DIR
 #
 # Prints one line per check (PASS, FAIL or SKIP with the reason) and always a
@@ -340,6 +341,7 @@ dialog_defaults() {
     report_has "$r" 'control Label5 80 170 270 20' &&
     report_has "$r" 'control But0 220 20 70 25 size=13 text="OK"' &&
     report_has "$r" 'control But1 220 50 70 25 size=13 text="キャンセル"' &&
+    report_has "$r" 'control AllScreens 217 82 78 22 size=13 text="全モニタ"' && report_has "$r" 'screens=0' &&
     [ "$("$probe" info "$wid" | cut -d' ' -f1-4)" = "362 284 300 200" ]
 }
 check "dialog: defaults, 300x200 client centred, controls where designed" dialog_defaults
@@ -375,11 +377,16 @@ dialog_ok_writes() {
   click_at 144 144                     # first bar's right arrow: 21
   click_at 284 144                     # second bar's right arrow: 6
   wait_report "$r" 'state scroll opt0=0 opt1=1 bar0=21 bar1=6 label2=" 21" label4=" 6"' 3 || return 1
+  click_at 226 93                      # 全モニタ
+  wait_report "$r" 'label4=" 6" screens=1' 3 || return 1
   click_at 255 32                      # OK
   ended_within "$npid" 3 && [ "$status" -eq 0 ] &&
-    [ "$(cat "$ini")" = "$(printf '[Nyamo Saver]\nCatNum=21\nSaverType=2\nSaverSpeed=6')" ]
+    [ "$(cat "$ini")" = "$(printf '[Nyamo Saver]\nCatNum=21\nSaverType=2\nSaverSpeed=6\nSaverScreens=2')" ] || return 1
+  # The ticked box comes back from the file.
+  dialog_start && report_has "$r" 'state shown opt0=0 opt1=1 bar0=21 bar1=6 label2=" 21" label4=" 6" screens=1' &&
+    "$probe" close "$wid" && ended_within "$npid" 3
 }
-check "dialog: arrows update both labels, OK writes all three keys and ends" dialog_ok_writes
+check "dialog: arrows update both labels, OK writes all four keys and ends; the check box comes back ticked" dialog_ok_writes
 
 dialog_tab_order() {
   settings 10 1 3
@@ -387,18 +394,18 @@ dialog_tab_order() {
   local r=$work/dialog.out
   xdotool mousemove --window "$wid" 150 100
   local k
-  for k in Down Tab Right Tab Right Tab Tab Tab shift+Tab Up; do xdotool key "$k"; sleep 0.1; done
+  for k in Down Tab Right Tab Right Tab Tab Tab Tab shift+Tab Up; do xdotool key "$k"; sleep 0.1; done
   sleep 0.3
   local focus
   # Modifier keys report too; uniq keeps the moves.
   focus=$(grep -a '^state key' "$r" | sed 's/.*focus=//' | uniq | tr '\n' ' ')
   echo "  focus after each key: $focus"
-  [ "$focus" = "Opt1 HScroll0 HScroll1 But0 But1 Opt0 But1 " ] || return 1
-  report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=3 label2=" 11" label4=" 3" focus=HScroll0' &&
-    report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=4 label2=" 11" label4=" 4" focus=HScroll1' &&
+  [ "$focus" = "Opt1 HScroll0 HScroll1 AllScreens But0 But1 Opt0 But1 " ] || return 1
+  report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=3 label2=" 11" label4=" 3" screens=0 focus=HScroll0' &&
+    report_has "$r" 'state scroll opt0=0 opt1=1 bar0=11 bar1=4 label2=" 11" label4=" 4" screens=0 focus=HScroll1' &&
     "$probe" close "$wid" && ended_within "$npid" 3 && grep -q "CatNum=10" "$ini"
 }
-check "dialog: tab order Opt0, Opt1, bars, OK, キャンセル; arrows select and move" dialog_tab_order
+check "dialog: tab order Opt0, Opt1, bars, 全モニタ, OK, キャンセル; arrows select and move" dialog_tab_order
 
 dialog_enter_on_focused_button() {
   settings 10 1 3
@@ -409,7 +416,7 @@ dialog_enter_on_focused_button() {
   xdotool key Return            # on an option: nothing
   sleep 0.3
   kill -0 "$npid" 2>/dev/null || return 1
-  xdotool key Right Tab Right Tab Tab Tab Return   # キャンセル has the focus
+  xdotool key Right Tab Right Tab Tab Tab Tab Return   # キャンセル has the focus
   ended_within "$npid" 3 && [ "$status" -eq 0 ] && [ "$(cat "$ini")" = "$before" ]
 }
 check "dialog: Enter chooses only a focused button (キャンセル here, nothing saved)" dialog_enter_on_focused_button
@@ -744,8 +751,8 @@ dialog_at_120_dpi() {
   [ $started -eq 0 ] || return 1
   report_has "$r" "window 362 284 300 200" &&
     report_has "$r" 'control Opt0 40 30 176 36 size=13' && report_has "$r" 'control Opt1 40 70 176 36 size=13' &&
-    report_has "$r" 'control Label1 20 115 90 20 size=13' && report_has "$r" 'control But1 220 50 70 25 size=13' ||
-    result=1
+    report_has "$r" 'control Label1 20 115 90 20 size=13' && report_has "$r" 'control But1 220 50 70 25 size=13' &&
+    report_has "$r" 'control AllScreens 217 82 78 22 size=13' || result=1
   "$probe" close "$wid"
   ended_within "$npid" 3 || result=1
   return $result
@@ -775,7 +782,7 @@ layout_faults() {  # layout_faults REPORT: one line per fault in the dialog's la
       split($(NF - 1), a, "="); tw[n] = a[2]; split($NF, b, "="); ln[n] = b[2]
     }
     END {
-      if (count != 12) print "report lists " count " controls, not 12"
+      if (count != 13) print "report lists " count " controls, not 13"
       for (k = 1; k <= count; ++k) {
         n = names[k]
         if (n == "Label5") {  # passes the edge by design; its text may not
@@ -795,6 +802,7 @@ layout_faults() {  # layout_faults REPORT: one line per fault in the dialog's la
           print n " leaves the frame"
         if (tw[n] + 24 > w[n] || ln[n] > h[n]) print n " text cut off"
       }
+      if (tw["AllScreens"] + 24 > w["AllScreens"] || ln["AllScreens"] > h["AllScreens"]) print "AllScreens text cut off"
       split("But0 But1", buttons, " ")
       for (i in buttons) { n = buttons[i]; if (tw[n] + 4 > w[n] || ln[n] > h[n]) print n " text cut off" }
       split("Label1 Label2 Label3 Label4", labels, " ")
@@ -822,8 +830,9 @@ dialog_scales() {
     faults=$(layout_faults "$work/dialog.out")
     if [ "$dpi" -le 120 ]; then
       # The design's own scales keep their geometry (at 120 dpi the options
-      # reach below the frame); only the caption is judged there.
-      faults=$(grep 'frame caption' <<<"$faults")
+      # reach below the frame); only the caption and the check box, which
+      # was placed clear of them, are judged there.
+      faults=$(grep -E 'frame caption|AllScreens' <<<"$faults")
       [ "$dpi" -eq 96 ] && cp "$work/dialog.out" "$work/dialog96.out"
     else
       # At least 300 x 200 times dpi / 96, centred on the 1024 x 768 screen.
@@ -1491,6 +1500,13 @@ if [ -f /etc/X11/app-defaults/XScreenSaver ]; then
 else
   skip "xscreensaver list: made from the app-defaults" "no /etc/X11/app-defaults/XScreenSaver here"
 fi
+
+# --- every screen: two monitors on one server ------------------------------------------
+screens_ini=$ini screens_eol='\n'
+screens_start() { start "$work/screens.out" /s; }
+screens_running() { kill -0 "$npid" 2>/dev/null; }
+screens_stop() { kill "$npid" 2>/dev/null; wait "$npid" 2>/dev/null; }
+source "$here/../lib/screens_checks.sh"
 
 finished=1
 echo "x11 suite: $passed passed, $failed failed, $skipped skipped"

@@ -20,13 +20,17 @@
 # folder of its own; then the same with the output switched off, so that
 # no frame callback comes (where sway can switch it off).
 #
+# As root with Xorg's dummy driver, also each saver on two monitors
+# (tests/lib/two_monitors.sh): on each alone and on both (SaverScreens=2);
+# NYAMO_MEASURE_SCREENS=only measures just that, =no leaves it out.
+#
 # Usage: tools/bench/measure-process.sh BUILD_DIR BUILD_WIN_DIR
 #   BUILD_DIR      a native build (platform/x11/nyamo, tools/bench/nyamo-first-frame)
 #   BUILD_WIN_DIR  a Windows build (Nyamo_07.scr; with nyamo-watch-floor.exe
 #                  also the floor of its cost under Wine: the tick's caret and
 #                  pointer reads alone)
 # Either may be "-" to leave that program out.
-# packages: xvfb wine wine64 xdotool procps xscreensaver-data sway swaybg
+# packages: xvfb wine wine64 xdotool procps xscreensaver-data sway swaybg xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 #
 # Prints one Markdown table (and the load it was measured under) on
 # standard output; progress goes to standard error.
@@ -87,6 +91,7 @@ cleanup() {
     stop_sway
     stop_wine
     stop_xvfb
+    stop_two_monitors
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -156,12 +161,14 @@ ROWS=()
 declare -A TOTAL
 # row PROGRAM SIZE SAVER XSERVER WINE GOAL RSS FIRST (WINE empty: none)
 row() {
-    local total verdict wine=–
+    local total verdict goal wine=–
     [ -n "$5" ] && wine="$5 %"
     total=$(awk -v a="$3" -v b="$4" -v c="${5:-0}" 'BEGIN { printf "%.1f", a + b + c }')
     TOTAL[$1 $2]=$total
     verdict=$(awk -v t="$total" -v g="$6" 'BEGIN { print (t <= g) ? "met" : "missed" }')
-    ROWS+=("| $1 | $2 | $3 % | $4 % | $wine | **$total %** | ≤ $6 % ($verdict) | $7 MB | $8 |")
+    goal="≤ $6 % ($verdict)"
+    [ "$6" = – ] && goal=–  # a row that only sets another's goal
+    ROWS+=("| $1 | $2 | $3 % | $4 % | $wine | **$total %** | $goal | $7 MB | $8 |")
 }
 
 # first_frame: the median and range of FIRST_FRAME_RUNS starts, in ms.
@@ -381,15 +388,64 @@ measure_hack() {
     ROWS+=("| xscreensaver's \`$name --root\` | $size | $hack % | $x % | – | **$total %** | – | $RSS MB | – |")
 }
 
+# --- every screen: two monitors on one X server ----------------------------------
+# As root with Xorg's dummy driver (tests/lib/two_monitors.sh): each saver on
+# the primary monitor alone (1280 x 1024), on the second alone (1024 x 768,
+# made primary for the run), and with SaverScreens=2 on both at once, whose
+# goal is the two alone together. The display server is that Xorg.
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/lib/two_monitors.sh"
+SCREENS=${NYAMO_MEASURE_SCREENS:-yes}  # "only": these rows alone; "no": none of them
+stop_two_monitors_and_wine() { stop_wine; stop_two_monitors; }
+measure_screens_case() {  # PROGRAM (X11 or Wine) LABEL SAVERSCREENS GOAL
+    local program=$1 label=$2 pid saver="" others="" x server="" cpu rss=0 eol='\n'
+    [ "$program" = Wine ] && eol='\r\n'
+    printf "[Nyamo Saver]$eol""CatNum=%s$eol""SaverType=1$eol""SaverSpeed=10$eol""SaverScreens=%s$eol" "$CATS" "$3" \
+        >"$WORK/$program/Nyamo_07.ini"
+    if [ "$program" = X11 ]; then
+        HOME=$WORK/home nice -n "$NICE" "$WORK/X11/nyamo" /s >"$WORK/saver.log" 2>&1 &
+    else
+        WINEPREFIX=$PREFIX nice -n "$NICE" "$WINE" "$WORK/Wine/Nyamo_07.scr" /s >"$WORK/saver.log" 2>&1 &
+    fi
+    SAVER_PID=$!
+    wait_for_saver_window || { say "$program on two monitors showed no window"; cat "$WORK/saver.log" >&2; exit 1; }
+    sleep "$WARM_UP"
+    saver=$SAVER_PID
+    if [ "$program" = Wine ]; then
+        saver=
+        for pid in $(wine_processes); do
+            if is_saver_under_wine "$pid"; then saver+=${saver:+,}$pid; else others+=${others:+,}$pid; fi
+        done
+    fi
+    say "$program on two monitors, $label: measuring ${WINDOW} s"
+    cpu=$(measure "saver=$saver" "x=$TWO_MONITORS_PID" ${others:+"wine=$others"})
+    for pid in ${saver//,/ }; do rss=$((rss + $(rss_mb "$pid"))); done
+    kill "$SAVER_PID" 2>/dev/null
+    stop_wine
+    wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=
+    read -r saver x server <<<"$cpu"
+    row "$program on two monitors (Xorg dummy)" "$label" "$saver" "$x" "$server" "$4" "$rss" "–"
+}
+measure_screens() {  # PROGRAM
+    local xr="env DISPLAY=$TWO_MONITORS_DISPLAY xrandr" alone
+    measure_screens_case "$1" "primary alone" 1 –
+    $xr --output DUMMY1 --primary
+    measure_screens_case "$1" "second alone" 1 –
+    $xr --output DUMMY0 --primary
+    alone=$(awk -v a="${TOTAL[$1 on two monitors (Xorg dummy) primary alone]}" \
+        -v b="${TOTAL[$1 on two monitors (Xorg dummy) second alone]}" 'BEGIN { printf "%.1f", a + b }')
+    measure_screens_case "$1" "both (SaverScreens=2)" 2 "$alone"
+}
+
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
-if [ -n "$NATIVE" ]; then
+if [ "$SCREENS" != only ] && [ -n "$NATIVE" ]; then
     measure_x11 1920x1080 2.5
     measure_x11 3840x2160 2.5
     # The goal: no more than the X11 saver and its Xvfb in this run.
     measure_wayland 1920x1080 "${TOTAL[X11 (nyamo /s) 1920x1080]:-2.5}"
     measure_wayland 3840x2160 "${TOTAL[X11 (nyamo /s) 3840x2160]:-2.5}"
 fi
-if [ -n "$WINDOWS" ]; then
+if [ "$SCREENS" != only ] && [ -n "$WINDOWS" ]; then
     make_prefix
     measure_wine 1920x1080 6
     measure_wine 3840x2160 6
@@ -397,6 +453,26 @@ if [ -n "$WINDOWS" ]; then
         measure_wine_floor 1920x1080
     fi
 fi
+if [ "$SCREENS" != no ]; then
+    if start_two_monitors "$WORK/two-monitors"; then
+        export DISPLAY=$TWO_MONITORS_DISPLAY
+        renice -n "$NICE" -p "$TWO_MONITORS_PID" >/dev/null
+        mkdir -p "$WORK/X11" "$WORK/Wine" "$WORK/home"
+        if [ -n "$NATIVE" ]; then
+            cp "$NATIVE/platform/x11/nyamo" "$WORK/X11/"
+            measure_screens X11
+        fi
+        if [ -n "$WINDOWS" ]; then
+            [ -d "$PREFIX" ] || { make_prefix; export DISPLAY=$TWO_MONITORS_DISPLAY; }
+            cp "$WINDOWS/Nyamo_07.scr" "$WORK/Wine/"
+            measure_screens Wine
+        fi
+        stop_two_monitors_and_wine
+    else
+        say "two monitors left out: $TWO_MONITORS_WHY"
+    fi
+fi
+[ "$SCREENS" = only ] && HACKS=
 mkdir -p "$WORK/home"
 for hack in $HACKS; do
     if [ -x "$HACK_DIR/$hack" ]; then
