@@ -1022,7 +1022,7 @@ screens_running() { [ ! -f "$WORK/exit" ]; }
 screens_stop() { stop_scr; }
 screens_enter() { wineserver -k; wineserver -w; }
 screens_leave() { wineserver -k; wineserver -w; }
-screens_no_monitor_events="Wine (8 here) sends no WM_DISPLAYCHANGE for a monitor that xrandr switches off"
+screens_no_monitor_events="Wine sends no WM_DISPLAYCHANGE for a monitor that xrandr switches off (seen with Wine 8; not tried on later ones)"
 screens_set_dpi() { set_dpi "$1"; }
 source "$(dirname "${BASH_SOURCE[0]}")/../lib/screens_checks.sh"
 
