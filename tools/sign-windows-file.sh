@@ -37,8 +37,9 @@ trap 'rm -rf "$work"' EXIT
 signed=$work/signed
 # A password goes through a pipe, not the command line (which others may
 # read); an empty one cannot (osslsigncode reads nothing from an empty pipe).
+# The pipe by its path: Debian 12's osslsigncode 2.5 opens "-" as a file.
 password=(-pass "")
-[ -z "${NYAMO_CODESIGN_PASS:-}" ] || password=(-readpass -)
+[ -z "${NYAMO_CODESIGN_PASS:-}" ] || password=(-readpass /dev/stdin)
 if ! log=$(printf '%s' "${NYAMO_CODESIGN_PASS:-}" | osslsigncode sign -pkcs12 "$NYAMO_CODESIGN_PFX" "${password[@]}" \
         -h sha256 -n Nyamo "${when[@]}" -in "$1" -out "$signed" 2>&1); then
     echo "$log" >&2
