@@ -43,7 +43,7 @@ test_packages=(
   debhelper lintian debootstrap git              # the Debian package (built from git archive), its checks and the bare-system install check
   xserver-xorg-core xserver-xorg-video-dummy     # two monitors on one X server (tests/lib/two_monitors.sh), for the X11 and Wine suites
   x11-xserver-utils                              # xrandr, which places those monitors
-  gpg apt-utils xz-utils osslsigncode openssl    # signed releases: SHA256SUMS.asc, the apt repository, Authenticode
+  gpg gpg-agent apt-utils xz-utils osslsigncode openssl    # signed releases: SHA256SUMS.asc, the apt repository, Authenticode
 )
 case $purpose in
   --run)
