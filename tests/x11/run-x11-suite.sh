@@ -1144,10 +1144,19 @@ daemon_launch() {  # daemon_launch ACCOUNT: the daemon on the settings already i
 }
 daemon_activate() {  # daemon_activate ACCOUNT: blank, and wait for the hack
   as_account "$1" xscreensaver-command -activate >/dev/null 2>&1 || return 1
+  blanked_at=$(date +%s%N)
   local i
   for i in $(seq 100); do [ -n "$(live_hacks)" ] && return 0; sleep 0.05; done
   echo "  no hack started:"; tail -n 5 "$work/xss.log"
   return 1
+}
+# The daemon ignores a key or a pointer move in the first second or so after
+# it blanks (measured: a key 1.0 s after -activate or -select is dropped,
+# one at 1.4 s ends the hack), so a user's key comes later than that.
+key_after_blanking() {  # key_after_blanking KEY: the key, 2 s after the blanking at the earliest
+  local left=$(( (blanked_at + 2000000000 - $(date +%s%N)) / 1000000 ))
+  [ "$left" -gt 0 ] && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
+  xdotool key "$1"
 }
 no_hack_within() {  # no_hack_within SECONDS
   local i
@@ -1231,7 +1240,7 @@ daemon_over_black() {  # daemon_over_black ACCOUNT GRAB HACK-OPTIONS
     echo "  white in the bottom-left corner: $white"
     awk -v a="$white" 'BEGIN { exit !(a > 0.03) }' || result=1
   fi
-  xdotool key a
+  key_after_blanking a
   no_hack_within 3 || result=1
   hack_complained && result=1
   daemon_stop
@@ -1436,16 +1445,14 @@ written_list() {
 # kittens show over black; a key ends it.
 selected_kittens() {
   as_account "$1" xscreensaver-command -select "$2" >/dev/null 2>&1 || { echo "  -select $2 refused"; return 1; }
+  blanked_at=$(date +%s%N)
   local i stats result=1
   for i in $(seq 100); do [ -n "$(live_hacks)" ] && break; sleep 0.05; done
   [ -n "$(live_hacks)" ] || { echo "  no Nyamo after -select $2:"; tail -n 5 "$work/xss.log"; return 1; }
   stats=$(root_kittens_over_black) && result=0
   echo "  entry $2: $stats"
-  # A key ends it. The daemon may still be settling its grabs right after a
-  # -select (seen once on a loaded machine): a second key, as a user would
-  # press, is allowed before it counts as a fault.
-  xdotool key a
-  no_hack_within 3 || { xdotool key a; no_hack_within 3; } || result=1
+  key_after_blanking a
+  no_hack_within 3 || result=1
   hack_complained && result=1
   return $result
 }
