@@ -3,35 +3,8 @@
 // them, and drives them with messages; run-wine-suite.sh calls one command
 // at a time and judges the printed facts.
 //
-// Commands (captions and texts are UTF-8 on the command line):
-//   wait <caption> <ms>            wait until a visible top-level window has that caption
-//   ready <caption> <ms>           wait until it is also the foreground window and its
-//                                  thread's keyboard focus is on it or one of its children
-//   gone <caption> <ms>            wait until no window has that caption
-//   info <caption>                 key=value facts about the window
-//   controls <caption>             one line per child control, in z-order (= tab order)
-//   focus <caption>                the id of the control that has the keyboard focus
-//   scroll <caption> <id> <code> [pos]  send WM_HSCROLL for scroll bar <id>
-//   click <caption> <id>           post BM_CLICK to control <id>
-//   close <caption>                post the close box's command (SC_CLOSE)
-//   closebox <caption>             the screen point of the close box (by hit test)
-//   saver-click <caption>          post a left button press to the window
-//   msgbox <caption> <ms>          wait for a message box, print its texts
-//   msgbox-ok <caption>            press the message box's OK
-//   msgbox-answer <caption> <id> <ms>  wait for a box with button <id> (an
-//                                  installer's question shares its window's
-//                                  caption), print its texts, press <id>
-//   run <ms> <program> <command line>  start a process, wait, report exit and windows
-//   preview <ms> <program> <format> <w> <h>  host a preview, check it, destroy the host
-//   host <ms> <program> <format> <w> <h>     host a preview and keep it until killed
-//   version <file>                 the version record and resources of a file
-//   cursor                         facts about the current pointer
-//   fonts                          which Japanese faces the system has
-//   steal <caption> <ms>           a window of the probe takes the foreground;
-//                                  print how long the captioned window stayed
-//   gdi <caption>                  GDI and USER object counts of the window's process
-//   display <w> <h>                change the primary screen's resolution (0 0: back
-//                                  to the registry's); print the result code
+// Its commands, their arguments and what each does are the table at the end
+// (Commands); captions and texts are UTF-8 on the command line.
 #include <windows.h>
 
 #include <cstdint>
@@ -668,8 +641,107 @@ int Display(int width, int height) {
     return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
 }
 
-int Usage() {
-    std::printf("usage: nyamo_probe <command> ... (see the source)\n");
+// A command's arguments, as the command line gave them (after the command).
+struct Args {
+    std::vector<std::string> words;
+    const char* text(std::size_t i) const { return words[i].c_str(); }
+    int number(std::size_t i) const { return static_cast<int>(std::strtol(text(i), nullptr, 0)); }
+    DWORD ms(std::size_t i) const { return static_cast<DWORD>(number(i)); }
+};
+
+int Wait(const Args& a) {
+    HWND window = WaitVisible(a.text(0), a.ms(1));
+    std::printf(window != nullptr ? "found\n" : "not found\n");
+    return window != nullptr ? 0 : 1;
+}
+
+int Gone(const Args& a) {
+    const DWORD start = GetTickCount();
+    while (Find(a.text(0)) != nullptr && GetTickCount() - start < a.ms(1)) SleepPumping(20);
+    const bool gone = Find(a.text(0)) == nullptr;
+    std::printf(gone ? "gone\n" : "still there\n");
+    return gone ? 0 : 1;
+}
+
+// The usage names <n> of a required argument and [n] of an optional one;
+// a name of TextNames is taken as it is, any other is a number.
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* what;
+    int (*run)(const Args&);
+};
+const char* const TextNames[] = {"<caption>", "<program>", "<command-line>", "<format>", "<file>"};
+
+const Command Commands[] = {
+    {"wait", "<caption> <ms>", "wait until a visible top-level window has that caption", Wait},
+    {"ready", "<caption> <ms>",
+     "wait until it is also the foreground window and its thread's keyboard focus is on it or one of its children",
+     [](const Args& a) { return WaitVisible(a.text(0), a.ms(1), true) != nullptr ? 0 : 1; }},
+    {"gone", "<caption> <ms>", "wait until no window has that caption", Gone},
+    {"info", "<caption>", "key=value facts about the window", [](const Args& a) { return Info(a.text(0)); }},
+    {"controls", "<caption>", "one line per child control, in z-order (= tab order)",
+     [](const Args& a) { return Controls(a.text(0)); }},
+    {"focus", "<caption>", "the id of the control that has the keyboard focus",
+     [](const Args& a) { return Focus(a.text(0)); }},
+    {"scroll", "<caption> <id> <code> [pos]", "send WM_HSCROLL for scroll bar <id>",
+     [](const Args& a) { return Scroll(a.text(0), a.number(1), a.number(2), a.words.size() > 3 ? a.number(3) : 0); }},
+    {"click", "<caption> <id>", "post BM_CLICK to control <id>",
+     [](const Args& a) { return Click(a.text(0), a.number(1)); }},
+    {"close", "<caption>", "post the close box's command (SC_CLOSE)", [](const Args& a) { return Close(a.text(0)); }},
+    {"closebox", "<caption>", "the screen point of the close box (by hit test)",
+     [](const Args& a) { return CloseBox(a.text(0)); }},
+    {"saver-click", "<caption>", "post a left button press to the window",
+     [](const Args& a) { return SaverClick(a.text(0)); }},
+    {"msgbox", "<caption> <ms>", "wait for a message box, print its texts",
+     [](const Args& a) { return MsgBox(a.text(0), a.ms(1)); }},
+    {"msgbox-ok", "<caption>", "press the message box's OK", [](const Args& a) { return MsgBoxOk(a.text(0)); }},
+    {"msgbox-answer", "<caption> <id> <ms>",
+     "wait for a box with button <id> (an installer's question shares its window's caption), print its texts, "
+     "press <id>",
+     [](const Args& a) { return MsgBoxAnswer(a.text(0), a.number(1), a.ms(2)); }},
+    {"run", "<ms> <program> <command-line>", "start a process, wait, report exit and windows",
+     [](const Args& a) { return Run(a.ms(0), a.text(1), a.text(2)); }},
+    {"preview", "<ms> <program> <format> <w> <h>", "host a preview, check it, destroy the host",
+     [](const Args& a) { return Preview(a.ms(0), a.text(1), a.text(2), a.number(3), a.number(4)); }},
+    {"host", "<ms> <program> <format> <w> <h>", "host a preview and keep it until killed",
+     [](const Args& a) { return HostOnly(a.ms(0), a.text(1), a.text(2), a.number(3), a.number(4)); }},
+    {"version", "<file>", "the version record and resources of a file",
+     [](const Args& a) { return Version(a.text(0)); }},
+    {"cursor", "", "facts about the current pointer", [](const Args&) { return Cursor(); }},
+    {"fonts", "", "which Japanese faces the system has", [](const Args&) { return Fonts(); }},
+    {"steal", "<caption> <ms>", "a window of the probe takes the foreground; print how long the captioned window stayed",
+     [](const Args& a) { return Steal(a.text(0), a.ms(1)); }},
+    {"gdi", "<caption>", "GDI and USER object counts of the window's process",
+     [](const Args& a) { return Gdi(a.text(0)); }},
+    {"dpi", "<caption> <dpi> <left> <top>", "send WM_DPICHANGED with that DPI and a rectangle at left, top",
+     [](const Args& a) { return DpiChanged(a.text(0), a.number(1), a.number(2), a.number(3)); }},
+    {"display", "<w> <h>", "change the primary screen's resolution (0 0: back to the registry's); print the result code",
+     [](const Args& a) { return Display(a.number(0), a.number(1)); }},
+};
+
+// The words' count and numbers fit the command's usage.
+bool Fits(const Command& command, const Args& args) {
+    std::size_t required = 0, optional = 0;
+    const char* at = command.usage;
+    for (std::size_t i = 0; *at != '\0'; ++i) {
+        const char* end = std::strchr(at, ' ');
+        const std::string name(at, end != nullptr ? end : at + std::strlen(at));
+        at += name.size() + (end != nullptr ? 1 : 0);
+        (name[0] == '[' ? optional : required) += 1;
+        if (i >= args.words.size()) continue;
+        bool text = false;
+        for (const char* t : TextNames) text = text || name == t;
+        char* rest = nullptr;
+        std::strtol(args.text(i), &rest, 0);
+        if (!text && (args.words[i].empty() || *rest != '\0')) return false;
+    }
+    return args.words.size() >= required && args.words.size() <= required + optional;
+}
+
+int Usage(const char* why) {
+    std::fprintf(stderr, "nyamo_probe: %s\nusage: nyamo_probe <command> <arguments>\n", why);
+    for (const Command& c : Commands) std::fprintf(stderr, "  %s %s\n      %s\n", c.name, c.usage, c.what);
     return 2;
 }
 
@@ -678,70 +750,16 @@ int Usage() {
 int wmain(int argc, wchar_t** wargv) {
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) args.push_back(Narrow(wargv[i]));
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    const auto arg = [&](int i) { return i < argc ? argv[static_cast<std::size_t>(i)] : ""; };
-    const auto num = [&](int i) { return static_cast<int>(std::strtol(arg(i), nullptr, 0)); };
-    const std::string command = arg(1);
     // Per-monitor aware: every size and place read is in the screen's own pixels.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    int status = 2;
-    if (command == "wait") {
-        HWND window = WaitVisible(arg(2), static_cast<DWORD>(num(3)));
-        std::printf(window != nullptr ? "found\n" : "not found\n");
-        status = window != nullptr ? 0 : 1;
-    } else if (command == "ready") {
-        status = WaitVisible(arg(2), static_cast<DWORD>(num(3)), true) != nullptr ? 0 : 1;
-    } else if (command == "gone") {
-        const DWORD start = GetTickCount();
-        while (Find(arg(2)) != nullptr && GetTickCount() - start < static_cast<DWORD>(num(3))) SleepPumping(20);
-        status = Find(arg(2)) == nullptr ? 0 : 1;
-        std::printf(status == 0 ? "gone\n" : "still there\n");
-    } else if (command == "info") {
-        status = Info(arg(2));
-    } else if (command == "controls") {
-        status = Controls(arg(2));
-    } else if (command == "focus") {
-        status = Focus(arg(2));
-    } else if (command == "scroll") {
-        status = Scroll(arg(2), num(3), num(4), num(5));
-    } else if (command == "click") {
-        status = Click(arg(2), num(3));
-    } else if (command == "close") {
-        status = Close(arg(2));
-    } else if (command == "closebox") {
-        status = CloseBox(arg(2));
-    } else if (command == "saver-click") {
-        status = SaverClick(arg(2));
-    } else if (command == "msgbox") {
-        status = MsgBox(arg(2), static_cast<DWORD>(num(3)));
-    } else if (command == "msgbox-ok") {
-        status = MsgBoxOk(arg(2));
-    } else if (command == "msgbox-answer") {
-        status = MsgBoxAnswer(arg(2), static_cast<int>(num(3)), static_cast<DWORD>(num(4)));
-    } else if (command == "run") {
-        status = Run(static_cast<DWORD>(num(2)), arg(3), arg(4));
-    } else if (command == "preview") {
-        status = Preview(static_cast<DWORD>(num(2)), arg(3), arg(4), num(5), num(6));
-    } else if (command == "host") {
-        status = HostOnly(static_cast<DWORD>(num(2)), arg(3), arg(4), num(5), num(6));
-    } else if (command == "version") {
-        status = Version(arg(2));
-    } else if (command == "cursor") {
-        status = Cursor();
-    } else if (command == "steal") {
-        status = Steal(arg(2), static_cast<DWORD>(num(3)));
-    } else if (command == "gdi") {
-        status = Gdi(arg(2));
-    } else if (command == "dpi") {
-        status = DpiChanged(arg(2), num(3), num(4), num(5));
-    } else if (command == "display") {
-        status = Display(num(2), num(3));
-    } else if (command == "fonts") {
-        status = Fonts();
-    } else {
-        status = Usage();
+    if (argc < 2) return Usage("no command");
+    const Args given{std::vector<std::string>(args.begin() + 2, args.end())};
+    for (const Command& command : Commands) {
+        if (args[1] != command.name) continue;
+        if (!Fits(command, given)) return Usage((args[1] + " takes " + command.usage).c_str());
+        const int status = command.run(given);
+        std::fflush(stdout);
+        return status;
     }
-    std::fflush(stdout);
-    return status;
+    return Usage(("unknown command " + args[1]).c_str());
 }
