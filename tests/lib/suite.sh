@@ -8,17 +8,42 @@ failed=0
 skipped=0
 finished=0
 
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() {  # fail NAME [WHY]
+  echo "FAIL $1${2:+: $2}"
+  failed=$((failed + 1))
+}
 check() {  # check NAME COMMAND...: one line per check; a command that finds it cannot run here returns 77
   local name=$1 result; shift
   "$@"
   result=$?
-  if [ $result -eq 0 ]; then echo "PASS $name"; passed=$((passed + 1))
-  elif [ $result -eq 77 ]; then echo "SKIP $name: it cannot run here (said above)"; skipped=$((skipped + 1))
-  else echo "FAIL $name"; failed=$((failed + 1)); fi
+  if [ $result -eq 0 ]; then pass "$name"
+  elif [ $result -eq 77 ]; then skip "$name" "it cannot run here (said above)"
+  else fail "$name"; fi
+}
+expect() {  # expect NAME WANTED GOT: a failure shows both
+  if [ "$2" == "$3" ]; then pass "$1"; else fail "$1" "wanted [$2], got [$3]"; fi
 }
 skip() {  # skip NAME REASON: a check that cannot run here, said so and counted
   echo "SKIP $1: $2"
   skipped=$((skipped + 1))
+}
+# suite_cleanup NAME FOLDER, at the suite's exit: its processes ended and its
+# folder removed; a suite that stopped before its end says so and fails.
+suite_cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  chmod -R u+w "$2" 2>/dev/null
+  rm -rf "$2"
+  if [ "$finished" -ne 1 ]; then
+    echo "$1 suite: $passed passed, $failed failed, $skipped skipped; stopped before its end"
+    exit 1
+  fi
+}
+suite_done() {  # suite_done NAME: the closing count line; false when a check failed
+  finished=1
+  echo "$1 suite: $passed passed, $failed failed, $skipped skipped"
+  [ "$failed" -eq 0 ]
 }
 ended_within() {  # ended_within PID SECONDS: the process ended; its status in $status
   local pid=$1 limit=$2 i

@@ -24,23 +24,18 @@ MINUTES=${SOAK_MINUTES:-10}
 SIZES=${SOAK_SIZES:-320x240 1024x768 1920x1080}
 MAX_GROWTH_KB=${SOAK_MAX_GROWTH_KB:-2048}
 PARTS=${SOAK_PARTS:-desktop headless}
+source tests/lib/suite.sh
 WORK=$(mktemp -d /tmp/nyamo-soak.XXXXXX)
-PIDS=()
 cleanup() {
-    for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
-    rm -rf "$WORK"
+    suite_cleanup soak "$WORK"
 }
 trap cleanup EXIT
-PASSED=0
-FAILED=0
+trap 'echo "soak suite: interrupted"; exit 130' INT TERM
 verdict() {  # verdict <name> <first kB> <last kB> <details>
-    local growth=$(($3 - $2))
-    if [ "$2" -gt 0 ] && [ "$growth" -le "$MAX_GROWTH_KB" ]; then
-        echo "PASS $1: resident $2 kB first, $3 kB last (growth $growth kB)$4"; PASSED=$((PASSED + 1))
-    else
-        echo "FAIL $1: resident $2 kB first, $3 kB last (growth $growth kB)$4"; FAILED=$((FAILED + 1))
-    fi
+    local growth=$(($3 - $2)) line
+    line="$1: resident $2 kB first, $3 kB last (growth $growth kB)$4"
+    if [ "$2" -gt 0 ] && [ "$growth" -le "$MAX_GROWTH_KB" ]; then pass "$line"; else fail "$line"; fi
 }
 rss_kb() { local kb; kb=$(ps -o rss= -p "$1" 2>/dev/null | tr -d ' '); echo "${kb:-0}"; }
 
@@ -50,15 +45,15 @@ source tests/lib/private_xvfb.sh
 ini_text=$'[Nyamo Saver]\r\nCatNum=50\r\nSaverType=1\r\nSaverSpeed=10\r\n'
 
 start_private_xvfb 1920x1080x24 "$WORK/xvfb-x11.log" || exit 2
-X11_DISPLAY=$DISPLAY; PIDS+=("$XVFB_PID")
+X11_DISPLAY=$DISPLAY; pids+=("$XVFB_PID")
 mkdir -p "$WORK/x11"
 cp "$NATIVE/platform/x11/nyamo" "$WORK/x11/"
 printf '%s' "$ini_text" >"$WORK/x11/Nyamo_07.ini"
 DISPLAY=$X11_DISPLAY "$WORK/x11/nyamo" /s >/dev/null 2>&1 &
-X11_PID=$!; PIDS+=("$X11_PID")
+X11_PID=$!; pids+=("$X11_PID")
 
 start_private_xvfb 1920x1080x24 "$WORK/xvfb-wine.log" || exit 2
-WINE_DISPLAY=$DISPLAY; PIDS+=("$XVFB_PID")
+WINE_DISPLAY=$DISPLAY; pids+=("$XVFB_PID")
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 DISPLAY=$WINE_DISPLAY wine wineboot -i >/dev/null 2>&1
 DISPLAY=$WINE_DISPLAY wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -66,7 +61,7 @@ mkdir -p "$WORK/wine"
 cp "$WINBUILD/Nyamo_07.scr" "$WORK/wine/"
 printf '%s' "$ini_text" >"$WORK/wine/Nyamo_07.ini"
 DISPLAY=$WINE_DISPLAY wine "$WORK/wine/Nyamo_07.scr" /s >/dev/null 2>&1 &
-PIDS+=("$!")
+pids+=("$!")
 # The saver's own process (Wine starts it through a loader that goes away):
 # named Nyamo_07.scr, running the copy in this run's folder.
 sleep 5
@@ -97,13 +92,13 @@ done
 x11_last=$(rss_kb "$X11_PID"); wine_last=$(rss_kb "${WINE_PID:-0}"); res_last=$(x11_resources)
 kill -0 "$X11_PID" 2>/dev/null || x11_last=-1
 verdict "X11 saver, $MINUTES min" "${x11_first:-0}" "${x11_last:-0}" "; X server resources first [$res_first], last [$res_last]"
-[ "$res_first" == "$res_last" ] && [ -n "$res_first" ] && { echo "PASS X11 saver: server-side resources unchanged"; PASSED=$((PASSED + 1)); } ||
-    { echo "FAIL X11 saver: server-side resources changed or unread"; FAILED=$((FAILED + 1)); }
+if [ "$res_first" == "$res_last" ] && [ -n "$res_first" ]; then pass "X11 saver: server-side resources unchanged"
+else fail "X11 saver: server-side resources changed or unread"; fi
 verdict "Windows build under Wine, $MINUTES min" "${wine_first:-0}" "${wine_last:-0}" ""
 # Both savers and their servers go before the headless runs, which want the machine.
 wineserver -k >/dev/null 2>&1
-for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
-PIDS=()
+for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+pids=()
 fi
 
 # --- Headless, under the sanitizers -----------------------------------------------------
@@ -118,9 +113,8 @@ for entry in $SIZES; do
     out=$("$SANITIZED/tools/soak/nyamo-soak" --ticks "$ticks" --width "${size%x*}" --height "${size#*x}" \
         --max-growth-kb "$MAX_GROWTH_KB" 2>&1)
     status=$?
-    if [ "$status" -eq 0 ]; then echo "PASS $out"; PASSED=$((PASSED + 1)); else echo "FAIL (status $status) $out"; FAILED=$((FAILED + 1)); fi
+    if [ "$status" -eq 0 ]; then pass "$out"; else fail "(status $status) $out"; fi
 done
 fi
 
-echo "soak suite: $PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+suite_done soak

@@ -7,11 +7,13 @@
 // (Commands); captions and texts are UTF-8 on the command line.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -720,23 +722,21 @@ const Command Commands[] = {
      [](const Args& a) { return Display(a.number(0), a.number(1)); }},
 };
 
-// The words' count and numbers fit the command's usage.
+// The words fit the usage: as many as its names ask for, and a number
+// wherever the name is not one of TextNames.
 bool Fits(const Command& command, const Args& args) {
-    std::size_t required = 0, optional = 0;
-    const char* at = command.usage;
-    for (std::size_t i = 0; *at != '\0'; ++i) {
-        const char* end = std::strchr(at, ' ');
-        const std::string name(at, end != nullptr ? end : at + std::strlen(at));
-        at += name.size() + (end != nullptr ? 1 : 0);
-        (name[0] == '[' ? optional : required) += 1;
-        if (i >= args.words.size()) continue;
-        bool text = false;
-        for (const char* t : TextNames) text = text || name == t;
+    std::istringstream usage(command.usage);
+    std::string name;
+    std::size_t count = 0, required = 0;
+    for (; usage >> name; ++count) {
+        required += name[0] == '<' ? 1 : 0;
+        if (count >= args.words.size()) continue;
         char* rest = nullptr;
-        std::strtol(args.text(i), &rest, 0);
-        if (!text && (args.words[i].empty() || *rest != '\0')) return false;
+        std::strtol(args.text(count), &rest, 0);
+        const bool number = !args.words[count].empty() && *rest == '\0';
+        if (!number && std::find(std::begin(TextNames), std::end(TextNames), name) == std::end(TextNames)) return false;
     }
-    return args.words.size() >= required && args.words.size() <= required + optional;
+    return args.words.size() >= required && args.words.size() <= count;
 }
 
 int Usage(const char* why) {

@@ -2,62 +2,61 @@
 # installer, packed from the suite's build folder as a release packs them
 # (tools/pack-windows.sh), then installed, run, upgraded and uninstalled the
 # way a user and the system's "Installed apps" do.
-#
-# Sourced by run-wine-suite.sh, whose helpers it uses (check, expect, probe,
-# start_scr, saver_up, wait_exit, winpath...) and whose variables it reads
-# (BUILD, WORK, SOURCE_DIR, PROJECT_VERSION, WINE, DIALOG, SAVER). It runs in
-# the suite's prefix and leaves nothing of Nyamo installed there.
+# It runs in the suite's prefix and leaves nothing of Nyamo installed there.
 
 DESKTOP_KEY='HKCU\Control Panel\Desktop'
 UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nyamo'
 OWN_KEY='HKCU\Software\Nyamo'
 PREVIOUS_SAVER='C:\windows\system32\previous.scr'
+# The uninstaller's window caption ends in a space (NSIS puts one before the
+# page's title, which is empty); its question's caption does not.
+UNINSTALL_WINDOW='Nyamo Uninstall '
 
-# reg_value <key> <name>: the value's data as reg prints it; "(absent)"
+# install_reg_value <key> <name>: the value's data as reg prints it; "(absent)"
 # when the value (or its key) does not exist.
-reg_value() {
+install_reg_value() {
     local out
     out=$("$WINE" reg query "$1" /v "$2" 2>/dev/null) || { echo "(absent)"; return; }
     out=$(tr -d '\r' <<<"$out" | grep -F -m1 "    $2    REG_" | sed 's/^ *[^ ]* *REG_[A-Z_]* *//')
     echo "$out"
 }
-reg_key_exists() { "$WINE" reg query "$1" >/dev/null 2>&1; }
-set_saver() {
-    # set_saver <SCRNSAVE.EXE or -> <ScreenSaveActive or ->: "-" deletes the value.
+install_key_exists() { "$WINE" reg query "$1" >/dev/null 2>&1; }
+install_set_saver() {
+    # install_set_saver <SCRNSAVE.EXE or -> <ScreenSaveActive or ->: "-" deletes the value.
     if [ "$1" = - ]; then "$WINE" reg delete "$DESKTOP_KEY" /v SCRNSAVE.EXE /f >/dev/null 2>&1
     else "$WINE" reg add "$DESKTOP_KEY" /v SCRNSAVE.EXE /t REG_SZ /d "$1" /f >/dev/null 2>&1; fi
     if [ "$2" = - ]; then "$WINE" reg delete "$DESKTOP_KEY" /v ScreenSaveActive /f >/dev/null 2>&1
     else "$WINE" reg add "$DESKTOP_KEY" /v ScreenSaveActive /t REG_SZ /d "$2" /f >/dev/null 2>&1; fi
 }
-chosen_saver() { echo "$(reg_value "$DESKTOP_KEY" SCRNSAVE.EXE)|$(reg_value "$DESKTOP_KEY" ScreenSaveActive)"; }
-folder_list() { (cd "$1" 2>/dev/null && ls -A | paste -sd' ') || echo "(no folder)"; }
-# install: the installer, silent, as a deployment tool runs it; its exit status.
+install_chosen_saver() { echo "$(install_reg_value "$DESKTOP_KEY" SCRNSAVE.EXE)|$(install_reg_value "$DESKTOP_KEY" ScreenSaveActive)"; }
+install_folder_list() { (cd "$1" 2>/dev/null && ls -A | paste -sd' ') || echo "(no folder)"; }
+# install_silently: the installer, silent, as a deployment tool runs it; its exit status.
 install_silently() { "$WINE" "$SETUP" /S >/dev/null 2>&1; echo $?; }
-# uninstall_silently: the entry's QuietUninstallString, as the system runs
+# install_quiet_uninstall: the entry's QuietUninstallString, as the system runs
 # it. The uninstaller hands over to a copy of itself in the temporary folder
 # and returns; done is when its entry and its own file are gone.
-uninstall_silently() {
+install_quiet_uninstall() {
     local quiet
-    quiet=$(reg_value "$UNINSTALL_KEY" QuietUninstallString)
+    quiet=$(install_reg_value "$UNINSTALL_KEY" QuietUninstallString)
     [ "$quiet" == "\"$INSTALLED_WIN\\Uninstall.exe\" /S" ] || { echo "unexpected QuietUninstallString [$quiet]"; return; }
     "$WINE" "$INSTALLED/Uninstall.exe" /S >/dev/null 2>&1 || { echo "exit $?"; return; }
     for _ in $(seq 150); do
-        if ! reg_key_exists "$UNINSTALL_KEY" && [ ! -e "$INSTALLED/Uninstall.exe" ]; then echo done; return; fi
+        if ! install_key_exists "$UNINSTALL_KEY" && [ ! -e "$INSTALLED/Uninstall.exe" ]; then echo done; return; fi
         sleep 0.2
     done
     echo "still there after 30 s"
 }
-# uninstall_copy_ends: waits (30 s at most) for the uninstaller's copy in the
+# install_copy_ends: waits (30 s at most) for the uninstaller's copy in the
 # temporary folder to end.
-uninstall_copy_ends() {
+install_copy_ends() {
     for _ in $(seq 150); do pgrep -f '~nsu' >/dev/null || return 0; sleep 0.2; done
     return 1
 }
-# installed_state: every installed file's bytes, Nyamo's keys, the chosen
+# install_state: every installed file's bytes, Nyamo's keys, the chosen
 # saver and the Start-menu entry, as one line to compare.
-installed_state() {
+install_state() {
     { (cd "$INSTALLED" 2>/dev/null && sha256sum -- *); "$WINE" reg query "$UNINSTALL_KEY" /s 2>/dev/null
-      "$WINE" reg query "$OWN_KEY" /s 2>/dev/null; chosen_saver; test -e "$SHORTCUT" && echo shortcut; } |
+      "$WINE" reg query "$OWN_KEY" /s 2>/dev/null; install_chosen_saver; test -e "$SHORTCUT" && echo shortcut; } |
         tr -d '\r' | sha256sum | cut -c1-16
 }
 
@@ -106,19 +105,19 @@ for dest in signed "signed again"; do
         bash "$SOURCE_DIR/tools/pack-windows.sh" "$BUILD" "$WORK/$dest" >/dev/null 2>&1
 done
 SETUP=$WORK/signed/$(basename "$SETUP") ZIP=$WORK/signed/$(basename "$ZIP")
-verifies() { osslsigncode verify -CAfile "$WORK/codesign/ca.pem" -in "$1" >/dev/null 2>&1; }
-digest() { rm -f "$WORK/d.der"; osslsigncode extract-data -h sha256 -in "$1" -out "$WORK/d.der" >/dev/null 2>&1 && sha256sum <"$WORK/d.der"; }
-# signed_build BUILT FILE: FILE verifies; its Authenticode digest is BUILT's.
-signed_build() { verifies "$2" && [ "$(digest "$1")" = "$(digest "$2")" ]; }
+install_verifies() { osslsigncode verify -CAfile "$WORK/codesign/ca.pem" -in "$1" >/dev/null 2>&1; }
+install_digest() { rm -f "$WORK/d.der"; osslsigncode extract-data -h sha256 -in "$1" -out "$WORK/d.der" >/dev/null 2>&1 && sha256sum <"$WORK/d.der"; }
+# install_signed_build BUILT FILE: FILE verifies; its Authenticode digest is BUILT's.
+install_signed_build() { install_verifies "$2" && [ "$(install_digest "$1")" = "$(install_digest "$2")" ]; }
 check "signed: osslsigncode verify accepts the installer against the test authority; packed again a second later, the same installer and zip" \
-    eval 'verifies "$SETUP" && cmp -s "$SETUP" "$WORK/signed again/${SETUP##*/}" && cmp -s "$ZIP" "$WORK/signed again/${ZIP##*/}"'
+    eval 'install_verifies "$SETUP" && cmp -s "$SETUP" "$WORK/signed again/${SETUP##*/}" && cmp -s "$ZIP" "$WORK/signed again/${ZIP##*/}"'
 # --- The portable zip ---
 ZIP_FOLDER=Nyamo-$PROJECT_VERSION-windows
 expect "zip: one folder holding the .scr and README.txt, in that order" \
     "$ZIP_FOLDER/Nyamo_07.scr $ZIP_FOLDER/README.txt" "$(unzip -Z1 "$ZIP" 2>/dev/null | paste -sd' ')"
-# near <seconds> <seconds...>: every time given is within 2 s of the first
+# install_near <seconds> <seconds...>: every time given is within 2 s of the first
 # (zip's DOS times and the installer's file times have two-second steps).
-near() {
+install_near() {
     local want=$1 t
     shift
     [ $# -gt 0 ] || return 1
@@ -126,15 +125,15 @@ near() {
 }
 ZIP_TIMES=$(zipinfo -T "$ZIP" 2>/dev/null | grep "$ZIP_FOLDER/" | awk '{print $7}' |
     while read -r t; do date -u -d "${t:0:8} ${t:9:2}:${t:11:2}:${t:13:2}" +%s; done | paste -sd' ')
-check "zip: every member dated at the source's time, $SDE, in UTC (got $ZIP_TIMES)" near "$SDE" $ZIP_TIMES
+check "zip: every member dated at the source's time, $SDE, in UTC (got $ZIP_TIMES)" install_near "$SDE" $ZIP_TIMES
 expect "zip: no extra fields (owner, Unix times); the archive tests whole" "0|0" \
     "$(zipinfo -v "$ZIP" 2>/dev/null | grep -c 'length of extra field: *[1-9]')|$(unzip -tq "$ZIP" >/dev/null 2>&1; echo $?)"
 mkdir -p "$WORK/unzipped"
 unzip -q -o "$ZIP" -d "$WORK/unzipped" 2>/dev/null
-check "zip: its Nyamo_07.scr is the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr"
+check "zip: its Nyamo_07.scr is the build's, signed" install_signed_build "$BUILD/Nyamo_07.scr" "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr"
 cp "$WORK/unzipped/$ZIP_FOLDER/Nyamo_07.scr" "$WORK/changed.scr"
 printf 'x' | dd of="$WORK/changed.scr" bs=1 seek=4096 conv=notrunc status=none
-expect "signed: a .scr changed by one byte after signing is refused" "1" "$(verifies "$WORK/changed.scr"; echo $?)"
+expect "signed: a .scr changed by one byte after signing is refused" "1" "$(install_verifies "$WORK/changed.scr"; echo $?)"
 README=$WORK/unzipped/$ZIP_FOLDER/README.txt
 check "zip: README.txt has Windows line ends (every line ends in CR LF)" \
     test -s "$README" -a "$(grep -c $'\r$' "$README")" -eq "$(wc -l <"$README")"
@@ -156,27 +155,27 @@ SHORTCUT=${START_MENU%/}/Nyamo\ settings.lnk
 echo "installer: installs into $INSTALLED_WIN ($INSTALLED)"
 check "installer: the user's folder for programs is known before installing" test -n "$LOCALAPPDATA_WIN" -a -n "$INSTALLED"
 rm -rf "$INSTALLED"
-set_saver "$PREVIOUS_SAVER" 0
+install_set_saver "$PREVIOUS_SAVER" 0
 
 expect "install /S: exit status" "0" "$(install_silently)"
-expect "install: the two programs and the uninstaller, nothing else" "NyamoSettings.exe Nyamo_07.scr Uninstall.exe" "$(folder_list "$INSTALLED")"
-check "install: Nyamo_07.scr is the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
-check "install: NyamoSettings.exe is the build's, signed" signed_build "$BUILD/NyamoSettings.exe" "$INSTALLED/NyamoSettings.exe"
-check "install: Uninstall.exe is signed" verifies "$INSTALLED/Uninstall.exe"
+expect "install: the two programs and the uninstaller, nothing else" "NyamoSettings.exe Nyamo_07.scr Uninstall.exe" "$(install_folder_list "$INSTALLED")"
+check "install: Nyamo_07.scr is the build's, signed" install_signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+check "install: NyamoSettings.exe is the build's, signed" install_signed_build "$BUILD/NyamoSettings.exe" "$INSTALLED/NyamoSettings.exe"
+check "install: Uninstall.exe is signed" install_verifies "$INSTALLED/Uninstall.exe"
 INSTALLED_TIMES="$(stat -c %Y "$INSTALLED/Nyamo_07.scr" 2>/dev/null) $(stat -c %Y "$INSTALLED/NyamoSettings.exe" 2>/dev/null)"
-check "install: the files bear the source's time, $SDE, as packed (got $INSTALLED_TIMES)" near "$SDE" $INSTALLED_TIMES
-expect "install: Nyamo is the chosen screen saver, and the saver is on" "$INSTALLED_WIN\\Nyamo_07.scr|1" "$(chosen_saver)"
+check "install: the files bear the source's time, $SDE, as packed (got $INSTALLED_TIMES)" install_near "$SDE" $INSTALLED_TIMES
+expect "install: Nyamo is the chosen screen saver, and the saver is on" "$INSTALLED_WIN\\Nyamo_07.scr|1" "$(install_chosen_saver)"
 expect "install: the saver chosen before is remembered" "$PREVIOUS_SAVER|0x1|0|0x1" \
-    "$(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousSaverSet)|$(reg_value "$OWN_KEY" PreviousActive)|$(reg_value "$OWN_KEY" PreviousActiveSet)"
+    "$(install_reg_value "$OWN_KEY" PreviousSaver)|$(install_reg_value "$OWN_KEY" PreviousSaverSet)|$(install_reg_value "$OWN_KEY" PreviousActive)|$(install_reg_value "$OWN_KEY" PreviousActiveSet)"
 expect "install: installed-apps entry: name, version, publisher, icon" "Nyamo|$PROJECT_VERSION|Nyamo authors|$INSTALLED_WIN\\Nyamo_07.scr,0" \
-    "$(reg_value "$UNINSTALL_KEY" DisplayName)|$(reg_value "$UNINSTALL_KEY" DisplayVersion)|$(reg_value "$UNINSTALL_KEY" Publisher)|$(reg_value "$UNINSTALL_KEY" DisplayIcon)"
+    "$(install_reg_value "$UNINSTALL_KEY" DisplayName)|$(install_reg_value "$UNINSTALL_KEY" DisplayVersion)|$(install_reg_value "$UNINSTALL_KEY" Publisher)|$(install_reg_value "$UNINSTALL_KEY" DisplayIcon)"
 expect "one publisher: the .scr's and the installer's CompanyName are the entry's Publisher" "Nyamo authors|Nyamo authors" \
     "$(field "$(probe version "$(winpath "$BUILD/Nyamo_07.scr")")" CompanyName)|$(field "$SETUP_VERSION" CompanyName)"
 expect "install: installed-apps entry: uninstall and quiet uninstall commands" \
     "\"$INSTALLED_WIN\\Uninstall.exe\"|\"$INSTALLED_WIN\\Uninstall.exe\" /S" \
-    "$(reg_value "$UNINSTALL_KEY" UninstallString)|$(reg_value "$UNINSTALL_KEY" QuietUninstallString)"
+    "$(install_reg_value "$UNINSTALL_KEY" UninstallString)|$(install_reg_value "$UNINSTALL_KEY" QuietUninstallString)"
 INSTALLED_KB=$(( ($(cat "$INSTALLED"/* 2>/dev/null | wc -c) + 1023) / 1024 ))
-ESTIMATED=$(reg_value "$UNINSTALL_KEY" EstimatedSize)
+ESTIMATED=$(install_reg_value "$UNINSTALL_KEY" EstimatedSize)
 check "install: installed-apps entry: estimated size $((ESTIMATED)) KB, the files' $INSTALLED_KB KB" \
     test -n "$ESTIMATED" -a $((ESTIMATED)) -ge $((INSTALLED_KB - 3)) -a $((ESTIMATED)) -le $((INSTALLED_KB + 3))
 check "install: Start-menu entry \"Nyamo settings\"" test -s "$SHORTCUT"
@@ -186,30 +185,23 @@ check "install: Start-menu entry \"Nyamo settings\"" test -s "$SHORTCUT"
 # start returns at once; once, under load, it hung inside Wine before
 # starting anything: bounded, so that the check below fails instead.
 timeout 20 "$WINE" start /unix "$SHORTCUT" >/dev/null 2>&1
-check "installed: the Start-menu entry opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 15000
-check "installed: ... and not the saver" quiet "$WINE" "$PROBE" gone "$SAVER" 100
+check "installed: the Start-menu entry opens the settings dialog" dialog_up 15000
+check "installed: ... and not the saver" probe_ok gone "$SAVER" 100
 probe click "$DIALOG" 102 >/dev/null
 probe click "$DIALOG" 105 >/dev/null
-check "installed: OK closes the dialog" quiet "$WINE" "$PROBE" gone "$DIALOG" 8000
+check "installed: OK closes the dialog" probe_ok gone "$DIALOG" 8000
 sleep 0.5
 expect "installed: the settings are saved beside the installed program" "[Nyamo Saver]|CatNum=20|SaverType=2|SaverSpeed=5|SaverScreens=1" \
     "$(tr -d '\r' <"$INSTALLED/Nyamo_07.ini" 2>/dev/null | paste -sd'|')"
-SUITE_SAVER_DIR=$SAVER_DIR
-SAVER_DIR=$INSTALLED
 xdotool mousemove 500 400
-check "installed: /s opens the saver window" saver_up /s
+check "installed: /s opens the saver window" eval 'SAVER_DIR=$INSTALLED saver_up /s'
 xdotool key a
-check "installed: a key ends the saver" saver_gone 3000
-expect "installed: the saver's process ends" "0" "$(wait_exit 5)"
-stop_scr
-start_scr /c
-check "installed: /c opens the settings dialog" quiet "$WINE" "$PROBE" wait "$DIALOG" 15000
-expect "installed: ... showing the saved choice (Blank Screen)" "0 1" \
-    "$(C=$(probe controls "$DIALOG"); echo "$(control_field "$(control_line "$C" 101)" checked) $(control_field "$(control_line "$C" 102)" checked)")"
+saver_ended "installed: a key ends the saver" "installed: the saver's process ends"
+SAVER_DIR=$INSTALLED start_scr /c
+check "installed: /c opens the settings dialog" dialog_up 15000
+expect "installed: ... showing the saved choice (Blank Screen)" "0 1" "$(choice)"
 probe click "$DIALOG" 106 >/dev/null
-expect "installed: Cancel ends it" "0" "$(wait_exit 8)"
-stop_scr
-SAVER_DIR=$SUITE_SAVER_DIR
+ended "installed: Cancel ends it"
 # The Start-menu helper with no .scr beside it says which file it could not
 # start, and fails.
 mv "$INSTALLED/Nyamo_07.scr" "$WORK/aside.scr"
@@ -231,10 +223,10 @@ printf '[Nyamo Saver]\r\nCatNum=7\r\nSaverType=2\r\nSaverSpeed=9\r\n' >"$INSTALL
 cp "$INSTALLED/Nyamo_07.ini" "$WORK/user.ini"
 printf 'an older version' >"$INSTALLED/Nyamo_07.scr"
 expect "upgrade /S: exit status" "0" "$(install_silently)"
-check "upgrade: Nyamo_07.scr replaced by the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+check "upgrade: Nyamo_07.scr replaced by the build's, signed" install_signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
 check "upgrade: the user's Nyamo_07.ini is kept byte for byte" cmp -s "$WORK/user.ini" "$INSTALLED/Nyamo_07.ini"
 expect "upgrade: Nyamo still chosen; the saver chosen before Nyamo still remembered" \
-    "$INSTALLED_WIN\\Nyamo_07.scr|1 $PREVIOUS_SAVER|0" "$(chosen_saver) $(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousActive)"
+    "$INSTALLED_WIN\\Nyamo_07.scr|1 $PREVIOUS_SAVER|0" "$(install_chosen_saver) $(install_reg_value "$OWN_KEY" PreviousSaver)|$(install_reg_value "$OWN_KEY" PreviousActive)"
 
 # The same folder named another way (here through Wine's drive Z:; on
 # Windows an 8.3 name, a subst drive or a junction) is no move: nothing is
@@ -242,63 +234,60 @@ expect "upgrade: Nyamo still chosen; the saver chosen before Nyamo still remembe
 INSTALLED_Z=$(winpath "$(readlink -f "$INSTALLED")")
 "$WINE" "$SETUP" /S "/D=$INSTALLED_Z" >/dev/null 2>&1
 expect "same folder through Z: ($INSTALLED_Z): exit 0, the programs and the settings still there" \
-    "0|NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe" "$?|$(folder_list "$INSTALLED")"
-check "same folder through Z:: Nyamo_07.scr is the build's, signed" signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
+    "0|NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe" "$?|$(install_folder_list "$INSTALLED")"
+check "same folder through Z:: Nyamo_07.scr is the build's, signed" install_signed_build "$BUILD/Nyamo_07.scr" "$INSTALLED/Nyamo_07.scr"
 expect "same folder through Z:: the saver, the entry and the folder on record keep their first name" \
     "$INSTALLED_WIN\\Nyamo_07.scr|1 \"$INSTALLED_WIN\\Uninstall.exe\" /S $INSTALLED_WIN" \
-    "$(chosen_saver) $(reg_value "$UNINSTALL_KEY" QuietUninstallString) $(reg_value "$OWN_KEY" InstallDir)"
+    "$(install_chosen_saver) $(install_reg_value "$UNINSTALL_KEY" QuietUninstallString) $(install_reg_value "$OWN_KEY" InstallDir)"
 
 # An upgrade leaves the user's choice made since: another saver, or the
 # saver switched off.
-set_saver 'C:\windows\system32\chosen later.scr' 1
+install_set_saver 'C:\windows\system32\chosen later.scr' 1
 install_silently >/dev/null
-set_saver_off_result=$(chosen_saver)
-set_saver "$INSTALLED_WIN\\Nyamo_07.scr" 0
+install_off_result=$(install_chosen_saver)
+install_set_saver "$INSTALLED_WIN\\Nyamo_07.scr" 0
 install_silently >/dev/null
 expect "upgrade: another saver chosen since stays chosen; Nyamo switched off stays off" \
-    'C:\windows\system32\chosen later.scr|1 '"$INSTALLED_WIN\\Nyamo_07.scr|0" "$set_saver_off_result $(chosen_saver)"
-set_saver "$INSTALLED_WIN\\Nyamo_07.scr" 1
+    'C:\windows\system32\chosen later.scr|1 '"$INSTALLED_WIN\\Nyamo_07.scr|0" "$install_off_result $(install_chosen_saver)"
+install_set_saver "$INSTALLED_WIN\\Nyamo_07.scr" 1
 
 # While Nyamo runs (its settings dialog open, from an installed .scr of other
 # bytes that still runs), a silent upgrade and the quiet uninstall fail and
 # change nothing; by hand, the uninstaller asks for Nyamo to be closed and
 # goes on after Retry.
 { cat "$BUILD/Nyamo_07.scr"; printf 'the version before'; } >"$INSTALLED/Nyamo_07.scr"
-SUITE_SAVER_DIR=$SAVER_DIR
-SAVER_DIR=$INSTALLED
-start_scr /c
-if quiet "$WINE" "$PROBE" wait "$DIALOG" 15000; then
-    RUNNING_BEFORE=$(installed_state)
+SAVER_DIR=$INSTALLED start_scr /c
+if dialog_up 15000; then
+    RUNNING_BEFORE=$(install_state)
     expect "Nyamo running: upgrade /S fails (exit 2)" "2" "$(install_silently)"
-    expect "Nyamo running: ... and changes nothing" "$RUNNING_BEFORE" "$(installed_state)"
+    expect "Nyamo running: ... and changes nothing" "$RUNNING_BEFORE" "$(install_state)"
     # The quiet command (its copy's status is nobody's), and the uninstaller
     # run where it is, waited for (_?=), whose status is its caller's.
     "$WINE" "$INSTALLED/Uninstall.exe" /S >/dev/null 2>&1
     sleep 1
-    check "Nyamo running: the quiet uninstall's copy ends" uninstall_copy_ends
-    expect "Nyamo running: ... having changed nothing" "$RUNNING_BEFORE" "$(installed_state)"
+    check "Nyamo running: the quiet uninstall's copy ends" install_copy_ends
+    expect "Nyamo running: ... having changed nothing" "$RUNNING_BEFORE" "$(install_state)"
     "$WINE" "$INSTALLED/Uninstall.exe" /S "_?=$INSTALLED_WIN" >/dev/null 2>&1
     expect "Nyamo running: the uninstaller run in place with /S fails (exit 2), changing nothing" \
-        "2|$RUNNING_BEFORE" "$?|$(installed_state)"
+        "2|$RUNNING_BEFORE" "$?|$(install_state)"
     "$WINE" "$INSTALLED/Uninstall.exe" >/dev/null 2>&1 &
-    quiet "$WINE" "$PROBE" wait 'Nyamo Uninstall ' 15000 && probe click 'Nyamo Uninstall ' 1 >/dev/null
+    probe_ok wait "$UNINSTALL_WINDOW" 15000 && probe click "$UNINSTALL_WINDOW" 1 >/dev/null
     check "Nyamo running: by hand, the uninstaller asks for Nyamo to be closed, naming the file" \
         grep -qF "$INSTALLED_WIN\\Nyamo_07.scr cannot be changed while it runs" <<<"$(probe msgbox "Nyamo Uninstall" 15000)"
     probe click "$DIALOG" 106 >/dev/null
     expect "Nyamo running: the dialog closes" "0" "$(wait_exit 8)"
     probe msgbox-answer "Nyamo Uninstall" 4 8000 >/dev/null
     probe msgbox-answer "Nyamo Uninstall" 7 15000 >/dev/null
-    for _ in $(seq 100); do reg_key_exists "$UNINSTALL_KEY" || break; sleep 0.2; done
-    probe click 'Nyamo Uninstall ' 1 >/dev/null
-    quiet "$WINE" "$PROBE" gone 'Nyamo Uninstall ' 8000
+    for _ in $(seq 100); do install_key_exists "$UNINSTALL_KEY" || break; sleep 0.2; done
+    probe click "$UNINSTALL_WINDOW" 1 >/dev/null
+    probe_ok gone "$UNINSTALL_WINDOW" 8000
     expect "Nyamo closed, Retry: the uninstall goes on; the settings stay" "Nyamo_07.ini|" \
-        "$(folder_list "$INSTALLED")|$(reg_key_exists "$UNINSTALL_KEY" && echo entry)"
+        "$(install_folder_list "$INSTALLED")|$(install_key_exists "$UNINSTALL_KEY" && echo entry)"
 else
     fail "Nyamo running: the installed .scr /c opens its dialog"
 fi
 stop_scr
-SAVER_DIR=$SUITE_SAVER_DIR
-set_saver "$PREVIOUS_SAVER" 0
+install_set_saver "$PREVIOUS_SAVER" 0
 install_silently >/dev/null
 
 # Installed again into another folder (/D=, as the installer's folder page
@@ -309,81 +298,78 @@ MOVED=$("$WINE" winepath -u "$MOVED_WIN" 2>/dev/null | tr -d '\r')
 MOVED=${MOVED%/}
 "$WINE" "$SETUP" /S "/D=$MOVED_WIN" >/dev/null 2>&1
 expect "moved: the programs and the user's settings in the new folder, the old folder gone" \
-    "NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe|(no folder)" "$(folder_list "$MOVED")|$(folder_list "$INSTALLED")"
+    "NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe|(no folder)" "$(install_folder_list "$MOVED")|$(install_folder_list "$INSTALLED")"
 check "moved: the user's settings unchanged" cmp -s "$WORK/user.ini" "$MOVED/Nyamo_07.ini"
 expect "moved: Nyamo in its new folder chosen; the saver chosen before Nyamo still remembered" \
     "$MOVED_WIN\\Nyamo_07.scr|1 $PREVIOUS_SAVER|0 \"$MOVED_WIN\\Uninstall.exe\" /S" \
-    "$(chosen_saver) $(reg_value "$OWN_KEY" PreviousSaver)|$(reg_value "$OWN_KEY" PreviousActive) $(reg_value "$UNINSTALL_KEY" QuietUninstallString)"
+    "$(install_chosen_saver) $(install_reg_value "$OWN_KEY" PreviousSaver)|$(install_reg_value "$OWN_KEY" PreviousActive) $(install_reg_value "$UNINSTALL_KEY" QuietUninstallString)"
 "$WINE" "$SETUP" /S "/D=$INSTALLED_WIN" >/dev/null 2>&1
 expect "moved back: all in the first folder again" "NyamoSettings.exe Nyamo_07.ini Nyamo_07.scr Uninstall.exe|(no folder)" \
-    "$(folder_list "$INSTALLED")|$(folder_list "$MOVED")"
+    "$(install_folder_list "$INSTALLED")|$(install_folder_list "$MOVED")"
 
 # Uninstalling: what was installed goes, the saver chosen before comes back,
 # and the user's settings (which the installer did not make) stay.
-expect "uninstall /S (the entry's quiet command) finishes" "done" "$(uninstall_silently)"
-expect "uninstall: the saver chosen before is back, and off as it was" "$PREVIOUS_SAVER|0" "$(chosen_saver)"
-expect "uninstall: only the user's settings are left in the folder" "Nyamo_07.ini" "$(folder_list "$INSTALLED")"
+expect "uninstall /S (the entry's quiet command) finishes" "done" "$(install_quiet_uninstall)"
+expect "uninstall: the saver chosen before is back, and off as it was" "$PREVIOUS_SAVER|0" "$(install_chosen_saver)"
+expect "uninstall: only the user's settings are left in the folder" "Nyamo_07.ini" "$(install_folder_list "$INSTALLED")"
 check "uninstall: ... unchanged" cmp -s "$WORK/user.ini" "$INSTALLED/Nyamo_07.ini"
 check "uninstall: the Start-menu entry is gone" test ! -e "$SHORTCUT"
 check "uninstall: the installed-apps entry and Nyamo's own key are gone" \
-    test -z "$(reg_key_exists "$UNINSTALL_KEY" && echo x)$(reg_key_exists "$OWN_KEY" && echo x)"
+    test -z "$(install_key_exists "$UNINSTALL_KEY" && echo x)$(install_key_exists "$OWN_KEY" && echo x)"
 
 # With no saver chosen before (the values missing), uninstalling leaves them
 # missing, and an empty folder goes with it.
 rm -rf "$INSTALLED"
-set_saver - -
+install_set_saver - -
 install_silently >/dev/null
-expect "no saver before: install chooses Nyamo" "$INSTALLED_WIN\\Nyamo_07.scr|1" "$(chosen_saver)"
-expect "no saver before: uninstall finishes" "done" "$(uninstall_silently)"
-expect "no saver before: uninstall leaves no saver chosen" "(absent)|(absent)" "$(chosen_saver)"
-expect "no saver before: the folder is gone" "(no folder)" "$(folder_list "$INSTALLED")"
+expect "no saver before: install chooses Nyamo" "$INSTALLED_WIN\\Nyamo_07.scr|1" "$(install_chosen_saver)"
+expect "no saver before: uninstall finishes" "done" "$(install_quiet_uninstall)"
+expect "no saver before: uninstall leaves no saver chosen" "(absent)|(absent)" "$(install_chosen_saver)"
+expect "no saver before: the folder is gone" "(no folder)" "$(install_folder_list "$INSTALLED")"
 
 # A saver chosen before as REG_EXPAND_SZ comes back as one, its variable
 # unexpanded.
 "$WINE" reg add "$DESKTOP_KEY" /v SCRNSAVE.EXE /t REG_EXPAND_SZ /d '%SystemRoot%\system32\previous.scr' /f >/dev/null 2>&1
 install_silently >/dev/null
-expect "REG_EXPAND_SZ saver before: uninstall finishes" "done" "$(uninstall_silently)"
+expect "REG_EXPAND_SZ saver before: uninstall finishes" "done" "$(install_quiet_uninstall)"
 expect "REG_EXPAND_SZ saver before: back with its type, unexpanded" 'REG_EXPAND_SZ %SystemRoot%\system32\previous.scr' \
     "$("$WINE" reg query "$DESKTOP_KEY" /v SCRNSAVE.EXE 2>/dev/null | tr -d '\r' | sed -n 's/^ *SCRNSAVE.EXE *\(REG_[A-Z_]*\) *\(.*\)$/\1 \2/p')"
 
 # A saver the user chose after installing Nyamo is theirs: uninstalling
 # leaves it. The same path in other letters is still Nyamo (Windows paths
 # know no case).
-set_saver "$PREVIOUS_SAVER" 1
+install_set_saver "$PREVIOUS_SAVER" 1
 install_silently >/dev/null
-set_saver 'C:\windows\system32\chosen later.scr' 1
-expect "saver chosen since: uninstall finishes" "done" "$(uninstall_silently)"
-expect "saver chosen since: uninstall leaves it chosen" 'C:\windows\system32\chosen later.scr|1' "$(chosen_saver)"
-set_saver "$PREVIOUS_SAVER" 0
+install_set_saver 'C:\windows\system32\chosen later.scr' 1
+expect "saver chosen since: uninstall finishes" "done" "$(install_quiet_uninstall)"
+expect "saver chosen since: uninstall leaves it chosen" 'C:\windows\system32\chosen later.scr|1' "$(install_chosen_saver)"
+install_set_saver "$PREVIOUS_SAVER" 0
 install_silently >/dev/null
-set_saver "$(tr 'a-z' 'A-Z' <<<"$INSTALLED_WIN\\Nyamo_07.scr")" 1
-expect "path in capitals: uninstall finishes" "done" "$(uninstall_silently)"
-expect "path in capitals: still Nyamo, so the saver chosen before is back" "$PREVIOUS_SAVER|0" "$(chosen_saver)"
+install_set_saver "$(tr 'a-z' 'A-Z' <<<"$INSTALLED_WIN\\Nyamo_07.scr")" 1
+expect "path in capitals: uninstall finishes" "done" "$(install_quiet_uninstall)"
+expect "path in capitals: still Nyamo, so the saver chosen before is back" "$PREVIOUS_SAVER|0" "$(install_chosen_saver)"
 # Uninstalled by hand (the installed apps' Uninstall button), the user is
 # asked whether their settings go too: No keeps them, Yes deletes them.
-# The uninstaller's window caption ends in a space (NSIS puts one before the
-# page's title, which is empty); its question's caption does not.
-UNINSTALL_WINDOW='Nyamo Uninstall '
-uninstall_by_hand() {
-    # uninstall_by_hand <button: 6 Yes, 7 No>: prints the question.
+install_uninstall_by_hand() {
+    # install_uninstall_by_hand <button: 6 Yes, 7 No>: prints the question.
     install_silently >/dev/null
     printf '[Nyamo Saver]\r\nCatNum=3\r\n' >"$INSTALLED/Nyamo_07.ini"
     "$WINE" "$INSTALLED/Uninstall.exe" >/dev/null 2>&1 &
-    quiet "$WINE" "$PROBE" wait "$UNINSTALL_WINDOW" 15000 || { echo "no uninstaller window"; return; }
+    probe_ok wait "$UNINSTALL_WINDOW" 15000 || { echo "no uninstaller window"; return; }
     probe click "$UNINSTALL_WINDOW" 1 >/dev/null
     probe msgbox-answer "Nyamo Uninstall" "$1" 15000 | sed -n 's/^Static: \(..*\)/\1/p'
-    for _ in $(seq 100); do reg_key_exists "$UNINSTALL_KEY" || break; sleep 0.2; done
+    for _ in $(seq 100); do install_key_exists "$UNINSTALL_KEY" || break; sleep 0.2; done
     probe click "$UNINSTALL_WINDOW" 1 >/dev/null
-    quiet "$WINE" "$PROBE" gone "$UNINSTALL_WINDOW" 8000
+    probe_ok gone "$UNINSTALL_WINDOW" 8000
 }
-QUESTION=$(uninstall_by_hand 7)
+QUESTION=$(install_uninstall_by_hand 7)
 expect "uninstall by hand: asks whether the settings go too, naming the file" \
     "Also delete your Nyamo settings ($INSTALLED_WIN\\Nyamo_07.ini)?" "$QUESTION"
 expect "uninstall by hand, No: the settings stay, alone in the folder; the entry is gone" "Nyamo_07.ini|" \
-    "$(folder_list "$INSTALLED")|$(reg_key_exists "$UNINSTALL_KEY" && echo entry)"
+    "$(install_folder_list "$INSTALLED")|$(install_key_exists "$UNINSTALL_KEY" && echo entry)"
 rm -rf "$INSTALLED"
-uninstall_by_hand 6 >/dev/null
-expect "uninstall by hand, Yes: the settings and the folder are gone" "(no folder)" "$(folder_list "$INSTALLED")"
+install_uninstall_by_hand 6 >/dev/null
+expect "uninstall by hand, Yes: the settings and the folder are gone" "(no folder)" "$(install_folder_list "$INSTALLED")"
 expect "nothing of the installer is left" "(no folder)|||" \
-    "$(folder_list "$INSTALLED")|$(reg_key_exists "$UNINSTALL_KEY" && echo entry)|$(reg_key_exists "$OWN_KEY" && echo key)|$(test -e "$SHORTCUT" && echo shortcut)"
+    "$(install_folder_list "$INSTALLED")|$(install_key_exists "$UNINSTALL_KEY" && echo entry)|$(install_key_exists "$OWN_KEY" && echo key)|$(test -e "$SHORTCUT" && echo shortcut)"
 echo "release checks: $(($(date +%s) - RELEASE_START)) s"

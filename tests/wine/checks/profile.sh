@@ -4,11 +4,8 @@
 # three generated ones with a 10 MB line, as the same three settings; a save
 # by the portable writer keeps the file's encoding and line endings and reads
 # back the same on both sides; a save by the system reads the same on both.
-#
-# Sourced by run-wine-suite.sh, which provides WINE, WORK, check, expect,
-# pass, fail and winpath.
-# check_profile_agreement <profile_check.exe> <nyamo-profile-check> <corpus folder>
-check_profile_agreement() {
+# profile_agreement <profile_check.exe> <nyamo-profile-check> <corpus folder>
+profile_agreement() {
     local system=$1 portable corpus=$3
     portable=$(realpath "$2")
     if [ ! -x "$portable" ]; then
@@ -93,3 +90,8 @@ check_profile_agreement() {
         "${#names[@]}" "$saved_portable"
     expect "profile save by the system: encoding kept, both readers agree" "${#names[@]}" "$saved_system"
 }
+profile_agreement "$BUILD/tests/wine/profile_check.exe" "$NATIVE_BUILD/tests/nyamo-profile-check" "$SOURCE_DIR/tests/profile_corpus"
+
+# The profile programs' session is still winding down (Wine 10 restarts its
+# services behind them for seconds): the checks after these time the saver alone.
+timeout 60 wineserver -w
