@@ -665,6 +665,10 @@ int Gone(const Args& a) {
     return gone ? 0 : 1;
 }
 
+// A command of one text argument (a caption or a file name).
+template <int (*Run)(const char*)>
+int OnFirst(const Args& a) { return Run(a.text(0)); }
+
 // The usage names <n> of a required argument and [n] of an optional one;
 // a name of TextNames is taken as it is, any other is a number.
 struct Command {
@@ -681,26 +685,21 @@ const Command Commands[] = {
      "wait until it is also the foreground window and its thread's keyboard focus is on it or one of its children",
      [](const Args& a) { return WaitVisible(a.text(0), a.ms(1), true) != nullptr ? 0 : 1; }},
     {"gone", "<caption> <ms>", "wait until no window has that caption", Gone},
-    {"info", "<caption>", "key=value facts about the window", [](const Args& a) { return Info(a.text(0)); }},
-    {"controls", "<caption>", "one line per child control, in z-order (= tab order)",
-     [](const Args& a) { return Controls(a.text(0)); }},
-    {"focus", "<caption>", "the id of the control that has the keyboard focus",
-     [](const Args& a) { return Focus(a.text(0)); }},
+    {"info", "<caption>", "key=value facts about the window", OnFirst<Info>},
+    {"controls", "<caption>", "one line per child control, in z-order (= tab order)", OnFirst<Controls>},
+    {"focus", "<caption>", "the id of the control that has the keyboard focus", OnFirst<Focus>},
     {"scroll", "<caption> <id> <code> [pos]", "send WM_HSCROLL for scroll bar <id>",
      [](const Args& a) { return Scroll(a.text(0), a.number(1), a.number(2), a.words.size() > 3 ? a.number(3) : 0); }},
     {"click", "<caption> <id>", "post BM_CLICK to control <id>",
      [](const Args& a) { return Click(a.text(0), a.number(1)); }},
-    {"close", "<caption>", "post the close box's command (SC_CLOSE)", [](const Args& a) { return Close(a.text(0)); }},
-    {"closebox", "<caption>", "the screen point of the close box (by hit test)",
-     [](const Args& a) { return CloseBox(a.text(0)); }},
-    {"saver-click", "<caption>", "post a left button press to the window",
-     [](const Args& a) { return SaverClick(a.text(0)); }},
+    {"close", "<caption>", "post the close box's command (SC_CLOSE)", OnFirst<Close>},
+    {"closebox", "<caption>", "the screen point of the close box (by hit test)", OnFirst<CloseBox>},
+    {"saver-click", "<caption>", "post a left button press to the window", OnFirst<SaverClick>},
     {"msgbox", "<caption> <ms>", "wait for a message box, print its texts",
      [](const Args& a) { return MsgBox(a.text(0), a.ms(1)); }},
-    {"msgbox-ok", "<caption>", "press the message box's OK", [](const Args& a) { return MsgBoxOk(a.text(0)); }},
+    {"msgbox-ok", "<caption>", "press the message box's OK", OnFirst<MsgBoxOk>},
     {"msgbox-answer", "<caption> <id> <ms>",
-     "wait for a box with button <id> (an installer's question shares its window's caption), print its texts, "
-     "press <id>",
+     "wait for a box with button <id> (an installer's question has its window's caption), print its texts, press <id>",
      [](const Args& a) { return MsgBoxAnswer(a.text(0), a.number(1), a.ms(2)); }},
     {"run", "<ms> <program> <command-line>", "start a process, wait, report exit and windows",
      [](const Args& a) { return Run(a.ms(0), a.text(1), a.text(2)); }},
@@ -708,17 +707,15 @@ const Command Commands[] = {
      [](const Args& a) { return Preview(a.ms(0), a.text(1), a.text(2), a.number(3), a.number(4)); }},
     {"host", "<ms> <program> <format> <w> <h>", "host a preview and keep it until killed",
      [](const Args& a) { return HostOnly(a.ms(0), a.text(1), a.text(2), a.number(3), a.number(4)); }},
-    {"version", "<file>", "the version record and resources of a file",
-     [](const Args& a) { return Version(a.text(0)); }},
+    {"version", "<file>", "the version record and resources of a file", OnFirst<Version>},
     {"cursor", "", "facts about the current pointer", [](const Args&) { return Cursor(); }},
     {"fonts", "", "which Japanese faces the system has", [](const Args&) { return Fonts(); }},
-    {"steal", "<caption> <ms>", "a window of the probe takes the foreground; print how long the captioned window stayed",
+    {"steal", "<caption> <ms>", "a probe window takes the foreground; print how long the captioned one stayed",
      [](const Args& a) { return Steal(a.text(0), a.ms(1)); }},
-    {"gdi", "<caption>", "GDI and USER object counts of the window's process",
-     [](const Args& a) { return Gdi(a.text(0)); }},
+    {"gdi", "<caption>", "GDI and USER object counts of the window's process", OnFirst<Gdi>},
     {"dpi", "<caption> <dpi> <left> <top>", "send WM_DPICHANGED with that DPI and a rectangle at left, top",
      [](const Args& a) { return DpiChanged(a.text(0), a.number(1), a.number(2), a.number(3)); }},
-    {"display", "<w> <h>", "change the primary screen's resolution (0 0: back to the registry's); print the result code",
+    {"display", "<w> <h>", "change the primary screen's size (0 0: back to the registry's); print the result",
      [](const Args& a) { return Display(a.number(0), a.number(1)); }},
 };
 
