@@ -4,10 +4,11 @@
 //
 //   x11_probe COMMAND ARGUMENTS...
 //
-// The commands are the rows of kCommands at the end, each with its
-// arguments; what a command does is said above its function. Run alone, or
-// with an unknown command or the wrong arguments, it lists them and ends
-// with status 2. ID is a window id in decimal or 0x hexadecimal, or "root".
+// The commands are the rows of kCommands at the end: each one's arguments,
+// what it does, its function. Run alone, or with an unknown command or the
+// wrong arguments, it lists them and ends with status 2. ID is a window id
+// in decimal or 0x hexadecimal, or "root"; a command that checks something
+// ends with status 1 when it does not hold.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -36,6 +37,11 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void Stop(int) { g_stop = 1; }
 int Ignore(Display*, XErrorEvent*) { return 0; }
+// Success, once the server has done what was asked.
+int Synced(Display* d) {
+    XSync(d, False);
+    return 0;
+}
 
 struct UploadCount {
     int shm_major = -1;
@@ -111,7 +117,8 @@ std::optional<UploadCount> CountUploads(Display* d, double seconds, bool with_re
     const XRecordContext context = UploadContext(d, uploads.shm_major, with_replies);
     if (context == 0) return std::nullopt;
     XSync(d, False);
-    if (!XRecordEnableContextAsync(data, context, CountUpload, reinterpret_cast<XPointer>(&uploads))) return std::nullopt;
+    if (!XRecordEnableContextAsync(data, context, CountUpload, reinterpret_cast<XPointer>(&uploads)))
+        return std::nullopt;
     for (int waited = 0; waited < static_cast<int>(seconds * 100); ++waited) {
         XRecordProcessReplies(data);
         usleep(10000);
@@ -281,7 +288,6 @@ std::optional<Pixels> Grab(Display* d, Window w, int x, int y, int width, int he
 // kWrongArguments for arguments it cannot read.
 constexpr int kWrongArguments = -1;
 
-// Ids (hex) of the windows named CAPTION anywhere; status 1 when there is none.
 int Find(Display* d, char** args) {
     std::vector<Window> pending{DefaultRootWindow(d)};
     bool found = false;
@@ -297,10 +303,8 @@ int Find(Display* d, char** args) {
     return found ? 0 : 1;
 }
 
-// The window's four name properties hold CAPTION in the types the ICCCM and EWMH ask for.
 int Names(Display* d, char** args) { return NamesHold(d, ParseId(d, args[0]), args[1]) ? 0 : 1; }
 
-// "x y w h override=0|1 mapped=0|1" of a window, in root coordinates.
 int Info(Display* d, char** args) {
     const Window w = ParseId(d, args[0]);
     XWindowAttributes a{};
@@ -313,7 +317,6 @@ int Info(Display* d, char** args) {
     return 0;
 }
 
-// "top" (status 0) if the window's top-level is the highest mapped one, else "below".
 int OnTop(Display* d, char** args) {
     const Window top = TopLevel(d, ParseId(d, args[0]));
     Window highest = 0;
@@ -325,7 +328,6 @@ int OnTop(Display* d, char** args) {
     return highest == top ? 0 : 1;
 }
 
-// The count of the window's children and the geometry and state of each.
 int ChildrenOf(Display* d, char** args) {
     const auto kids = Children(d, ParseId(d, args[0]));
     std::printf("%zu", kids.size());
@@ -339,8 +341,6 @@ int ChildrenOf(Display* d, char** args) {
     return 0;
 }
 
-// A white window of that size; prints its id and destroys it on SIGTERM.
-// NAME goes into WM_NAME alone (STRING or COMPOUND_TEXT), as old clients do.
 int Host(Display* d, char** args) {
     int w = 0, h = 0;
     if (std::sscanf(args[0], "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) return kWrongArguments;
@@ -348,6 +348,7 @@ int Host(Display* d, char** args) {
     const Window host = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, static_cast<unsigned>(w),
                                             static_cast<unsigned>(h), 0, WhitePixel(d, screen), WhitePixel(d, screen));
     if (args[1] != nullptr) {
+        // A client of the old kind: WM_NAME alone, in the ICCCM's types.
         XTextProperty name{};
         if (Xutf8TextListToTextProperty(d, &args[1], 1, XStdICCTextStyle, &name) < Success) return 1;
         XSetWMName(d, host, &name);
@@ -363,22 +364,15 @@ int Host(Display* d, char** args) {
     std::signal(SIGINT, Stop);
     while (!g_stop) usleep(20000);
     XDestroyWindow(d, host);
-    XSync(d, False);
-    return 0;
+    return Synced(d);
 }
 
-// Another client's window unmapped (as iconifying does), mapped or destroyed.
-int Synced(Display* d) {
-    XSync(d, False);
-    return 0;
-}
 int Unmap(Display* d, char** args) { XUnmapWindow(d, ParseId(d, args[0])); return Synced(d); }
 int Map(Display* d, char** args) { XMapWindow(d, ParseId(d, args[0])); return Synced(d); }
 int Destroy(Display* d, char** args) { XDestroyWindow(d, ParseId(d, args[0])); return Synced(d); }
 
-// The screen and its one output resized to WxH, as a resolution change does:
-// the first output at a mode of that size (made unless there is one), the
-// screen to match, for no output may reach beyond the screen.
+// The first output at a mode of that size (made unless there is one), the
+// screen to match: no output may reach beyond the screen.
 int Screen(Display* d, char** args) {
     XRRModeInfo mode{};
     if (std::sscanf(args[0], "%ux%u", &mode.width, &mode.height) != 2) return kWrongArguments;
@@ -413,12 +407,9 @@ int SendDelete(Display* d, const char* window, const char* type) {
     XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
     return Synced(d);
 }
-// WM_DELETE_WINDOW as a window manager sends it when the close box is clicked.
 int Close(Display* d, char** args) { return SendDelete(d, args[0], "WM_PROTOCOLS"); }
-// The same atom in a message of another TYPE: another client's protocol, no close request.
 int Message(Display* d, char** args) { return SendDelete(d, args[0], args[1]); }
 
-// The window's pixels as a binary PPM.
 int Save(Display* d, char** args) {
     const auto p = Grab(d, ParseId(d, args[0]), 0, 0, 0, 0);
     if (!p) return 1;
@@ -428,7 +419,6 @@ int Save(Display* d, char** args) {
     return out ? 0 : 1;
 }
 
-// How many of the window's pixels differ from the PPM FILE, and the total.
 int Compare(Display* d, char** args) {
     const auto p = Grab(d, ParseId(d, args[0]), 0, 0, 0, 0);
     if (!p) return 1;
@@ -455,7 +445,6 @@ std::optional<Pixels> GrabArea(Display* d, char** args) {
     return Grab(d, ParseId(d, args[0]), std::atoi(args[1]), std::atoi(args[2]), std::atoi(args[3]), std::atoi(args[4]));
 }
 
-// "total=N black=N colours=N": the area's pixels, the black ones, the distinct colours.
 int Stats(Display* d, char** args) {
     const auto p = GrabArea(d, args);
     if (!p) return 1;
@@ -470,9 +459,8 @@ int Stats(Display* d, char** args) {
     return 0;
 }
 
-// "lit=N grey=N": of the area's pixels that are not black, how many are grey
-// (the channels within 24 of each other). The kittens are grey tabbies, so a
-// screen whose colours are converted wrongly shows few greys.
+// Grey: the channels within 24 of each other. The kittens are grey tabbies,
+// so a screen whose colours are converted wrongly shows few greys.
 int Greys(Display* d, char** args) {
     const auto p = GrabArea(d, args);
     if (!p) return 1;
@@ -487,7 +475,6 @@ int Greys(Display* d, char** args) {
     return 0;
 }
 
-// "grabbed" (status 0) if another client holds the keyboard, else "free".
 int KeyboardGrabbed(Display* d, char**) {
     const int status = XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
     if (status == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
@@ -496,7 +483,6 @@ int KeyboardGrabbed(Display* d, char**) {
     return status == AlreadyGrabbed ? 0 : 1;
 }
 
-// "blank" (status 0) if the pointer's current image is empty, else "visible".
 int CursorBlank(Display* d, char**) {
     int event_base = 0, error_base = 0;
     if (!XFixesQueryExtension(d, &event_base, &error_base)) return 2;
@@ -510,8 +496,6 @@ int CursorBlank(Display* d, char**) {
     return blank ? 0 : 1;
 }
 
-// The screen split into two side-by-side RandR monitors W1 and W2 pixels
-// wide, the right one primary; "monitors off" removes them.
 int Monitors(Display* d, char** args) {
     const Window root = DefaultRootWindow(d);
     const Atom left = XInternAtom(d, "NYAMO-LEFT", False), right = XInternAtom(d, "NYAMO-RIGHT", False);
@@ -519,8 +503,7 @@ int Monitors(Display* d, char** args) {
         if (std::strcmp(args[0], "off") != 0) return kWrongArguments;
         XRRDeleteMonitor(d, root, left);
         XRRDeleteMonitor(d, root, right);
-        XSync(d, False);
-        return 0;
+        return Synced(d);
     }
     const int w1 = std::atoi(args[0]), w2 = std::atoi(args[1]);
     const int h = DisplayHeight(d, DefaultScreen(d));
@@ -540,13 +523,9 @@ int Monitors(Display* d, char** args) {
         XFree(m);
         x += width;
     }
-    XSync(d, False);
-    return 0;
+    return Synced(d);
 }
 
-// The image uploads (PutImage, ShmPutImage) all clients make during SECONDS;
-// with "pixels" also the pixels they carry, with "pixels replies" also the
-// replies the server sends them (each one a round trip a client waited for).
 int Uploads(Display* d, char** args) {
     const bool with_pixels = args[1] != nullptr, with_replies = with_pixels && args[2] != nullptr;
     if ((with_pixels && std::strcmp(args[1], "pixels") != 0) || (with_replies && std::strcmp(args[2], "replies") != 0))
@@ -562,8 +541,7 @@ int Uploads(Display* d, char** args) {
     return 0;
 }
 
-// A known picture as the root background: red = x * 255 / (w - 1),
-// green = y * 255 / (h - 1), blue 96.
+// Red x * 255 / (w - 1), green y * 255 / (h - 1), blue 96: each pixel tells where it is.
 int PaintRoot(Display* d, char**) {
     const int screen = DefaultScreen(d);
     const Window root = DefaultRootWindow(d);
@@ -583,48 +561,49 @@ int PaintRoot(Display* d, char**) {
     XFreeGC(d, gc);
     XFreePixmap(d, pixmap);
     XDestroyImage(image);
-    XSync(d, False);
-    return 0;
+    return Synced(d);
 }
 
 struct Command {
     const char* name;
     const char* arguments;  // as the usage shows them
+    const char* what;       // what it does or prints
     int least, most;        // how many arguments it takes
     int (*run)(Display*, char** args);
 };
 
 constexpr Command kCommands[] = {
-    {"find", "CAPTION", 1, 1, Find},
-    {"names", "ID CAPTION", 2, 2, Names},
-    {"info", "ID", 1, 1, Info},
-    {"on-top", "ID", 1, 1, OnTop},
-    {"children", "ID", 1, 1, ChildrenOf},
-    {"host", "WxH [NAME]", 1, 2, Host},
-    {"close", "ID", 1, 1, Close},
-    {"message", "ID TYPE", 2, 2, Message},
-    {"unmap", "ID", 1, 1, Unmap},
-    {"map", "ID", 1, 1, Map},
-    {"destroy", "ID", 1, 1, Destroy},
-    {"screen", "WxH", 1, 1, Screen},
-    {"save", "ID FILE", 2, 2, Save},
-    {"compare", "ID FILE", 2, 2, Compare},
-    {"stats", "ID X Y W H", 5, 5, Stats},
-    {"greys", "ID X Y W H", 5, 5, Greys},
-    {"keyboard-grabbed", "", 0, 0, KeyboardGrabbed},
-    {"cursor-blank", "", 0, 0, CursorBlank},
-    {"monitors", "W1 W2 | off", 1, 2, Monitors},
-    {"uploads", "SECONDS [pixels [replies]]", 1, 3, Uploads},
-    {"paint-root", "", 0, 0, PaintRoot},
+    {"find", "CAPTION", "ids (hex) of the windows named CAPTION anywhere", 1, 1, Find},
+    {"names", "ID CAPTION", "the 4 name properties hold CAPTION in the ICCCM's and EWMH's types", 2, 2, Names},
+    {"info", "ID", "x y w h override=0|1 mapped=0|1 of the window, in root coordinates", 1, 1, Info},
+    {"on-top", "ID", "\"top\" if the window's top-level is the highest mapped one", 1, 1, OnTop},
+    {"children", "ID", "how many children the window has, and their geometry", 1, 1, ChildrenOf},
+    {"host", "WxH [NAME]", "a window, its id printed, destroyed on SIGTERM; NAME in WM_NAME alone", 1, 2, Host},
+    {"close", "ID", "WM_DELETE_WINDOW as a close box sends it", 1, 1, Close},
+    {"message", "ID TYPE", "the same atom in a message of another TYPE (no close request)", 2, 2, Message},
+    {"unmap", "ID", "another client's window withdrawn, as iconifying does", 1, 1, Unmap},
+    {"map", "ID", "the window mapped again", 1, 1, Map},
+    {"destroy", "ID", "another client's window destroyed", 1, 1, Destroy},
+    {"screen", "WxH", "the screen and its one output resized, as a resolution change does", 1, 1, Screen},
+    {"save", "ID FILE", "the window's pixels as a binary PPM", 2, 2, Save},
+    {"compare", "ID FILE", "how many pixels differ from the PPM FILE, and the total", 2, 2, Compare},
+    {"stats", "ID X Y W H", "total=N black=N colours=N (distinct) of the area", 5, 5, Stats},
+    {"greys", "ID X Y W H", "lit=N grey=N: the area's pixels not black, and of those the grey", 5, 5, Greys},
+    {"keyboard-grabbed", "", "\"grabbed\" if another client holds the keyboard", 0, 0, KeyboardGrabbed},
+    {"cursor-blank", "", "\"blank\" if the pointer's current image is empty", 0, 0, CursorBlank},
+    {"monitors", "W1 W2 | off", "two RandR monitors side by side, the right one primary; or none", 1, 2, Monitors},
+    {"uploads", "SECONDS [pixels [replies]]", "all clients' image uploads meanwhile, pixels, replies", 1, 3, Uploads},
+    {"paint-root", "", "a known root background: red by x, green by y, blue 96", 0, 0, PaintRoot},
 };
 
 // The usage of one command, or of all when none is named; status 2.
 int Usage(const Command* only) {
     if (only == nullptr) std::fprintf(stderr, "usage: x11_probe COMMAND ARGUMENTS..., one of:\n");
-    for (const Command& c : kCommands)
-        if (only == nullptr || only == &c)
-            std::fprintf(stderr, "%s%s%s%s\n", only != nullptr ? "usage: x11_probe " : "  ", c.name,
-                         c.arguments[0] != '\0' ? " " : "", c.arguments);
+    for (const Command& c : kCommands) {
+        if (only != nullptr && only != &c) continue;
+        const std::string call = std::string(c.name) + (c.arguments[0] != '\0' ? " " : "") + c.arguments;
+        std::fprintf(stderr, "%s%-34s %s\n", only != nullptr ? "usage: x11_probe " : "  ", call.c_str(), c.what);
+    }
     return 2;
 }
 
