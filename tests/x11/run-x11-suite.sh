@@ -16,7 +16,8 @@
 #
 # This file sets up; helpers.sh holds what several topics use; each file of
 # checks/ is one topic, its checks run as it is sourced, its own functions
-# named after it (a sourced function silently replaces one of the same name).
+# prefixed with its topic (a sourced function silently replaces one of the
+# same name).
 
 # Tools print and compare texts the same way whatever the caller's locale;
 # the checks that want no locale for the program say so.

@@ -2,7 +2,7 @@
 # black, its settings tool reads our config, and --add-to-xscreensaver puts
 # Nyamo in the user's list. The daemon will not run hacks as root: as root
 # the suite runs it as nobody, otherwise as the user running the suite.
-# Every daemon check takes the account to use.
+# Every daemon check takes the account to use. The functions here begin with xss_.
 xss_account=$suite_account
 xss_home=$work/xss-home
 xss_as() { run_as "$1" "$xss_home" "${@:2}"; }  # xss_as ACCOUNT COMMAND...: HOME the daemon's test folder
