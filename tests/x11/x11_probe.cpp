@@ -532,12 +532,10 @@ int Uploads(Display* d, char** args) {
         return kWrongArguments;
     const auto uploads = CountUploads(d, std::atof(args[0]), with_replies);
     if (!uploads) return 1;
-    if (with_replies)
-        std::printf("%ld %lld %ld\n", uploads->count, uploads->pixels, uploads->replies);
-    else if (with_pixels)
-        std::printf("%ld %lld\n", uploads->count, uploads->pixels);
-    else
-        std::printf("%ld\n", uploads->count);
+    std::printf("%ld", uploads->count);
+    if (with_pixels) std::printf(" %lld", uploads->pixels);
+    if (with_replies) std::printf(" %ld", uploads->replies);
+    std::printf("\n");
     return 0;
 }
 
