@@ -25,7 +25,7 @@ install_help_without_display() {
   [ "$out" = "nyamo $version" ] || { echo "  --version says: $out (CMakeLists.txt: $version)"; result=1; }
   out=$(env -u DISPLAY "$nyamo" --help 2>&1) || { echo "  --help failed"; result=1; }
   # Every option the xscreensaver config passes is in the help and the manual page.
-  for option in $(grep -o 'arg\(-set\)\?="--[a-z-]*' "$build/platform/x11/nyamo.xml" | sed 's/.*"//'); do
+  for option in $(grep -o 'arg\(-set\)\?="--[a-z-]*' "$build/platform/linux/nyamo.xml" | sed 's/.*"//'); do
     grep -q -- " $option" <<<"$out" || { echo "  --help lacks $option"; result=1; }
     grep -qF -- "${option//-/\\-}" "$build/platform/linux/nyamo.6" || { echo "  nyamo.6 lacks $option"; result=1; }
   done

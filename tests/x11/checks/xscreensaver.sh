@@ -154,7 +154,7 @@ xss_settings_tool() {  # xss_settings_tool ACCOUNT
   # The settings tool reads its configs from one fixed folder: a private
   # mount shows it Debian's configs and ours without touching the system.
   mkdir -p "$work/xss-config"
-  cp /usr/share/xscreensaver/config/*.xml "$build/platform/x11/nyamo.xml" "$work/xss-config/"
+  cp /usr/share/xscreensaver/config/*.xml "$build/platform/linux/nyamo.xml" "$work/xss-config/"
   chmod -R a+rX "$work/xss-config"
   xss_daemon_start "$1" True "" || { xss_daemon_stop; return 1; }
   timeout 20 unshare -m sh -c 'mount --bind "$0" /usr/share/xscreensaver/config && exec "$@"' \
