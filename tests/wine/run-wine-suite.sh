@@ -88,9 +88,10 @@ echo "wine suite: display $DISPLAY, prefix $WINEPREFIX"
 echo "wine suite: Japanese faces offered by Wine: $(probe fonts | paste -sd' ')"
 
 # The topics in turn; the screens last, since their checks end the Wine
-# session that the others share.
+# session that the others share. A topic missing is a failure, not a count
+# that quietly shrinks.
 for topic in products profile switches dialog settings_file saver preview dpi locale install screens; do
-    source "$HERE/checks/$topic.sh"
+    if [ -f "$HERE/checks/$topic.sh" ]; then source "$HERE/checks/$topic.sh"; else fail "topic checks/$topic.sh is there"; fi
 done
 
 expect "no Nyamo process left running" "0" "$(nyamo_running)"
