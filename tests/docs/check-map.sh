@@ -238,17 +238,17 @@ else
   for header in "$shared"*.h; do
     [[ " ${listed[*]} " == *" $header "* ]] || fault "the table of shared pieces has no row for \`$header\`"
   done
-  # Elsewhere, a parenthesis that lists only folders of platform/ says who
-  # uses something where nothing checks it.
-  names=$(find platform -mindepth 1 -maxdepth 1 -type d -printf '%f\n' | paste -sd'|')
-  awk '/^\| piece \|/ { on = 1; next } on && /^\|/ { next } { on = 0; print }' "$map" |
-    NAMES=$names perl -0777 -ne 'my $n = $ENV{NAMES};
-      print "$1\n" while /(\((?:(?:$n)(?:,\s*(?:and\s+)?|\s+and\s+))+(?:$n)\))/gi' |
-    while IFS= read -r list; do
-      echo "the map says who uses something in \"$list\": say it in the table of shared pieces, where it is checked"
-    done >"$work/lists"
-  while IFS= read -r line; do fault "$line"; done <"$work/lists"
 fi
+# Elsewhere, a parenthesis that lists only folders of platform/ ("X11,
+# Win32", "Win32 only") says who uses something where nothing checks it.
+names=$(find platform -mindepth 1 -maxdepth 1 -type d -printf '%f\n' | paste -sd'|')
+awk '/^\| piece \|/ { on = 1; next } on && /^\|/ { next } { on = 0; print }' "$map" |
+  NAMES=$names perl -0777 -ne 'my $n = qr/(?:$ENV{NAMES})/i;
+    print "$1\n" while /(\((?:$n(?:,\s*(?:and\s+)?|\s+and\s+))+$n\)|\($n\s+only\))/gi' |
+  while IFS= read -r list; do
+    echo "the map says who uses something in \"$list\": say it in the table of shared pieces, where it is checked"
+  done >"$work/lists"
+while IFS= read -r line; do fault "$line"; done <"$work/lists"
 
 echo "check-map: $checked names and $includes includes checked against $map, $faults faults"
 [ "$faults" -eq 0 ]
