@@ -41,9 +41,9 @@ find "${code_folders[@]}" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.in
     s{^\s*#.*$}{}gm if $ARGV =~ /CMakeLists/;  # CMake comments
     print "$_\n";' >"$code"
 
-# Whether the code declares member inside the body of the class, struct,
-# union, enum or namespace owner (at the body's own level, not inside its
-# functions or parameter lists), or writes owner::member itself.
+# is_member A B: whether the code declares B inside the body of the class,
+# struct, union, enum or namespace A (at the body's own level, not inside
+# its functions or parameter lists), or writes A::B itself.
 is_member() {
   OWNER=$1 MEMBER=$2 perl -0777 -ne '
     my ($a, $b) = ($ENV{OWNER}, $ENV{MEMBER});
@@ -129,16 +129,13 @@ done < <(table_rows '| folder |')
 [ ${#row_owners[@]} -gt 0 ] || fault "the map has no table of folders (a row starting '| folder |')"
 
 # Every file of the tree is in a row: the row names it, or a folder it is in.
-for owner in $below; do echo "$owner"; done >"$work/owners"
-awk 'NR == FNR { owner[$0] = 1; next }
+while read -r folder names; do
+  fault "the tree's \`$folder\` holds code that no row of the table of folders covers: $names"
+done < <(awk -v rows="$below" 'BEGIN { n = split(rows, r, " "); for (i = 1; i <= n; i++) owner[r[i]] = 1 }
   { covered = ($0 in owner); path = $0
     while (!covered && sub(/[^\/]*\/?$/, "", path) && path != "") covered = (path in owner)
     if (!covered) { folder = $0; sub(/[^\/]*$/, "", folder); loose[folder] = loose[folder] " " substr($0, length(folder) + 1) } }
-  END { for (f in loose) print (f == "" ? "./" : f) loose[f] }' "$work/owners" "$work/files" | sort |
-  while read -r folder names; do
-    echo "the tree's \`$folder\` holds code that no row of the table of folders covers: $names"
-  done >"$work/uncovered"
-while IFS= read -r line; do fault "$line"; done <"$work/uncovered"
+  END { for (f in loose) print (f == "" ? "./" : f) loose[f] }' "$work/files" | sort)
 
 # What an include's path belongs to: platform/platform.h, platform/<backend>/
 # or the top folder.
@@ -242,13 +239,11 @@ fi
 # Elsewhere, a parenthesis that lists only folders of platform/ ("X11,
 # Win32", "Win32 only") says who uses something where nothing checks it.
 names=$(find platform -mindepth 1 -maxdepth 1 -type d -printf '%f\n' | paste -sd'|')
-awk '/^\| piece \|/ { on = 1; next } on && /^\|/ { next } { on = 0; print }' "$map" |
+while IFS= read -r list; do
+  fault "the map says who uses something in \"$list\": say it in the table of shared pieces, where it is checked"
+done < <(awk '/^\| piece \|/ { on = 1; next } on && /^\|/ { next } { on = 0; print }' "$map" |
   NAMES=$names perl -0777 -ne 'my $n = qr/(?:$ENV{NAMES})/i;
-    print "$1\n" while /(\((?:$n(?:,\s*(?:and\s+)?|\s+and\s+))+$n\)|\($n\s+only\))/gi' |
-  while IFS= read -r list; do
-    echo "the map says who uses something in \"$list\": say it in the table of shared pieces, where it is checked"
-  done >"$work/lists"
-while IFS= read -r line; do fault "$line"; done <"$work/lists"
+    print "$1\n" while /(\((?:$n(?:,\s*(?:and\s+)?|\s+and\s+))+$n\)|\($n\s+only\))/gi')
 
 echo "check-map: $checked names and $includes includes checked against $map, $faults faults"
 [ "$faults" -eq 0 ]
