@@ -73,11 +73,6 @@ while IFS= read -r span; do
     fi
     continue
   fi
-  # A command-line option is a string in the code.
-  if [[ "$span" == -* ]]; then
-    grep -qF -e "\"$span\"" -e "\"$span=" "$code" || fault "the map names the option \`$span\`, which is no string of the code"
-    continue
-  fi
   # Pat(0) names Pat; WindowImage::Send and app.drawn name both parts.
   name=${span%%(*}
   IFS=':' read -ra parts <<<"${name//::/:}"
