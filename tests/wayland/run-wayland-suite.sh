@@ -152,7 +152,8 @@ live_savers() {  # ours that still run (an ended one may stay a zombie for a whi
     [ "$(ps -o stat= -p "$p" | cut -c1)" = Z ] || echo "$p"
   done
 }
-savers_gone() { local i; for i in $(seq $(($1 * 20))); do [ -z "$(live_savers)" ] && return 0; sleep 0.05; done; return 1; }
+within() { local i; for i in $(seq $(($1 * 20))); do "${@:2}" && return 0; sleep 0.05; done; return 1; }  # SECONDS COMMAND...
+no_savers() { [ -z "$(live_savers)" ]; }
 saver_running() {  # five slow kittens an output over black, up within 10 s
   settings 5 2 3
   touch "$work/stamp"
@@ -354,7 +355,7 @@ x11_when_asked() {
   xdotool search --onlyvisible --name '^Amberpaw$' >/dev/null || { echo "  no X11 saver window on $DISPLAY"; result=1; }
   sleep 0.5
   xdotool key a
-  savers_gone 3 || { echo "  the saver did not end on a key"; result=1; }
+  within 3 no_savers || { echo "  the saver did not end on a key"; result=1; }
   return $result
 }
 
@@ -393,7 +394,7 @@ idle_then_lock() {
     [ -n "$(live_savers)" ] || { echo "  the saver ended on a pointer move under sway 1.7's lock"; result=1; }
     xdotool key a
   fi
-  savers_gone 2 || { echo "  the saver still runs under the lock"; result=1; }
+  within 2 no_savers || { echo "  the saver still runs under the lock"; result=1; }
   start "$work/locked.out" "$nyamo" /s
   ended_as "$npid" 3 0 "a saver started while locked" && grep -qE "session locked|lock screen" "$work/locked.out" ||
     { echo "  a saver started while locked said: $(cat "$work/locked.out")"; result=1; }
@@ -430,16 +431,12 @@ dialog_on_xwayland() {
   # sway starts its XWayland on demand and names it to the programs it starts.
   rm -f "$work/shots/display"
   sway_do exec 'echo "$DISPLAY" >'"$work/shots/display"
-  local i xdisplay="" found=1 result=0
-  for i in $(seq 100); do xdisplay=$(cat "$work/shots/display" 2>/dev/null); [ -n "$xdisplay" ] && break; sleep 0.05; done
-  [ -n "$xdisplay" ] || { echo "  sway named no X display"; return 1; }
+  local result=0
+  within 5 grep -qs . "$work/shots/display" || { echo "  sway named no X display"; return 1; }
   rm -f "$ini"
-  DISPLAY=$xdisplay start "$work/dialog.out" "$nyamo" /c
-  for i in $(seq 100); do
-    in_session timeout 5 swaymsg '[title="^Nyamoの設定$" shell="xwayland"] focus' >/dev/null 2>&1 && { found=0; break; }
-    sleep 0.1
-  done
-  [ "$found" -eq 0 ] || { echo "  no dialog among sway's XWayland windows"; cat "$work/dialog.out"; result=1; }
+  DISPLAY=$(cat "$work/shots/display") start "$work/dialog.out" "$nyamo" /c
+  within 10 sway_do '[title="^Nyamoの設定$" shell="xwayland"] focus' 2>/dev/null ||
+    { echo "  no dialog among sway's XWayland windows"; cat "$work/dialog.out"; result=1; }
   # Closed by the compositor, as its close button would: nothing saved.
   in_session timeout 5 swaymsg '[title="^Nyamoの設定$"] kill' >/dev/null 2>&1
   ended_as "$npid" 5 0 "the dialog, closed" || result=1
