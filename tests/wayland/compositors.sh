@@ -20,7 +20,7 @@ comp_missing() {  # comp_missing KIND: why it cannot run here, or nothing
 start_compositor() {
   comp_kind=$1 comp_runtime=$work/runtime-$1 comp_socket="" comp_window="" prefix=comp_prefix outputs=comp
   mkdir -p "$comp_runtime" && chmod 700 "$comp_runtime" && chown "$suite_account" "$comp_runtime"
-  local command i before
+  local command before
   # KWin's binary carries a file capability that exec refuses here: a plain copy runs.
   [[ $1 == kwin* ]] && cp "$(command -v kwin_wayland)" "$work/bin/kwin_wayland"
   case $1 in
@@ -41,20 +41,18 @@ start_compositor() {
     "$comp_runtime" "${command[@]}" >"$work/$1.log" 2>&1 &
   comp_pid=$!
   pids+=("$comp_pid")
-  for i in $(seq 200); do
-    comp_socket=$(cd "$comp_runtime" && ls nyamo-1 wayland-[0-9] 2>/dev/null | head -n 1)
-    [ -n "$comp_socket" ] && break
-    kill -0 "$comp_pid" 2>/dev/null || break
-    sleep 0.05
-  done
+  within 10 comp_socket_made
   comp_bus=$(cat "$comp_runtime/bus" 2>/dev/null)
   [ -n "$comp_socket" ] || { echo "  $1 did not start:"; tail -n 3 "$work/$1.log" | sed 's/^/  /'; return 1; }
-  # Up when a client gets its globals.
-  for i in $(seq 100); do in_comp timeout 5 wayland-info >/dev/null 2>&1 && break; sleep 0.1; done
+  within 10 in_comp timeout 5 wayland-info >/dev/null 2>&1  # up when a client gets its globals
   if [ "$1" = kwin ] || [ "$1" = labwc ]; then
     comp_window=$(newest_window)
     [ "$comp_window" != "$before" ] || { echo "  $1 shows no window on $DISPLAY"; return 1; }
   fi
+}
+comp_socket_made() {  # or the compositor gone
+  comp_socket=$(cd "$comp_runtime" && ls nyamo-1 wayland-[0-9] 2>/dev/null | head -n 1)
+  [ -n "$comp_socket" ] || ! kill -0 "$comp_pid" 2>/dev/null
 }
 stop_compositor() {
   kill "$comp_pid" 2>/dev/null
