@@ -1,11 +1,7 @@
 #include "saver/saver_window.h"
 
 #include "base/numbers.h"
-#include "assets/embedded.h"
-#include "assets/pictures.h"
-#include "saver/draw_cat.h"
-#include "saver/flock.h"
-#include "saver/tick.h"
+#include "saver/saver_life.h"
 #include "settings/settings_dialog.h"
 
 namespace nyamo {
@@ -15,17 +11,6 @@ namespace {
 constexpr std::int32_t kDesignTimerInterval = 200;
 
 }  // namespace
-
-void CreateSaverSurfaces(App& app) {
-    Platform& p = app.platform;
-    for (int sheet = 0; sheet < 2; ++sheet) {
-        const Picture picture = DecodePicture(SpriteSheetPng(sheet));
-        app.saver.Pat[static_cast<std::size_t>(sheet)] = p.CreateSurfaceFrom(picture.view());
-        app.saver.cover[static_cast<std::size_t>(sheet)] = MeasureSheet(picture.view(), kCellSize, kCellSize);
-    }
-    app.saver.scr_work = p.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
-    app.saver.scr_bkg = p.CreateSurface(app.g.ScrW, app.g.ScrH);
-}
 
 void StartSaver(App& app) {
     Platform& p = app.platform;
@@ -42,12 +27,10 @@ void StartSaver(App& app) {
     p.SetSaverWindowRect(static_cast<float>(g.WinLeft), static_cast<float>(g.WinTop), width, height);
     PlaceControl(app, Control::FocusSink, 30, 30, -50, 0);
 
-    CreateSaverSurfaces(app);
-
     p.SetSaverPointer(PointerShape::Invisible);
 
     // Still hidden: a desktop copy taken now never shows the saver itself.
-    InitCats(app);
+    SaverInit(app);
 
     // Shown once, over everything, with the keyboard already on the sink.
     p.MakeSaverTopmost();
@@ -61,14 +44,6 @@ void StartSaver(App& app) {
     g.LastCaret = g.CaretNow;
     p.GetCursorPos(g.CursorNow);
     g.LastCursor = g.CursorNow;
-}
-
-void ReleaseSaverSurfaces(App& app) {
-    SaverSurfaces& s = app.saver;
-    for (SurfaceHandle* surface : {&s.scr_work, &s.scr_bkg, &s.Pat[0], &s.Pat[1]}) {
-        if (*surface != 0) app.platform.DestroySurface(*surface);
-        *surface = 0;
-    }
 }
 
 }  // namespace nyamo

@@ -2,7 +2,7 @@
 
 #include "saver/compose.h"
 #include "saver/flock.h"
-#include "saver/saver_window.h"
+#include "saver/saver_life.h"
 
 namespace nyamo {
 
@@ -25,7 +25,7 @@ void EndSaver(App& app) {
     // The pointer is visible again before the window goes.
     app.platform.SetSaverPointer(PointerShape::Default);
     app.platform.UnloadSaverWindow();
-    ReleaseSaverSurfaces(app);
+    SaverFree(app);
 }
 
 // Only the full-screen mode ticks, and nothing of the saver is touched once

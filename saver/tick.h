@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "core/app.h"
 
 namespace nyamo {
 

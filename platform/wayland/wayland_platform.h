@@ -1,14 +1,14 @@
 // The Wayland backend of the seam: one WaylandPlatform, with an App of its
 // own, for each output. Its saver window is the output's layer-shell
-// surface, which the shell (wayland_saver.cpp) makes and configures before
+// surface, which the program (wayland_program.cpp) makes and configures before
 // Main runs, so that the core learns the output's size from Screen().
 //
 // Implemented:
-// - process services: the command line the shell gives ("/s"), the Linux
+// - process services: the command line the program gives ("/s"), the Linux
 //   program's settings folder, screen metrics of the output in device
 //   pixels at 15 twips a pixel, a monotonic clock;
 // - no guard windows (FindWindowByCaption finds nothing: one instance is
-//   the shell's lock in $XDG_RUNTIME_DIR);
+//   the program's lock in $XDG_RUNTIME_DIR);
 // - profile files through the portable reader and writer;
 // - surfaces in memory, composed with the software blitter; the desktop
 //   from the compositor's picture of the output (output_capture.h), taken
@@ -16,7 +16,7 @@
 //   compositor offers none or refuses);
 // - the saver window: the layer surface, its two wl_shm buffers
 //   (wayland_buffers.h), which are also the frame, and its timer; input is
-//   the shell's, which ends every output's saver at once.
+//   the program's, which ends every output's saver at once.
 // Not implemented, as no Wayland host needs them: the preview and the
 // settings dialog (the X11 backend shows both, through XWayland).
 #pragma once
@@ -27,7 +27,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/common/shell_loop.h"
+#include "platform/common/loop_support.h"
 #include "platform/common/surface_table.h"
 #include "platform/platform.h"
 #include "platform/wayland/wayland_buffers.h"
@@ -40,7 +40,7 @@ struct ext_output_image_capture_source_manager_v1;
 
 namespace nyamo::wayland {
 
-// What the shell knows of one output and of the globals every output uses.
+// What the program knows of one output and of the globals every output uses.
 struct OutputSurface {
     wl_display* display = nullptr;
     wl_shm* shm = nullptr;
@@ -74,7 +74,7 @@ public:
     WaylandPlatform(const WaylandPlatform&) = delete;
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
-    // --- For the shell's loop ------------------------------------------------
+    // --- For the program's loop ------------------------------------------------
     bool SaverLoaded() const { return loaded_; }
     TickTimer& timer() { return timer_; }
     // A buffer came back or the compositor caught up: send a frame held back.
@@ -114,7 +114,7 @@ public:
     bool SaverFrameVisible() override;
     void UnloadSaverWindow() override;
     void GetCaretPos(Point& point) override { point = Point{0, 0}; }
-    // The shell ends the saver on the first motion itself; the core's
+    // The program ends the saver on the first motion itself; the core's
     // reading stays still.
     void GetCursorPos(Point& point) override { point = Point{0, 0}; }
     void LoadPreviewWindow(PixelView, PixelView) override {}
