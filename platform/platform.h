@@ -2,7 +2,7 @@
 //
 // The core (app/, settings/, saver/, preview/) talks to the outside world only
 // through this interface; each backend (platform/win32, platform/x11,
-// platform/headless) implements it in its own folder. No system header is
+// platform/wayland, platform/headless) implements it in its own folder. No system header is
 // included here: windows and surfaces cross the seam as opaque integers.
 //
 // Conventions of the seam:

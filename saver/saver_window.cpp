@@ -2,6 +2,7 @@
 
 #include "base/numbers.h"
 #include "saver/saver_life.h"
+#include "saver/tick.h"
 #include "settings/settings_dialog.h"
 
 namespace nyamo {
@@ -27,10 +28,12 @@ void StartSaver(App& app) {
     p.SetSaverWindowRect(static_cast<float>(g.WinLeft), static_cast<float>(g.WinTop), width, height);
     PlaceControl(app, Control::FocusSink, 30, 30, -50, 0);
 
+    SaverInit(app);
+
     p.SetSaverPointer(PointerShape::Invisible);
 
     // Still hidden: a desktop copy taken now never shows the saver itself.
-    SaverInit(app);
+    InitCats(app);
 
     // Shown once, over everything, with the keyboard already on the sink.
     p.MakeSaverTopmost();
