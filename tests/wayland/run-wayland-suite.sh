@@ -392,7 +392,7 @@ idle_then_lock() {
   start "$work/idle.out" swayidle $1 timeout 2 "$nyamo --daemonize /s" timeout 5 "swaylock -f -c 000000"
   until_shots 6 no_desktop >/dev/null && [ $(($(ms) - t0)) -ge 1900 ] || { echo "  the saver at $(($(ms) - t0)) ms"; result=1; }
   saver=$(live_savers)
-  for i in $(seq 140); do lock=$(session_processes swaylock) && [ -n "$lock" ] && break; sleep 0.05; done
+  for i in $(seq 140); do lock=$(session_processes swaylock); [ -n "$lock" ] && break; sleep 0.05; done
   # When the lock started, not when this loop saw it: on a loaded machine
   # the looking itself lags.
   lock=$([ -n "$lock" ] && echo $(($(started_ms "${lock%%[[:space:]]*}") - boot0)))
