@@ -21,6 +21,10 @@ void StartSaver(App& app);
 // for each new size of its window).
 void CreateSaverSurfaces(App& app);
 
+// CaretNow and CursorNow as the desktop reads them now; left as they are
+// where the saver is not a window of the program's own desktop.
+void ReadCaretAndCursor(App& app);
+
 // Give back the saver's surfaces once its window is gone.
 void ReleaseSaverSurfaces(App& app);
 

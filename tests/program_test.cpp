@@ -105,7 +105,7 @@ TEST_F(Program, APreviewHandleThatNamesNoWindowEndsAtOnce) {
 TEST_F(Program, APreviewWhoseHostGoesBeforeItIsPlacedLeavesNoWindow) {
     const WindowHandle host = world.CreateWindow("host", Rect{0, 0, 160, 120});
     HeadlessPlatform platform(world);
-    App app(platform);
+    App app(platform.roles());
     app.g.SaverType = 1;
     world.DestroyWindow(host);
     EXPECT_FALSE(PreviewSetUp(app, host));

@@ -59,7 +59,7 @@ std::optional<int> ReadSetting(const std::string& text) {
 // size and of each event, then freed. The platform goes before the display
 // connection that RunHack holds.
 struct Hack {
-    explicit Hack(Display* display) : platform(display), app(platform) {}
+    explicit Hack(Display* display) : platform(display), app(platform.roles()) {}
     HackPlatform platform;
     App app;
     FrameRate rate;
