@@ -330,4 +330,16 @@ struct Platform {
     SettingsDialog* settings_dialog = nullptr;
 };
 
+// The Platform of a backend that implements every role.
+template <class Backend>
+Platform EveryRole(Backend& backend) {
+    return {.system = backend,
+            .frames = backend,
+            .saver_window = &backend,
+            .saver_desktop = &backend,
+            .other_windows = &backend,
+            .preview = &backend,
+            .settings_dialog = &backend};
+}
+
 }  // namespace nyamo

@@ -82,15 +82,7 @@ public:
     explicit HeadlessPlatform(HeadlessWorld& world);
 
     // What an App of it runs on: every role.
-    Platform roles() {
-        return {.system = *this,
-                .frames = *this,
-                .saver_window = this,
-                .saver_desktop = this,
-                .other_windows = this,
-                .preview = this,
-                .settings_dialog = this};
-    }
+    Platform roles() { return EveryRole(*this); }
 
     // Script.
     void set_command_line(std::string line) { command_line_ = std::move(line); }

@@ -97,15 +97,7 @@ public:
     Win32Platform& operator=(const Win32Platform&) = delete;
 
     // What an App of the program runs on: every role.
-    Platform roles() {
-        return {.system = *this,
-                .frames = *this,
-                .saver_window = this,
-                .saver_desktop = this,
-                .other_windows = this,
-                .preview = this,
-                .settings_dialog = this};
-    }
+    Platform roles() { return EveryRole(*this); }
 
     // The run the window procedures deliver events to; set once App exists.
     void Attach(App& app) { app_ = &app; }

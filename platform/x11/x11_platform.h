@@ -71,15 +71,7 @@ public:
     X11Platform& operator=(const X11Platform&) = delete;
 
     // What an App of the program runs on: every role.
-    Platform roles() {
-        return {.system = *this,
-                .frames = *this,
-                .saver_window = this,
-                .saver_desktop = this,
-                .other_windows = this,
-                .preview = this,
-                .settings_dialog = this};
-    }
+    Platform roles() { return EveryRole(*this); }
 
     Display* display() const { return display_; }
 
