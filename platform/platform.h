@@ -298,7 +298,7 @@ public:
     virtual void SetLabelText(Control label, std::string_view text) = 0;
     // Show the dialog and make it the active window.
     virtual void ShowSettingsDialog() = 0;
-    // Destroy the dialog; the run ends once no window of it remains.
+    // Destroy the dialog and its controls.
     virtual void UnloadSettingsDialog() = 0;
     // Tell the user, in a message box of the dialog, that something failed.
     virtual void ShowError(std::string_view caption, std::string_view text) = 0;
