@@ -6,7 +6,7 @@
 #include "saver/saver_window.h"
 #include "settings/dialog_design.h"
 #include "settings/settings_dialog.h"
-#include "settings/settings_file.h"
+#include "settings/saved_settings.h"
 
 namespace nyamo {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "core/app.h"
 #include "saver/tick.h"
 #include "settings/settings_dialog.h"
 

@@ -1,8 +1,14 @@
 #pragma once
 
-#include "app/app.h"
+#include <string_view>
+
+#include "core/app.h"
 
 namespace nyamo {
+
+// The preview window's caption: never shown, and not one the one-saver guard
+// looks for.
+inline constexpr std::string_view kPreviewCaption = "Form2";
 
 // Load the preview window, make it a child of host and call StartPreview.
 // False, with no window left, when the host went before the preview could be

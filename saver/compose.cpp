@@ -1,7 +1,7 @@
 #include "saver/compose.h"
 
 #include "saver/damage.h"
-#include "saver/draw_cat.h"
+#include "saver/sprite_stamp.h"
 
 namespace nyamo {
 

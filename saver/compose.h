@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app.h"
+#include "core/app.h"
 
 namespace nyamo {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "saver/draw_cat.h"
+#include "saver/sprite_stamp.h"
 
 namespace nyamo {
 

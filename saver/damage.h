@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "app/app.h"
+#include "core/app.h"
 #include "platform/platform.h"
 
 namespace nyamo {

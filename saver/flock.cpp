@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/numbers.h"
-#include "saver/draw_cat.h"
+#include "saver/draw_record.h"
 
 namespace nyamo {
 

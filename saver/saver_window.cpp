@@ -2,10 +2,7 @@
 
 #include "base/numbers.h"
 #include "base/runtime_error.h"
-#include "assets/embedded.h"
-#include "assets/pictures.h"
-#include "saver/draw_cat.h"
-#include "saver/flock.h"
+#include "saver/saver_life.h"
 #include "saver/tick.h"
 
 namespace nyamo {
@@ -15,17 +12,6 @@ namespace {
 constexpr std::int32_t kDesignTimerInterval = 200;
 
 }  // namespace
-
-void CreateSaverSurfaces(App& app) {
-    SaverFrames& p = app.platform.frames;
-    for (int sheet = 0; sheet < 2; ++sheet) {
-        const Picture picture = DecodePicture(SpriteSheetPng(sheet));
-        app.saver.Pat[static_cast<std::size_t>(sheet)] = p.CreateSurfaceFrom(picture.view());
-        app.saver.cover[static_cast<std::size_t>(sheet)] = MeasureSheet(picture.view(), kCellSize, kCellSize);
-    }
-    app.saver.scr_work = p.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
-    app.saver.scr_bkg = p.CreateSurface(app.g.ScrW, app.g.ScrH);
-}
 
 void StartSaver(App& app) {
     // Main starts the saver only where the program has a window of its own.
@@ -49,12 +35,10 @@ void StartSaver(App& app) {
         desktop->SetControlBounds(Control::FocusSink, 30, 30, -50, 0);
     }
 
-    CreateSaverSurfaces(app);
-
     if (desktop != nullptr) desktop->SetSaverPointer(PointerShape::Invisible);
 
     // Still hidden: a desktop copy taken now never shows the saver itself.
-    InitCats(app);
+    SaverInit(app);
 
     // Shown once, over everything, with the keyboard already on the sink.
     if (desktop != nullptr) {
@@ -69,21 +53,6 @@ void StartSaver(App& app) {
     ReadCaretAndCursor(app);
     g.LastCaret = g.CaretNow;
     g.LastCursor = g.CursorNow;
-}
-
-void ReadCaretAndCursor(App& app) {
-    if (SaverDesktop* desktop = app.platform.saver_desktop) {
-        desktop->GetCaretPos(app.g.CaretNow);
-        desktop->GetCursorPos(app.g.CursorNow);
-    }
-}
-
-void ReleaseSaverSurfaces(App& app) {
-    SaverSurfaces& s = app.saver;
-    for (SurfaceHandle* surface : {&s.scr_work, &s.scr_bkg, &s.Pat[0], &s.Pat[1]}) {
-        if (*surface != 0) app.platform.frames.DestroySurface(*surface);
-        *surface = 0;
-    }
 }
 
 }  // namespace nyamo

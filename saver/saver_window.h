@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/app.h"
+#include "core/app.h"
 
 namespace nyamo {
 
@@ -15,17 +15,5 @@ inline constexpr std::string_view kSaverCaption = "Amberpaw";
 // pointer that the first tick compares with. ScrW and ScrH hold the screen
 // size in pixels.
 void StartSaver(App& app);
-
-// The sprite sheets, the frame and the background, at ScrW x ScrH: all
-// the surfaces the flock draws with (the xscreensaver hack makes them again
-// for each new size of its window).
-void CreateSaverSurfaces(App& app);
-
-// CaretNow and CursorNow as the desktop reads them now; left as they are
-// where the saver is not a window of the program's own desktop.
-void ReadCaretAndCursor(App& app);
-
-// Give back the saver's surfaces once its window is gone.
-void ReleaseSaverSurfaces(App& app);
 
 }  // namespace nyamo

@@ -2,7 +2,7 @@
 
 #include "saver/compose.h"
 #include "saver/flock.h"
-#include "saver/saver_window.h"
+#include "saver/saver_life.h"
 
 namespace nyamo {
 
@@ -25,7 +25,7 @@ void EndSaver(App& app) {
     // The pointer is visible again before the window goes.
     if (SaverDesktop* desktop = app.platform.saver_desktop) desktop->SetSaverPointer(PointerShape::Default);
     if (SaverWindow* window = app.platform.saver_window) window->UnloadSaverWindow();
-    ReleaseSaverSurfaces(app);
+    SaverFree(app);
 }
 
 // Only the full-screen mode ticks, and nothing of the saver is touched once
@@ -33,6 +33,13 @@ void EndSaver(App& app) {
 bool SaverRunning(const App& app) { return app.g.IsSaver == kTrue && app.saver.scr_work != 0; }
 
 }  // namespace
+
+void ReadCaretAndCursor(App& app) {
+    if (SaverDesktop* desktop = app.platform.saver_desktop) {
+        desktop->GetCaretPos(app.g.CaretNow);
+        desktop->GetCursorPos(app.g.CursorNow);
+    }
+}
 
 void FlockTick(App& app) {
     SpawnCats(app);

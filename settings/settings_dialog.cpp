@@ -8,7 +8,7 @@
 #include "settings/dialog_design.h"
 #include "settings/dialog_scale.h"
 #include "settings/options.h"
-#include "settings/settings_file.h"
+#include "settings/saved_settings.h"
 
 namespace nyamo {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "core/app.h"
 
 namespace nyamo {
 

@@ -11,7 +11,8 @@
 #include <tuple>
 
 #include "platform/headless/headless_platform.h"
-#include "saver/draw_cat.h"
+#include "saver/draw_record.h"
+#include "saver/sprite_stamp.h"
 
 namespace nyamo {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "platform/common/software_blitter.h"
 #include "platform/headless/headless_platform.h"
-#include "saver/draw_cat.h"
+#include "saver/sprite_stamp.h"
 #include "saver/flock.h"
 #include "saver/saver_window.h"
 #include "saver/tick.h"

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "platform/headless/headless_shell.h"
+#include "platform/headless/headless_program.h"
 #include "tests/test_folder.h"
 
 namespace nyamo {
@@ -38,7 +38,7 @@ protected:
 
     TestFolder folder;
     HeadlessWorld world;
-    HeadlessShell shell{world, "/s", folder.path().string()};
+    HeadlessProgram shell{world, "/s", folder.path().string()};
 };
 
 TEST_F(Flock, PoseMachineOverThousandsOfTicks) {
@@ -180,7 +180,7 @@ TEST_F(Flock, CatsPlacedInOneClockTickDrawDifferentNumbers) {
 
 TEST_F(Flock, ASingleCatUsesTwoLanesAndStartsAtTheEdge) {
     for (int run = 0; run < 40; ++run) {
-        HeadlessShell one(world, "/s", folder.path().string());
+        HeadlessProgram one(world, "/s", folder.path().string());
         folder.Write("Nyamo_07.ini", "[Nyamo Saver]\nCatNum=1\nSaverType=2\n");
         world.clock = static_cast<std::uint64_t>(run) * 7919;
         ASSERT_EQ(one.Start(), MainOutcome::SaverStarted);

@@ -17,7 +17,7 @@
 
 #include "platform/common/profile_save.h"
 #include "settings/options.h"
-#include "settings/profile_file.h"
+#include "settings/profile_read.h"
 #include "settings/profile_text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "assets/embedded.h"
 #include "assets/pictures.h"
 #include "platform/common/other_screens.h"
-#include "platform/headless/headless_shell.h"
+#include "platform/headless/headless_program.h"
 #include "preview/preview.h"
 #include "tests/test_folder.h"
 
@@ -17,8 +17,8 @@ using testing::TestFolder;
 
 class Program : public ::testing::Test {
 protected:
-    std::unique_ptr<HeadlessShell> Run(const std::string& command_line) {
-        auto shell = std::make_unique<HeadlessShell>(world, command_line, folder.path().string());
+    std::unique_ptr<HeadlessProgram> Run(const std::string& command_line) {
+        auto shell = std::make_unique<HeadlessProgram>(world, command_line, folder.path().string());
         outcome = shell->Start();
         return shell;
     }
@@ -110,7 +110,7 @@ TEST_F(Program, APreviewWhoseHostGoesBeforeItIsPlacedLeavesNoWindow) {
     world.DestroyWindow(host);
     EXPECT_FALSE(PreviewSetUp(app, host));
     EXPECT_FALSE(platform.AnyWindowLoaded());
-    EXPECT_EQ(world.FindTopLevel("Form2"), 0u);
+    EXPECT_EQ(world.FindTopLevel(kPreviewCaption), 0u);
     EXPECT_FALSE(platform.preview().shown);
 }
 
@@ -145,7 +145,7 @@ TEST_F(Program, GuardRefusesToStartBesideASaverOrDialogAndReadsNothing) {
 TEST_F(Program, AnotherScreenOfARunStartsBesideItsFirstSaver) {
     WriteSettings("CatNum=7\nSaverScreens=2\n");
     auto first = Run("/s");
-    HeadlessShell other(world, "/s", folder.path().string());
+    HeadlessProgram other(world, "/s", folder.path().string());
     EXPECT_EQ(StartSaverOnAnotherScreen(other.app), MainOutcome::SaverStarted);
     EXPECT_EQ(other.app.g.CatNum, 7);
     EXPECT_EQ(other.app.g.SaverScreens, 2);
@@ -383,8 +383,8 @@ TEST_F(Program, PreviewCoversItsHostWithTheChosenSampleUntilTheHostGoes) {
 
 TEST_F(Program, TwoProgramsInOneProcessKeepTheirOwnState) {
     HeadlessWorld other_world(640, 480);
-    HeadlessShell a(world, "/s", folder.path().string());
-    HeadlessShell b(other_world, "/s", folder.path().string());
+    HeadlessProgram a(world, "/s", folder.path().string());
+    HeadlessProgram b(other_world, "/s", folder.path().string());
     ASSERT_EQ(a.Start(), MainOutcome::SaverStarted);
     ASSERT_EQ(b.Start(), MainOutcome::SaverStarted);
     for (int t = 0; t < 50; ++t) {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_shell.h"
+#include "platform/headless/headless_program.h"
 #include "settings/dialog_design.h"
 #include "settings/dialog_scale.h"
 #include "settings/settings_dialog.h"
-#include "settings/settings_file.h"
+#include "settings/saved_settings.h"
 #include "tests/test_folder.h"
 
 namespace nyamo {
@@ -26,7 +26,7 @@ protected:
     }
     TestFolder folder;
     HeadlessWorld world;
-    HeadlessShell shell{world, "/c", folder.path().string()};
+    HeadlessProgram shell{world, "/c", folder.path().string()};
 };
 
 TEST_F(Settings, DefaultsWithoutAFileAndLoadingCreatesNothing) {
@@ -246,7 +246,7 @@ TEST_F(Dialog, EveryScaleKeepsEveryControlInsideApartAndInProportion) {
 TEST_F(Dialog, OpensCentredWithAThreeHundredByTwoHundredClientArea) {
     for (float tpp : {15.0f, 12.0f}) {
         SCOPED_TRACE(tpp);
-        HeadlessShell fresh(world, "", folder.path().string());
+        HeadlessProgram fresh(world, "", folder.path().string());
         world.SetScreen(1280, 1024, tpp);
         ASSERT_EQ(fresh.Start(), MainOutcome::SettingsShown);
         HeadlessPlatform& p = fresh.platform;
@@ -323,7 +323,7 @@ TEST_F(Dialog, ShowsTheLoadedValues) {
     EXPECT_EQ(dialog().texts.at(Control::Label2), " 20");
     EXPECT_EQ(dialog().texts.at(Control::Label4), " 5");
 
-    HeadlessShell second(world, "/c", folder.path().string());
+    HeadlessProgram second(world, "/c", folder.path().string());
     EXPECT_FALSE(dialog().all_screens);
     folder.Write("Nyamo_07.ini", "[Nyamo Saver]\nSaverType=2\nCatNum=1\nSaverSpeed=10\nSaverScreens=2\n");
     shell.CloseBox();
@@ -373,7 +373,7 @@ TEST_F(Dialog, CancelAndCloseBoxLeaveTheFileAsItWas) {
     EXPECT_EQ(shell.exit_status(), 0);
     EXPECT_EQ(folder.Read("Nyamo_07.ini"), text);
 
-    HeadlessShell again(world, "", folder.path().string());
+    HeadlessProgram again(world, "", folder.path().string());
     ASSERT_EQ(again.Start(), MainOutcome::SettingsShown);
     again.MoveScrollBar(0, 44);
     again.SelectOption(1);

@@ -14,7 +14,7 @@
 #include <optional>
 #include <random>
 
-#include "settings/profile_file.h"
+#include "settings/profile_read.h"
 #include "settings/profile_text.h"
 
 namespace nyamo {

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "platform/common/profile_save.h"
-#include "settings/profile_file.h"
+#include "settings/profile_read.h"
 
 namespace nyamo {
 

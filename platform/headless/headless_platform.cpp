@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/common/profile_store.h"
+#include "preview/preview.h"
 
 namespace nyamo {
 
@@ -214,7 +215,7 @@ void HeadlessPlatform::LoadPreviewWindow(PixelView desktop_sample, PixelView bla
     Log("LoadPreviewWindow");
     preview_ = HeadlessPreviewWindow{};
     preview_.loaded = true;
-    preview_.handle = world_.CreateWindow("Form2", Rect{});
+    preview_.handle = world_.CreateWindow(std::string(kPreviewCaption), Rect{});
     preview_.samples[0] = PixelBuffer(desktop_sample);
     preview_.samples[1] = PixelBuffer(blank_sample);
 }

@@ -9,7 +9,7 @@
 
 #include "platform/common/profile_save.h"
 #include "platform/linux/xscreensaver_list.h"
-#include "settings/profile_file.h"
+#include "settings/profile_read.h"
 
 namespace nyamo::linux_program {
 namespace {

@@ -10,12 +10,13 @@
 
 #include "platform/linux/backend_choice.h"
 #include "platform/linux/daemonize.h"
+#include "platform/linux/hack_request.h"
 #include "platform/linux/program_help.h"
 #include "platform/linux/xscreensaver_add.h"
 #include "platform/x11/x11_hack.h"
 #include "platform/x11/x11_program.h"
 #ifdef NYAMO_WAYLAND
-#include "platform/wayland/wayland_saver.h"
+#include "platform/wayland/wayland_program.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -42,12 +43,12 @@ int main(int argc, char** argv) {
         const char* home = std::getenv("HOME");
         return lp::AddToXscreensaver(home != nullptr ? home : "", self, lp::kAppDefaultsFiles, std::cout, std::cerr);
     }
-    const auto hack = nyamo::x11::ParseHackRequest(args, std::getenv("XSCREENSAVER_WINDOW"));
-    if (const auto* error = std::get_if<nyamo::x11::HackUsageError>(&hack)) {
-        std::fprintf(stderr, "nyamo: %s\n%s\n", error->message.c_str(), nyamo::x11::HackUsage().c_str());
+    const auto hack = lp::ParseHackRequest(args, std::getenv("XSCREENSAVER_WINDOW"));
+    if (const auto* error = std::get_if<lp::HackUsageError>(&hack)) {
+        std::fprintf(stderr, "nyamo: %s\n%s\n", error->message.c_str(), lp::HackUsage().c_str());
         return 2;
     }
-    if (const auto* request = std::get_if<nyamo::x11::HackRequest>(&hack)) return nyamo::x11::RunHack(*request);
+    if (const auto* request = std::get_if<lp::HackRequest>(&hack)) return nyamo::x11::RunHack(*request);
 
     const lp::BackendChoice choice = lp::ChooseBackend(args, std::getenv("WAYLAND_DISPLAY"));
     if (!choice.error.empty()) {

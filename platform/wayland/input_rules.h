@@ -1,5 +1,5 @@
 // Which input ends the saver: the rules alone, fed by the wl_pointer and
-// wl_keyboard listeners of one seat (wayland_saver.cpp), so that they can
+// wl_keyboard listeners of one seat (wayland_program.cpp), so that they can
 // be tried without a compositor. A surface is only a key here; the
 // listener says whether it is one of the saver's.
 //

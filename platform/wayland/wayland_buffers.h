@@ -5,7 +5,7 @@
 // hand-over (attach, a few damage boxes, frame callback, commit) waits while
 // the compositor is behind; the frame then goes with the next release or
 // frame event (Retry). While the compositor holds both buffers there is
-// nothing to draw in: the shell's loop holds the output's tick back until
+// nothing to draw in: the program's loop holds the output's tick back until
 // one comes back (CanDraw). Nothing here allocates after Allocate.
 #pragma once
 

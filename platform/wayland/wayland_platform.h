@@ -1,13 +1,13 @@
 // The Wayland backend of the seam: one WaylandPlatform, with an App of its
 // own, for each output. Its saver window is the output's layer-shell
-// surface, which the shell (wayland_saver.cpp) makes and configures before
+// surface, which the program (wayland_program.cpp) makes and configures before
 // Main runs, so that the core learns the output's size from Screen().
 //
 // Implemented:
-// - System: the command line the shell gives ("/s"), the Linux program's
-//   settings folder, screen metrics of the output in device pixels at 15
-//   twips a pixel, a monotonic clock, profile files through the portable
-//   reader and writer;
+// - System: the command line the program gives ("/s"), the Linux
+//   program's settings folder, screen metrics of the output in device
+//   pixels at 15 twips a pixel, a monotonic clock, profile files through the
+//   portable reader and writer;
 // - SaverFrames: surfaces in memory, composed with the software blitter;
 //   the desktop from the compositor's picture of the output
 //   (output_capture.h), taken before the surface shows (black, with one
@@ -15,8 +15,8 @@
 //   wl_shm buffers (wayland_buffers.h), which are also the frame; the timer;
 // - SaverWindow: the layer surface.
 // Not offered: SaverDesktop (the compositor places the layer surface above
-// everything, and input is the shell's, which ends every output's saver at
-// once); OtherWindows (one instance is the shell's lock in
+// everything, and input is the program's, which ends every output's saver
+// at once); OtherWindows (one instance is the program's lock in
 // $XDG_RUNTIME_DIR); the preview and the settings dialog, which no Wayland
 // host needs (the X11 backend shows both, through XWayland).
 #pragma once
@@ -27,7 +27,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/common/shell_loop.h"
+#include "platform/common/loop_support.h"
 #include "platform/common/surface_table.h"
 #include "platform/platform.h"
 #include "platform/wayland/wayland_buffers.h"
@@ -40,7 +40,7 @@ struct ext_output_image_capture_source_manager_v1;
 
 namespace nyamo::wayland {
 
-// What the shell knows of one output and of the globals every output uses.
+// What the program knows of one output and of the globals every output uses.
 struct OutputSurface {
     wl_display* display = nullptr;
     wl_shm* shm = nullptr;
@@ -77,7 +77,7 @@ public:
     // What the output's App runs on.
     Platform roles() { return {.system = *this, .frames = *this, .saver_window = this}; }
 
-    // --- For the shell's loop ------------------------------------------------
+    // --- For the program's loop ------------------------------------------------
     bool SaverLoaded() const { return loaded_; }
     TickTimer& timer() { return timer_; }
     // A buffer came back or the compositor caught up: send a frame held back.

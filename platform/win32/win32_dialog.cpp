@@ -4,7 +4,7 @@
 // (IsDialogMessageW in the loop) gives it its keyboard interface.
 #include <cmath>
 
-#include "app/app.h"
+#include "core/app.h"
 #include "app/main.h"
 #include "platform/win32/win32_platform.h"
 #include "settings/dialog_design.h"

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/win32/win32_platform.h"
+#include "preview/preview.h"
 
 namespace nyamo {
 
@@ -24,9 +25,7 @@ int ImageIndex(Control image) { return image == Control::Prev1 ? 1 : 0; }
 void Win32Platform::LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) {
     samples_[0] = Win32SurfaceFrom(desktop_sample);
     samples_[1] = Win32SurfaceFrom(blank_sample);
-    // The caption is never shown and is not one the single-instance guard
-    // looks for.
-    preview_ = CreateWindowExW(WS_EX_TOOLWINDOW, kPreviewClass, L"Form2", WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+    preview_ = CreateWindowExW(WS_EX_TOOLWINDOW, kPreviewClass, Widen(kPreviewCaption).c_str(), WS_POPUP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                                nullptr, nullptr, instance_, this);
     if (preview_ == nullptr) return;
     WindowCreated();

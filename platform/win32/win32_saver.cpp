@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/app.h"
+#include "core/app.h"
 #include "app/main.h"
 #include "platform/common/push_groups.h"
 #include "platform/win32/win32_gdi_profile.h"

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "platform/common/shell_loop.h"
+#include "platform/common/loop_support.h"
 
 namespace nyamo::x11 {
 

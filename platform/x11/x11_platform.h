@@ -75,7 +75,7 @@ public:
 
     Display* display() const { return display_; }
 
-    // --- For the shell's loops ---------------------------------------------
+    // --- For the program's loops ---------------------------------------------
     bool SaverLoaded() const { return saver_.window != 0; }
     bool PreviewLoaded() const { return preview_.window != 0; }
     bool DialogLoaded() const;
@@ -83,7 +83,7 @@ public:
     // The saver's timer, running from SetTimerInterval until the window goes.
     TickTimer& timer() { return timer_; }
     // Handle what the backend handles itself (exposure, destruction) and
-    // tell the shell what it must deliver to the core.
+    // tell the program what it must deliver to the core.
     SaverInput Translate(const XEvent& event);
     void set_dialog_events(DialogEvents events) { dialog_events_ = std::move(events); }
     const DialogEvents& dialog_events() const { return dialog_events_; }

@@ -25,6 +25,7 @@
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_image.h"
 #include "platform/x11/x11_platform.h"
+#include "preview/preview.h"
 
 namespace nyamo::x11 {
 
@@ -62,7 +63,7 @@ void X11Platform::LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sa
                                     DefaultVisual(display_, screen_number_),
                                     CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
     preview_.width = preview_.height = 1;
-    SetWindowName(display_, preview_.window, "Form2");
+    SetWindowName(display_, preview_.window, kPreviewCaption);
 }
 
 bool X11Platform::EmbedPreviewIn(WindowHandle host) {

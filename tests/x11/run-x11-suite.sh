@@ -1267,7 +1267,7 @@ daemon_settings_tool() {  # daemon_settings_tool ACCOUNT
   # The settings tool reads its configs from one fixed folder: a private
   # mount shows it Debian's configs and ours without touching the system.
   mkdir -p "$work/xss-config"
-  cp /usr/share/xscreensaver/config/*.xml "$build/platform/x11/nyamo.xml" "$work/xss-config/"
+  cp /usr/share/xscreensaver/config/*.xml "$build/platform/linux/nyamo.xml" "$work/xss-config/"
   chmod -R a+rX "$work/xss-config"
   daemon_start "$1" True "" || { daemon_stop; return 1; }
   timeout 20 unshare -m sh -c 'mount --bind "$0" /usr/share/xscreensaver/config && exec "$@"' \
@@ -1417,7 +1417,7 @@ no_display_help() {
   [ "$out" = "nyamo $version" ] || { echo "  --version says: $out (CMakeLists.txt: $version)"; result=1; }
   out=$(env -u DISPLAY "$nyamo" --help 2>&1) || { echo "  --help failed"; result=1; }
   # Every option the xscreensaver config passes is in the help and the manual page.
-  for option in $(grep -o 'arg\(-set\)\?="--[a-z-]*' "$build/platform/x11/nyamo.xml" | sed 's/.*"//'); do
+  for option in $(grep -o 'arg\(-set\)\?="--[a-z-]*' "$build/platform/linux/nyamo.xml" | sed 's/.*"//'); do
     grep -q -- " $option" <<<"$out" || { echo "  --help lacks $option"; result=1; }
     grep -qF -- "${option//-/\\-}" "$build/platform/linux/nyamo.6" || { echo "  nyamo.6 lacks $option"; result=1; }
   done

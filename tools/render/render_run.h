@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "assets/pictures.h"
-#include "app/app.h"
+#include "core/app.h"
 #include "platform/headless/headless_platform.h"
 #include "tools/render/render_options.h"
 

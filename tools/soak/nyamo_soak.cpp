@@ -21,7 +21,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/headless/headless_shell.h"
+#include "platform/headless/headless_program.h"
 #include "platform/headless/headless_world.h"
 
 namespace {
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     std::ofstream(folder / "Nyamo_07.ini") << "[Nyamo Saver]\r\nCatNum=50\r\nSaverType=1\r\nSaverSpeed=10\r\n";
 
     nyamo::HeadlessWorld world(width, height);
-    nyamo::HeadlessShell shell(world, "/s", folder.string());
+    nyamo::HeadlessProgram shell(world, "/s", folder.string());
     shell.Start();
 
     using Clock = std::chrono::steady_clock;

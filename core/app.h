@@ -10,7 +10,7 @@
 #include "base/random.h"
 #include "base/state.h"
 #include "platform/platform.h"
-#include "saver/frame.h"
+#include "core/frame.h"
 
 namespace nyamo {
 

@@ -1,6 +1,6 @@
 // The process entry, the message loop and the window classes. The program
 // lives exactly as long as one of its three windows exists.
-#include "app/app.h"
+#include "core/app.h"
 #include "app/main.h"
 #include "platform/common/other_screens.h"
 #include "platform/win32/win32_platform.h"

@@ -1,9 +1,9 @@
-// The Wayland shell: the lock that keeps one saver, the globals, one layer
+// The Wayland program: the lock that keeps one saver, the globals, one layer
 // surface and one App per output, the input that ends the saver, and the
 // loop. The surfaces are made and configured before Main runs on each
 // output, so that the core learns the output's size from Screen(); a
 // surface maps only with its first frame, after the output's picture.
-#include "platform/wayland/wayland_saver.h"
+#include "platform/wayland/wayland_program.h"
 
 #include <fcntl.h>
 #include <malloc.h>

@@ -1,4 +1,4 @@
-#include "settings/profile_file.h"
+#include "settings/profile_read.h"
 #include "settings/profile_text.h"
 #include "platform/common/profile_save.h"
 

@@ -1,4 +1,4 @@
-#include "platform/common/shell_loop.h"
+#include "platform/common/loop_support.h"
 
 namespace nyamo {
 

@@ -1,4 +1,4 @@
-#include "settings/settings_file.h"
+#include "settings/saved_settings.h"
 
 #include "base/numbers.h"
 #include "settings/options.h"

@@ -7,15 +7,15 @@
 #include <optional>
 #include <string>
 
-#include "app/app.h"
+#include "core/app.h"
 #include "app/main.h"
 #include "platform/headless/headless_platform.h"
 
 namespace nyamo {
 
-class HeadlessShell {
+class HeadlessProgram {
 public:
-    explicit HeadlessShell(HeadlessWorld& world, std::string command_line = "", std::string settings_folder = ".");
+    explicit HeadlessProgram(HeadlessWorld& world, std::string command_line = "", std::string settings_folder = ".");
 
     // Run Main. Returns its outcome, or nothing when a run-time error ended it.
     std::optional<MainOutcome> Start();
