@@ -2,38 +2,13 @@
 // did and to play the parts of other clients: a preview host, a window
 // manager's close command, a screenshot comparison.
 //
-//   x11_probe find CAPTION          ids (hex) of windows named CAPTION anywhere
-//   x11_probe names ID CAPTION      the window's four name properties hold CAPTION
-//                                   in the types the ICCCM and EWMH ask for
-//   x11_probe info ID               x y w h override mapped of a window, root coords
-//   x11_probe on-top ID             "top" if ID's top-level is the highest mapped one
-//   x11_probe children ID           count of ID's children and their geometry
-//   x11_probe host WxH [NAME]       make a window, print its id, destroy it on SIGTERM;
-//                                   NAME goes into WM_NAME alone (STRING or COMPOUND_TEXT)
-//   x11_probe close ID              send WM_DELETE_WINDOW, as a close box does
-//   x11_probe message ID TYPE       the same WM_DELETE_WINDOW atom in a client
-//                                   message of another TYPE (another client's protocol)
-//   x11_probe unmap ID / map ID     withdraw or map the window, as iconifying does
-//   x11_probe destroy ID            destroy another client's window
-//   x11_probe screen WxH            resize the screen and its one output, as a
-//                                   resolution change does
-//   x11_probe save ID FILE          the window's pixels as a binary PPM
-//   x11_probe compare ID FILE       pixels that differ from FILE, and the total
-//   x11_probe stats ID X Y W H      pixels in the area: total, black, distinct colours
-//   x11_probe greys ID X Y W H      pixels in the area: not black, and of those grey
-//   x11_probe keyboard-grabbed      "grabbed" if another client holds the keyboard
-//   x11_probe cursor-blank          "blank" if the pointer's current image is empty
-//   x11_probe monitors W1 W2        split the screen into two side-by-side RandR
-//                                   monitors W1 and W2 pixels wide, the right one
-//                                   primary; "monitors off" removes them
-//   x11_probe uploads SECONDS       image uploads (PutImage, ShmPutImage) that all
-//                                   clients make during SECONDS, seen through RECORD;
-//                                   "uploads SECONDS pixels" adds the pixels they carry;
-//                                   "uploads SECONDS pixels replies" also the replies
-//                                   the server sends them (each one a round trip a
-//                                   client waited for)
-//   x11_probe paint-root            a known picture as the root background:
-//                                   red = x * 255 / (w - 1), green = y * 255 / (h - 1), blue 96
+//   x11_probe COMMAND ARGUMENTS...
+//
+// The commands are the rows of kCommands at the end: each one's arguments,
+// what it does, its function. Run alone, or with an unknown command or the
+// wrong arguments, it lists them and ends with status 2. ID is a window id
+// in decimal or 0x hexadecimal, or "root"; a command that checks something
+// ends with status 1 when it does not hold.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -62,8 +37,11 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void Stop(int) { g_stop = 1; }
 int Ignore(Display*, XErrorEvent*) { return 0; }
-
-Display* g_display = nullptr;
+// Success, once the server has done what was asked.
+int Synced(Display* d) {
+    XSync(d, False);
+    return 0;
+}
 
 struct UploadCount {
     int shm_major = -1;
@@ -96,22 +74,17 @@ void CountUpload(XPointer closure, XRecordInterceptData* data) {
     XRecordFreeData(data);
 }
 
-// Requests of every client, watched through the RECORD extension on a
-// connection of its own.
-int CountUploads(Display* d, double seconds, bool with_pixels, bool with_replies) {
-    UploadCount uploads;
-    int event_base = 0, error_base = 0;
-    if (!XQueryExtension(d, "MIT-SHM", &uploads.shm_major, &event_base, &error_base)) uploads.shm_major = -1;
-    Display* data = XOpenDisplay(nullptr);
-    if (data == nullptr) return 1;
+// A RECORD context over every client's uploads (PutImage, and ShmPutImage
+// where the server has MIT-SHM) and, if asked, the replies the server sends them.
+XRecordContext UploadContext(Display* d, int shm_major, bool with_replies) {
     XRecordRange* core = XRecordAllocRange();
     XRecordRange* shm = XRecordAllocRange();
-    core->core_requests.first = core->core_requests.last = X_PutImage;
     XRecordRange* replies = XRecordAllocRange();
+    core->core_requests.first = core->core_requests.last = X_PutImage;
     XRecordRange* ranges[3] = {core, shm, replies};
     int range_count = 1;
-    if (uploads.shm_major >= 0) {
-        shm->ext_requests.ext_major.first = shm->ext_requests.ext_major.last = static_cast<unsigned char>(uploads.shm_major);
+    if (shm_major >= 0) {
+        shm->ext_requests.ext_major.first = shm->ext_requests.ext_major.last = static_cast<unsigned char>(shm_major);
         shm->ext_requests.ext_minor.first = shm->ext_requests.ext_minor.last = X_ShmPutImage;
         ranges[range_count++] = shm;
     }
@@ -130,9 +103,22 @@ int CountUploads(Display* d, double seconds, bool with_pixels, bool with_replies
     XFree(core);
     XFree(shm);
     XFree(replies);
-    if (context == 0) return 1;
+    return context;
+}
+
+// Requests of every client during SECONDS, watched through the RECORD
+// extension on a connection of its own.
+std::optional<UploadCount> CountUploads(Display* d, double seconds, bool with_replies) {
+    UploadCount uploads;
+    int event_base = 0, error_base = 0;
+    if (!XQueryExtension(d, "MIT-SHM", &uploads.shm_major, &event_base, &error_base)) uploads.shm_major = -1;
+    Display* data = XOpenDisplay(nullptr);
+    if (data == nullptr) return std::nullopt;
+    const XRecordContext context = UploadContext(d, uploads.shm_major, with_replies);
+    if (context == 0) return std::nullopt;
     XSync(d, False);
-    if (!XRecordEnableContextAsync(data, context, CountUpload, reinterpret_cast<XPointer>(&uploads))) return 1;
+    if (!XRecordEnableContextAsync(data, context, CountUpload, reinterpret_cast<XPointer>(&uploads)))
+        return std::nullopt;
     for (int waited = 0; waited < static_cast<int>(seconds * 100); ++waited) {
         XRecordProcessReplies(data);
         usleep(10000);
@@ -142,18 +128,12 @@ int CountUploads(Display* d, double seconds, bool with_pixels, bool with_replies
     XRecordProcessReplies(data);
     XRecordFreeContext(d, context);
     XCloseDisplay(data);
-    if (with_replies)
-        std::printf("%ld %lld %ld\n", uploads.count, uploads.pixels, uploads.replies);
-    else if (with_pixels)
-        std::printf("%ld %lld\n", uploads.count, uploads.pixels);
-    else
-        std::printf("%ld\n", uploads.count);
-    return 0;
+    return uploads;
 }
 
 // A window id in decimal or 0x hexadecimal, or "root".
-Window ParseId(const char* text) {
-    if (std::strcmp(text, "root") == 0) return DefaultRootWindow(g_display);
+Window ParseId(Display* d, const char* text) {
+    if (std::strcmp(text, "root") == 0) return DefaultRootWindow(d);
     return static_cast<Window>(std::strtoul(text, nullptr, 0));
 }
 
@@ -303,272 +283,342 @@ std::optional<Pixels> Grab(Display* d, Window w, int x, int y, int width, int he
     return p;
 }
 
-int Usage() {
-    std::fprintf(stderr, "x11_probe: unknown command (see the source's header)\n");
+// The commands. Each takes the display and its arguments (as many as its
+// row in kCommands allows, then a null pointer) and returns the status, or
+// kWrongArguments for arguments it cannot read.
+constexpr int kWrongArguments = -1;
+
+int Find(Display* d, char** args) {
+    std::vector<Window> pending{DefaultRootWindow(d)};
+    bool found = false;
+    while (!pending.empty()) {
+        const Window w = pending.back();
+        pending.pop_back();
+        if (const auto name = Name(d, w); name && *name == args[0]) {
+            std::printf("0x%lx\n", w);
+            found = true;
+        }
+        for (Window c : Children(d, w)) pending.push_back(c);
+    }
+    return found ? 0 : 1;
+}
+
+int Names(Display* d, char** args) { return NamesHold(d, ParseId(d, args[0]), args[1]) ? 0 : 1; }
+
+int Info(Display* d, char** args) {
+    const Window w = ParseId(d, args[0]);
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(d, w, &a) == 0) return 1;
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+    std::printf("%d %d %d %d override=%d mapped=%d\n", x, y, a.width, a.height, a.override_redirect ? 1 : 0,
+                a.map_state == IsViewable ? 1 : 0);
+    return 0;
+}
+
+int OnTop(Display* d, char** args) {
+    const Window top = TopLevel(d, ParseId(d, args[0]));
+    Window highest = 0;
+    for (Window c : Children(d, DefaultRootWindow(d))) {
+        XWindowAttributes a{};
+        if (XGetWindowAttributes(d, c, &a) != 0 && a.map_state == IsViewable) highest = c;
+    }
+    std::printf("%s\n", highest == top ? "top" : "below");
+    return highest == top ? 0 : 1;
+}
+
+int ChildrenOf(Display* d, char** args) {
+    const auto kids = Children(d, ParseId(d, args[0]));
+    std::printf("%zu", kids.size());
+    for (Window c : kids) {
+        XWindowAttributes a{};
+        XGetWindowAttributes(d, c, &a);
+        std::printf(" 0x%lx:%d,%d,%dx%d,%s", c, a.x, a.y, a.width, a.height,
+                    a.map_state == IsViewable ? "mapped" : "unmapped");
+    }
+    std::printf("\n");
+    return 0;
+}
+
+int Host(Display* d, char** args) {
+    int w = 0, h = 0;
+    if (std::sscanf(args[0], "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) return kWrongArguments;
+    const int screen = DefaultScreen(d);
+    const Window host = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, static_cast<unsigned>(w),
+                                            static_cast<unsigned>(h), 0, WhitePixel(d, screen), WhitePixel(d, screen));
+    if (args[1] != nullptr) {
+        // A client of the old kind: WM_NAME alone, in the ICCCM's types.
+        XTextProperty name{};
+        if (Xutf8TextListToTextProperty(d, &args[1], 1, XStdICCTextStyle, &name) < Success) return 1;
+        XSetWMName(d, host, &name);
+        XFree(name.value);
+    } else {
+        XStoreName(d, host, "preview host");
+    }
+    XMapWindow(d, host);
+    XSync(d, False);
+    std::printf("0x%lx\n", host);
+    std::fflush(stdout);
+    std::signal(SIGTERM, Stop);
+    std::signal(SIGINT, Stop);
+    while (!g_stop) usleep(20000);
+    XDestroyWindow(d, host);
+    return Synced(d);
+}
+
+int Unmap(Display* d, char** args) { XUnmapWindow(d, ParseId(d, args[0])); return Synced(d); }
+int Map(Display* d, char** args) { XMapWindow(d, ParseId(d, args[0])); return Synced(d); }
+int Destroy(Display* d, char** args) { XDestroyWindow(d, ParseId(d, args[0])); return Synced(d); }
+
+// The first output at a mode of that size (made unless there is one), the
+// screen to match: no output may reach beyond the screen.
+int Screen(Display* d, char** args) {
+    XRRModeInfo mode{};
+    if (std::sscanf(args[0], "%ux%u", &mode.width, &mode.height) != 2) return kWrongArguments;
+    const Window root = DefaultRootWindow(d);
+    XRRScreenResources* res = XRRGetScreenResources(d, root);
+    if (res == nullptr || res->ncrtc < 1 || res->noutput < 1) return 1;
+    RRMode id = None;
+    for (int i = 0; i < res->nmode; ++i)
+        if (res->modes[i].width == mode.width && res->modes[i].height == mode.height) id = res->modes[i].id;
+    mode.name = args[0];
+    mode.nameLength = static_cast<unsigned>(std::strlen(args[0]));
+    if (id == None) XRRAddOutputMode(d, res->outputs[0], id = XRRCreateMode(d, root, &mode));
+    const int w = static_cast<int>(mode.width), h = static_cast<int>(mode.height);
+    const int room_w = std::max(w, DisplayWidth(d, 0)), room_h = std::max(h, DisplayHeight(d, 0));
+    XRRSetScreenSize(d, root, room_w, room_h, room_w / 4, room_h / 4);
+    const bool ok = XRRSetCrtcConfig(d, res, res->crtcs[0], CurrentTime, 0, 0, id, RR_Rotate_0, res->outputs, 1) ==
+                    RRSetConfigSuccess;
+    if (ok) XRRSetScreenSize(d, root, w, h, w / 4, h / 4);
+    XSync(d, False);
+    return ok ? 0 : 1;
+}
+
+// WM_DELETE_WINDOW sent to the window in a client message of that type.
+int SendDelete(Display* d, const char* window, const char* type) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = ParseId(d, window);
+    e.xclient.message_type = XInternAtom(d, type, False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+    return Synced(d);
+}
+int Close(Display* d, char** args) { return SendDelete(d, args[0], "WM_PROTOCOLS"); }
+int Message(Display* d, char** args) { return SendDelete(d, args[0], args[1]); }
+
+int Save(Display* d, char** args) {
+    const auto p = Grab(d, ParseId(d, args[0]), 0, 0, 0, 0);
+    if (!p) return 1;
+    std::ofstream out(args[1], std::ios::binary);
+    out << "P6\n" << p->w << " " << p->h << "\n255\n";
+    out.write(reinterpret_cast<const char*>(p->rgb.data()), static_cast<std::streamsize>(p->rgb.size()));
+    return out ? 0 : 1;
+}
+
+int Compare(Display* d, char** args) {
+    const auto p = Grab(d, ParseId(d, args[0]), 0, 0, 0, 0);
+    if (!p) return 1;
+    std::ifstream in(args[1], std::ios::binary);
+    std::string magic;
+    int w = 0, h = 0, max = 0;
+    in >> magic >> w >> h >> max;
+    in.get();
+    if (magic != "P6" || w != p->w || h != p->h) {
+        std::printf("size differs\n");
+        return 1;
+    }
+    std::vector<unsigned char> ref(p->rgb.size());
+    in.read(reinterpret_cast<char*>(ref.data()), static_cast<std::streamsize>(ref.size()));
+    long differ = 0;
+    for (std::size_t i = 0; i < ref.size(); i += 3)
+        if (std::memcmp(&ref[i], &p->rgb[i], 3) != 0) ++differ;
+    std::printf("%ld %ld\n", differ, static_cast<long>(w) * h);
+    return 0;
+}
+
+// The pixels of the area ID X Y W H of a window.
+std::optional<Pixels> GrabArea(Display* d, char** args) {
+    return Grab(d, ParseId(d, args[0]), std::atoi(args[1]), std::atoi(args[2]), std::atoi(args[3]), std::atoi(args[4]));
+}
+
+int Stats(Display* d, char** args) {
+    const auto p = GrabArea(d, args);
+    if (!p) return 1;
+    long black = 0;
+    std::set<unsigned long> colours;
+    for (std::size_t i = 0; i < p->rgb.size(); i += 3) {
+        const unsigned long c = (p->rgb[i] << 16) | (p->rgb[i + 1] << 8) | p->rgb[i + 2];
+        if (c == 0) ++black;
+        colours.insert(c);
+    }
+    std::printf("total=%ld black=%ld colours=%zu\n", static_cast<long>(p->w) * p->h, black, colours.size());
+    return 0;
+}
+
+// Grey: the channels within 24 of each other. The kittens are grey tabbies,
+// so a screen whose colours are converted wrongly shows few greys.
+int Greys(Display* d, char** args) {
+    const auto p = GrabArea(d, args);
+    if (!p) return 1;
+    long lit = 0, grey = 0;
+    for (std::size_t i = 0; i < p->rgb.size(); i += 3) {
+        const int r = p->rgb[i], g = p->rgb[i + 1], b = p->rgb[i + 2];
+        if (r == 0 && g == 0 && b == 0) continue;
+        ++lit;
+        if (std::max({r, g, b}) - std::min({r, g, b}) <= 24) ++grey;
+    }
+    std::printf("lit=%ld grey=%ld\n", lit, grey);
+    return 0;
+}
+
+int KeyboardGrabbed(Display* d, char**) {
+    const int status = XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (status == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
+    XSync(d, False);
+    std::printf("%s\n", status == AlreadyGrabbed ? "grabbed" : "free");
+    return status == AlreadyGrabbed ? 0 : 1;
+}
+
+int CursorBlank(Display* d, char**) {
+    int event_base = 0, error_base = 0;
+    if (!XFixesQueryExtension(d, &event_base, &error_base)) return 2;
+    XFixesCursorImage* image = XFixesGetCursorImage(d);
+    if (image == nullptr) return 2;
+    bool blank = true;
+    for (int i = 0; i < image->width * image->height; ++i)
+        if ((image->pixels[i] >> 24) != 0) blank = false;
+    XFree(image);
+    std::printf("%s\n", blank ? "blank" : "visible");
+    return blank ? 0 : 1;
+}
+
+int Monitors(Display* d, char** args) {
+    const Window root = DefaultRootWindow(d);
+    const Atom left = XInternAtom(d, "NYAMO-LEFT", False), right = XInternAtom(d, "NYAMO-RIGHT", False);
+    if (args[1] == nullptr) {
+        if (std::strcmp(args[0], "off") != 0) return kWrongArguments;
+        XRRDeleteMonitor(d, root, left);
+        XRRDeleteMonitor(d, root, right);
+        return Synced(d);
+    }
+    const int w1 = std::atoi(args[0]), w2 = std::atoi(args[1]);
+    const int h = DisplayHeight(d, DefaultScreen(d));
+    int x = 0;
+    for (const auto& [name, width, primary] : {std::tuple{left, w1, False}, std::tuple{right, w2, True}}) {
+        XRRMonitorInfo* m = XRRAllocateMonitor(d, 0);
+        m->name = name;
+        m->primary = primary;
+        m->automatic = True;
+        m->x = x;
+        m->y = 0;
+        m->width = width;
+        m->height = h;
+        m->mwidth = width / 4;
+        m->mheight = h / 4;
+        XRRSetMonitor(d, root, m);
+        XFree(m);
+        x += width;
+    }
+    return Synced(d);
+}
+
+int Uploads(Display* d, char** args) {
+    const bool with_pixels = args[1] != nullptr, with_replies = with_pixels && args[2] != nullptr;
+    if ((with_pixels && std::strcmp(args[1], "pixels") != 0) || (with_replies && std::strcmp(args[2], "replies") != 0))
+        return kWrongArguments;
+    const auto uploads = CountUploads(d, std::atof(args[0]), with_replies);
+    if (!uploads) return 1;
+    std::printf("%ld", uploads->count);
+    if (with_pixels) std::printf(" %lld", uploads->pixels);
+    if (with_replies) std::printf(" %ld", uploads->replies);
+    std::printf("\n");
+    return 0;
+}
+
+// Red x * 255 / (w - 1), green y * 255 / (h - 1), blue 96: each pixel tells where it is.
+int PaintRoot(Display* d, char**) {
+    const int screen = DefaultScreen(d);
+    const Window root = DefaultRootWindow(d);
+    const int w = DisplayWidth(d, screen), h = DisplayHeight(d, screen);
+    const Pixmap pixmap = XCreatePixmap(d, root, static_cast<unsigned>(w), static_cast<unsigned>(h),
+                                        static_cast<unsigned>(DefaultDepth(d, screen)));
+    XImage* image = XGetImage(d, pixmap, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
+    if (image == nullptr) return 1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            XPutPixel(image, x, y, (static_cast<unsigned long>(x * 255 / (w - 1)) << 16) |
+                                       (static_cast<unsigned long>(y * 255 / (h - 1)) << 8) | 96);
+    const GC gc = XCreateGC(d, pixmap, 0, nullptr);
+    XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    XSetWindowBackgroundPixmap(d, root, pixmap);
+    XClearWindow(d, root);
+    XFreeGC(d, gc);
+    XFreePixmap(d, pixmap);
+    XDestroyImage(image);
+    return Synced(d);
+}
+
+struct Command {
+    const char* name;
+    const char* arguments;  // as the usage shows them
+    const char* what;       // what it does or prints
+    int least, most;        // how many arguments it takes
+    int (*run)(Display*, char** args);
+};
+
+constexpr Command kCommands[] = {
+    {"find", "CAPTION", "ids (hex) of the windows named CAPTION anywhere", 1, 1, Find},
+    {"names", "ID CAPTION", "the 4 name properties hold CAPTION in the ICCCM's and EWMH's types", 2, 2, Names},
+    {"info", "ID", "x y w h override=0|1 mapped=0|1 of the window, in root coordinates", 1, 1, Info},
+    {"on-top", "ID", "\"top\" if the window's top-level is the highest mapped one", 1, 1, OnTop},
+    {"children", "ID", "how many children the window has, and their geometry", 1, 1, ChildrenOf},
+    {"host", "WxH [NAME]", "a window, its id printed, destroyed on SIGTERM; NAME in WM_NAME alone", 1, 2, Host},
+    {"close", "ID", "WM_DELETE_WINDOW as a close box sends it", 1, 1, Close},
+    {"message", "ID TYPE", "the same atom in a message of another TYPE (no close request)", 2, 2, Message},
+    {"unmap", "ID", "another client's window withdrawn, as iconifying does", 1, 1, Unmap},
+    {"map", "ID", "the window mapped again", 1, 1, Map},
+    {"destroy", "ID", "another client's window destroyed", 1, 1, Destroy},
+    {"screen", "WxH", "the screen and its one output resized, as a resolution change does", 1, 1, Screen},
+    {"save", "ID FILE", "the window's pixels as a binary PPM", 2, 2, Save},
+    {"compare", "ID FILE", "how many pixels differ from the PPM FILE, and the total", 2, 2, Compare},
+    {"stats", "ID X Y W H", "total=N black=N colours=N (distinct) of the area", 5, 5, Stats},
+    {"greys", "ID X Y W H", "lit=N grey=N: the area's pixels not black, and of those the grey", 5, 5, Greys},
+    {"keyboard-grabbed", "", "\"grabbed\" if another client holds the keyboard", 0, 0, KeyboardGrabbed},
+    {"cursor-blank", "", "\"blank\" if the pointer's current image is empty", 0, 0, CursorBlank},
+    {"monitors", "W1 W2 | off", "two RandR monitors side by side, the right one primary; or none", 1, 2, Monitors},
+    {"uploads", "SECONDS [pixels [replies]]", "all clients' image uploads meanwhile, pixels, replies", 1, 3, Uploads},
+    {"paint-root", "", "a known root background: red by x, green by y, blue 96", 0, 0, PaintRoot},
+};
+
+// The usage of one command, or of all when none is named; status 2.
+int Usage(const Command* only) {
+    if (only == nullptr) std::fprintf(stderr, "usage: x11_probe COMMAND ARGUMENTS..., one of:\n");
+    for (const Command& c : kCommands) {
+        if (only != nullptr && only != &c) continue;
+        const std::string call = std::string(c.name) + (c.arguments[0] != '\0' ? " " : "") + c.arguments;
+        std::fprintf(stderr, "%s%-34s %s\n", only != nullptr ? "usage: x11_probe " : "  ", call.c_str(), c.what);
+    }
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Usage();
+    const Command* command = nullptr;
+    for (const Command& c : kCommands)
+        if (argc >= 2 && std::strcmp(argv[1], c.name) == 0) command = &c;
+    if (command == nullptr) return Usage(nullptr);
+    if (argc - 2 < command->least || argc - 2 > command->most) return Usage(command);
     Display* d = XOpenDisplay(nullptr);
     if (d == nullptr) {
         std::fprintf(stderr, "x11_probe: no display\n");
         return 2;
     }
     XSetErrorHandler(Ignore);
-    g_display = d;
-    const std::string command = argv[1];
-    const Window root = DefaultRootWindow(d);
-
-    if (command == "find" && argc == 3) {
-        std::vector<Window> pending{root};
-        bool found = false;
-        while (!pending.empty()) {
-            const Window w = pending.back();
-            pending.pop_back();
-            if (const auto name = Name(d, w); name && *name == argv[2]) {
-                std::printf("0x%lx\n", w);
-                found = true;
-            }
-            for (Window c : Children(d, w)) pending.push_back(c);
-        }
-        return found ? 0 : 1;
-    }
-    if (command == "names" && argc == 4) return NamesHold(d, ParseId(argv[2]), argv[3]) ? 0 : 1;
-    if (command == "info" && argc == 3) {
-        const Window w = ParseId(argv[2]);
-        XWindowAttributes a{};
-        if (XGetWindowAttributes(d, w, &a) == 0) return 1;
-        int x = 0, y = 0;
-        Window child = 0;
-        XTranslateCoordinates(d, w, root, 0, 0, &x, &y, &child);
-        std::printf("%d %d %d %d override=%d mapped=%d\n", x, y, a.width, a.height, a.override_redirect ? 1 : 0,
-                    a.map_state == IsViewable ? 1 : 0);
-        return 0;
-    }
-    if (command == "on-top" && argc == 3) {
-        const Window top = TopLevel(d, ParseId(argv[2]));
-        Window highest = 0;
-        for (Window c : Children(d, root)) {
-            XWindowAttributes a{};
-            if (XGetWindowAttributes(d, c, &a) != 0 && a.map_state == IsViewable) highest = c;
-        }
-        std::printf("%s\n", highest == top ? "top" : "below");
-        return highest == top ? 0 : 1;
-    }
-    if (command == "children" && argc == 3) {
-        const auto kids = Children(d, ParseId(argv[2]));
-        std::printf("%zu", kids.size());
-        for (Window c : kids) {
-            XWindowAttributes a{};
-            XGetWindowAttributes(d, c, &a);
-            std::printf(" 0x%lx:%d,%d,%dx%d,%s", c, a.x, a.y, a.width, a.height,
-                        a.map_state == IsViewable ? "mapped" : "unmapped");
-        }
-        std::printf("\n");
-        return 0;
-    }
-    if (command == "host" && (argc == 3 || argc == 4)) {
-        int w = 0, h = 0;
-        if (std::sscanf(argv[2], "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) return Usage();
-        const int screen = DefaultScreen(d);
-        const Window host = XCreateSimpleWindow(d, root, 10, 10, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
-                                                WhitePixel(d, screen), WhitePixel(d, screen));
-        if (argc == 4) {
-            // A client of the old kind: WM_NAME alone, in the ICCCM's types.
-            char* list[] = {argv[3]};
-            XTextProperty name{};
-            if (Xutf8TextListToTextProperty(d, list, 1, XStdICCTextStyle, &name) < Success) return 1;
-            XSetWMName(d, host, &name);
-            XFree(name.value);
-        } else {
-            XStoreName(d, host, "preview host");
-        }
-        XMapWindow(d, host);
-        XSync(d, False);
-        std::printf("0x%lx\n", host);
-        std::fflush(stdout);
-        std::signal(SIGTERM, Stop);
-        std::signal(SIGINT, Stop);
-        while (!g_stop) usleep(20000);
-        XDestroyWindow(d, host);
-        XSync(d, False);
-        return 0;
-    }
-    if ((command == "unmap" || command == "destroy") && argc == 3) {
-        (command == "unmap" ? XUnmapWindow : XDestroyWindow)(d, ParseId(argv[2]));
-        XSync(d, False);
-        return 0;
-    }
-    if (command == "screen" && argc == 3) {
-        // The first output at a mode of that size (made unless there is one),
-        // the screen to match: no output may reach beyond the screen.
-        XRRModeInfo mode{};
-        if (std::sscanf(argv[2], "%ux%u", &mode.width, &mode.height) != 2) return Usage();
-        XRRScreenResources* res = XRRGetScreenResources(d, root);
-        if (res == nullptr || res->ncrtc < 1 || res->noutput < 1) return 1;
-        RRMode id = None;
-        for (int i = 0; i < res->nmode; ++i)
-            if (res->modes[i].width == mode.width && res->modes[i].height == mode.height) id = res->modes[i].id;
-        mode.name = argv[2];
-        mode.nameLength = static_cast<unsigned>(std::strlen(argv[2]));
-        if (id == None) XRRAddOutputMode(d, res->outputs[0], id = XRRCreateMode(d, root, &mode));
-        const int w = static_cast<int>(mode.width), h = static_cast<int>(mode.height);
-        const int room_w = std::max(w, DisplayWidth(d, 0)), room_h = std::max(h, DisplayHeight(d, 0));
-        XRRSetScreenSize(d, root, room_w, room_h, room_w / 4, room_h / 4);
-        const bool ok = XRRSetCrtcConfig(d, res, res->crtcs[0], CurrentTime, 0, 0, id, RR_Rotate_0, res->outputs, 1) ==
-                        RRSetConfigSuccess;
-        if (ok) XRRSetScreenSize(d, root, w, h, w / 4, h / 4);
-        XSync(d, False);
-        return ok ? 0 : 1;
-    }
-    if (command == "map" && argc == 3) {
-        XMapWindow(d, ParseId(argv[2]));
-        XSync(d, False);
-        return 0;
-    }
-    if ((command == "close" && argc == 3) || (command == "message" && argc == 4)) {
-        XEvent e{};
-        e.xclient.type = ClientMessage;
-        e.xclient.window = ParseId(argv[2]);
-        e.xclient.message_type = XInternAtom(d, argc == 4 ? argv[3] : "WM_PROTOCOLS", False);
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-        e.xclient.data.l[1] = CurrentTime;
-        XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
-        XSync(d, False);
-        return 0;
-    }
-    if ((command == "save" || command == "compare") && argc == 4) {
-        const auto p = Grab(d, ParseId(argv[2]), 0, 0, 0, 0);
-        if (!p) return 1;
-        if (command == "save") {
-            std::ofstream out(argv[3], std::ios::binary);
-            out << "P6\n" << p->w << " " << p->h << "\n255\n";
-            out.write(reinterpret_cast<const char*>(p->rgb.data()), static_cast<std::streamsize>(p->rgb.size()));
-            return out ? 0 : 1;
-        }
-        std::ifstream in(argv[3], std::ios::binary);
-        std::string magic;
-        int w = 0, h = 0, max = 0;
-        in >> magic >> w >> h >> max;
-        in.get();
-        if (magic != "P6" || w != p->w || h != p->h) {
-            std::printf("size differs\n");
-            return 1;
-        }
-        std::vector<unsigned char> ref(p->rgb.size());
-        in.read(reinterpret_cast<char*>(ref.data()), static_cast<std::streamsize>(ref.size()));
-        long differ = 0;
-        for (std::size_t i = 0; i < ref.size(); i += 3)
-            if (std::memcmp(&ref[i], &p->rgb[i], 3) != 0) ++differ;
-        std::printf("%ld %ld\n", differ, static_cast<long>(w) * h);
-        return 0;
-    }
-    if (command == "stats" && argc == 7) {
-        const auto p = Grab(d, ParseId(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
-                            std::atoi(argv[6]));
-        if (!p) return 1;
-        long black = 0;
-        std::set<unsigned long> colours;
-        for (std::size_t i = 0; i < p->rgb.size(); i += 3) {
-            const unsigned long c = (p->rgb[i] << 16) | (p->rgb[i + 1] << 8) | p->rgb[i + 2];
-            if (c == 0) ++black;
-            colours.insert(c);
-        }
-        std::printf("total=%ld black=%ld colours=%zu\n", static_cast<long>(p->w) * p->h, black, colours.size());
-        return 0;
-    }
-    if (command == "greys" && argc == 7) {
-        // Of the pixels that are not black, how many are grey (the channels
-        // within 24 of each other): the kittens are grey tabbies, so a
-        // screen whose colours are converted wrongly shows few greys.
-        const auto p = Grab(d, ParseId(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
-                            std::atoi(argv[6]));
-        if (!p) return 1;
-        long lit = 0, grey = 0;
-        for (std::size_t i = 0; i < p->rgb.size(); i += 3) {
-            const int r = p->rgb[i], g = p->rgb[i + 1], b = p->rgb[i + 2];
-            if (r == 0 && g == 0 && b == 0) continue;
-            ++lit;
-            if (std::max({r, g, b}) - std::min({r, g, b}) <= 24) ++grey;
-        }
-        std::printf("lit=%ld grey=%ld\n", lit, grey);
-        return 0;
-    }
-    if (command == "keyboard-grabbed") {
-        const int status = XGrabKeyboard(d, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-        if (status == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
-        XSync(d, False);
-        std::printf("%s\n", status == AlreadyGrabbed ? "grabbed" : "free");
-        return status == AlreadyGrabbed ? 0 : 1;
-    }
-    if (command == "cursor-blank") {
-        int event_base = 0, error_base = 0;
-        if (!XFixesQueryExtension(d, &event_base, &error_base)) return 2;
-        XFixesCursorImage* image = XFixesGetCursorImage(d);
-        if (image == nullptr) return 2;
-        bool blank = true;
-        for (int i = 0; i < image->width * image->height; ++i)
-            if ((image->pixels[i] >> 24) != 0) blank = false;
-        XFree(image);
-        std::printf("%s\n", blank ? "blank" : "visible");
-        return blank ? 0 : 1;
-    }
-    if (command == "monitors" && (argc == 4 || argc == 3)) {
-        const Atom left = XInternAtom(d, "NYAMO-LEFT", False), right = XInternAtom(d, "NYAMO-RIGHT", False);
-        if (argc == 3) {
-            XRRDeleteMonitor(d, root, left);
-            XRRDeleteMonitor(d, root, right);
-            XSync(d, False);
-            return 0;
-        }
-        const int w1 = std::atoi(argv[2]), w2 = std::atoi(argv[3]);
-        const int h = DisplayHeight(d, DefaultScreen(d));
-        int x = 0;
-        for (const auto& [name, width, primary] : {std::tuple{left, w1, False}, std::tuple{right, w2, True}}) {
-            XRRMonitorInfo* m = XRRAllocateMonitor(d, 0);
-            m->name = name;
-            m->primary = primary;
-            m->automatic = True;
-            m->x = x;
-            m->y = 0;
-            m->width = width;
-            m->height = h;
-            m->mwidth = width / 4;
-            m->mheight = h / 4;
-            XRRSetMonitor(d, root, m);
-            XFree(m);
-            x += width;
-        }
-        XSync(d, False);
-        return 0;
-    }
-    if (command == "uploads" && (argc == 3 || (argc >= 4 && std::strcmp(argv[3], "pixels") == 0 &&
-                                               (argc == 4 || (argc == 5 && std::strcmp(argv[4], "replies") == 0)))))
-        return CountUploads(d, std::atof(argv[2]), argc >= 4, argc == 5);
-    if (command == "paint-root") {
-        const int screen = DefaultScreen(d);
-        const int w = DisplayWidth(d, screen), h = DisplayHeight(d, screen);
-        const Pixmap pixmap = XCreatePixmap(d, root, static_cast<unsigned>(w), static_cast<unsigned>(h),
-                                            static_cast<unsigned>(DefaultDepth(d, screen)));
-        XImage* image = XGetImage(d, pixmap, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
-        if (image == nullptr) return 1;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                XPutPixel(image, x, y, (static_cast<unsigned long>(x * 255 / (w - 1)) << 16) |
-                                           (static_cast<unsigned long>(y * 255 / (h - 1)) << 8) | 96);
-        const GC gc = XCreateGC(d, pixmap, 0, nullptr);
-        XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
-        XSetWindowBackgroundPixmap(d, root, pixmap);
-        XClearWindow(d, root);
-        XFreeGC(d, gc);
-        XFreePixmap(d, pixmap);
-        XDestroyImage(image);
-        XSync(d, False);
-        return 0;
-    }
-    return Usage();
+    const int status = command->run(d, argv + 2);
+    return status == kWrongArguments ? Usage(command) : status;
 }
