@@ -208,7 +208,7 @@ public:
 class SaverDesktop {
 public:
     virtual ~SaverDesktop() = default;
-    // Outer position and size in twips.
+    // Move and size the window: outer position and size in twips.
     virtual void SetSaverWindowRect(float left, float top, float width, float height) = 0;
     // Give the keyboard focus to the focus sink: at once when the window is
     // shown, else as soon as it is.
@@ -240,7 +240,8 @@ public:
     // Make the preview window a child of host (style plus WS_CHILD, then
     // reparent). False if host names no window (any more) or refuses it.
     virtual bool EmbedPreviewIn(WindowHandle host) = 0;
-    // Outer position and size in twips, in the parent's client area.
+    // Move and size the window: outer position and size in twips, in the
+    // parent's client area.
     virtual void SetPreviewWindowRect(float left, float top, float width, float height) = 0;
     // Sample picture i stretched to the given size (pixels); fractional
     // sizes are rounded by the backend as its controls round them.
