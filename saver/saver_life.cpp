@@ -17,7 +17,6 @@ void SaverInit(App& app) {
     }
     app.saver.scr_work = p.CreateSaverFrame(app.g.ScrW, app.g.ScrH);
     app.saver.scr_bkg = p.CreateSurface(app.g.ScrW, app.g.ScrH);
-    InitCats(app);
 }
 
 void SaverReshape(App& app, std::int32_t width, std::int32_t height) {
@@ -27,6 +26,7 @@ void SaverReshape(App& app, std::int32_t width, std::int32_t height) {
     for (CatRec& cat : app.g.Cats) cat = CatRec{};
     app.g.RestCount.fill(0);
     SaverInit(app);
+    InitCats(app);
 }
 
 void SaverFree(App& app) {

@@ -35,10 +35,12 @@ void StartSaver(App& app) {
         desktop->SetControlBounds(Control::FocusSink, 30, 30, -50, 0);
     }
 
+    SaverInit(app);
+
     if (desktop != nullptr) desktop->SetSaverPointer(PointerShape::Invisible);
 
     // Still hidden: a desktop copy taken now never shows the saver itself.
-    SaverInit(app);
+    InitCats(app);
 
     // Shown once, over everything, with the keyboard already on the sink.
     if (desktop != nullptr) {

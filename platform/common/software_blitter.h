@@ -1,6 +1,8 @@
 // The three raster operations on 32-bit pixels, bit for bit on every channel:
 // SRCCOPY dst = src, SRCERASE dst = src AND NOT dst, SRCINVERT dst = src XOR dst.
-// Backends without a blitter of their own (headless, X11) compose frames with it.
+// Every backend composes its frames with it, in memory it owns: a surface
+// table's buffers, an X11 shared image, the Wayland buffers, the Win32 DIB
+// sections' bits.
 #pragma once
 
 #include <cstddef>
