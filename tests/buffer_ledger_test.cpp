@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 #include <vector>
 
@@ -16,14 +18,14 @@ namespace {
 struct Pixels {
     std::int32_t width, height;
     std::vector<std::uint32_t> v = std::vector<std::uint32_t>(static_cast<std::size_t>(width * height));
-    void Fill(const Rect& r, std::uint32_t value) {
+    template <class Set>
+    void Each(const Rect& r, Set set) {
         for (std::int32_t y = r.top; y < r.bottom; ++y)
-            for (std::int32_t x = r.left; x < r.right; ++x) v[static_cast<std::size_t>(y * width + x)] = value;
+            for (std::int32_t x = r.left; x < r.right; ++x) set(v[static_cast<std::size_t>(y * width + x)], y * width + x);
     }
+    void Fill(const Rect& r, std::uint32_t value) { Each(r, [&](std::uint32_t& p, std::int32_t) { p = value; }); }
     void CopyFrom(const Pixels& from, const Rect& r) {
-        for (std::int32_t y = r.top; y < r.bottom; ++y)
-            for (std::int32_t x = r.left; x < r.right; ++x)
-                v[static_cast<std::size_t>(y * width + x)] = from.v[static_cast<std::size_t>(y * width + x)];
+        Each(r, [&](std::uint32_t& p, std::int32_t i) { p = from.v[static_cast<std::size_t>(i)]; });
     }
 };
 
@@ -56,10 +58,10 @@ struct Walk {
 TEST(BufferLedger, EveryHandOverShowsThePictureWhateverTheServerHoldsBack) {
     // late: ticks the frame callback takes; keep: the server holds the
     // buffer shown until the next hand-over (sway) or gives it back at once.
+    constexpr std::int32_t kW = 320, kH = 240;
     for (const int late : {0, 1, 3, 11, 20})
         for (const bool keep : {true, false}) {
             SCOPED_TRACE(testing::Message() << late << " ticks late, shown buffer kept " << keep);
-            constexpr std::int32_t kW = 320, kH = 240;
             BufferLedger ledger;
             ledger.Reset(kW, kH);
             Pixels picture{kW, kH}, server{kW, kH};
@@ -100,8 +102,7 @@ TEST(BufferLedger, AFrameHeldBackCopiesAboutTheDamageNeverTheScreen) {
         BufferLedger ledger;
         ledger.Reset(kW, kH);
         Walk walk(7, kW, kH, 75, 50);
-        std::vector<bool> lacked(static_cast<std::size_t>(kW * kH));
-        std::int64_t exact = 0;
+        Pixels lacked{kW, kH};  // 1 where the second buffer lacks the picture
         const std::vector<Rect> whole{{0, 0, kW, kH}};
         ledger.Draw();
         ledger.Drawn(whole);
@@ -110,19 +111,14 @@ TEST(BufferLedger, AFrameHeldBackCopiesAboutTheDamageNeverTheScreen) {
         ledger.TakeCatchUp(whole);
         for (int tick = 0; tick <= late; ++tick) {
             const std::vector<Rect> damage = walk.Step();
-            for (const Rect& r : damage)
-                for (std::int32_t y = r.top; y < r.bottom; ++y)
-                    for (std::int32_t x = r.left; x < r.right; ++x) {
-                        auto p = lacked[static_cast<std::size_t>(y * kW + x)];
-                        exact += p ? 0 : 1;
-                        p = true;
-                    }
+            for (const Rect& r : damage) lacked.Fill(r, 1);
             ledger.Drawn(damage);
         }
         ledger.FrameDone();
         ledger.HandOver(1);
         ledger.Released(0);
         ASSERT_EQ(ledger.Draw(), 0u);
+        const std::int64_t exact = std::count(lacked.v.begin(), lacked.v.end(), 1u);
         std::int64_t copied = 0;
         for (const Rect& r : ledger.TakeCatchUp({})) {
             EXPECT_FALSE(r == (Rect{0, 0, kW, kH}));

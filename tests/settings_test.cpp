@@ -17,12 +17,24 @@ namespace {
 
 using testing::TestFolder;
 
+// A new file as saving writes it: every key, with Windows line ends.
+std::string Saved(int cats, int type, int speed, int screens) {
+    return "[Nyamo Saver]\r\nCatNum=" + std::to_string(cats) + "\r\nSaverType=" + std::to_string(type) +
+           "\r\nSaverSpeed=" + std::to_string(speed) + "\r\nSaverScreens=" + std::to_string(screens) + "\r\n";
+}
+
 class Settings : public ::testing::Test {
 protected:
     App& Load(const std::string& file_text) {
         folder.Write("Nyamo_07.ini", file_text);
         LoadSettings(shell.app);
         return shell.app;
+    }
+    void Set(int cats, int type, int speed, int screens) {
+        shell.app.g.CatNum = cats;
+        shell.app.g.SaverType = type;
+        shell.app.g.SaverSpeed = speed;
+        shell.app.g.SaverScreens = screens;
     }
     TestFolder folder;
     HeadlessWorld world;
@@ -73,13 +85,9 @@ TEST_F(Settings, LoadingNeverChangesTheFile) {
 }
 
 TEST_F(Settings, SavingANewFileWritesFiveLines) {
-    shell.app.g.CatNum = 30;
-    shell.app.g.SaverType = 2;
-    shell.app.g.SaverSpeed = 7;
-    shell.app.g.SaverScreens = 2;
+    Set(30, 2, 7, 2);
     EXPECT_TRUE(SaveSettings(shell.app));
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
-              "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=2\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), Saved(30, 2, 7, 2));
     // All four in one update of the file, not one replacement per value.
     std::vector<std::string> writes;
     for (const std::string& call : shell.platform.log())
@@ -89,10 +97,7 @@ TEST_F(Settings, SavingANewFileWritesFiveLines) {
 
 TEST_F(Settings, SavingReplacesInPlaceAndAppendsMissingKeysInOrder) {
     folder.Write("Nyamo_07.ini", "[Top]\nx=1\n[Nyamo Saver]\nSaverSpeed=3 ; fast\n\n[Tail]\ny=2\n");
-    shell.app.g.CatNum = 4;
-    shell.app.g.SaverType = 1;
-    shell.app.g.SaverSpeed = 9;
-    shell.app.g.SaverScreens = 1;
+    Set(4, 1, 9, 1);
     EXPECT_TRUE(SaveSettings(shell.app));
     EXPECT_EQ(folder.Read("Nyamo_07.ini"),
               "[Top]\nx=1\n[Nyamo Saver]\nSaverSpeed=9\nCatNum=4\nSaverType=1\nSaverScreens=1\n\n[Tail]\ny=2\n");
@@ -102,15 +107,11 @@ TEST_F(Settings, SavingReplacesInPlaceAndAppendsMissingKeysInOrder) {
 // rename to disk: that costs durability, not the save, into a new file and
 // over an old one alike.
 TEST_F(Settings, SavingIntoAFolderThatCannotBeReadSucceeds) {
-    shell.app.g.CatNum = 30;
-    shell.app.g.SaverType = 2;
-    shell.app.g.SaverSpeed = 7;
-    shell.app.g.SaverScreens = 1;
+    Set(30, 2, 7, 1);
     TestFolder::ChildRun run = folder.RunUnlisted([&] { return SaveSettings(shell.app); });
     if (!run.ran) GTEST_SKIP() << run.why_not;
     EXPECT_TRUE(run.body_result);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
-              "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=1\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), Saved(30, 2, 7, 1));
 
     folder.Write("Nyamo_07.ini", "[Nyamo Saver]\nCatNum=3\nSaverType=1\nSaverSpeed=1\nSaverScreens=2\n");
     run = folder.RunUnlisted([&] { return SaveSettings(shell.app); });
@@ -124,14 +125,10 @@ TEST_F(Settings, SavingIntoAFolderThatCannotBeReadSucceeds) {
 // The per-user folder is made on the first save, for its owner alone; a
 // folder that cannot be made (a file stands in its way) fails the save.
 TEST_F(Settings, SavingMakesAMissingFolderOrReportsFailure) {
-    shell.app.g.CatNum = 4;
-    shell.app.g.SaverType = 2;
-    shell.app.g.SaverSpeed = 7;
-    shell.app.g.SaverScreens = 2;
+    Set(4, 2, 7, 2);
     shell.platform.set_settings_folder(folder.file("made/nyamo"));
     EXPECT_TRUE(SaveSettings(shell.app));
-    EXPECT_EQ(folder.Read("made/nyamo/Nyamo_07.ini"),
-              "[Nyamo Saver]\r\nCatNum=4\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=2\r\n");
+    EXPECT_EQ(folder.Read("made/nyamo/Nyamo_07.ini"), Saved(4, 2, 7, 2));
     EXPECT_EQ(std::filesystem::status(folder.path() / "made/nyamo").permissions(), std::filesystem::perms::owner_all);
 
     folder.Write("plain", "");
@@ -311,8 +308,7 @@ TEST_F(Dialog, AChangeOfScaleLaysTheOpenDialogOutAgainAndKeepsItsValues) {
     EXPECT_EQ(dialog().font_points.at(Control::Opt0), 8.0f);
 
     shell.ClickButton(0);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
-              "[Nyamo Saver]\r\nCatNum=33\r\nSaverType=2\r\nSaverSpeed=5\r\nSaverScreens=1\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), Saved(33, 2, 5, 1));
 }
 
 TEST_F(Dialog, ShowsTheLoadedValues) {
@@ -351,8 +347,7 @@ TEST_F(Dialog, OkSavesAllFourAndEndsTheProgram) {
     shell.MoveScrollBar(1, 7);
     shell.platform.SetChecked(Control::AllScreens, true);
     shell.ClickButton(0);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
-              "[Nyamo Saver]\r\nCatNum=30\r\nSaverType=2\r\nSaverSpeed=7\r\nSaverScreens=2\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), Saved(30, 2, 7, 2));
     EXPECT_EQ(shell.exit_status(), 0);
     EXPECT_TRUE(shell.platform.errors_shown().empty());
 }
@@ -360,8 +355,7 @@ TEST_F(Dialog, OkSavesAllFourAndEndsTheProgram) {
 TEST_F(Dialog, OkWithoutChangesStillWritesEveryKey) {
     Open();
     shell.ClickButton(0);
-    EXPECT_EQ(folder.Read("Nyamo_07.ini"),
-              "[Nyamo Saver]\r\nCatNum=20\r\nSaverType=1\r\nSaverSpeed=5\r\nSaverScreens=1\r\n");
+    EXPECT_EQ(folder.Read("Nyamo_07.ini"), Saved(20, 1, 5, 1));
 }
 
 TEST_F(Dialog, CancelAndCloseBoxLeaveTheFileAsItWas) {

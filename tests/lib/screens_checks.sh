@@ -17,6 +17,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/two_monitors.sh"
 
 screens_folder=$(mktemp -d /tmp/nyamo-screens.XXXXXX)
 screens_saver_windows() { xwininfo -root -children 2>/dev/null | grep '"Amberpaw"'; }
+screens_window_on() { screens_saver_windows | grep -q " $1 "; }  # GEOMETRY: a saver window exactly there
 screens_within() {  # SECONDS COMMAND...: the command succeeds within that time
   local i limit=$(($1 * 10))
   shift
@@ -57,13 +58,15 @@ screens_begin() {  # SaverType [SaverScreens]: the desktop, the pointer on the p
 screens_only_the_primary() {
   screens_begin 1 && screens_shot 1 || return 1
   screens_kittens_over "$TWO_MONITORS_PRIMARY" && [ "$(screens_differing "$TWO_MONITORS_SECOND")" = 0 ] &&
-    screens_saver_windows | grep -q " 1280x1024+0+0 "
+    screens_window_on "$TWO_MONITORS_PRIMARY"
 }
 screens_every_monitor() {  # SaverType [COLOUR]: over the desktop, or over that colour
   screens_begin "$1" 2 && screens_shot 2 || return 1
-  screens_kittens_over "$TWO_MONITORS_PRIMARY" "${2:-}" && screens_kittens_over "$TWO_MONITORS_SECOND" "${2:-}" &&
-    [ "$(screens_differing "$TWO_MONITORS_UNSHOWN")" = 0 ] &&
-    screens_saver_windows | grep -q " 1280x1024+0+0 " && screens_saver_windows | grep -q " 1024x768+1280+0 "
+  local m
+  for m in "$TWO_MONITORS_PRIMARY" "$TWO_MONITORS_SECOND"; do
+    screens_kittens_over "$m" "${2:-}" && screens_window_on "$m" || return 1
+  done
+  [ "$(screens_differing "$TWO_MONITORS_UNSHOWN")" = 0 ]
 }
 screens_pointer_on_the_second() { xdotool mousemove 1700 400 && screens_within 5 screens_gone; }
 screens_monitor_gone() {  # the second monitor switched off, then back as it was
@@ -88,13 +91,9 @@ else
     screens_every_monitor 1
   check "two monitors: a pointer move on the second monitor ends the saver on both" screens_pointer_on_the_second
   screens_stop
-  check "two monitors: SaverScreens=2 with the blank background: kittens over black on each monitor" \
-    screens_every_monitor 2 black
-  if [ -n "${screens_no_monitor_events:-}" ]; then
-    skip "two monitors: a monitor removed while the saver runs ends it" "$screens_no_monitor_events"
-  else
-    check "two monitors: a monitor removed while the saver runs ends it" screens_monitor_gone
-  fi
+  check "two monitors: SaverScreens=2 with the blank background: kittens over black on each monitor" screens_every_monitor 2 black
+  screens_name="two monitors: a monitor removed while the saver runs ends it"
+  if [ -n "${screens_no_monitor_events:-}" ]; then skip "$screens_name" "$screens_no_monitor_events"; else check "$screens_name" screens_monitor_gone; fi
   screens_stop
   if declare -F screens_set_dpi >/dev/null; then
     screens_set_dpi 144

@@ -15,15 +15,15 @@ TWO_MONITORS_PRIMARY="1280x1024+0+0"
 TWO_MONITORS_SECOND="1024x768+1280+0"
 TWO_MONITORS_UNSHOWN="1024x256+1280+768"
 
+two_monitors_cannot() { TWO_MONITORS_WHY=$1; stop_two_monitors; return 1; }  # REASON
 start_two_monitors() {
   local folder=$1 fifo number="" xorg
   TWO_MONITORS_WHY= TWO_MONITORS_PID= TWO_MONITORS_DISPLAY=
   xorg=$(command -v Xorg)
-  if [ "$(id -u)" -ne 0 ]; then TWO_MONITORS_WHY="Xorg's dummy driver needs root here"; return 1; fi
-  if [ -z "$xorg" ] || [ ! -e /usr/lib/xorg/modules/drivers/dummy_drv.so ]; then
-    TWO_MONITORS_WHY="needs Xorg and its dummy driver (xserver-xorg-video-dummy)"; return 1
-  fi
-  command -v xrandr >/dev/null || { TWO_MONITORS_WHY="needs xrandr (x11-xserver-utils)"; return 1; }
+  [ "$(id -u)" -eq 0 ] || { two_monitors_cannot "Xorg's dummy driver needs root here"; return; }
+  [ -n "$xorg" ] && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
+    { two_monitors_cannot "needs Xorg and its dummy driver (xserver-xorg-video-dummy)"; return; }
+  command -v xrandr >/dev/null || { two_monitors_cannot "needs xrandr (x11-xserver-utils)"; return; }
   mkdir -p "$folder"
   # No input device of the machine's own (xdotool speaks XTEST), and the
   # console left as it is: the server shares the active VT and never switches.
@@ -62,20 +62,15 @@ CONF
   TWO_MONITORS_PID=$!
   read -r -t 30 number <"$fifo"
   rm -f "$fifo"
-  if [ -z "$number" ] || ! kill -0 "$TWO_MONITORS_PID" 2>/dev/null; then
-    TWO_MONITORS_WHY="Xorg did not start: $(tail -n 1 "$folder/xorg.out")"
-    stop_two_monitors
-    return 1
-  fi
+  [ -n "$number" ] && kill -0 "$TWO_MONITORS_PID" 2>/dev/null ||
+    { two_monitors_cannot "Xorg did not start: $(tail -n 1 "$folder/xorg.out")"; return; }
   TWO_MONITORS_DISPLAY=":$number"
   local x="env DISPLAY=$TWO_MONITORS_DISPLAY xrandr"
   $x --newmode m1024 63.50 1024 1072 1176 1328 768 771 775 798 -hsync +vsync &&
     $x --addmode DUMMY1 m1024 &&
     $x --output DUMMY0 --mode 1280x1024 --pos 0x0 --primary --output DUMMY1 --mode m1024 --pos 1280x0 ||
-    { TWO_MONITORS_WHY="xrandr could not place the two monitors"; stop_two_monitors; return 1; }
-  if [ "$($x --listmonitors | head -n 1)" != "Monitors: 2" ]; then
-    TWO_MONITORS_WHY="the server shows no two monitors"; stop_two_monitors; return 1
-  fi
+    { two_monitors_cannot "xrandr could not place the two monitors"; return; }
+  [ "$($x --listmonitors | head -n 1)" = "Monitors: 2" ] || two_monitors_cannot "the server shows no two monitors"
 }
 
 stop_two_monitors() {

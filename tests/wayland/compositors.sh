@@ -15,11 +15,12 @@ comp_missing() {  # comp_missing KIND: why it cannot run here, or nothing
 }
 
 # start_compositor KIND: the session's socket in comp_socket, the bus in
-# comp_bus, the nested window in comp_window.
+# comp_bus, the nested window in comp_window; start and until_shots then
+# work in it.
 start_compositor() {
-  comp_kind=$1 comp_runtime=$work/runtime-$1 comp_socket="" comp_window=""
+  comp_kind=$1 comp_runtime=$work/runtime-$1 comp_socket="" comp_window="" prefix=comp_prefix outputs=comp
   mkdir -p "$comp_runtime" && chmod 700 "$comp_runtime" && chown "$suite_account" "$comp_runtime"
-  local command i before
+  local command before
   # KWin's binary carries a file capability that exec refuses here: a plain copy runs.
   [[ $1 == kwin* ]] && cp "$(command -v kwin_wayland)" "$work/bin/kwin_wayland"
   case $1 in
@@ -40,20 +41,18 @@ start_compositor() {
     "$comp_runtime" "${command[@]}" >"$work/$1.log" 2>&1 &
   comp_pid=$!
   pids+=("$comp_pid")
-  for i in $(seq 200); do
-    comp_socket=$(cd "$comp_runtime" && ls nyamo-1 wayland-[0-9] 2>/dev/null | head -n 1)
-    [ -n "$comp_socket" ] && break
-    kill -0 "$comp_pid" 2>/dev/null || break
-    sleep 0.05
-  done
+  within 10 comp_socket_made
   comp_bus=$(cat "$comp_runtime/bus" 2>/dev/null)
   [ -n "$comp_socket" ] || { echo "  $1 did not start:"; tail -n 3 "$work/$1.log" | sed 's/^/  /'; return 1; }
-  # Up when a client gets its globals.
-  for i in $(seq 100); do in_comp timeout 5 wayland-info >/dev/null 2>&1 && break; sleep 0.1; done
+  within 10 in_comp timeout 5 wayland-info >/dev/null 2>&1  # up when a client gets its globals
   if [ "$1" = kwin ] || [ "$1" = labwc ]; then
     comp_window=$(newest_window)
     [ "$comp_window" != "$before" ] || { echo "  $1 shows no window on $DISPLAY"; return 1; }
   fi
+}
+comp_socket_made() {  # or the compositor gone
+  comp_socket=$(cd "$comp_runtime" && ls nyamo-1 wayland-[0-9] 2>/dev/null | head -n 1)
+  [ -n "$comp_socket" ] || ! kill -0 "$comp_pid" 2>/dev/null
 }
 stop_compositor() {
   kill "$comp_pid" 2>/dev/null
@@ -71,13 +70,6 @@ comp_prefix() {  # the words that run a command in the compositor's session, in 
   as_prefix+=(env XDG_RUNTIME_DIR="$comp_runtime" WAYLAND_DISPLAY="$comp_socket" DBUS_SESSION_BUS_ADDRESS="$comp_bus")
 }
 in_comp() { local as_prefix; comp_prefix; "${as_prefix[@]}" "$@"; }
-comp_start() {  # comp_start OUTFILE COMMAND...: in the session, in the background, its pid in npid
-  local out=$1 as_prefix; shift
-  comp_prefix
-  "${as_prefix[@]}" "$@" >"$out" 2>&1 &
-  npid=$!
-  pids+=("$npid")
-}
 # comp_shot: "total own black colours changed" of the compositor's one
 # output: own is the suite's first desktop colour, which swaybg paints;
 # changed counts the pixels that differ from the desktop's picture taken
@@ -95,10 +87,7 @@ comp_shot() {
   [ -s "$file" ] || { echo "0 0 0 0"; return 1; }
   [ -s "$work/shots/desktop.ppm" ] &&
     changed=$(compare -metric AE -fuzz 3% "$work/shots/desktop.ppm" "$file" null: 2>&1 >/dev/null | cut -d' ' -f1)
-  convert "$file" -depth 8 -format %c histogram:info:- |
-    awk -v own="#${desktop[X11-1]}" -v changed="${changed%.*}" '{ n = $1 + 0; total += n; colours++ }
-      $3 == own { mine += n } $3 == "#000000" { black += n }
-      END { printf "%d %d %d %d %d\n", total, mine, black, colours, changed }'
+  echo "$(histogram "$file" "${desktop[X11-1]}") ${changed%.*}"
 }
 # The output as it was before the saver, and kittens over that picture.
 comp_bare() { [ "$total" -gt 0 ] && [ "$changed" -le $((total / 100)) ]; }
@@ -106,19 +95,9 @@ comp_over_desktop() {
   [ "$total" -gt 0 ] && [ "$changed" -gt 500 ] && [ "$changed" -lt $((total * 30 / 100)) ] &&
     [ "$black" -lt $((total * 5 / 100)) ]
 }
-comp_until() {  # comp_until SECONDS TEST: the output's shot until TEST holds
-  local end=$((SECONDS + $1))
-  while :; do
-    read -r total own black colours changed <<<"$(comp_shot)"
-    "$2" && return 0
-    [ "$SECONDS" -lt "$end" ] ||
-      { echo "  $comp_kind: total=$total own=$own black=$black colours=$colours changed=$changed"; return 1; }
-    sleep 0.3
-  done
-}
 comp_desktop() {  # the desktop colour on the output (swaybg on the background layer), its picture kept
   rm -f "$work/shots/desktop.ppm"
-  comp_start "$work/swaybg.out" swaybg -c "#${desktop[X11-1]}"
+  start "$work/swaybg.out" swaybg -c "#${desktop[X11-1]}"
   disown "$npid"  # killed with the session, unreported
   sleep 1.5
   comp_shot >/dev/null && mv "$work/shots/comp.ppm" "$work/shots/desktop.ppm" ||
@@ -126,30 +105,16 @@ comp_desktop() {  # the desktop colour on the output (swaybg on the background l
 }
 
 # Covered, one instance, woken by a one-pixel move within 2 s with status 0;
-# then the lock-screen background: kittens shown, input ignored, SIGTERM
-# ends it with status 0.
+# then the lock-screen background.
 comp_saver() {
   start_compositor "$1" && comp_desktop || { stop_compositor; return 1; }
-  local result=0 first
-  settings 5 2 3
-  xdotool mousemove 512 384
-  comp_start "$work/saver.out" "$nyamo" /s
-  first=$npid
-  comp_until 10 covered_black || { echo "  not covered"; result=1; }
-  comp_start "$work/second.out" "$nyamo" /s
-  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  the second saver still runs"; result=1; }
-  kill -0 "$first" 2>/dev/null || { echo "  the first saver ended"; result=1; }
+  local result=0
+  saver_running || result=1
+  second_ends || result=1
   xdotool mousemove_relative 1 0
-  ended_within "$first" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
-  comp_until 3 comp_bare >/dev/null || { echo "  the output is still covered"; result=1; }
-  settings 10 2 10
-  comp_start "$work/background.out" "$nyamo" --wayland-background
-  comp_until 10 kittens_shown || { echo "  no kittens"; result=1; }
-  xdotool mousemove_relative 5 5 click 1 key a
-  sleep 1
-  comp_until 2 kittens_shown >/dev/null || { echo "  the kittens went on input"; result=1; }
-  kill -TERM "$npid" 2>/dev/null
-  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  SIGTERM: still running or status ${status:-?}"; result=1; }
+  ended_as "$npid" 2 0 || result=1
+  until_shots 3 comp_bare >/dev/null || { echo "  the output is still covered"; result=1; }
+  background_shows 2 mousemove_relative 5 5 click 1 key a || result=1
   stop_compositor
   return $result
 }
@@ -179,14 +144,14 @@ comp_desktop_picture() {
     mkdir -p "$work/unnamed"
     cp "$nyamo" "$ini" "$work/unnamed/"
     chown -R "$suite_account" "$work/unnamed"
-    comp_start "$work/unnamed.out" "$work/unnamed/nyamo" /s
-    comp_until 10 covered_black >/dev/null || { echo "  an unnamed program was not shown over black"; result=1; }
+    start "$work/unnamed.out" "$work/unnamed/nyamo" /s
+    until_shots 10 covered_black >/dev/null || { echo "  an unnamed program was not shown over black"; result=1; }
     kill "$npid"
     grep -q "KWin refused" "$work/unnamed.out" && [ "$(wc -l <"$work/unnamed.out")" -eq 1 ] ||
       { echo "  the unnamed program said: $(cat "$work/unnamed.out")"; result=1; }
   fi
-  comp_start "$work/saver.out" "$nyamo" /s
-  comp_until 10 comp_over_desktop || { echo "  said: $(cat "$work/saver.out")"; result=1; }
+  start "$work/saver.out" "$nyamo" /s
+  until_shots 10 comp_over_desktop || { echo "  said: $(cat "$work/saver.out")"; result=1; }
   kill "$npid" 2>/dev/null
   stop_compositor
   return $result

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "ext-image-capture-source-v1-client.h"
@@ -18,18 +19,17 @@ using namespace nyamo::wayland;
 
 namespace {
 
-void Geometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, const char*,
-              const char*, std::int32_t) {}
-void Mode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t) {
-    if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
-    static_cast<OutputSurface*>(data)->width = width;
-    static_cast<OutputSurface*>(data)->height = height;
-}
-void Done(void*, wl_output*) {}
-void Scale(void*, wl_output*, std::int32_t) {}
-void Name(void* data, wl_output*, const char* name) { static_cast<OutputSurface*>(data)->name = name; }
-void Description(void*, wl_output*, const char*) {}
-constexpr wl_output_listener kOutputListener{&Geometry, &Mode, &Done, &Scale, &Name, &Description};
+constexpr wl_output_listener kOutputListener{
+    [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, const char*, const char*,
+       std::int32_t) {},
+    [](void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t) {
+        if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
+        static_cast<OutputSurface*>(data)->width = width;
+        static_cast<OutputSurface*>(data)->height = height;
+    },
+    [](void*, wl_output*) {}, [](void*, wl_output*, std::int32_t) {},
+    [](void* data, wl_output*, const char* name) { static_cast<OutputSurface*>(data)->name = name; },
+    [](void*, wl_output*, const char*) {}};
 
 struct Globals {
     OutputSurface shared;
@@ -38,25 +38,22 @@ struct Globals {
 
 void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
     auto* g = static_cast<Globals*>(data);
-    const auto bind = [&](const wl_interface* type, std::uint32_t most) {
-        return wl_registry_bind(registry, name, type, std::min(version, most));
+    OutputSurface& s = g->shared;
+    const auto bind = [&](const wl_interface& type, std::uint32_t most, auto*& into) {
+        if (std::strcmp(interface, type.name) != 0) return false;
+        using Bound = std::remove_reference_t<decltype(into)>;
+        into = static_cast<Bound>(wl_registry_bind(registry, name, &type, std::min(version, most)));
+        return true;
     };
-    if (std::strcmp(interface, wl_shm_interface.name) == 0) {
-        g->shared.shm = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
-    } else if (std::strcmp(interface, zwlr_screencopy_manager_v1_interface.name) == 0) {
-        g->shared.screencopy = static_cast<zwlr_screencopy_manager_v1*>(bind(&zwlr_screencopy_manager_v1_interface, 3));
-    } else if (std::strcmp(interface, ext_image_copy_capture_manager_v1_interface.name) == 0) {
-        g->shared.image_copy =
-            static_cast<ext_image_copy_capture_manager_v1*>(bind(&ext_image_copy_capture_manager_v1_interface, 1));
-    } else if (std::strcmp(interface, ext_output_image_capture_source_manager_v1_interface.name) == 0) {
-        g->shared.output_sources = static_cast<ext_output_image_capture_source_manager_v1*>(
-            bind(&ext_output_image_capture_source_manager_v1_interface, 1));
-    } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
-        auto output = std::make_unique<OutputSurface>();
-        output->output = static_cast<wl_output*>(bind(&wl_output_interface, 4));
-        wl_output_add_listener(output->output, &kOutputListener, output.get());
-        g->outputs.push_back(std::move(output));
-    }
+    wl_output* output = nullptr;
+    if (bind(wl_shm_interface, 1, s.shm) || bind(zwlr_screencopy_manager_v1_interface, 3, s.screencopy) ||
+        bind(ext_image_copy_capture_manager_v1_interface, 1, s.image_copy) ||
+        bind(ext_output_image_capture_source_manager_v1_interface, 1, s.output_sources) ||
+        !bind(wl_output_interface, 4, output))
+        return;
+    g->outputs.push_back(std::make_unique<OutputSurface>());
+    g->outputs.back()->output = output;
+    wl_output_add_listener(output, &kOutputListener, g->outputs.back().get());
 }
 void GlobalRemove(void*, wl_registry*, std::uint32_t) {}
 constexpr wl_registry_listener kRegistryListener{&Global, &GlobalRemove};

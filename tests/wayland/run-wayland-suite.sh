@@ -70,6 +70,10 @@ EOF
 
 # The Xvfb's newest window: a new sway output's (its X ids only grow).
 newest_window() { xwininfo -root -children | awk '/^ +0x/ { print $1 }' | sort -g | tail -n 1; }
+sway_do() { in_session timeout 5 swaymsg "$@" >/dev/null; }
+# add_output X: one more output, a window of the Xvfb put at X, so that the pointer can be on it.
+add_output() { sway_do create_output && xdotool windowmove "$(newest_window)" "$1" 0; }
+sway_up() { start_sway "$1" "$work/sway.config" "$work/sway.log" x11 && add_output 1024; }  # sway_up RUNTIME
 
 # --- what the session needs ------------------------------------------------------------
 missing=""
@@ -81,48 +85,50 @@ session_missing=${missing:+is missing:$missing}
 if [ -z "$session_missing" ]; then
   start_private_xvfb 2048x768x24 "$work/xvfb.log" || exit 1
   SWAY_HOME=$work/home
-  if start_sway "$work/runtime" "$work/sway.config" "$work/sway.log" x11; then
-    # The second output is a second window of the Xvfb: put it beside the
-    # first, so that the pointer can be on either.
-    in_session timeout 5 swaymsg create_output >/dev/null && xdotool windowmove "$(newest_window)" 1024 0 ||
-      session_missing="sway made no second output"
-  else
-    session_missing="sway did not start (see above)"
-  fi
+  sway_up "$work/runtime" || session_missing="sway did not start, or made no second output (see above)"
 fi
 
 # --- helpers ------------------------------------------------------------------------------
-settings() { printf '[Nyamo Saver]\nCatNum=%s\nSaverType=%s\nSaverSpeed=%s\n' "$1" "$2" "$3" >"$ini"; }
+settings() {  # settings CATS TYPE SPEED: the saver's settings, the pointer on the first output
+  printf '[Nyamo Saver]\nCatNum=%s\nSaverType=%s\nSaverSpeed=%s\n' "$1" "$2" "$3" >"$ini"
+  xdotool mousemove 512 384
+  sleep 0.2
+}
+prefix=session_prefix  # sway's session, then another compositor's (comp_prefix)
 start() {  # start OUTFILE COMMAND...: in the session in the background, its pid in $npid
-  local out=$1; shift
+  local out=$1 as_prefix; shift
   : >"$out"
-  local as_prefix
-  session_prefix
+  "$prefix"
   "${as_prefix[@]}" "$@" >"$out" 2>&1 &
   npid=$!
   pids+=("$npid")
 }
-# shot OUTPUT: that output captured; prints "total own black colours", own
-# being the pixels of the output's desktop colour.
+histogram() {  # histogram FILE COLOUR: "total own black colours", own being the pixels of that colour
+  convert "$1" -depth 8 -format %c histogram:info:- |
+    awk -v own="#$2" '{ n = $1 + 0; total += n; colours++ }
+      $3 == own { mine += n } $3 == "#000000" { black += n }
+      END { printf "%d %d %d %d", total, mine, black, colours }'
+}
+# shot OUTPUT: that output captured, its histogram with the output's desktop
+# colour as own; "comp": the other compositor's output (comp_shot).
 shot() {
+  [ "$1" = comp ] && { comp_shot; return; }
   local file=$work/shots/$1.ppm
   rm -f "$file"
   in_session timeout 10 grim -t ppm -o "$1" "$file" 2>/dev/null || { echo "0 0 0 0"; return 1; }
-  convert "$file" -format %c histogram:info:- |
-    awk -v own="#${desktop[$1]}" '{ n = $1 + 0; total += n; colours++ }
-      $3 == own { mine += n } $3 == "#000000" { black += n }
-      END { printf "%d %d %d %d\n", total, mine, black, colours }'
+  histogram "$file" "${desktop[$1]}"
+  echo
 }
 # until_shots SECONDS TEST: every output's shot, until TEST (a function of
-# "total own black colours") holds for all of them; the last readings shown.
+# "total own black colours changed") holds for all of them; the last readings shown.
+outputs="X11-1 X11-2"
 until_shots() {
   local end=$((SECONDS + $1)) test=$2 out ok line
   while :; do
-    ok=1
-    line=""
-    for out in X11-1 X11-2; do
-      read -r total own black colours <<<"$(shot "$out")"
-      line+=" $out: total=$total own=$own black=$black colours=$colours;"
+    ok=1 line=""
+    for out in $outputs; do
+      read -r total own black colours changed <<<"$(shot "$out")"
+      line+=" $out: total=$total own=$own black=$black colours=$colours${changed:+ changed=$changed};"
       "$test" || ok=0
     done
     [ "$ok" -eq 1 ] && { echo " $line"; return 0; }
@@ -132,7 +138,9 @@ until_shots() {
   echo " $line"
   return 1
 }
-covered_black() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ] && [ "$black" -gt $((total * 80 / 100)) ] && [ "$colours" -gt 8 ]; }
+no_desktop() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ]; }
+kittens_shown() { no_desktop && [ "$colours" -gt 8 ]; }
+covered_black() { kittens_shown && [ "$black" -gt $((total * 80 / 100)) ]; }
 over_own_desktop() {
   [ "$total" -gt 0 ] && [ "$own" -gt $((total * 70 / 100)) ] && [ "$own" -lt $((total - 500)) ] &&
     [ "$black" -lt $((total * 5 / 100)) ] && [ "$colours" -gt 8 ]
@@ -144,15 +152,13 @@ live_savers() {  # ours that still run (an ended one may stay a zombie for a whi
     [ "$(ps -o stat= -p "$p" | cut -c1)" = Z ] || echo "$p"
   done
 }
-pointer_on_first_output() { xdotool mousemove 512 384; sleep 0.2; }
-saver_start() {  # saver_start TYPE: five slow kittens an output, up (blank) within SECONDS
-  settings 5 "$1" 3
-  pointer_on_first_output
+within() { local i; for i in $(seq $(($1 * 20))); do "${@:2}" && return 0; sleep 0.05; done; return 1; }  # SECONDS COMMAND...
+no_savers() { [ -z "$(live_savers)" ]; }
+saver_running() {  # five slow kittens an output over black, up within 10 s
+  settings 5 2 3
   touch "$work/stamp"
   start "$work/saver.out" "$nyamo" /s
-}
-saver_up() {  # saver_up SECONDS: the saver covers every output with black
-  until_shots "$1" covered_black >/dev/null
+  until_shots 10 covered_black >/dev/null || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
 }
 saver_stop() {  # the saver, if it still runs, killed; the bare desktop back
   kill -9 "$npid" 2>/dev/null
@@ -164,13 +170,44 @@ untouched() {  # no file of the user's changed since the saver started
   changed=$(find "$work/home" "$work/bin" -newer "$work/stamp" -type f)
   [ -z "$changed" ] || { echo "  changed:" $changed; return 1; }
 }
+# ended_as PID SECONDS STATUS [WHAT]: the process ended in that time with that status; else says not.
+ended_as() {
+  ended_within "$1" "$2" && [ "$status" -eq "$3" ] || { echo "  ${4:+$4: }still running or status ${status:-?}"; return 1; }
+}
+said_one_line() { [ "$(wc -l <"$1")" -eq 1 ] || { echo "  said: $(cat "$1")"; return 1; }; }
+# second_ends ARGUMENTS...: a second saver started so ends at once with
+# status 0, and the first ($npid) runs on.
+second_ends() {
+  local first=$npid result=0
+  start "$work/second.out" "$nyamo" "$@" /s
+  ended_as "$npid" 2 0 "the second saver" || result=1
+  kill -0 "$first" 2>/dev/null || { echo "  the first saver ended"; result=1; }
+  npid=$first
+  return $result
+}
+# background_shows TYPE INPUT...: the lock-screen background's kittens on
+# every output; INPUT (xdotool's words) ignored; SIGTERM ends it with status 0.
+background_shows() {
+  local result=0
+  settings 10 "$1" 10
+  shift
+  start "$work/background.out" "$nyamo" --wayland-background
+  until_shots 10 kittens_shown || { echo "  no kittens on the outputs"; result=1; }
+  xdotool "$@"
+  sleep 1
+  kill -0 "$npid" 2>/dev/null || { echo "  ended on input"; result=1; }
+  until_shots 2 kittens_shown >/dev/null || { echo "  the kittens went on input"; result=1; }
+  kill -TERM "$npid" 2>/dev/null
+  ended_as "$npid" 2 0 SIGTERM || result=1
+  kill -9 "$npid" 2>/dev/null
+  return $result
+}
 
 # --- the saver ------------------------------------------------------------------------------
 blank_is_black() {
   # A fractional scale for this one: sway 1.10 blurs swaybg's colour there.
-  in_session timeout 5 swaymsg output X11-2 scale 1.6 >/dev/null
+  sway_do output X11-2 scale 1.6
   settings 20 2 10
-  pointer_on_first_output
   # libwayland writes every request down: the buffers' sizes are seen on the wire.
   start "$work/saver.out" env WAYLAND_DEBUG=1 "$nyamo" /s
   # Kittens over black on both outputs, no desktop pixel left anywhere.
@@ -179,7 +216,7 @@ blank_is_black() {
   # DISPLAY names the Xvfb too: the Wayland session comes first.
   xdotool search --name '^Amberpaw$' >/dev/null && { echo "  an X11 saver window on $DISPLAY"; result=1; }
   saver_stop
-  in_session timeout 5 swaymsg output X11-2 scale 2 >/dev/null
+  sway_do output X11-2 scale 2
   # Both outputs are 1024x768 device pixels, the second at scale 1.6: every
   # buffer is that big, shown at each output's size in surface units.
   # (libwayland 1.21 prints objects as wl_buffer@N, 1.23 as wl_buffer#N.)
@@ -192,7 +229,6 @@ blank_is_black() {
 }
 kittens_over_own_desktop() {
   settings 20 1 10
-  pointer_on_first_output
   start "$work/saver.out" env WAYLAND_DEBUG=1 "$nyamo" /s
   local result=0 offered=screencopy used=screencopy
   until_shots 10 over_own_desktop || result=1
@@ -221,9 +257,8 @@ turned_output() {
   local result=0 turn bare saver
   convert -size 64x48 xc:red xc:lime +append \( -size 64x48 xc:blue xc:white +append \) -append "$work/shots/quad.png"
   settings 5 1 3
-  pointer_on_first_output
   for turn in 90 flipped; do
-    in_session timeout 5 swaymsg "output X11-1 transform $turn, output X11-1 bg $work/shots/quad.png stretch" >/dev/null
+    sway_do "output X11-1 transform $turn, output X11-1 bg $work/shots/quad.png stretch"
     sleep 1; shot X11-1 >/dev/null; bare=$(quadrants "$work/shots/X11-1.ppm")
     start "$work/saver.out" "$nyamo" /s
     sleep 2; shot X11-1 >/dev/null; saver=$(quadrants "$work/shots/X11-1.ppm")
@@ -231,7 +266,7 @@ turned_output() {
       { echo "  $turn: the desktop $bare, behind the kittens $saver; $(cat "$work/saver.out")"; result=1; }
     saver_stop
   done
-  in_session timeout 5 swaymsg "output X11-1 transform normal, output X11-1 bg #${desktop[X11-1]} solid_color" >/dev/null
+  sway_do "output X11-1 transform normal, output X11-1 bg #${desktop[X11-1]} solid_color"
   until_shots 5 bare_desktop >/dev/null || { echo "  the desktop did not come back"; result=1; }
   return $result
 }
@@ -239,63 +274,52 @@ turned_output() {
 # a key held down as the saver starts and released while it runs is no input.
 ends_on() {
   xdotool keydown b
-  saver_start 2
-  saver_up 10
-  local up=$?
+  saver_running
+  local up=$? result=0
   xdotool keyup b
-  [ "$up" -eq 0 ] || { echo "  the saver did not cover the outputs"; saver_stop; return 1; }
+  [ "$up" -eq 0 ] || return 1
   sleep 0.6
   kill -0 "$npid" 2>/dev/null || { echo "  ended before any input (the held key's release?)"; return 1; }
   xdotool "$@"
-  local result=0
-  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
+  ended_as "$npid" 2 0 || result=1
   until_shots 3 bare_desktop >/dev/null || { echo "  the outputs are still covered"; result=1; }
   [ -z "$(live_savers)" ] || { echo "  left running: $(live_savers)"; result=1; }
   untouched || result=1
   saver_stop
   return $result
 }
-sway_runs=0
-savers_gone() { local i; for i in $(seq $(($1 * 20))); do [ -z "$(live_savers)" ] && return 0; sleep 0.05; done; return 1; }
 # The keyboard and the pointer to another seat and back (a dock, a KVM
 # switch): devices that go and come are no input; a move after is. (Past
 # the moment the saver asks where the keyboard is; sway keeps the devices
 # on both seats after it: a new sway for the other checks.)
 devices_come_back() {
-  saver_start 2
-  saver_up 10 || { saver_stop; return 1; }
+  saver_running || return 1
   local seat device result=0
   for seat in other seat0; do
     sleep 0.8
-    for device in X11_keyboard X11_pointer; do in_session timeout 5 swaymsg "seat $seat attach 0:0:$device" >/dev/null; done
+    for device in X11_keyboard X11_pointer; do sway_do "seat $seat attach 0:0:$device"; done
   done
   sleep 0.5
   kill -0 "$npid" 2>/dev/null || { echo "  ended as the devices went and came: $(cat "$work/saver.out")"; result=1; }
   xdotool mousemove_relative 5 5
-  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  a move after: still running or status ${status:-?}"; result=1; }
+  ended_as "$npid" 2 0 "a move after" || result=1
   saver_stop
   restart_sway || { echo "  no new sway"; result=1; }
   return $result
 }
 one_instance() {
-  saver_start 2
-  saver_up 10 || { saver_stop; return 1; }
-  local first=$npid result=0
-  start "$work/second.out" "$nyamo" --daemonize /s
-  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  the second saver still runs, or status ${status:-?}"; result=1; }
-  kill -0 "$first" 2>/dev/null || { echo "  the first saver ended"; result=1; }
+  saver_running || return 1
+  local result=0
+  second_ends --daemonize || result=1
   # Killed with -9, the first leaves its lock behind; it must not count.
-  npid=$first
   saver_stop || return 1
-  saver_start 2
-  saver_up 10 || { echo "  no saver after the killed one"; result=1; }
+  saver_running || result=1
   kill -TERM "$npid"  # an idle daemon's stop
-  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  SIGTERM: still running or status ${status:-?}"; result=1; }
+  ended_as "$npid" 2 0 SIGTERM || result=1
   saver_stop
   # One that cannot start says why in one line, through --daemonize too.
   start "$work/second.out" env WAYLAND_DISPLAY=nyamo-none "$nyamo" --daemonize /s
-  ended_within "$npid" 2 && [ "$status" -eq 1 ] && [ "$(wc -l <"$work/second.out")" -eq 1 ] ||
-    { echo "  with no compositor: status ${status:-?}, said: $(cat "$work/second.out")"; result=1; }
+  ended_as "$npid" 2 1 "with no compositor" && said_one_line "$work/second.out" || result=1
   return $result
 }
 # An output that goes (sway 1.8 and later unplug a third, away from the
@@ -303,25 +327,23 @@ one_instance() {
 # tells no client that X11-2 is switched off and on: it is covered again. A session that sway 1.8 or
 # later locks stays locked when its locker is killed: that check comes last.
 taken_away() {
-  [ "$1" = output ] && [ -n "$sway_18" ] &&
-    { in_session timeout 5 swaymsg create_output >/dev/null && xdotool windowmove "$(newest_window)" 2048 0 || return 1; }
-  saver_start 2
-  saver_up 10 || { saver_stop; return 1; }
+  [ "$1" = output ] && [ -n "$sway_18" ] && { add_output 2048 || return 1; }
+  saver_running || return 1
   local first=$npid result=0
   if [ "$1" = scale ]; then
-    in_session timeout 5 swaymsg output X11-1 scale 2 >/dev/null
+    sway_do output X11-1 scale 2
   elif [ "$1" = lock ]; then
     start "$work/lock.out" swaylock --color 000000
   elif [ -n "$sway_18" ]; then
-    in_session timeout 5 swaymsg output X11-3 unplug >/dev/null
+    sway_do output X11-3 unplug
   else
-    in_session timeout 5 swaymsg output X11-2 disable >/dev/null
-    in_session timeout 5 swaymsg output X11-2 enable >/dev/null
-    saver_up 5 || { echo "  the desktop shown"; result=1; }; xdotool key a
+    sway_do output X11-2 disable
+    sway_do output X11-2 enable
+    until_shots 5 covered_black >/dev/null || { echo "  the desktop shown"; result=1; }; xdotool key a
   fi
-  ended_within "$first" 2 && [ "$status" -eq 0 ] || { echo "  still running or status ${status:-?}"; result=1; }
+  ended_as "$first" 2 0 || result=1
   saver_stop
-  [ "$1" = scale ] && in_session timeout 5 swaymsg output X11-1 scale 1 >/dev/null
+  [ "$1" = scale ] && sway_do output X11-1 scale 1
   return $result
 }
 # With --daemonize as well: it returns once the X11 saver window is mapped.
@@ -333,19 +355,18 @@ x11_when_asked() {
   xdotool search --onlyvisible --name '^Amberpaw$' >/dev/null || { echo "  no X11 saver window on $DISPLAY"; result=1; }
   sleep 0.5
   xdotool key a
-  savers_gone 3 || { echo "  the saver did not end on a key"; result=1; }
+  within 3 no_savers || { echo "  the saver did not end on a key"; result=1; }
   return $result
 }
 
 # --- an idle daemon and the lock screen -------------------------------------------------------
 # A session that sway 1.8 or later locks stays locked when its locker is
 # killed: each of these checks starts on a fresh sway there.
+sway_runs=0
 restart_sway() {
   stop_sway
   sway_runs=$((sway_runs + 1))
-  start_sway "$work/runtime$sway_runs" "$work/sway.config" "$work/sway.log" x11 &&
-    in_session timeout 5 swaymsg create_output >/dev/null && xdotool windowmove "$(newest_window)" 1024 0 &&
-    until_shots 5 bare_desktop >/dev/null
+  sway_up "$work/runtime$sway_runs" && until_shots 5 bare_desktop >/dev/null
 }
 fresh_sway() {
   kill $(session_processes swayidle) $(session_processes swaylock) 2>/dev/null
@@ -365,14 +386,13 @@ started_ms() {  # started_ms PID: when the process started, in ms since boot (as
 idle_then_lock() {
   fresh_sway || { echo "  no fresh sway"; return 1; }
   settings 5 2 3
-  pointer_on_first_output
   local result=0 t0 boot0 saver lock i
   t0=$(ms)
   boot0=$(boot_ms)
   start "$work/idle.out" swayidle $1 timeout 2 "$nyamo --daemonize /s" timeout 5 "swaylock -f -c 000000"
   until_shots 6 no_desktop >/dev/null && [ $(($(ms) - t0)) -ge 1900 ] || { echo "  the saver at $(($(ms) - t0)) ms"; result=1; }
   saver=$(live_savers)
-  for i in $(seq 140); do lock=$(session_processes swaylock) && [ -n "$lock" ] && break; sleep 0.05; done
+  for i in $(seq 140); do lock=$(session_processes swaylock); [ -n "$lock" ] && break; sleep 0.05; done
   # When the lock started, not when this loop saw it: on a loaded machine
   # the looking itself lags.
   lock=$([ -n "$lock" ] && echo $(($(started_ms "${lock%%[[:space:]]*}") - boot0)))
@@ -384,10 +404,10 @@ idle_then_lock() {
     [ -n "$(live_savers)" ] || { echo "  the saver ended on a pointer move under sway 1.7's lock"; result=1; }
     xdotool key a
   fi
-  savers_gone 2 || { echo "  the saver still runs under the lock"; result=1; }
+  within 2 no_savers || { echo "  the saver still runs under the lock"; result=1; }
   start "$work/locked.out" "$nyamo" /s
-  ended_within "$npid" 3 && [ "$status" -eq 0 ] && grep -qE "session locked|lock screen" "$work/locked.out" ||
-    { echo "  a saver started while locked: status ${status:-?}, said: $(cat "$work/locked.out")"; result=1; }
+  ended_as "$npid" 3 0 "a saver started while locked" && grep -qE "session locked|lock screen" "$work/locked.out" ||
+    { echo "  a saver started while locked said: $(cat "$work/locked.out")"; result=1; }
   kill -9 "$npid" 2>/dev/null
   fresh_sway
   return $result
@@ -396,36 +416,22 @@ idle_then_lock() {
 # and one line, and does not spin. (The session's last check.)
 compositor_killed() {
   fresh_sway || return 1
-  saver_start 2
-  saver_up 10 || { saver_stop; return 1; }
+  saver_running || return 1
   kill -9 "$SWAY_PID"
   wait "$SWAY_PID" 2>/dev/null  # reaped here, quietly
-  ended_within "$npid" 2 && [ "$status" -eq 1 ] && [ "$(wc -l <"$work/saver.out")" -eq 1 ] ||
-    { echo "  still running or status ${status:-?}; said: $(cat "$work/saver.out")"; saver_stop; return 1; }
+  ended_as "$npid" 2 1 && said_one_line "$work/saver.out" || { saver_stop; return 1; }
 }
 
 # --- the lock-screen background ----------------------------------------------------------------
 # A lock screen gives its background program the background layer alone.
 # swaybg goes for that check (sway 1.7 draws the newest surface of a layer
 # lowest, so it would hide the kittens) and comes back after it.
-no_desktop() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ]; }
-kittens_shown() { [ "$total" -gt 0 ] && [ "$own" -eq 0 ] && [ "$colours" -gt 8 ]; }
 background_mode() {
   local result=0 out
   kill $(session_processes swaybg) 2>/dev/null
   until_shots 5 no_desktop >/dev/null || { echo "  swaybg did not go"; result=1; }
-  settings 10 1 10
-  pointer_on_first_output
-  start "$work/background.out" "$nyamo" --wayland-background
-  until_shots 10 kittens_shown || { echo "  no kittens on the outputs"; result=1; }
-  xdotool mousemove_relative 5 5 click 1 click 4 key a
-  sleep 1
-  kill -0 "$npid" 2>/dev/null || { echo "  ended on input"; result=1; }
-  until_shots 2 kittens_shown >/dev/null || { echo "  the kittens went on input"; result=1; }
-  kill -TERM "$npid" 2>/dev/null
-  ended_within "$npid" 2 && [ "$status" -eq 0 ] || { echo "  SIGTERM: still running or status ${status:-?}"; result=1; }
-  kill -9 "$npid" 2>/dev/null
-  for out in X11-1 X11-2; do in_session timeout 5 swaymsg "output $out bg #${desktop[$out]} solid_color" >/dev/null; done
+  background_shows 1 mousemove_relative 5 5 click 1 click 4 key a || result=1
+  for out in X11-1 X11-2; do sway_do "output $out bg #${desktop[$out]} solid_color"; done
   until_shots 5 bare_desktop >/dev/null || { echo "  the desktop did not come back"; result=1; }
   return $result
 }
@@ -434,20 +440,16 @@ background_mode() {
 dialog_on_xwayland() {
   # sway starts its XWayland on demand and names it to the programs it starts.
   rm -f "$work/shots/display"
-  in_session timeout 5 swaymsg exec 'echo "$DISPLAY" >'"$work/shots/display" >/dev/null
-  local i xdisplay="" found=1 result=0
-  for i in $(seq 100); do xdisplay=$(cat "$work/shots/display" 2>/dev/null); [ -n "$xdisplay" ] && break; sleep 0.05; done
-  [ -n "$xdisplay" ] || { echo "  sway named no X display"; return 1; }
+  sway_do exec 'echo "$DISPLAY" >'"$work/shots/display"
+  local result=0
+  within 5 grep -qs . "$work/shots/display" || { echo "  sway named no X display"; return 1; }
   rm -f "$ini"
-  DISPLAY=$xdisplay start "$work/dialog.out" "$nyamo" /c
-  for i in $(seq 100); do
-    in_session timeout 5 swaymsg '[title="^Nyamoの設定$" shell="xwayland"] focus' >/dev/null 2>&1 && { found=0; break; }
-    sleep 0.1
-  done
-  [ "$found" -eq 0 ] || { echo "  no dialog among sway's XWayland windows"; cat "$work/dialog.out"; result=1; }
+  DISPLAY=$(cat "$work/shots/display") start "$work/dialog.out" "$nyamo" /c
+  within 10 sway_do '[title="^Nyamoの設定$" shell="xwayland"] focus' 2>/dev/null ||
+    { echo "  no dialog among sway's XWayland windows"; cat "$work/dialog.out"; result=1; }
   # Closed by the compositor, as its close button would: nothing saved.
   in_session timeout 5 swaymsg '[title="^Nyamoの設定$"] kill' >/dev/null 2>&1
-  ended_within "$npid" 5 && [ "$status" -eq 0 ] || { echo "  the dialog did not end when closed"; result=1; }
+  ended_as "$npid" 5 0 "the dialog, closed" || result=1
   [ ! -e "$ini" ] || { echo "  closing it wrote the settings"; result=1; }
   kill -9 "$npid" 2>/dev/null
   return $result
@@ -456,13 +458,12 @@ dialog_on_xwayland() {
 # --- under valgrind's memcheck -----------------------------------------------------------------------
 memcheck_saver() {
   settings 10 2 10
-  pointer_on_first_output
   local log=$work/shots/memcheck.log
   # The session's user may not read the checkout (root's home, say).
   cp "$here/../x11/valgrind.supp" "$work/valgrind.supp"
   start "$work/memcheck.out" valgrind --tool=memcheck -q --error-exitcode=97 --errors-for-leak-kinds=none \
     --leak-check=no --suppressions="$work/valgrind.supp" --log-file="$log" "$nyamo" /s
-  saver_up 60 || { echo "  the saver did not cover the outputs; it said:"; tail -n 20 "$work/memcheck.out" "$log" | sed 's/^/  /'
+  until_shots 60 covered_black >/dev/null || { echo "  the saver did not cover the outputs; it said:"; tail -n 20 "$work/memcheck.out" "$log" | sed 's/^/  /'
     saver_stop; return 1; }
   sleep 2
   xdotool mousemove_relative 5 5
@@ -480,43 +481,40 @@ run() {  # run REASON-IF-IT-CANNOT NAME COMMAND...
   [[ "$1" =~ ${NYAMO_ONLY:-.} ]] || return 0  # a chosen few, while working on them
   if [ -n "$reason" ]; then skip "$1" "$reason"; else check "$@"; fi
 }
-command -v Xwayland >/dev/null && no_xwayland="" || no_xwayland="Xwayland is not installed"
-command -v valgrind >/dev/null && no_valgrind="" || no_valgrind="valgrind is not installed"
+needs() { local t; for t; do command -v "$t" >/dev/null || { echo "$t is not installed"; return; }; done; }
+in_sway() { run "$session_missing" "$@"; }
 
-run "$session_missing" "saver: blank is kittens over black on both outputs, nothing of the desktop left, buffers of device pixels at scale 1.6, no X11 window" \
+in_sway "saver: blank is kittens over black on both outputs, nothing of the desktop left, buffers of device pixels at scale 1.6, no X11 window" \
   blank_is_black
-run "$session_missing" "saver: kittens over each output's own desktop picture, through ext-image-copy-capture where offered" \
+in_sway "saver: kittens over each output's own desktop picture, through ext-image-copy-capture where offered" \
   kittens_over_own_desktop
-run "$session_missing" "saver: a turned output (90, flipped) shows its desktop the right way up" turned_output
-run "$session_missing" "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written; a key held as it starts is no input on release" \
+in_sway "saver: a turned output (90, flipped) shows its desktop the right way up" turned_output
+in_sway "saver: a one-pixel pointer move ends it within 2 s, nothing left running or written; a key held as it starts is no input on release" \
   ends_on mousemove_relative 1 0
-run "$session_missing" "saver: a key ends it within 2 s, nothing left running or written" ends_on key a
-run "$session_missing" "saver: a click ends it within 2 s, nothing left running or written" ends_on click 1
-run "$session_missing" "saver: the wheel ends it within 2 s, nothing left running or written" ends_on click 4
-run "$session_missing" "saver: keyboard and pointer gone to another seat and back are no input; a move then ends it" \
-  devices_come_back
-run "$session_missing" "one instance: a second /s (--daemonize) ends at once, the first runs on; after it is killed with -9 a new one starts, and SIGTERM ends that with status 0; with no compositor, status 1 and one line" \
+in_sway "saver: a key ends it within 2 s, nothing left running or written" ends_on key a
+in_sway "saver: a click ends it within 2 s, nothing left running or written" ends_on click 1
+in_sway "saver: the wheel ends it within 2 s, nothing left running or written" ends_on click 4
+in_sway "saver: keyboard and pointer gone to another seat and back are no input; a move then ends it" devices_come_back
+in_sway "one instance: a second /s (--daemonize) ends at once, the first runs on; after it is killed with -9 a new one starts, and SIGTERM ends that with status 0; with no compositor, status 1 and one line" \
   one_instance
-run "$session_missing" "backend: --backend=x11 runs on the X server even in a Wayland session; --daemonize returns once it is mapped" \
+in_sway "backend: --backend=x11 runs on the X server even in a Wayland session; --daemonize returns once it is mapped" \
   x11_when_asked
-run "$session_missing" "background: kittens on every output, input ignored, SIGTERM ends it with status 0" background_mode
-run "${session_missing:-$no_xwayland}" "dialog: /c opens in the session through XWayland; closing it saves nothing" dialog_on_xwayland
-run "${session_missing:-$no_valgrind}" "memcheck: a saver started and woken by the pointer, no memory error" memcheck_saver
+in_sway "background: kittens on every output, input ignored, SIGTERM ends it with status 0" background_mode
+run "${session_missing:-$(needs Xwayland)}" "dialog: /c opens in the session through XWayland; closing it saves nothing" dialog_on_xwayland
+run "${session_missing:-$(needs valgrind)}" "memcheck: a saver started and woken by the pointer, no memory error" memcheck_saver
 sway_18=$(printf '1.8\n%s\n' "$(sway --version 2>/dev/null | grep -oE '[0-9]+\.[0-9]+')" | sort -V | head -n 1 | grep -x 1.8)
-run "$session_missing" "saver: an output that goes ends it (sway 1.7: one switched off and on is covered again)" taken_away output
-run "$session_missing" "saver: an output's scale going from 1 to 2 ends it" taken_away scale
+in_sway "saver: an output that goes ends it (sway 1.7: one switched off and on is covered again)" taken_away output
+in_sway "saver: an output's scale going from 1 to 2 ends it" taken_away scale
 # sway 1.7 keeps the keyboard on the oldest overlay surface, so its swaylock
 # cannot take it: the saver's first key ends it there, showing the lock.
-[ -n "$sway_18" ] && no_lock="" || no_lock="sway before 1.8 gives no lock screen the keyboard while the saver has it"
-command -v swaylock >/dev/null && no_swaylock="" || no_swaylock="swaylock is not installed"
-no_lock=${no_swaylock:-$no_lock}
+no_lock=$(needs swaylock)
+[ -n "$no_lock$sway_18" ] || no_lock="sway before 1.8 gives no lock screen the keyboard while the saver has it"
 run "${session_missing:-$no_lock}" "saver: the lock screen taking the keyboard ends it" taken_away lock
-command -v swayidle >/dev/null && no_idle=$no_swaylock || no_idle="swayidle is not installed"
-run "${session_missing:-$no_idle}" "idle daemon: swayidle -w, the saver (--daemonize) at its timeout, the lock at its own, in order" \
-  idle_then_lock -w
-run "${session_missing:-$no_idle}" "idle daemon: swayidle without -w, the saver (--daemonize) at its timeout, the lock at its own, in order" \
-  idle_then_lock
-run "$session_missing" "compositor killed: the saver ends within 2 s, status 1, one line" compositor_killed
+for w in -w ""; do
+  run "${session_missing:-$(needs swayidle swaylock)}" \
+    "idle daemon: swayidle ${w:-without -w}, the saver (--daemonize) at its timeout, the lock at its own, in order" idle_then_lock $w
+done
+in_sway "compositor killed: the saver ends within 2 s, status 1, one line" compositor_killed
 
 # --- the other compositors -----------------------------------------------------------------------
 stop_sway
@@ -526,8 +524,8 @@ for kind in kwin labwc; do
 the lock-screen background shows kittens, ignores input, ends on SIGTERM" comp_saver $kind
 done
 run "${no_xvfb:-$(comp_missing labwc)}" "labwc: kittens over the desktop (screencopy)" comp_desktop_picture labwc
-[ -x "$work/bin/nyamo-output-shot" ] && no_shot="" || no_shot="the build has no nyamo-output-shot"
-run "${no_xvfb:-$(comp_missing kwin-virtual)}${no_shot}" \
+[ -x "$work/bin/nyamo-output-shot" ] || no_shot="the build has no nyamo-output-shot"
+run "${no_xvfb:-$(comp_missing kwin-virtual)}${no_shot:-}" \
   "kwin-virtual: kittens over the desktop through KWin's screenshot interface, which an unnamed program is refused in one line" \
   comp_desktop_picture kwin-virtual
 for kind in weston cage mutter; do
