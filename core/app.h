@@ -22,11 +22,11 @@ struct SaverSurfaces {
 };
 
 struct App {
-    explicit App(Platform& platform_in) : platform(platform_in) {}
+    explicit App(const Platform& platform_in) : platform(platform_in) {}
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
-    Platform& platform;
+    Platform platform;  // the roles of the backend it runs on
     Grobal g;
     Random rng;
     SaverSurfaces saver;

@@ -7,7 +7,7 @@ namespace nyamo {
 
 void ComposeFrame(App& app) {
     const Grobal& g = app.g;
-    Platform& p = app.platform;
+    SaverFrames& p = app.platform.frames;
     FrameState& f = app.frame;
     if (!p.SaverFrameVisible()) {
         // Nobody can see it: the first frame that can be seen again is whole.

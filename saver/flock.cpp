@@ -86,7 +86,7 @@ void SpawnCats(App& app) {
     for (std::int32_t i = 0; i < count; ++i) {
         CatRec& cat = g.Cats[CatIndex(i)];
         if (cat.Pose != 0) continue;
-        app.rng.Reseed(app.platform.ClockReading());
+        app.rng.Reseed(app.platform.system.ClockReading());
         cat.Y = Sub32(Add32(Floor32(Draw(app) * h), Mul32(h, i)), 20);
         const bool rightwards = Floor32(2 * Draw(app)) == 0;
         const std::int32_t distance = i > 0 ? Floor32(Draw(app) * g.ScrW / 4.0) : 0;

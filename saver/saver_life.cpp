@@ -9,7 +9,7 @@
 namespace nyamo {
 
 void SaverInit(App& app) {
-    Platform& p = app.platform;
+    SaverFrames& p = app.platform.frames;
     for (int sheet = 0; sheet < 2; ++sheet) {
         const Picture picture = DecodePicture(SpriteSheetPng(sheet));
         app.saver.Pat[static_cast<std::size_t>(sheet)] = p.CreateSurfaceFrom(picture.view());
@@ -32,7 +32,7 @@ void SaverReshape(App& app, std::int32_t width, std::int32_t height) {
 void SaverFree(App& app) {
     SaverSurfaces& s = app.saver;
     for (SurfaceHandle* surface : {&s.scr_work, &s.scr_bkg, &s.Pat[0], &s.Pat[1]}) {
-        if (*surface != 0) app.platform.DestroySurface(*surface);
+        if (*surface != 0) app.platform.frames.DestroySurface(*surface);
         *surface = 0;
     }
 }

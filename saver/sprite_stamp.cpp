@@ -46,7 +46,7 @@ void StampCat(App& app, const DrawRecord& draw) {
     const std::int32_t source_x = draw.width * draw.frame + box.left;
     const auto width = static_cast<std::int32_t>(box.width());
     const auto height = static_cast<std::int32_t>(box.height());
-    Platform& p = app.platform;
+    SaverFrames& p = app.platform.frames;
     p.BitBlt(app.saver.scr_work, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), width, height, source,
              source_x, draw.height + box.top, RasterOp::SrcErase);
     p.BitBlt(app.saver.scr_work, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), width, height, source,

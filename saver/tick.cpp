@@ -10,11 +10,11 @@ namespace {
 
 // Reads the caret and the pointer, keeps the readings for the next tick, and
 // says whether the user woke the machine: the flag is 1 (a click or a key)
-// or either has moved since the last readings.
+// or either has moved since the last readings. Where the saver is not a
+// window of the program's own desktop, neither is read and neither moves.
 bool WakeCheck(App& app, const std::int16_t& flag) {
     Grobal& g = app.g;
-    app.platform.GetCaretPos(g.CaretNow);
-    app.platform.GetCursorPos(g.CursorNow);
+    ReadCaretAndCursor(app);
     const bool woken = flag == 1 || g.LastCaret != g.CaretNow || g.LastCursor != g.CursorNow;
     g.LastCaret = g.CaretNow;
     g.LastCursor = g.CursorNow;
@@ -23,8 +23,8 @@ bool WakeCheck(App& app, const std::int16_t& flag) {
 
 void EndSaver(App& app) {
     // The pointer is visible again before the window goes.
-    app.platform.SetSaverPointer(PointerShape::Default);
-    app.platform.UnloadSaverWindow();
+    if (SaverDesktop* desktop = app.platform.saver_desktop) desktop->SetSaverPointer(PointerShape::Default);
+    if (SaverWindow* window = app.platform.saver_window) window->UnloadSaverWindow();
     SaverFree(app);
 }
 
@@ -34,6 +34,13 @@ bool SaverRunning(const App& app) { return app.g.IsSaver == kTrue && app.saver.s
 
 }  // namespace
 
+void ReadCaretAndCursor(App& app) {
+    if (SaverDesktop* desktop = app.platform.saver_desktop) {
+        desktop->GetCaretPos(app.g.CaretNow);
+        desktop->GetCursorPos(app.g.CursorNow);
+    }
+}
+
 void FlockTick(App& app) {
     SpawnCats(app);
     StepCats(app);
@@ -42,10 +49,10 @@ void FlockTick(App& app) {
 
 void InitCats(App& app) {
     Grobal& g = app.g;
-    app.rng.Reseed(app.platform.ClockReading());
-    app.platform.SetTimerInterval(TimerInterval(g.SaverSpeed));
+    app.rng.Reseed(app.platform.system.ClockReading());
+    app.platform.frames.SetTimerInterval(TimerInterval(g.SaverSpeed));
     ResetCats(app);
-    if (g.SaverType == 1) app.platform.CopyDesktop(app.saver.scr_bkg, g.ScrW, g.ScrH);
+    if (g.SaverType == 1) app.platform.frames.CopyDesktop(app.saver.scr_bkg, g.ScrW, g.ScrH);
     FlockTick(app);
 }
 

@@ -24,6 +24,11 @@ void InitCats(App& app);
 // the saver ends if the flag is 1 (a click or a key) or either has moved.
 void SaverTick(App& app, const std::int16_t& flag);
 
+// CaretNow and CursorNow as the desktop reads them now, for the wake check;
+// left as they are where the saver is not a window of the program's own
+// desktop (the backend then ends the saver on input itself).
+void ReadCaretAndCursor(App& app);
+
 // Handlers of the saver window; they act only in the full-screen mode.
 void Timer1_Timer(App& app);
 void Form_Click(App& app);

@@ -9,20 +9,20 @@ namespace {
 
 // No check for a separator already at the folder's end: a doubled one names
 // the same file.
-std::string BuildIniPath(Platform& platform) {
-    return platform.SettingsFolder() + platform.PathSeparator() + std::string(kSettingsFileName);
+std::string BuildIniPath(System& system) {
+    return system.SettingsFolder() + system.PathSeparator() + std::string(kSettingsFileName);
 }
 
 std::int32_t ReadOption(App& app, const SettingOption& option) {
     return option.Force(
-        app.platform.ProfileGetInt(kSettingsSection, option.key, option.fallback, app.g.IniPath));
+        app.platform.system.ProfileGetInt(kSettingsSection, option.key, option.fallback, app.g.IniPath));
 }
 
 }  // namespace
 
 void LoadSettings(App& app) {
     Grobal& g = app.g;
-    g.IniPath = BuildIniPath(app.platform);
+    g.IniPath = BuildIniPath(app.platform.system);
     g.CatNum = ReadOption(app, kCatNumOption);
     g.SaverType = ReadOption(app, kSaverTypeOption);
     g.SaverSpeed = ReadOption(app, kSaverSpeedOption);
@@ -31,7 +31,7 @@ void LoadSettings(App& app) {
 
 bool SaveSettings(App& app) {
     Grobal& g = app.g;
-    g.IniPath = BuildIniPath(app.platform);
+    g.IniPath = BuildIniPath(app.platform.system);
     // One update with all four, in this order, so that keys new to the file
     // land in it and a save cut short never leaves one value of a click
     // without the others.
@@ -41,7 +41,7 @@ bool SaveSettings(App& app) {
                                     {kSaverTypeOption.key, saver_type},
                                     {kSaverSpeedOption.key, saver_speed},
                                     {kSaverScreensOption.key, saver_screens}};
-    return app.platform.ProfileWriteStrings(kSettingsSection, entries, g.IniPath);
+    return app.platform.system.ProfileWriteStrings(kSettingsSection, entries, g.IniPath);
 }
 
 }  // namespace nyamo

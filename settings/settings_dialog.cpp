@@ -14,6 +14,13 @@ namespace nyamo {
 
 namespace {
 
+// The dialog of the run: only a backend that has one delivers its events,
+// and Main opens it only there, so a missing one is the core's own fault.
+SettingsDialog& Dialog(App& app) {
+    if (app.platform.settings_dialog == nullptr) throw RunTimeError(ErrorCode::InvalidOperation);
+    return *app.platform.settings_dialog;
+}
+
 Control OptionButton(std::int32_t index) {
     if (index == 0) return Control::Opt0;
     if (index == 1) return Control::Opt1;
@@ -25,23 +32,23 @@ Control OptionButton(std::int32_t index) {
 void SetBarValue(App& app, std::int16_t index, std::int32_t value) {
     const Control bar = index == 0 ? Control::HScroll0 : Control::HScroll1;
     const std::int16_t new_value = ToInt16(value);
-    if (app.platform.ScrollValue(bar) == new_value) return;
-    app.platform.SetScrollValue(bar, new_value);
+    if (Dialog(app).ScrollValue(bar) == new_value) return;
+    Dialog(app).SetScrollValue(bar, new_value);
     HScroll1_Change(app, index);
 }
 
-std::int32_t BarValue(App& app, Control bar) { return app.platform.ScrollValue(bar); }
+std::int32_t BarValue(App& app, Control bar) { return Dialog(app).ScrollValue(bar); }
 
 void ShowValueTexts(App& app) {
-    app.platform.SetLabelText(Control::Label4, SignReservingText(BarValue(app, Control::HScroll1)));
-    app.platform.SetLabelText(Control::Label2, SignReservingText(BarValue(app, Control::HScroll0)));
+    Dialog(app).SetLabelText(Control::Label4, SignReservingText(BarValue(app, Control::HScroll1)));
+    Dialog(app).SetLabelText(Control::Label2, SignReservingText(BarValue(app, Control::HScroll0)));
 }
 
 }  // namespace
 
 void PlaceControl(App& app, Control control, const std::int32_t& width, const std::int32_t& height,
                   const std::int32_t& left, const std::int32_t& top) {
-    app.platform.SetControlBounds(control, width, height, left, top);
+    Dialog(app).SetControlBounds(control, width, height, left, top);
 }
 
 float DialogFontSize(std::int32_t fx) {
@@ -52,7 +59,7 @@ namespace {
 
 // The outer size in twips that gives the client area its width and height at
 // this scale, whatever the window's frame takes.
-void SizeDialog(Platform& p, const ScreenMetrics& screen) {
+void SizeDialog(SettingsDialog& p, const ScreenMetrics& screen) {
     const float tx = screen.twips_per_pixel_x;
     // One rule for both axes, decided by the horizontal factor as the fonts are.
     const bool scales = ScalesItself(tx);
@@ -84,7 +91,7 @@ namespace {
 // Sizes the dialog for the screen's scale, then places and sizes every
 // control's text for it: the whole layout, on opening and on a change of scale.
 void LayOut(App& app, const ScreenMetrics& screen) {
-    Platform& p = app.platform;
+    SettingsDialog& p = Dialog(app);
     const float tpp = screen.twips_per_pixel_x;
     SizeDialog(p, screen);
     const float font_size = DialogFontPoints(tpp);
@@ -97,10 +104,10 @@ void LayOut(App& app, const ScreenMetrics& screen) {
 }  // namespace
 
 void ShowSettings(App& app) {
-    Platform& p = app.platform;
+    SettingsDialog& p = Dialog(app);
     p.LoadSettingsDialog(kDialogCaption);
 
-    const ScreenMetrics screen = p.Screen();
+    const ScreenMetrics screen = app.platform.system.Screen();
     LayOut(app, screen);
     p.SetDialogLeft(static_cast<float>(CheckedReal((double{screen.width_twips} - p.DialogOuterWidth()) / 2)));
     p.SetDialogTop(static_cast<float>(CheckedReal((double{screen.height_twips} - p.DialogOuterHeight()) / 2)));
@@ -114,7 +121,7 @@ void ShowSettings(App& app) {
     p.ShowSettingsDialog();
 }
 
-void ScaleSettingsDialog(App& app) { LayOut(app, app.platform.Screen()); }
+void ScaleSettingsDialog(App& app) { LayOut(app, app.platform.system.Screen()); }
 
 void CloseSettings(App& app, const std::int16_t& index) {
     if (index == 0) {
@@ -122,12 +129,12 @@ void CloseSettings(App& app, const std::int16_t& index) {
         g.CatNum = BarValue(app, Control::HScroll0);
         g.SaverSpeed = BarValue(app, Control::HScroll1);
         for (std::int32_t i = 0; i <= 1; ++i)
-            if (app.platform.IsOptionSelected(OptionButton(i))) g.SaverType = i + 1;
-        g.SaverScreens = app.platform.IsChecked(Control::AllScreens) ? kSaverScreensOption.max : kSaverScreensOption.min;
+            if (Dialog(app).IsOptionSelected(OptionButton(i))) g.SaverType = i + 1;
+        g.SaverScreens = Dialog(app).IsChecked(Control::AllScreens) ? kSaverScreensOption.max : kSaverScreensOption.min;
         if (!SaveSettings(app))
-            app.platform.ShowError(kSaveFailedCaption, std::string(kSaveFailedText) + "\n" + g.IniPath);
+            Dialog(app).ShowError(kSaveFailedCaption, std::string(kSaveFailedText) + "\n" + g.IniPath);
     }
-    app.platform.UnloadSettingsDialog();
+    Dialog(app).UnloadSettingsDialog();
 }
 
 void But_Click(App& app, std::int16_t index) { CloseSettings(app, index); }

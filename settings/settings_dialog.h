@@ -19,7 +19,7 @@ void ScaleSettingsDialog(App& app);
 // dialog.
 void CloseSettings(App& app, const std::int16_t& index);
 
-// Set Width, Height, Left and Top of a control, in this order.
+// Set Width, Height, Left and Top of a control of the dialog, in this order.
 void PlaceControl(App& app, Control control, const std::int32_t& width, const std::int32_t& height,
                   const std::int32_t& left, const std::int32_t& top);
 

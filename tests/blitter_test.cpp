@@ -271,7 +271,7 @@ protected:
 
     HeadlessWorld world;
     HeadlessPlatform platform{world};
-    App app{platform};
+    App app{platform.roles()};
     PixelBuffer sheet0 = TestSheet(false), sheet1 = TestSheet(true), background;
 };
 

@@ -172,7 +172,7 @@ struct SaverRun {
 
     HeadlessWorld world;
     HeadlessPlatform platform{world};
-    App app{platform};
+    App app{platform.roles()};
 };
 
 PixelBuffer RandomDesktop(std::int32_t width, std::int32_t height, std::uint64_t seed) {
@@ -336,12 +336,12 @@ TEST(DamagePath, ANewFrameSurfaceOfAnotherSizeIsComposedWhole) {
     SaverRun damage(scene, desktop);
     ExpectFullRecompositions(damage, 100, "before the resize");
     App& app = damage.app;
-    app.platform.DestroySurface(app.saver.scr_work);
-    app.platform.DestroySurface(app.saver.scr_bkg);
+    app.platform.frames.DestroySurface(app.saver.scr_work);
+    app.platform.frames.DestroySurface(app.saver.scr_bkg);
     app.g.ScrW = 250;
     app.g.ScrH = 180;
-    app.saver.scr_work = app.platform.CreateSaverFrame(250, 180);
-    app.saver.scr_bkg = app.platform.CreateSurface(250, 180);
+    app.saver.scr_work = app.platform.frames.CreateSaverFrame(250, 180);
+    app.saver.scr_bkg = app.platform.frames.CreateSurface(250, 180);
     for (CatRec& cat : app.g.Cats) cat = CatRec{};
     const auto pixels_before = damage.platform.saver().presented_pixels;
     InitCats(app);

@@ -105,7 +105,7 @@ TEST_F(Program, APreviewHandleThatNamesNoWindowEndsAtOnce) {
 TEST_F(Program, APreviewWhoseHostGoesBeforeItIsPlacedLeavesNoWindow) {
     const WindowHandle host = world.CreateWindow("host", Rect{0, 0, 160, 120});
     HeadlessPlatform platform(world);
-    App app(platform);
+    App app(platform.roles());
     app.g.SaverType = 1;
     world.DestroyWindow(host);
     EXPECT_FALSE(PreviewSetUp(app, host));
@@ -187,6 +187,35 @@ TEST_F(Program, SaverStartsInOrderAndIsNeverSeenBeforeItsFirstFrame) {
     EXPECT_EQ(saver.timer_ms, 110);
     EXPECT_EQ(saver.screen.width, 1024);
     EXPECT_EQ(saver.screen.height, 768);
+}
+
+// A backend offering only the system, the frames and a window of its own
+// (the Wayland backend's roles): no instance guard, no dialog or preview,
+// and a saver neither placed nor watched for the pointer.
+TEST_F(Program, MissingRolesEachHaveOneOutcome) {
+    const WindowHandle host = world.CreateWindow("host", Rect{0, 0, 160, 120});
+    auto saver = Run("/s");  // a running saver, which only a guard would see
+    const std::string lines[] = {"/c", "", "/p " + std::to_string(host), "/s"};
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        HeadlessPlatform platform(world);
+        platform.set_settings_folder(folder.path().string());
+        platform.set_command_line(line);
+        App app(Platform{.system = platform, .frames = platform, .saver_window = &platform});
+        const bool saver_asked = line == "/s";
+        EXPECT_EQ(Main(app), saver_asked ? MainOutcome::SaverStarted : MainOutcome::Ignored);
+        EXPECT_EQ(app.g.CatNum, 20);  // the settings were read: no guard stopped it
+        if (!saver_asked) {
+            EXPECT_FALSE(platform.AnyWindowLoaded());
+            continue;
+        }
+        EXPECT_EQ(platform.log(), (std::vector<std::string>{"LoadSaverWindow Amberpaw", "CreateSaverFrame 1024x768",
+                                                            "CreateSurface 1024x768", "SetTimerInterval 110",
+                                                            "CopyDesktop 1024x768", "ShowSaverWindow"}));
+        world.cursor = Point{world.cursor.x + 40, world.cursor.y};
+        Timer1_Timer(app);
+        EXPECT_TRUE(platform.saver().loaded);  // the pointer is the backend's to watch
+    }
 }
 
 // Recompose a frame from the background and the cats' records with the

@@ -1,5 +1,5 @@
 // The headless backend: every window, surface and control lives in memory.
-// Implemented: everything the core asks for. The saver window's picture is
+// Implemented: every role of the seam. The saver window's picture is
 // kept as pixels (saver_screen()), the dialog's and the preview's controls as
 // plain values, and every call that shapes a window is written to log(), so a
 // test can watch the whole life of the program. Not implemented: drawing the
@@ -71,9 +71,18 @@ struct HeadlessDialog {
     std::int16_t scroll[2] = {1, 1};
 };
 
-class HeadlessPlatform : public Platform {
+class HeadlessPlatform : public System,
+                         public OtherWindows,
+                         public SaverFrames,
+                         public SaverWindow,
+                         public SaverDesktop,
+                         public PreviewWindow,
+                         public SettingsDialog {
 public:
     explicit HeadlessPlatform(HeadlessWorld& world);
+
+    // What an App of it runs on: every role.
+    Platform roles() { return EveryRole(*this); }
 
     // Script.
     void set_command_line(std::string line) { command_line_ = std::move(line); }
@@ -100,38 +109,42 @@ public:
     void NoticeDestroyedWindows();
     void CloseDialogFromTitleBar();
 
-    // Platform.
+    // System.
     std::string CommandLine() override;
     std::string SettingsFolder() override;
     char PathSeparator() override;
     ScreenMetrics Screen() override;
-    void ProcessPendingEvents() override;
     std::uint64_t ClockReading() override;
-    WindowHandle FindWindowByCaption(std::string_view caption) override;
-    bool GetWindowRect(WindowHandle window, Rect& rect) override;
     std::int32_t ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
                                const std::string& path) override;
     bool ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
                              const std::string& path) override;
+    // OtherWindows.
+    WindowHandle FindWindowByCaption(std::string_view caption) override;
+    bool GetWindowRect(WindowHandle window, Rect& rect) override;
+    // SaverFrames.
     SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;
     SurfaceHandle CreateSurfaceFrom(PixelView pixels) override;
     void DestroySurface(SurfaceHandle surface) override;
     void BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                 SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) override;
     void CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) override;
-    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
-    void SetSaverWindowRect(float left, float top, float width, float height) override;
-    void ShowSaverWindow() override;
-    void FocusSaverSink() override;
-    void SetSaverPointer(PointerShape shape) override;
-    void MakeSaverTopmost() override;
-    void SetTimerInterval(std::int32_t milliseconds) override;
     SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
     bool SaverFrameVisible() override;
+    void SetTimerInterval(std::int32_t milliseconds) override;
+    // SaverWindow.
+    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
+    void ShowSaverWindow() override;
     void UnloadSaverWindow() override;
+    // SaverDesktop (and SetControlBounds below, for the focus sink).
+    void SetSaverWindowRect(float left, float top, float width, float height) override;
+    void FocusSaverSink() override;
+    void SetSaverPointer(PointerShape shape) override;
+    void MakeSaverTopmost() override;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;
+    // PreviewWindow.
     void LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) override;
     bool EmbedPreviewIn(WindowHandle host) override;
     void SetPreviewWindowRect(float left, float top, float width, float height) override;
@@ -139,6 +152,8 @@ public:
     void SetPreviewImageVisible(Control image, bool visible) override;
     void ShowPreviewWindow() override;
     void UnloadPreviewWindow() override;
+    // SettingsDialog.
+    void ProcessPendingEvents() override;
     void LoadSettingsDialog(std::string_view caption) override;
     float DialogOuterWidth() override;
     float DialogOuterHeight() override;

@@ -5,7 +5,7 @@
 namespace nyamo {
 
 HeadlessProgram::HeadlessProgram(HeadlessWorld& world, std::string command_line, std::string settings_folder)
-    : platform(world), app(platform) {
+    : platform(world), app(platform.roles()) {
     platform.set_command_line(std::move(command_line));
     platform.set_settings_folder(std::move(settings_folder));
 }

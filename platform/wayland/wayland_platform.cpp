@@ -171,9 +171,4 @@ void WaylandPlatform::UnloadSaverWindow() {
     wl_display_flush(output_.display);
 }
 
-void WaylandPlatform::ShowError(std::string_view caption, std::string_view text) {
-    std::fprintf(stderr, "nyamo: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
-}
-
 }  // namespace nyamo::wayland

@@ -4,21 +4,21 @@
 // Main runs, so that the core learns the output's size from Screen().
 //
 // Implemented:
-// - process services: the command line the program gives ("/s"), the Linux
+// - System: the command line the program gives ("/s"), the Linux
 //   program's settings folder, screen metrics of the output in device
-//   pixels at 15 twips a pixel, a monotonic clock;
-// - no guard windows (FindWindowByCaption finds nothing: one instance is
-//   the program's lock in $XDG_RUNTIME_DIR);
-// - profile files through the portable reader and writer;
-// - surfaces in memory, composed with the software blitter; the desktop
-//   from the compositor's picture of the output (output_capture.h), taken
-//   before the surface shows (black, with one line on stderr, where the
-//   compositor offers none or refuses);
-// - the saver window: the layer surface, its two wl_shm buffers
-//   (wayland_buffers.h), which are also the frame, and its timer; input is
-//   the program's, which ends every output's saver at once.
-// Not implemented, as no Wayland host needs them: the preview and the
-// settings dialog (the X11 backend shows both, through XWayland).
+//   pixels at 15 twips a pixel, a monotonic clock, profile files through the
+//   portable reader and writer;
+// - SaverFrames: surfaces in memory, composed with the software blitter;
+//   the desktop from the compositor's picture of the output
+//   (output_capture.h), taken before the surface shows (black, with one
+//   line on stderr, where the compositor offers none or refuses); the two
+//   wl_shm buffers (wayland_buffers.h), which are also the frame; the timer;
+// - SaverWindow: the layer surface.
+// Not offered: SaverDesktop (the compositor places the layer surface above
+// everything, and input is the program's, which ends every output's saver
+// at once); OtherWindows (one instance is the program's lock in
+// $XDG_RUNTIME_DIR); the preview and the settings dialog, which no Wayland
+// host needs (the X11 backend shows both, through XWayland).
 #pragma once
 
 #include <wayland-client.h>
@@ -67,12 +67,15 @@ struct OutputSurface {
     bool no_desktop = false;
 };
 
-class WaylandPlatform : public Platform {
+class WaylandPlatform : public System, public SaverFrames, public SaverWindow {
 public:
     WaylandPlatform(OutputSurface& output, std::string command_line);
     ~WaylandPlatform() override;
     WaylandPlatform(const WaylandPlatform&) = delete;
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
+
+    // What the output's App runs on.
+    Platform roles() { return {.system = *this, .frames = *this, .saver_window = this}; }
 
     // --- For the program's loop ------------------------------------------------
     bool SaverLoaded() const { return loaded_; }
@@ -83,68 +86,31 @@ public:
     // buffers; the tick then waits for one to come back.
     bool CanDraw() const { return !buffers_.allocated() || buffers_.CanDraw(); }
 
-    // --- Platform ------------------------------------------------------------
+    // --- System ----------------------------------------------------------------
     std::string CommandLine() override { return command_line_; }
     std::string SettingsFolder() override;
     char PathSeparator() override { return '/'; }
     ScreenMetrics Screen() override;
-    void ProcessPendingEvents() override {}
     std::uint64_t ClockReading() override;
-    WindowHandle FindWindowByCaption(std::string_view) override { return 0; }
-    bool GetWindowRect(WindowHandle, Rect&) override { return false; }
     std::int32_t ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
                                const std::string& path) override;
     bool ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
                              const std::string& path) override;
+    // --- SaverFrames -----------------------------------------------------------
     SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;
     SurfaceHandle CreateSurfaceFrom(PixelView pixels) override;
     void DestroySurface(SurfaceHandle surface) override;
     void BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                 SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) override;
     void CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) override;
-    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
-    void SetSaverWindowRect(float, float, float, float) override {}
-    void ShowSaverWindow() override;
-    void FocusSaverSink() override {}
-    void SetSaverPointer(PointerShape) override {}
-    void MakeSaverTopmost() override {}
-    void SetTimerInterval(std::int32_t milliseconds) override { timer_.Start(milliseconds); }
     SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
     bool SaverFrameVisible() override;
+    void SetTimerInterval(std::int32_t milliseconds) override { timer_.Start(milliseconds); }
+    // --- SaverWindow -----------------------------------------------------------
+    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
+    void ShowSaverWindow() override;
     void UnloadSaverWindow() override;
-    void GetCaretPos(Point& point) override { point = Point{0, 0}; }
-    // The program ends the saver on the first motion itself; the core's
-    // reading stays still.
-    void GetCursorPos(Point& point) override { point = Point{0, 0}; }
-    void LoadPreviewWindow(PixelView, PixelView) override {}
-    bool EmbedPreviewIn(WindowHandle) override { return false; }
-    void SetPreviewWindowRect(float, float, float, float) override {}
-    void SetPreviewImageRect(Control, float, float, float, float) override {}
-    void SetPreviewImageVisible(Control, bool) override {}
-    void ShowPreviewWindow() override {}
-    void UnloadPreviewWindow() override {}
-    void LoadSettingsDialog(std::string_view) override {}
-    float DialogOuterWidth() override { return 0; }
-    float DialogOuterHeight() override { return 0; }
-    std::int32_t DialogClientWidth() override { return 0; }
-    std::int32_t DialogClientHeight() override { return 0; }
-    void SetDialogOuterWidth(float) override {}
-    void SetDialogOuterHeight(float) override {}
-    void SetDialogLeft(float) override {}
-    void SetDialogTop(float) override {}
-    void SetControlFontSize(Control, float) override {}
-    void SetOptionSelected(Control) override {}
-    bool IsOptionSelected(Control) override { return false; }
-    void SetChecked(Control, bool) override {}
-    bool IsChecked(Control) override { return false; }
-    std::int16_t ScrollValue(Control) override { return 0; }
-    void SetScrollValue(Control, std::int16_t) override {}
-    void SetLabelText(Control, std::string_view) override {}
-    void ShowSettingsDialog() override {}
-    void UnloadSettingsDialog() override {}
-    void ShowError(std::string_view caption, std::string_view text) override;
-    void SetControlBounds(Control, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
 
 private:
     void Flush();

@@ -652,7 +652,7 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
     for (auto& output : s.outputs) {
         if (!output->configured || output->surface.width <= 0 || output->surface.height <= 0) continue;
         output->platform = std::make_unique<WaylandPlatform>(output->surface, command_line);
-        output->app = std::make_unique<App>(*output->platform);
+        output->app = std::make_unique<App>(output->platform->roles());
         MainOutcome outcome = MainOutcome::Ignored;
         Deliver([&] { outcome = Main(*output->app); });
         if (outcome != MainOutcome::SaverStarted) {

@@ -2,7 +2,7 @@
 // functions throughout so the Japanese captions and labels are exact on a
 // Windows of any code page.
 //
-// Implemented: every operation of the seam. Surfaces are 32-bit top-down DIB
+// Implemented: every role of the seam. Surfaces are 32-bit top-down DIB
 // sections selected into memory DCs; the core's raster operations run on
 // their bits through the software blitter, which the Wine suite proves bit
 // for bit equal to GDI's BitBlt; the saver's work frame is its window's
@@ -83,12 +83,21 @@ Win32Surface MakeWin32Surface(std::int32_t width, std::int32_t height);
 Win32Surface Win32SurfaceFrom(PixelView pixels);
 void FreeWin32Surface(Win32Surface& surface);
 
-class Win32Platform : public Platform {
+class Win32Platform : public System,
+                      public OtherWindows,
+                      public SaverFrames,
+                      public SaverWindow,
+                      public SaverDesktop,
+                      public PreviewWindow,
+                      public SettingsDialog {
 public:
     explicit Win32Platform(HINSTANCE instance);
     ~Win32Platform() override;
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
+
+    // What an App of the program runs on: every role.
+    Platform roles() { return EveryRole(*this); }
 
     // The run the window procedures deliver events to; set once App exists.
     void Attach(App& app) { app_ = &app; }
@@ -102,46 +111,47 @@ public:
     // removed or moved), not only when the primary screen changes size.
     void WatchScreens(std::vector<Rect> monitors) { watched_screens_ = std::move(monitors); }
 
-    // Process services.
+    // System.
     std::string CommandLine() override;
     std::string SettingsFolder() override;
     char PathSeparator() override;
     ScreenMetrics Screen() override;
-    void ProcessPendingEvents() override;
     std::uint64_t ClockReading() override;
-    WindowHandle FindWindowByCaption(std::string_view caption) override;
-    bool GetWindowRect(WindowHandle window, Rect& rect) override;
-
-    // Profile.
     std::int32_t ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
                                const std::string& path) override;
     bool ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
                              const std::string& path) override;
 
-    // Surfaces.
+    // OtherWindows.
+    WindowHandle FindWindowByCaption(std::string_view caption) override;
+    bool GetWindowRect(WindowHandle window, Rect& rect) override;
+
+    // SaverFrames.
     SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;
     SurfaceHandle CreateSurfaceFrom(PixelView pixels) override;
     void DestroySurface(SurfaceHandle surface) override;
     void BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                 SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) override;
     void CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) override;
-
-    // Saver window.
-    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
-    void SetSaverWindowRect(float left, float top, float width, float height) override;
-    void ShowSaverWindow() override;
-    void FocusSaverSink() override;
-    void SetSaverPointer(PointerShape shape) override;
-    void MakeSaverTopmost() override;
-    void SetTimerInterval(std::int32_t milliseconds) override;
     SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
     bool SaverFrameVisible() override;
+    void SetTimerInterval(std::int32_t milliseconds) override;
+
+    // SaverWindow.
+    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
+    void ShowSaverWindow() override;
     void UnloadSaverWindow() override;
+
+    // SaverDesktop (and SetControlBounds below, for the focus sink).
+    void SetSaverWindowRect(float left, float top, float width, float height) override;
+    void FocusSaverSink() override;
+    void SetSaverPointer(PointerShape shape) override;
+    void MakeSaverTopmost() override;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;
 
-    // Preview window.
+    // PreviewWindow.
     void LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) override;
     bool EmbedPreviewIn(WindowHandle host) override;
     void SetPreviewWindowRect(float left, float top, float width, float height) override;
@@ -150,7 +160,8 @@ public:
     void ShowPreviewWindow() override;
     void UnloadPreviewWindow() override;
 
-    // Settings dialog.
+    // SettingsDialog.
+    void ProcessPendingEvents() override;
     void LoadSettingsDialog(std::string_view caption) override;
     float DialogOuterWidth() override;
     float DialogOuterHeight() override;

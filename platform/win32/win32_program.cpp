@@ -15,7 +15,7 @@ namespace nyamo {
 struct OtherScreen {
     explicit OtherScreen(HINSTANCE instance) : platform(instance) {}
     Win32Platform platform;
-    App app{platform};
+    App app{platform.roles()};
 };
 
 Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) { RegisterClasses(); }
@@ -164,7 +164,7 @@ std::vector<std::unique_ptr<OtherScreen>> StartOtherScreens(HINSTANCE instance, 
 // core reads the switch, the platform runs whatever window it chose.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*command_line*/, int /*show*/) {
     nyamo::Win32Platform platform(instance);
-    nyamo::App app(platform);
+    nyamo::App app(platform.roles());
     nyamo::MainOutcome outcome;
     std::vector<std::unique_ptr<nyamo::OtherScreen>> others;
     try {

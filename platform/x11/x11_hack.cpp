@@ -30,7 +30,7 @@ namespace {
 // size and of each event, then freed. The platform goes before the display
 // connection that RunHack holds.
 struct Hack {
-    explicit Hack(Display* display) : platform(display), app(platform) {}
+    explicit Hack(Display* display) : platform(display), app(platform.roles()) {}
     HackPlatform platform;
     App app;
     FrameRate rate;

@@ -26,7 +26,7 @@ bool HackPlatform::DrawInto(Window window) {
     XWindowAttributes attributes{};
     const Status ok = XGetWindowAttributes(display_, window, &attributes);
     if (ok == 0 || trap.Failed()) return false;
-    saver_ = SaverWindow{};
+    saver_ = SaverWindowState{};
     saver_.window = window;
     saver_.mapped = attributes.map_state != IsUnmapped;
     saver_.visual = attributes.visual;
@@ -77,7 +77,7 @@ HackInput HackPlatform::Handle(const XEvent& event) {
         case DestroyNotify:
             // Nothing is left to draw into.
             DropSaverImage();
-            saver_ = SaverWindow{};
+            saver_ = SaverWindowState{};
             return HackInput::TargetGone;
         default:
             return HackInput::Nothing;

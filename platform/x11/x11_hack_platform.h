@@ -3,6 +3,11 @@
 // or the hack's own --window), at that window's size. Input and the end
 // stay with that client: no grab, no pointer, no raising, no window of our
 // own. The desktop is the picture xscreensaver took before it blanked.
+//
+// Implemented: the system and the saver's frames. Not offered, as the
+// window is another client's: the saver window's life and its place on the
+// desktop (placing, showing, raising, focusing or pointing at it), windows
+// of others, the preview and the dialog. The hack runs no Main.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -21,6 +26,9 @@ public:
     explicit HackPlatform(Display* display);
     ~HackPlatform() override;
 
+    // What the hack's App runs on: its frames, and the system.
+    Platform roles() { return {.system = *this, .frames = *this}; }
+
     // Draw into window from now on, at its size and in its visual. False if
     // the window does not exist.
     bool DrawInto(Window window);
@@ -37,18 +45,9 @@ public:
     // mapping, a new size, the window manager's close request, the window's end.
     HackInput Handle(const XEvent& event);
 
-    // --- Platform: what differs from the saver window ----------------------
+    // --- SaverFrames: what differs from the saver's own window ---------------
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
     bool SaverFrameVisible() override;
-    // The window is another client's: the core's requests to place, show,
-    // hide, raise or point at it change nothing, and its unloading leaves it
-    // be (X11Platform destroys only a window of its own).
-    void LoadSaverWindow(std::string_view, std::int32_t timer_ms) override { SetTimerInterval(timer_ms); }
-    void SetSaverWindowRect(float, float, float, float) override {}
-    void ShowSaverWindow() override {}
-    void FocusSaverSink() override {}
-    void SetSaverPointer(PointerShape) override {}
-    void MakeSaverTopmost() override {}
 
 protected:
     void CaptureDesktop(PixelSpan dst, int width, int height) override;

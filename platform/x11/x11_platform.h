@@ -1,6 +1,6 @@
 // The X11 backend of the seam.
 //
-// Implemented:
+// Implemented, every role:
 // - process services: the command line from argv, the settings folder (the
 //   executable's folder when writable, else $XDG_CONFIG_HOME/nyamo), screen
 //   metrics of the XRandR primary output with the DPI of Xft.dpi (96 when
@@ -57,12 +57,21 @@ struct DialogEvents {
     std::function<void(std::int16_t)> scroll_change;
 };
 
-class X11Platform : public Platform {
+class X11Platform : public System,
+                    public OtherWindows,
+                    public SaverFrames,
+                    public SaverWindow,
+                    public SaverDesktop,
+                    public PreviewWindow,
+                    public SettingsDialog {
 public:
     X11Platform(Display* display, std::string command_line);
     ~X11Platform() override;
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;
+
+    // What an App of the program runs on: every role.
+    Platform roles() { return EveryRole(*this); }
 
     Display* display() const { return display_; }
 
@@ -91,40 +100,44 @@ public:
     // removed or moved), not only when the screen it covers changes.
     void WatchScreens(std::vector<Rect> monitors) { watched_screens_ = std::move(monitors); }
 
-    // --- Platform ------------------------------------------------------------
+    // --- System ------------------------------------------------------------
     std::string CommandLine() override;
     std::string SettingsFolder() override;
     char PathSeparator() override;
     ScreenMetrics Screen() override;
-    void ProcessPendingEvents() override;
     std::uint64_t ClockReading() override;
-    WindowHandle FindWindowByCaption(std::string_view caption) override;
-    bool GetWindowRect(WindowHandle window, Rect& rect) override;
     std::int32_t ProfileGetInt(std::string_view section, std::string_view key, std::int32_t fallback,
                                const std::string& path) override;
     bool ProfileWriteStrings(std::string_view section, std::span<const ProfileEntry> entries,
                              const std::string& path) override;
+    // --- OtherWindows ---------------------------------------------------------
+    WindowHandle FindWindowByCaption(std::string_view caption) override;
+    bool GetWindowRect(WindowHandle window, Rect& rect) override;
+    // --- SaverFrames ----------------------------------------------------------
     SurfaceHandle CreateSurface(std::int32_t width, std::int32_t height) override;
     SurfaceHandle CreateSurfaceFrom(PixelView pixels) override;
     void DestroySurface(SurfaceHandle surface) override;
     void BitBlt(SurfaceHandle dst, std::int32_t dx, std::int32_t dy, std::int32_t width, std::int32_t height,
                 SurfaceHandle src, std::int32_t sx, std::int32_t sy, RasterOp op) override;
     void CopyDesktop(SurfaceHandle dst, std::int32_t width, std::int32_t height) override;
-    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
-    void SetSaverWindowRect(float left, float top, float width, float height) override;
-    void ShowSaverWindow() override;
-    void FocusSaverSink() override;
-    void SetSaverPointer(PointerShape shape) override;
-    void MakeSaverTopmost() override;
-    void SetTimerInterval(std::int32_t milliseconds) override;
     SurfaceHandle CreateSaverFrame(std::int32_t width, std::int32_t height) override;
     void PresentSaverFrame(SurfaceHandle src, std::span<const Rect> areas) override;
     bool SaverFrameVisible() override;
+    void SetTimerInterval(std::int32_t milliseconds) override;
+    // --- SaverWindow ----------------------------------------------------------
+    void LoadSaverWindow(std::string_view caption, std::int32_t timer_ms) override;
+    void ShowSaverWindow() override;
     // Final: whatever the backend, the window is destroyed only when it is
-    // our own (SaverWindow::ours).
+    // our own (SaverWindowState::ours).
     void UnloadSaverWindow() final;
+    // --- SaverDesktop (and SetControlBounds below, for the focus sink) -------
+    void SetSaverWindowRect(float left, float top, float width, float height) override;
+    void FocusSaverSink() override;
+    void SetSaverPointer(PointerShape shape) override;
+    void MakeSaverTopmost() override;
     void GetCaretPos(Point& point) override;
     void GetCursorPos(Point& point) override;
+    // --- PreviewWindow --------------------------------------------------------
     void LoadPreviewWindow(PixelView desktop_sample, PixelView blank_sample) override;
     bool EmbedPreviewIn(WindowHandle host) override;
     void SetPreviewWindowRect(float left, float top, float width, float height) override;
@@ -132,6 +145,8 @@ public:
     void SetPreviewImageVisible(Control image, bool visible) override;
     void ShowPreviewWindow() override;
     void UnloadPreviewWindow() override;
+    // --- SettingsDialog -------------------------------------------------------
+    void ProcessPendingEvents() override;
     void LoadSettingsDialog(std::string_view caption) override;
     float DialogOuterWidth() override;
     float DialogOuterHeight() override;
@@ -158,7 +173,7 @@ public:
 protected:
     // The window the frames go to: the saver's own, or (for the hack) a
     // window of another client.
-    struct SaverWindow {
+    struct SaverWindowState {
         Window window = 0;
         // Made by LoadSaverWindow and not destroyed by another client: ours
         // to change and to destroy. Another client's window (the hack's
@@ -211,14 +226,14 @@ protected:
 
     Display* display_;
     SurfaceTable surfaces_;
-    SaverWindow saver_;
+    SaverWindowState saver_;
 
 private:
     struct PreviewImage {
         int width = 0, height = 0, left = 0, top = 0;
         bool visible = false;
     };
-    struct PreviewWindow {
+    struct PreviewWindowState {
         Window window = 0;
         Window host = 0;
         int width = 0, height = 0;
@@ -251,7 +266,7 @@ private:
     // The display's power state, asked at most once a second.
     bool powered_down_ = false;
     std::chrono::steady_clock::time_point power_asked_{};
-    PreviewWindow preview_;
+    PreviewWindowState preview_;
     std::unique_ptr<FltkDialog> dialog_;
     DialogEvents dialog_events_;
     TickTimer timer_;

@@ -134,7 +134,7 @@ void X11Platform::UnloadPreviewWindow() {
         XDestroyWindow(display_, preview_.window);
         trap.Failed();
     }
-    preview_ = PreviewWindow{};
+    preview_ = PreviewWindowState{};
 }
 
 }  // namespace nyamo::x11

@@ -28,7 +28,7 @@ namespace {
 struct OtherScreen {
     OtherScreen(Display* display, std::string command_line) : platform(display, std::move(command_line)) {}
     X11Platform platform;
-    App app{platform};
+    App app{platform.roles()};
 };
 
 // One window per monitor rather than one over the whole root: each monitor
@@ -66,7 +66,7 @@ int RunProgram(const std::vector<std::string>& args) {
     }
     InstallQuietErrorHandler();
     X11Platform platform(display, JoinArguments(args));
-    App app(platform);
+    App app(platform.roles());
     platform.set_dialog_events(DialogEvents{
         [&app](std::int16_t index) { Deliver([&] { But_Click(app, index); }); },
         [&app](std::int16_t index) { Deliver([&] { HScroll1_Change(app, index); }); },

@@ -48,7 +48,7 @@ void X11Platform::LoadSaverWindow(std::string_view caption, std::int32_t timer_m
     attributes.background_pixmap = None;
     attributes.event_mask = kSaverEvents;
     const unsigned long mask = CWOverrideRedirect | CWBackPixmap | CWEventMask;
-    saver_ = SaverWindow{};
+    saver_ = SaverWindowState{};
     saver_.visual = DefaultVisual(display_, screen_number_);
     saver_.depth = DefaultDepth(display_, screen_number_);
     saver_.colormap = DefaultColormap(display_, screen_number_);
@@ -263,7 +263,7 @@ void X11Platform::UnloadSaverWindow() {
     if (saver_.ours) XDestroyWindow(display_, saver_.window);
     if (saver_.blank != 0) XFreeCursor(display_, saver_.blank);
     XSync(display_, False);
-    saver_ = SaverWindow{};
+    saver_ = SaverWindowState{};
     timer_.Stop();
 }
 

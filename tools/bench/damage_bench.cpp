@@ -52,7 +52,7 @@ void SaverTickCost(benchmark::State& state) {
     for (auto& p : world.desktop().pixels) p = rng() & 0x00FFFFFFu;
     world.clock_step = 3;
     HeadlessPlatform platform(world);
-    App app(platform);
+    App app(platform.roles());
     app.g.IsSaver = kTrue;
     app.g.ScrW = width;
     app.g.ScrH = height;

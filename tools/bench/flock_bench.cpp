@@ -19,7 +19,7 @@ void Tick(benchmark::State& state) {
     const auto height = static_cast<std::int32_t>(state.range(1));
     HeadlessWorld world(width, height);
     HeadlessPlatform platform(world);
-    App app(platform);
+    App app(platform.roles());
     app.g.IsSaver = kTrue;
     app.g.ScrW = width;
     app.g.ScrH = height;
@@ -35,7 +35,7 @@ BENCHMARK(Tick)->Args({1024, 768, 20})->Args({1920, 1080, 50})->Args({3840, 2160
 void MaskedDraws(benchmark::State& state) {
     HeadlessWorld world(1920, 1080);
     HeadlessPlatform platform(world);
-    App app(platform);
+    App app(platform.roles());
     app.g.IsSaver = kTrue;
     app.g.ScrW = 1920;
     app.g.ScrH = 1080;

@@ -18,7 +18,7 @@ constexpr std::uint64_t kClockStart = 0x5eed'c10c'0000'0000ULL;
 }  // namespace
 
 RenderRun::RenderRun(const RenderOptions& options, const Picture& desktop, std::int32_t width, std::int32_t height)
-    : world_(width, height), platform_(world_), app_(platform_) {
+    : world_(width, height), platform_(world_), app_(platform_.roles()) {
     world_.clock = kClockStart;
     world_.clock_step = 1;
     app_.rng = Random(options.seed);
