@@ -27,9 +27,8 @@
 #include "ext-image-copy-capture-v1-client.h"
 #include "platform/linux/backend_choice.h"
 #include "platform/linux/daemonize.h"
-#include "platform/wayland/input_rules.h"
+#include "platform/wayland/seat_devices.h"
 #include "platform/wayland/wayland_dispatch.h"
-#include "platform/wayland/wayland_platform.h"
 #include "platform/wayland/layer_shell.h"
 #include "viewporter-client.h"
 #include "wlr-screencopy-unstable-v1-client.h"
@@ -37,75 +36,6 @@
 namespace nyamo::wayland {
 
 namespace {
-
-// What an output was as the saver started on it.
-struct OutputShape {
-    std::int32_t mode_width = 0, mode_height = 0, scale = 1, transform = 0;
-    bool operator==(const OutputShape&) const = default;
-};
-
-struct Output {
-    std::uint32_t global = 0;
-    OutputSurface surface;
-    std::unique_ptr<WaylandPlatform> platform;
-    std::unique_ptr<App> app;
-    bool configured = false;
-    std::uint32_t configured_width = 0, configured_height = 0;
-    // Set once the saver runs on it: a new mode, scale or turn from then on
-    // leaves the kittens sized to what the output no longer is (sway 1.7
-    // keeps an unscaled surface where part of the session may show).
-    std::optional<OutputShape> started_as;
-    bool changed = false;
-    // A frame callback asked for once the saver started: when it comes
-    // back, the compositor draws the saver on this output. A locked
-    // session draws only its lock, and it never comes.
-    wl_callback* shown_callback = nullptr;
-    bool shown = false;
-
-    OutputShape Shape() const {
-        return {surface.mode_width, surface.mode_height, surface.scale, surface.transform};
-    }
-};
-
-struct Session;
-
-// One seat and its devices, each made while the seat has it and released
-// when it goes (a mouse that sleeps, a keyboard behind a KVM switch).
-struct Seat {
-    Session* session = nullptr;
-    std::uint32_t global = 0;
-    wl_seat* seat = nullptr;
-    wl_pointer* pointer = nullptr;
-    wl_keyboard* keyboard = nullptr;
-    wl_touch* touch = nullptr;
-    SeatInput input;
-};
-
-struct Session {
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
-    wl_compositor* compositor = nullptr;
-    wl_shm* shm = nullptr;
-    zwlr_layer_shell_v1* layer_shell = nullptr;
-    zwlr_screencopy_manager_v1* screencopy = nullptr;
-    ext_image_copy_capture_manager_v1* image_copy = nullptr;
-    ext_output_image_capture_source_manager_v1* output_sources = nullptr;
-    wp_viewporter* viewporter = nullptr;
-    std::vector<std::unique_ptr<Seat>> seats;
-    std::vector<std::unique_ptr<Output>> outputs;
-    bool background = false;
-    // The surfaces are made: an output that comes or goes from now on
-    // would show the session beside the kittens.
-    bool started = false;
-    // Input that ends the saver on every output.
-    bool end = false;
-
-    bool Ours(const wl_surface* surface) const {
-        for (const auto& output : outputs)
-            if (surface != nullptr && output->surface.surface == surface) return true;
-        return false;
-    }
-};
 
 // --- Outputs -------------------------------------------------------------------
 
@@ -174,148 +104,6 @@ void Shown(void* data, wl_callback* callback, std::uint32_t) {
 }
 constexpr wl_callback_listener kShownListener{&Shown};
 
-// --- Input ---------------------------------------------------------------------
-// The listeners only tell the seat's rules (input_rules.h) what came.
-
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
-                  wl_fixed_t y) {
-    auto* seat = static_cast<Seat*>(data);
-    const bool ours = seat->session->Ours(surface);
-    if (seat->input.PointerEnter(surface, ours, wl_fixed_to_double(x), wl_fixed_to_double(y))) seat->session->end = true;
-    if (ours) wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no pointer over the kittens
-}
-void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface* surface) {
-    auto* seat = static_cast<Seat*>(data);
-    seat->input.PointerLeave(seat->session->Ours(surface));
-}
-void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
-    auto* seat = static_cast<Seat*>(data);
-    if (seat->input.PointerMotion(wl_fixed_to_double(x), wl_fixed_to_double(y))) seat->session->end = true;
-}
-void Ends(void* data) { static_cast<Seat*>(data)->session->end = true; }
-void PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
-    if (state == WL_POINTER_BUTTON_STATE_PRESSED) Ends(data);
-}
-void PointerAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { Ends(data); }
-void PointerFrame(void*, wl_pointer*) {}
-void PointerAxisSource(void*, wl_pointer*, std::uint32_t) {}
-void PointerAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
-void PointerAxisDiscrete(void* data, wl_pointer*, std::uint32_t, std::int32_t) { Ends(data); }
-// Named members, the rest zero: newer libwayland versions add events at the
-// end (axis_value120, axis_relative_direction) that the seat version bound
-// here never sends.
-const wl_pointer_listener kPointerListener = [] {
-    wl_pointer_listener listener{};
-    listener.enter = &PointerEnter;
-    listener.leave = &PointerLeave;
-    listener.motion = &PointerMotion;
-    listener.button = &PointerButton;
-    listener.axis = &PointerAxis;
-    listener.frame = &PointerFrame;
-    listener.axis_source = &PointerAxisSource;
-    listener.axis_stop = &PointerAxisStop;
-    listener.axis_discrete = &PointerAxisDiscrete;
-    return listener;
-}();
-
-void KeyboardKeymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); }
-void KeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) {
-    // The keys already down as it comes (one still held from the command
-    // that started the saver) are no input: only a new press is.
-    auto* seat = static_cast<Seat*>(data);
-    seat->input.KeyboardEnter(seat->session->Ours(surface));
-}
-void KeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface) {
-    auto* seat = static_cast<Seat*>(data);
-    seat->input.KeyboardLeave(seat->session->Ours(surface), NowMs());
-}
-void KeyboardKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
-    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) Ends(data);
-}
-void KeyboardModifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                       std::uint32_t) {}
-void KeyboardRepeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
-constexpr wl_keyboard_listener kKeyboardListener{&KeyboardKeymap, &KeyboardEnter,     &KeyboardLeave,
-                                                 &KeyboardKey,    &KeyboardModifiers, &KeyboardRepeat};
-
-void TouchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*, std::int32_t, wl_fixed_t,
-               wl_fixed_t) {
-    Ends(data);
-}
-void TouchUp(void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {}
-void TouchMotion(void*, wl_touch*, std::uint32_t, std::int32_t, wl_fixed_t, wl_fixed_t) {}
-void TouchFrame(void*, wl_touch*) {}
-void TouchCancel(void*, wl_touch*) {}
-void TouchShape(void*, wl_touch*, std::int32_t, wl_fixed_t, wl_fixed_t) {}
-void TouchOrientation(void*, wl_touch*, std::int32_t, wl_fixed_t) {}
-constexpr wl_touch_listener kTouchListener{&TouchDown,   &TouchUp,    &TouchMotion,     &TouchFrame,
-                                           &TouchCancel, &TouchShape, &TouchOrientation};
-
-// A device object given back: with release where the seat has it (version
-// 3), so that the compositor forgets it too.
-void ReleasePointer(Seat& seat) {
-    if (seat.pointer == nullptr) return;
-    if (wl_pointer_get_version(seat.pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) wl_pointer_release(seat.pointer);
-    else wl_pointer_destroy(seat.pointer);
-    seat.pointer = nullptr;
-    seat.input.PointerGone();
-}
-void ReleaseKeyboard(Seat& seat) {
-    if (seat.keyboard == nullptr) return;
-    if (wl_keyboard_get_version(seat.keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) wl_keyboard_release(seat.keyboard);
-    else wl_keyboard_destroy(seat.keyboard);
-    seat.keyboard = nullptr;
-    seat.input.KeyboardGone();
-}
-void ReleaseTouch(Seat& seat) {
-    if (seat.touch == nullptr) return;
-    if (wl_touch_get_version(seat.touch) >= WL_TOUCH_RELEASE_SINCE_VERSION) wl_touch_release(seat.touch);
-    else wl_touch_destroy(seat.touch);
-    seat.touch = nullptr;
-}
-void ReleaseSeat(Seat& seat) {
-    ReleasePointer(seat);
-    ReleaseKeyboard(seat);
-    ReleaseTouch(seat);
-    if (wl_seat_get_version(seat.seat) >= WL_SEAT_RELEASE_SINCE_VERSION) wl_seat_release(seat.seat);
-    else wl_seat_destroy(seat.seat);
-    seat.seat = nullptr;
-}
-
-void SeatCapabilities(void* data, wl_seat* wl, std::uint32_t caps) {
-    auto* seat = static_cast<Seat*>(data);
-    if (seat->session->background) return;  // the lock screen's background takes no input
-    const bool pointer = (caps & WL_SEAT_CAPABILITY_POINTER) != 0;
-    const bool keyboard = (caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
-    const bool touch = (caps & WL_SEAT_CAPABILITY_TOUCH) != 0;
-    if (pointer && seat->pointer == nullptr) {
-        seat->pointer = wl_seat_get_pointer(wl);
-        wl_pointer_add_listener(seat->pointer, &kPointerListener, seat);
-    } else if (!pointer) {
-        ReleasePointer(*seat);
-    }
-    if (keyboard && seat->keyboard == nullptr) {
-        seat->keyboard = wl_seat_get_keyboard(wl);
-        wl_keyboard_add_listener(seat->keyboard, &kKeyboardListener, seat);
-        seat->input.KeyboardCame();
-    } else if (!keyboard) {
-        ReleaseKeyboard(*seat);
-    }
-    if (touch && seat->touch == nullptr) {
-        seat->touch = wl_seat_get_touch(wl);
-        wl_touch_add_listener(seat->touch, &kTouchListener, seat);
-    } else if (!touch) {
-        ReleaseTouch(*seat);
-    }
-}
-void SeatName(void*, wl_seat*, const char*) {}
-constexpr wl_seat_listener kSeatListener{&SeatCapabilities, &SeatName};
-
 // --- Globals -------------------------------------------------------------------
 
 void RegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -343,12 +131,7 @@ void RegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, const
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0) {
         // Every seat, also one that comes while the saver runs: any hand on
         // any of them ends it.
-        auto seat = std::make_unique<Seat>();
-        seat->session = s;
-        seat->global = name;
-        seat->seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
-        wl_seat_add_listener(seat->seat, &kSeatListener, seat.get());
-        s->seats.push_back(std::move(seat));
+        AddSeat(*s, static_cast<wl_seat*>(bind(&wl_seat_interface, 5)), name);
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         // A new screen ends the saver, as a changed screen ends it on X11.
         if (s->started) {

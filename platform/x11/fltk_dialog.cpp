@@ -1,5 +1,4 @@
-// The settings dialog with FLTK 1.3, and the seam's dialog operations of the
-// X11 backend.
+// The settings dialog with FLTK 1.3.
 #include "platform/x11/fltk_dialog.h"
 
 #include <FL/Fl.H>
@@ -15,7 +14,6 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
-#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <cstdio>
@@ -28,6 +26,7 @@
 #include "assets/embedded.h"
 #include "assets/pictures.h"
 #include "base/utf8.h"
+#include "platform/x11/dialog_faces.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_platform.h"
 #include "settings/dialog_design.h"
@@ -36,16 +35,6 @@
 namespace nyamo::x11 {
 
 namespace {
-
-// A proportional face with Japanese glyphs (Debian's fonts-noto-cjk), the
-// design's. FLTK's Xft names start with a style letter; a blank is the
-// regular style. The dialog's face replaces FLTK's default face, so the
-// message box shows Japanese too.
-constexpr const char* kDialogFace = " Noto Sans CJK JP";
-// A face with a line of one em for the frame's caption, where there is one
-// (Debian's fonts-ipafont-gothic), in a slot of its own.
-constexpr const char* kCompactCaptionFace = " IPAPGothic";
-constexpr Fl_Font kCaptionFontSlot = FL_FREE_FONT;
 
 // The frame's title stands on its top border, as a group box draws it.
 class TitledFrame : public Fl_Group {
@@ -155,94 +144,6 @@ public:
         return result;
     }
 };
-
-bool FaceInstalled(const char* family) {
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
-    const bool found = fonts != nullptr && fonts->nfont > 0;
-    if (fonts != nullptr) FcFontSetDestroy(fonts);
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
-    return found;
-}
-
-// Every character of the dialog's fixed texts is in the face's set.
-bool CoversDialogTexts(const FcCharSet* chars) {
-    for (std::string_view text : {kFrameText, kOptDesktopText, kOptBlankText, kLabel1Text, kLabel3Text,
-                                  kInfoLineText, kOkText, kCancelText}) {
-        for (char16_t unit : Utf8ToUtf16(text))  // these texts lie in the BMP
-            if (FcCharSetHasChar(chars, unit) == FcFalse) return false;
-    }
-    return true;
-}
-
-// The face of the dialog's texts, as an FLTK Xft name. Xft draws a text in
-// one face, and fontconfig answers a face that is not installed with its
-// default, which has no Japanese glyphs: the labels would be empty boxes
-// even with another Japanese face at hand. So: the design's face when it is
-// installed; otherwise the first face fontconfig offers for Japanese that has
-// every character of the dialog's texts (IPA P Gothic, VL P Gothic, or
-// another of the fonts-japanese-gothic family); otherwise, with no such face
-// at all, the design's name (the Latin texts and the controls still work).
-std::string ChooseDialogFace() {
-    if (FaceInstalled(kDialogFace + 1)) return kDialogFace;
-    std::string face = kDialogFace;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
-    if (pattern == nullptr) return face;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
-    // A proportional face first, as the design's is (IPA P Gothic before IPA Gothic).
-    for (bool proportional_only : {true, false}) {
-        for (int i = 0; fonts != nullptr && i < fonts->nfont && face == kDialogFace; ++i) {
-            FcChar8* family = nullptr;
-            FcCharSet* chars = nullptr;
-            int spacing = FC_PROPORTIONAL;
-            FcPatternGetInteger(fonts->fonts[i], FC_SPACING, 0, &spacing);
-            if (proportional_only && spacing != FC_PROPORTIONAL) continue;
-            if (FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch &&
-                FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &chars) == FcResultMatch &&
-                CoversDialogTexts(chars))
-                face = " " + std::string(reinterpret_cast<const char*>(family));
-        }
-    }
-    if (fonts != nullptr) FcFontSetDestroy(fonts);
-    FcPatternDestroy(pattern);
-    return face;
-}
-
-struct CaptionFont {
-    Fl_Font face;
-    int size;
-};
-
-// The frame's caption stands above the first option, whose focus box runs
-// along the option's top edge: of the faces at hand, the one that keeps the
-// caption largest (up to the design's size) with its line above that edge.
-// IPAPGothic, when installed, has the metrics of ＭＳ Ｐゴシック (a line of one
-// em) and keeps the design's size; the dialog's own face needs a smaller one.
-CaptionFont FitCaption(int design, int room) {
-    fl_open_display();
-    std::vector<Fl_Font> faces;
-    if (FaceInstalled(kCompactCaptionFace + 1)) {
-        Fl::set_font(kCaptionFontSlot, kCompactCaptionFace);
-        faces.push_back(kCaptionFontSlot);
-    }
-    faces.push_back(FL_HELVETICA);
-    CaptionFont best{FL_HELVETICA, 1};
-    for (Fl_Font face : faces)
-        for (int size = design; size > best.size; --size) {
-            fl_font(face, size);
-            if (fl_height() <= room) {
-                best = {face, size};
-                break;
-            }
-        }
-    return best;
-}
 
 }  // namespace
 
@@ -609,62 +510,6 @@ void FltkDialog::Alert(std::string_view caption, std::string_view text) {
     w_->Report(("alert " + std::string(text)).c_str());
     fl_message_title(std::string(caption).c_str());
     fl_alert("%s", std::string(text).c_str());
-}
-
-// --- The seam's dialog operations ------------------------------------------------
-
-void X11Platform::LoadSettingsDialog(std::string_view caption) {
-    dialog_ = std::make_unique<FltkDialog>(caption, dialog_events_, twips_per_pixel_, primary_.left, primary_.top);
-}
-
-// Before its window maps, no manager has framed the dialog, so its outer
-// size is its client size; the core's arithmetic then gives the client 300 x
-// 200 pixels exactly, and the manager adds its frame around that.
-float X11Platform::DialogOuterWidth() { return static_cast<float>(dialog_->client_width()) * twips_per_pixel_; }
-float X11Platform::DialogOuterHeight() { return static_cast<float>(dialog_->client_height()) * twips_per_pixel_; }
-std::int32_t X11Platform::DialogClientWidth() { return dialog_->client_width(); }
-std::int32_t X11Platform::DialogClientHeight() { return dialog_->client_height(); }
-void X11Platform::SetDialogOuterWidth(float twips) {
-    dialog_->set_client_size(std::max(TwipsToPixels(twips), 1), dialog_->client_height());
-}
-void X11Platform::SetDialogOuterHeight(float twips) {
-    dialog_->set_client_size(dialog_->client_width(), std::max(TwipsToPixels(twips), 1));
-}
-void X11Platform::SetDialogLeft(float twips) { dialog_->set_position(TwipsToPixels(twips), dialog_->top()); }
-void X11Platform::SetDialogTop(float twips) { dialog_->set_position(dialog_->left(), TwipsToPixels(twips)); }
-
-void X11Platform::SetControlFontSize(Control control, float points) {
-    // FLTK sizes text in pixels: points x dots per inch / 72, and the dots
-    // per inch are 1440 / twips per pixel.
-    const int pixels = static_cast<int>(std::lround(double{points} * 20.0 / double{twips_per_pixel_}));
-    dialog_->SetFontPixels(control, std::max(pixels, 1));
-}
-
-void X11Platform::SetOptionSelected(Control option) { dialog_->SelectOption(option); }
-bool X11Platform::IsOptionSelected(Control option) { return dialog_->OptionSelected(option); }
-void X11Platform::SetChecked(Control box, bool checked) { dialog_->SetChecked(box, checked); }
-bool X11Platform::IsChecked(Control box) { return dialog_->Checked(box); }
-std::int16_t X11Platform::ScrollValue(Control bar) { return dialog_->ScrollValue(bar); }
-void X11Platform::SetScrollValue(Control bar, std::int16_t value) { dialog_->SetScrollValue(bar, value); }
-void X11Platform::SetLabelText(Control label, std::string_view text) { dialog_->SetText(label, text); }
-void X11Platform::ShowSettingsDialog() { dialog_->Show(); }
-void X11Platform::UnloadSettingsDialog() {
-    if (dialog_) dialog_->Unload();
-}
-void X11Platform::ShowError(std::string_view caption, std::string_view text) {
-    if (dialog_) dialog_->Alert(caption, text);
-}
-
-void X11Platform::SetControlBounds(Control control, std::int32_t width, std::int32_t height, std::int32_t left,
-                                   std::int32_t top) {
-    if (control == Control::FocusSink) {
-        // The sink was made at (-50, 0), 30 x 30: outside the visible area.
-        if (saver_.sink != 0)
-            XMoveResizeWindow(display_, saver_.sink, left, top, static_cast<unsigned>(std::max(width, 1)),
-                              static_cast<unsigned>(std::max(height, 1)));
-        return;
-    }
-    if (dialog_) dialog_->SetBounds(control, width, height, left, top);
 }
 
 }  // namespace nyamo::x11
