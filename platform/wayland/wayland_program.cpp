@@ -358,6 +358,49 @@ int RunLoop(Session& s, int signals) {
     return 0;
 }
 
+// The output's layer surface, configured but without a buffer: unmapped,
+// so that the pictures the platforms take next never hold the saver.
+void MakeLayerSurface(Session& s, Output& output) {
+    OutputSurface& o = output.surface;
+    o.display = s.display;
+    o.shm = s.shm;
+    o.screencopy = s.screencopy;
+    o.image_copy = s.image_copy;
+    o.output_sources = s.output_sources;
+    o.no_desktop = s.background;
+    o.surface = wl_compositor_create_surface(s.compositor);
+    o.layer = zwlr_layer_shell_v1_get_layer_surface(
+        s.layer_shell, o.surface, o.output,
+        s.background ? ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "nyamo");
+    zwlr_layer_surface_v1_set_anchor(o.layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                                                  ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
+                                                  ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_exclusive_zone(o.layer, -1);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(o.layer, s.background ? 0 : 1);
+    if (s.background) {
+        // An empty input region: clicks go to whatever is below.
+        wl_region* none = wl_compositor_create_region(s.compositor);
+        wl_surface_set_input_region(o.surface, none);
+        wl_region_destroy(none);
+    }
+    if (s.viewporter != nullptr) o.viewport = wp_viewporter_get_viewport(s.viewporter, o.surface);
+    zwlr_layer_surface_v1_add_listener(o.layer, &kLayerListener, &output);
+    wl_surface_commit(o.surface);
+}
+
+// SIGTERM and SIGINT as a descriptor the loop polls, or -1 when there is
+// none: then the signals keep their default and end the process.
+int SignalDescriptor() {
+    sigset_t mask;
+    sigemptyset(&mask);
+    sigaddset(&mask, SIGTERM);
+    sigaddset(&mask, SIGINT);
+    sigprocmask(SIG_BLOCK, &mask, nullptr);
+    const int signals = signalfd(-1, &mask, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (signals < 0) sigprocmask(SIG_UNBLOCK, &mask, nullptr);
+    return signals;
+}
+
 }  // namespace
 
 int RunSaver(const std::vector<std::string>& args, bool background) {
@@ -395,35 +438,7 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
         Disconnect(s);
         return 1;
     }
-    // One surface per output, configured but without a buffer: unmapped,
-    // so that the pictures the platforms take next never hold the saver.
-    for (auto& output : s.outputs) {
-        OutputSurface& o = output->surface;
-        o.display = s.display;
-        o.shm = s.shm;
-        o.screencopy = s.screencopy;
-        o.image_copy = s.image_copy;
-        o.output_sources = s.output_sources;
-        o.no_desktop = background;
-        o.surface = wl_compositor_create_surface(s.compositor);
-        o.layer = zwlr_layer_shell_v1_get_layer_surface(
-            s.layer_shell, o.surface, o.output,
-            background ? ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "nyamo");
-        zwlr_layer_surface_v1_set_anchor(o.layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
-                                                      ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
-                                                      ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
-        zwlr_layer_surface_v1_set_exclusive_zone(o.layer, -1);
-        zwlr_layer_surface_v1_set_keyboard_interactivity(o.layer, background ? 0 : 1);
-        if (background) {
-            // An empty input region: clicks go to whatever is below.
-            wl_region* none = wl_compositor_create_region(s.compositor);
-            wl_surface_set_input_region(o.surface, none);
-            wl_region_destroy(none);
-        }
-        if (s.viewporter != nullptr) o.viewport = wp_viewporter_get_viewport(s.viewporter, o.surface);
-        zwlr_layer_surface_v1_add_listener(o.layer, &kLayerListener, output.get());
-        wl_surface_commit(o.surface);
-    }
+    for (auto& output : s.outputs) MakeLayerSurface(s, *output);
     if (!AwaitSurfaceSizes(s)) {
         Disconnect(s);
         if (lock >= 0) close(lock);
@@ -457,14 +472,7 @@ int RunSaver(const std::vector<std::string>& args, bool background) {
     // memory in the heap unless asked, and the saver then lives for hours.
     malloc_trim(0);
 
-    sigset_t mask;
-    sigemptyset(&mask);
-    sigaddset(&mask, SIGTERM);
-    sigaddset(&mask, SIGINT);
-    sigprocmask(SIG_BLOCK, &mask, nullptr);
-    const int signals = signalfd(-1, &mask, SFD_CLOEXEC | SFD_NONBLOCK);
-    // Without the descriptor the signals keep their default: they end the process.
-    if (signals < 0) sigprocmask(SIG_UNBLOCK, &mask, nullptr);
+    const int signals = SignalDescriptor();
     const int status = RunLoop(s, signals);
     if (signals >= 0) close(signals);
     Disconnect(s);

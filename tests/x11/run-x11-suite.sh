@@ -63,7 +63,7 @@ unset XSCREENSAVER_WINDOW
 
 source "$here/helpers.sh"
 for topic in dispatch saver preview dialog locale settings hack visual xscreensaver memcheck install screens; do
-  source "$here/checks/$topic.sh"
+  if [ -f "$here/checks/$topic.sh" ]; then source "$here/checks/$topic.sh"; else fail "topic checks/$topic.sh is there"; fi
 done
 
 finished=1
