@@ -331,16 +331,24 @@ struct Platform {
     SettingsDialog* settings_dialog = nullptr;
 };
 
-// The Platform of a backend that implements every role.
-template <class Backend>
-Platform EveryRole(Backend& backend) {
-    return {.system = backend,
-            .frames = backend,
-            .saver_window = &backend,
-            .saver_desktop = &backend,
-            .other_windows = &backend,
-            .preview = &backend,
-            .settings_dialog = &backend};
-}
+// A backend that implements every role; roles() is the Platform of its Apps.
+class EveryRoleBackend : public System,
+                         public OtherWindows,
+                         public SaverFrames,
+                         public SaverWindow,
+                         public SaverDesktop,
+                         public PreviewWindow,
+                         public SettingsDialog {
+public:
+    Platform roles() {
+        return {.system = *this,
+                .frames = *this,
+                .saver_window = this,
+                .saver_desktop = this,
+                .other_windows = this,
+                .preview = this,
+                .settings_dialog = this};
+    }
+};
 
 }  // namespace nyamo

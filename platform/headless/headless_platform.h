@@ -71,18 +71,9 @@ struct HeadlessDialog {
     std::int16_t scroll[2] = {1, 1};
 };
 
-class HeadlessPlatform : public System,
-                         public OtherWindows,
-                         public SaverFrames,
-                         public SaverWindow,
-                         public SaverDesktop,
-                         public PreviewWindow,
-                         public SettingsDialog {
+class HeadlessPlatform : public EveryRoleBackend {
 public:
     explicit HeadlessPlatform(HeadlessWorld& world);
-
-    // What an App of it runs on: every role.
-    Platform roles() { return EveryRole(*this); }
 
     // Script.
     void set_command_line(std::string line) { command_line_ = std::move(line); }

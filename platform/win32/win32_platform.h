@@ -83,21 +83,12 @@ Win32Surface MakeWin32Surface(std::int32_t width, std::int32_t height);
 Win32Surface Win32SurfaceFrom(PixelView pixels);
 void FreeWin32Surface(Win32Surface& surface);
 
-class Win32Platform : public System,
-                      public OtherWindows,
-                      public SaverFrames,
-                      public SaverWindow,
-                      public SaverDesktop,
-                      public PreviewWindow,
-                      public SettingsDialog {
+class Win32Platform : public EveryRoleBackend {
 public:
     explicit Win32Platform(HINSTANCE instance);
     ~Win32Platform() override;
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
-
-    // What an App of the program runs on: every role.
-    Platform roles() { return EveryRole(*this); }
 
     // The run the window procedures deliver events to; set once App exists.
     void Attach(App& app) { app_ = &app; }

@@ -57,21 +57,12 @@ struct DialogEvents {
     std::function<void(std::int16_t)> scroll_change;
 };
 
-class X11Platform : public System,
-                    public OtherWindows,
-                    public SaverFrames,
-                    public SaverWindow,
-                    public SaverDesktop,
-                    public PreviewWindow,
-                    public SettingsDialog {
+class X11Platform : public EveryRoleBackend {
 public:
     X11Platform(Display* display, std::string command_line);
     ~X11Platform() override;
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;
-
-    // What an App of the program runs on: every role.
-    Platform roles() { return EveryRole(*this); }
 
     Display* display() const { return display_; }
 

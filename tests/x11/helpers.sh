@@ -4,6 +4,16 @@
 
 # The program as a user without any locale runs it (a bare system, a cron job).
 no_locale() { env -u LC_ALL -u LANG -u LANGUAGE -u LC_CTYPE -u LC_MESSAGES "$@"; }
+# guard_holds [PREFIX...]: with a saver up, /c, /s and no argument (each run
+# through PREFIX) end at once, leaving no dialog and one saver, which a key ends.
+guard_holds() {
+  local result=0 arg
+  for arg in /c /s ""; do "$@" timeout 5 "$nyamo" $arg >/dev/null 2>&1 || result=1; done
+  "$probe" find "Nyamoの設定" >/dev/null && result=1
+  [ "$("$probe" find Amberpaw | wc -l)" -eq 1 ] || result=1
+  key_ends || result=1
+  return $result
+}
 launch() {  # launch OUTFILE COMMAND...: the command in the background, its pid in $npid
   local out=$1; shift
   : >"$out"   # no report of an earlier run may be read as this one's
